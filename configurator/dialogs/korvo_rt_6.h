@@ -1,0 +1,15 @@
+#pragma once
+// Logic of the "KORVO RT 6" properties dialog.
+
+namespace korvo {
+
+struct TModul;
+
+namespace Korvo_RT_6 {
+
+// Writes the type's default parameter words and channel comments into a module that
+// has just been placed; the dialog's own state is not touched.
+void SetDefaults(TModul& module);
+
+}  // namespace Korvo_RT_6
+}  // namespace korvo

@@ -1,0 +1,73 @@
+#pragma once
+// One placed module: the type data copied from the catalogue, its place in the
+// station list and in its station's process image, and the texts its properties
+// dialog and the I/O test write. The drawing lives in the station view.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace korvo {
+
+// The read and write methods the I/O test runs for a module, bound from the
+// catalogue codes. None is the empty method.
+enum class ReadProcKind { None, Method1, Method3 };
+enum class WriteProcKind { None, Method1, Method2, Method3, Method4, Method5 };
+
+struct TTagNamen {
+    std::string name;
+};
+
+struct TModul {
+    static constexpr int kLedCount = 32;
+    static constexpr int kCommentCount = 32;
+    static constexpr int kChannelCount = 8;
+
+    // Arrays are 1-based as the station's data are: index 0 is unused.
+    std::array<std::uint16_t, kLedCount + 1> LedWeight{};
+    std::string ModulType;
+    std::uint32_t BitValue = 0;
+    int breite = 0;
+    std::uint8_t slots = 0;
+    std::uint8_t id_code = 0;
+    std::uint8_t lenght_code = 0;
+    int Input = 0;
+    int output = 0;
+    int ByteOffsetInput = 0;
+    int ByteOffsetOutput = 0;
+    std::string InputData;
+    std::string InputHex;
+    std::string OutputData;
+    std::array<std::int32_t, kChannelCount + 1> ChannelValue{};
+    int tag_anzahl_input = 0;
+    int tag_anzahl_output = 0;
+    std::array<TTagNamen, kLedCount + 1> TagNames{};
+    int Parameter_input = 0;
+    int Parameter_output = 0;
+    int Nummer = 0;
+    int StationsNummmer = 0;
+    int ModulZuStations = 0;
+    std::string Parameter;
+    std::array<std::string, kCommentCount + 1> ParameterComment{};
+    std::string IPAddress;
+    std::string Subnet_Maske;
+    std::string Gate_way;
+    std::string MACAddress;
+    std::string StationName;
+    ReadProcKind ReadProc = ReadProcKind::None;
+    WriteProcKind WriteProc = WriteProcKind::None;
+    int ReadMethode = 0;
+    int WriteMethode = 0;
+    std::string imageFile;
+    std::string ClickImageFile;
+    int MuxChannel = 0;
+
+    bool IsCoupler() const { return StationsNummmer > 0; }
+    // Number of ParameterComment entries that belong to the project file, at most 32.
+    int CommentCount() const;
+    // First input byte in the station's input image (0-based); ByteOffsetInput is the end.
+    int InputStart() const { return ByteOffsetInput - Input; }
+    int OutputStart() const { return ByteOffsetOutput - output; }
+};
+
+}  // namespace korvo

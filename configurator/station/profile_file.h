@@ -1,0 +1,86 @@
+#pragma once
+// An INI ("profile") file held in memory: sections in file order, case-insensitive
+// section and key names, texts kept as bytes. Comments, blank lines and sections
+// nobody touches survive a save unchanged; saving replaces the file atomically.
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace korvo {
+
+// Reading or writing a profile file failed; the message names the file and the reason.
+class ProfileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class ProfileFile {
+public:
+    // Files above this size are refused instead of being read into memory.
+    static constexpr std::uintmax_t kMaxFileSize = 64u * 1024u * 1024u;
+
+    ProfileFile() = default;
+    explicit ProfileFile(std::filesystem::path path);
+
+    // Reads the file; a missing file gives an empty profile. Throws ProfileError when
+    // the file exists but cannot be read or is too large.
+    static ProfileFile Load(const std::filesystem::path& path);
+    static ProfileFile FromText(std::string_view text);
+
+    const std::filesystem::path& Path() const { return path_; }
+
+    std::vector<std::string> SectionNames() const;
+    bool SectionExists(std::string_view section) const;
+    bool KeyExists(std::string_view section, std::string_view key) const;
+
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
+    // Decimal, "$" or "0x" hexadecimal; a missing key or a value that is not a number
+    // gives the default.
+    std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                             std::int32_t defaultValue) const;
+
+    // Changes the key in place, or adds it at the end of its section; a missing section
+    // is added at the end of the file.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void EraseSection(std::string_view section);
+
+    // The file's text as it would be saved, CRLF line ends.
+    std::string Text() const;
+
+    // Writes the whole profile to Path() through a temporary file in the same folder
+    // and a rename, so a failed save leaves the old file intact. Throws ProfileError.
+    void Save() const;
+    void SaveAs(const std::filesystem::path& path) const;
+
+private:
+    struct Line {
+        std::string key;    // empty for comments and blank lines
+        std::string value;
+        std::string raw;    // comment or blank line text, kept as it was
+        bool isEntry = false;
+    };
+    struct Section {
+        std::string name;
+        std::vector<Line> lines;
+        std::unordered_map<std::string, std::size_t> keyIndex;  // lower-case key -> first line
+    };
+
+    void Parse(std::string_view text);
+    void RebuildSectionIndex();
+    const Section* FindSection(std::string_view name) const;
+    Section* FindSection(std::string_view name);
+    static const Line* FindLine(const Section& section, std::string_view key);
+
+    std::filesystem::path path_;
+    std::vector<std::string> preamble_;  // lines before the first section
+    std::vector<Section> sections_;
+    std::unordered_map<std::string, std::size_t> sectionIndex_;  // lower-case name -> first section
+};
+
+}  // namespace korvo

@@ -1,0 +1,107 @@
+#include "project_file.h"
+
+#include "catalogue.h"
+
+namespace korvo {
+
+namespace {
+
+constexpr const char* kModuleSection = "Module";
+constexpr const char* kParameterSection = "Parameter";
+constexpr const char* kDefaultAddress = "0.0.0.0";
+constexpr const char* kDefaultStationName = "ZELK Station";
+
+std::string StationSection(int number) { return "Station" + std::to_string(number); }
+std::string NameKey(int slot) { return "Name" + std::to_string(slot); }
+// Slot and comment number are joined without a separator; existing files rely on it.
+std::string CommentKey(int slot, int comment) {
+    return "Comment" + std::to_string(slot) + std::to_string(comment);
+}
+
+}  // namespace
+
+void SaveProject(const StationModel& model, const std::filesystem::path& path) {
+    ProfileFile file = ProfileFile::Load(path);
+    file.EraseSection(kModuleSection);
+    file.EraseSection(kParameterSection);
+    for (int i = 1; i <= model.ModuleCount; ++i) {
+        if (file.SectionExists(StationSection(i))) file.EraseSection(StationSection(i));
+    }
+    file.WriteString(kModuleSection, "Anzahl", std::to_string(model.ModuleCount));
+    for (int i = 1; i <= model.ModuleCount; ++i) {
+        const TModul* m = model.Module(i);
+        if (m == nullptr) continue;
+        if (m->IsCoupler()) {
+            const std::string section = StationSection(m->StationsNummmer);
+            file.WriteString(section, "IPAddress", m->IPAddress);
+            file.WriteString(section, "Mask", m->Subnet_Maske);
+            file.WriteString(section, "MAC Address", m->MACAddress);
+            file.WriteString(section, "Gateway Address", m->Gate_way);
+            file.WriteString(section, "Station Name", m->StationName);
+        }
+        file.WriteString(kModuleSection, NameKey(i), m->ModulType);
+        file.WriteString(kParameterSection, NameKey(i), m->Parameter);
+        for (int j = 1; j <= m->CommentCount(); ++j) {
+            file.WriteString(kParameterSection, CommentKey(i, j), m->ParameterComment[static_cast<std::size_t>(j)]);
+        }
+    }
+    file.SaveAs(path);
+}
+
+ProjectLoadReport LoadProject(StationModel& model, const std::filesystem::path& path) {
+    return LoadProject(model, ProfileFile::Load(path));
+}
+
+ProjectLoadReport LoadProject(StationModel& model, const ProfileFile& file) {
+    ProjectLoadReport report;
+    if (model.ModuleCount != 0) model.ClearStation();
+
+    report.DebugAllowed = file.ReadInteger("System", "Debug", 0) != 0;
+    int count = file.ReadInteger(kModuleSection, "Anzahl", 0);
+    if (count < 0) count = 0;
+    if (count > StationModel::kMaxModules) {
+        report.warnings.push_back("\"" + file.Path().string() + "\" names " + std::to_string(count) +
+                                  " modules; a station list holds " + std::to_string(StationModel::kMaxModules) +
+                                  ", so only the first " + std::to_string(StationModel::kMaxModules) +
+                                  " are loaded.");
+        count = StationModel::kMaxModules;
+    }
+    std::vector<std::string> moduleNames;
+    moduleNames.reserve(static_cast<std::size_t>(count));
+    for (int i = 1; i <= count; ++i) moduleNames.push_back(file.ReadString(kModuleSection, NameKey(i), ""));
+
+    bool first = true;
+    for (int i = 1; i <= static_cast<int>(moduleNames.size()); ++i) {
+        const std::string& name = moduleNames[static_cast<std::size_t>(i - 1)];
+        std::optional<std::string> error;
+        model.AppendModule(name, &error);
+        if (error) report.warnings.push_back("Module " + std::to_string(i) + " (" + name + "): " + *error);
+        TModul* m = model.Module(model.ModuleCount);
+        m->Parameter = file.ReadString(kParameterSection, NameKey(i), "");
+        for (int j = 1; j <= m->CommentCount(); ++j) {
+            m->ParameterComment[static_cast<std::size_t>(j)] = file.ReadString(kParameterSection, CommentKey(i, j), "");
+        }
+        if (name != kCouplerType) continue;
+        const std::string section = StationSection(model.StationCount);
+        m->IPAddress = file.ReadString(section, "IPAddress", kDefaultAddress);
+        m->Subnet_Maske = file.ReadString(section, "Mask", kDefaultAddress);
+        m->MACAddress = file.ReadString(section, "MAC Address", kDefaultAddress);
+        m->Gate_way = file.ReadString(section, "Gateway Address", kDefaultAddress);
+        m->StationName = file.ReadString(section, "Station Name", kDefaultStationName);
+        if (first) {
+            first = false;
+            model.CurrentIP = m->IPAddress;
+            model.CurrentMask = m->Subnet_Maske;
+            model.CurrentGateway = m->Gate_way;
+            model.CurrentStationName = m->StationName;
+            model.CurrentMAC = m->MACAddress;
+            model.CurrentStation = 1;
+            model.CurrentModule = 1;
+            model.CurrentCouplerModule = i;
+            model.Ui().SetStationStatus(StationModel::StationStatusText(*m));
+        }
+    }
+    return report;
+}
+
+}  // namespace korvo

@@ -1,0 +1,96 @@
+#pragma once
+// The station list: all placed modules of all stations in one list of 161 slots,
+// their numbering, station links and process-image offsets, and the operations that
+// place, move and delete modules.
+
+#include "module.h"
+#include "profile_file.h"
+#include "station_ui.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvo {
+
+class StationModel {
+public:
+    static constexpr int kMaxModules = 161;
+    static constexpr int kPowerFeedLink = 999;
+
+    // catalogueIni may be null (no catalogue: every module gets the defaults);
+    // programFolder ends with a path separator; ui may be null.
+    StationModel(const ProfileFile* catalogueIni, std::string programFolder, StationUi* ui = nullptr);
+    ~StationModel();
+    StationModel(const StationModel&) = delete;
+    StationModel& operator=(const StationModel&) = delete;
+
+    // Station state; module indices are 1-based slots, 0 means none.
+    int ModuleCount = 0;
+    int StationCount = 0;
+    int CurrentModule = 0;
+    int SelectedCoupler = 0;
+    int CurrentStation = 0;
+    int CurrentCouplerModule = 0;
+    int ExchangeModule = 0;
+    std::string CurrentIP;
+    std::string CurrentMask;
+    std::string CurrentMAC;
+    std::string CurrentGateway;
+    std::string CurrentStationName;
+    // Running byte sums of the station being built; they continue the last station.
+    int InputTotal = 0;
+    int OutputTotal = 0;
+    // The I/O test runs: deleting is refused.
+    bool Online = false;
+
+    TModul* Module(int slot);
+    const TModul* Module(int slot) const;
+    const std::string& ProgramFolder() const { return programFolder_; }
+    void SetUi(StationUi* ui);
+    StationUi& Ui() { return *ui_; }
+
+    // Creates a module of the type in an empty slot. Returns the conversion error of
+    // a broken catalogue value, if any; the module then keeps its defaults from there on.
+    std::optional<std::string> CreateModule(int slot, const std::string& typeName, bool visible);
+    // Appends one module at the end of the list; false when the list is full.
+    bool AppendModule(const std::string& typeName, std::optional<std::string>* error = nullptr);
+    // Fills a module's type data from the catalogue; throws ConversionError on a broken
+    // "LedMuster" after the fields in front of it are set.
+    void LoadCatalogueData(const std::string& typeName, int slot);
+    void BindExchangeMethods(int slot);
+    void Renumber();
+    // The click on a type-list line. Returns false when nothing was placed.
+    bool PlaceModule(const std::string& typeName);
+    void FindStationEnd(int slot);
+    void MoveNewModule(int position, bool after);
+    void CopyModule(int destination, int source);
+    void RefreshModules();
+    void DeleteCurrent();
+    void DeleteModule(int slot);
+    void DeleteStation();
+    void ClearStation();
+    void InitNewModule(const std::string& typeName, int slot);
+    std::vector<std::string> DumpModule(int slot) const;
+
+    // "StationName  IP:address" of status-bar panel 0.
+    static std::string StationStatusText(const TModul& coupler);
+
+private:
+    void ShowNormalPicture(int slot);
+    void ShowClickPicture(int slot);
+    int CouplerCount() const;
+
+    const ProfileFile* catalogue_;
+    std::string programFolder_;
+    StationUi defaultUi_;
+    StationUi* ui_;
+    std::array<std::unique_ptr<TModul>, kMaxModules + 1> slots_{};
+};
+
+// The message shown when a placement would need a slot beyond the last one.
+std::string StationFullMessage();
+
+}  // namespace korvo

@@ -1,0 +1,40 @@
+#pragma once
+// What the station model asks of the windows around it: the station view's drawing,
+// questions to the user and the status texts. Every call has a do-nothing default so
+// the model runs without a window; the GUI overrides them, tests record them.
+
+#include <string>
+
+namespace korvo {
+
+struct TModul;
+
+class StationUi {
+public:
+    virtual ~StationUi() = default;
+
+    // Drawing of one module object; the model owns the object, the view its panel.
+    virtual void ModuleCreated(int /*slot*/, TModul& /*module*/, bool /*visible*/) {}
+    // The module object is about to be destroyed: hide and drop its panel.
+    virtual void ModuleRemoved(TModul& /*module*/) {}
+    // A module object moved to another slot (LED names carry the slot).
+    virtual void ModuleMoved(int /*slot*/, TModul& /*module*/) {}
+    // Load a picture into the module's drawing; a picture that cannot be loaded is skipped.
+    virtual void ShowPicture(int /*slot*/, const std::string& /*file*/) {}
+    virtual void LayoutLeds(int /*slot*/) {}
+    virtual void RenameLeds(int /*fromSlot*/, int /*toSlot*/) {}
+    virtual void ArrangeModules(int /*count*/) {}
+    virtual void ResetZoom() {}
+    virtual void ScrollToOrigin() {}
+    virtual void ScrollToEnd() {}
+
+    // A yes/no question; true means yes.
+    virtual bool AskYesNo(const std::string& /*text*/, const std::string& /*caption*/) { return true; }
+    virtual void ShowMessage(const std::string& /*text*/, const std::string& /*caption*/) {}
+    // Status-bar panel 0: the current station's name and address.
+    virtual void SetStationStatus(const std::string& /*text*/) {}
+    // The placement-mode label ("Insert/Delete", "Append/Delete", empty).
+    virtual void SetPlacementMode(const std::string& /*text*/) {}
+};
+
+}  // namespace korvo

@@ -1,0 +1,159 @@
+#include "versch.h"
+
+#include <cstdio>
+
+namespace korvo {
+
+namespace {
+
+constexpr std::size_t kTrimmedRestLimit = 255;
+constexpr std::size_t kRestLimit = 2000;
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+void CutFirstItem(std::string& list, char separator, std::string& item, std::size_t restLimit) {
+    const std::size_t p = list.find(separator);
+    if (p == std::string::npos) {
+        item = list;
+        list.clear();
+        return;
+    }
+    item = list.substr(0, p);
+    list = list.substr(p + 1, restLimit);
+}
+
+}  // namespace
+
+bool TryStrToInt(const std::string& text, std::int32_t& value) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    bool hex = false;
+    if (i < text.size() && text[i] == '$') {
+        hex = true;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        hex = true;
+        i += 2;
+    }
+    if (i >= text.size()) return false;
+    std::uint64_t magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const int digit = hex ? HexDigit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+        if (digit < 0) return false;
+        magnitude = magnitude * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
+        if (magnitude > 0xFFFFFFFFull) return false;
+    }
+    if (hex) {
+        const auto bits = static_cast<std::uint32_t>(magnitude);
+        const auto signedValue = static_cast<std::int32_t>(bits);
+        value = negative ? static_cast<std::int32_t>(0u - bits) : signedValue;
+        return true;
+    }
+    if (negative) {
+        if (magnitude > 0x80000000ull) return false;
+        value = static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude));
+    } else {
+        if (magnitude > 0x7FFFFFFFull) return false;
+        value = static_cast<std::int32_t>(magnitude);
+    }
+    return true;
+}
+
+std::int32_t StrToInt(const std::string& text) {
+    std::int32_t value = 0;
+    if (!TryStrToInt(text, value)) {
+        throw ConversionError("'" + text + "' is not a valid integer value");
+    }
+    return value;
+}
+
+void TrimBlanks(std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        text.clear();
+        return;
+    }
+    const std::size_t last = text.find_last_not_of(' ');
+    text = text.substr(first, last - first + 1);
+}
+
+void RemoveBlanks(std::string& text) {
+    std::erase(text, ' ');
+}
+
+void NextItemTrimmed(std::string& list, char separator, std::string& item) {
+    if (list.empty()) return;
+    TrimBlanks(list);
+    CutFirstItem(list, separator, item, kTrimmedRestLimit);
+    TrimBlanks(item);
+    TrimBlanks(list);
+}
+
+void NextItem(std::string& list, char separator, std::string& item) {
+    if (list.empty()) {
+        item.clear();
+        return;
+    }
+    CutFirstItem(list, separator, item, kRestLimit);
+}
+
+std::string DecimalListToHex(const std::string& list) {
+    std::string rest = list;
+    std::string item;
+    std::string result;
+    while (!rest.empty()) {
+        NextItem(rest, ',', item);
+        const std::int32_t value = StrToInt(item);
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%02X,", static_cast<unsigned>(value));
+        result += digits;
+    }
+    return result;
+}
+
+void ParseIntList(const std::string& list, std::int32_t* values, int highestIndex, int direction,
+                  int count) {
+    if (list.empty() || values == nullptr) return;
+    std::string rest = list;
+    std::string item;
+    for (int n = 0; n < count; ++n) {
+        if (rest.empty()) return;
+        NextItem(rest, ',', item);
+        std::int32_t value = 0;
+        if (!TryStrToInt(item, value)) return;
+        const int index = direction == 1 ? n : count - 1 - n;
+        if (index >= 0 && index <= highestIndex) values[index] = value;
+    }
+}
+
+std::string TenthsText(std::int32_t tenths) {
+    char text[32];
+    const int written = std::snprintf(text, sizeof text, "%4.1f", static_cast<double>(tenths) / 10.0);
+    if (written <= 0 || static_cast<std::size_t>(written) >= sizeof text) return "1,00";
+    return text;
+}
+
+float Slope(float x1, float x2, float y1, float y2) {
+    const long double dx = static_cast<long double>(x2) - static_cast<long double>(x1);
+    if (dx == 0.0L) throw CalculationError("Division by zero");
+    return static_cast<float>((static_cast<long double>(y2) - static_cast<long double>(y1)) / dx);
+}
+
+float Interpolate(float x, float x1, float y1, float m) {
+    const long double r = (static_cast<long double>(x) - static_cast<long double>(x1)) *
+                              static_cast<long double>(m) +
+                          static_cast<long double>(y1);
+    return static_cast<float>(r);
+}
+
+}  // namespace korvo
