@@ -71,8 +71,9 @@ void PrintAddressMap(const StationModel& model, std::ostream& out) {
             << "  " << Padded(Range(m->InputStart(), m->ByteOffsetInput), 11) << "  "
             << Range(m->OutputStart(), m->ByteOffsetOutput) << "\n";
         if (m->IsCoupler()) {
-            out << "      station \"" << Cp1252ToUtf8(m->StationName) << "\"  IP " << m->IPAddress << "  mask "
-                << m->Subnet_Maske << "  gateway " << m->Gate_way << "  MAC " << m->MACAddress << "\n";
+            out << "      station \"" << Cp1252ToUtf8(m->StationName) << "\"  IP " << m->IPAddress
+                << "  mask " << m->Subnet_Maske << "  gateway " << m->Gate_way << "  MAC " << m->MACAddress
+                << "\n";
         }
         if (!m->Parameter.empty()) out << "      parameter: " << Cp1252ToUtf8(m->Parameter) << "\n";
         for (int j = 1; j <= m->CommentCount(); ++j) {
@@ -154,8 +155,10 @@ int RunStationCommand(const std::vector<std::string>& args, const std::string& d
                     << "\", which the catalogue does not know; it has no process data\n";
             }
         }
-        if (json) PrintAddressMapJson(model, out);
-        else PrintAddressMap(model, out);
+        if (json)
+            PrintAddressMapJson(model, out);
+        else
+            PrintAddressMap(model, out);
     } catch (const ProfileError& e) {
         err << "korvo station: " << e.what() << "\n";
         return 2;

@@ -29,11 +29,11 @@ struct CatalogueList {
     static constexpr std::size_t kMaxLines = 101;
     static constexpr std::size_t kMaxTypes = 100;
 
-    std::vector<std::string> lines;       // type list lines, separators included
+    std::vector<std::string> lines;         // type list lines, separators included
     std::vector<std::uint32_t> FontColors;  // one colour 0x00BBGGRR per line
     // 1-based like the type list numbering: entry 0 is unused.
     std::vector<TAlleModule> CatalogueTypes{TAlleModule{}};
-    int CatalogueTypeCount = 1;           // number of entries + 1
+    int CatalogueTypeCount = 1;                // number of entries + 1
     std::vector<std::string> droppedSections;  // sections beyond the limits, not listed
 
     int TypeEntryCount() const { return CatalogueTypeCount - 1; }

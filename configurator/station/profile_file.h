@@ -42,8 +42,7 @@ public:
                            std::string_view defaultValue) const;
     // Decimal, "$" or "0x" hexadecimal; a missing key or a value that is not a number
     // gives the default.
-    std::int32_t ReadInteger(std::string_view section, std::string_view key,
-                             std::int32_t defaultValue) const;
+    std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t defaultValue) const;
 
     // Changes the key in place, or adds it at the end of its section; a missing section
     // is added at the end of the file.
@@ -60,9 +59,9 @@ public:
 
 private:
     struct Line {
-        std::string key;    // empty for comments and blank lines
+        std::string key;  // empty for comments and blank lines
         std::string value;
-        std::string raw;    // comment or blank line text, kept as it was
+        std::string raw;  // comment or blank line text, kept as it was
         bool isEntry = false;
     };
     struct Section {

@@ -27,7 +27,8 @@ void ProjectCommands::PrepareOpen() {
     model_.OutputTotal = 0;
 }
 
-std::optional<ProjectLoadReport> ProjectCommands::OpenProject(const std::optional<std::filesystem::path>& chosen) {
+std::optional<ProjectLoadReport> ProjectCommands::OpenProject(
+    const std::optional<std::filesystem::path>& chosen) {
     if (!chosen) return std::nullopt;
     StationUi& ui = model_.Ui();
     if (!ui.AskYesNo("overwrite actual project ? ", " open project")) return std::nullopt;

@@ -17,7 +17,7 @@ struct FileDialogSettings {
     std::string startFolder;
     std::string defaultExtension;  // empty: none
     std::string initialFileName;
-    std::string filter;            // "caption|pattern"
+    std::string filter;  // "caption|pattern"
 };
 
 class ProjectCommands {

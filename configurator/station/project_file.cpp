@@ -11,8 +11,12 @@ constexpr const char* kParameterSection = "Parameter";
 constexpr const char* kDefaultAddress = "0.0.0.0";
 constexpr const char* kDefaultStationName = "ZELK Station";
 
-std::string StationSection(int number) { return "Station" + std::to_string(number); }
-std::string NameKey(int slot) { return "Name" + std::to_string(slot); }
+std::string StationSection(int number) {
+    return "Station" + std::to_string(number);
+}
+std::string NameKey(int slot) {
+    return "Name" + std::to_string(slot);
+}
 // Slot and comment number are joined without a separator; existing files rely on it.
 std::string CommentKey(int slot, int comment) {
     return "Comment" + std::to_string(slot) + std::to_string(comment);
@@ -42,7 +46,8 @@ void SaveProject(const StationModel& model, const std::filesystem::path& path) {
         file.WriteString(kModuleSection, NameKey(i), m->ModulType);
         file.WriteString(kParameterSection, NameKey(i), m->Parameter);
         for (int j = 1; j <= m->CommentCount(); ++j) {
-            file.WriteString(kParameterSection, CommentKey(i, j), m->ParameterComment[static_cast<std::size_t>(j)]);
+            file.WriteString(kParameterSection, CommentKey(i, j),
+                             m->ParameterComment[static_cast<std::size_t>(j)]);
         }
     }
     file.SaveAs(path);
@@ -61,9 +66,9 @@ ProjectLoadReport LoadProject(StationModel& model, const ProfileFile& file) {
     if (count < 0) count = 0;
     if (count > StationModel::kMaxModules) {
         report.warnings.push_back("\"" + file.Path().string() + "\" names " + std::to_string(count) +
-                                  " modules; a station list holds " + std::to_string(StationModel::kMaxModules) +
-                                  ", so only the first " + std::to_string(StationModel::kMaxModules) +
-                                  " are loaded.");
+                                  " modules; a station list holds " +
+                                  std::to_string(StationModel::kMaxModules) + ", so only the first " +
+                                  std::to_string(StationModel::kMaxModules) + " are loaded.");
         count = StationModel::kMaxModules;
     }
     std::vector<std::string> moduleNames;
@@ -79,7 +84,8 @@ ProjectLoadReport LoadProject(StationModel& model, const ProfileFile& file) {
         TModul* m = model.Module(model.ModuleCount);
         m->Parameter = file.ReadString(kParameterSection, NameKey(i), "");
         for (int j = 1; j <= m->CommentCount(); ++j) {
-            m->ParameterComment[static_cast<std::size_t>(j)] = file.ReadString(kParameterSection, CommentKey(i, j), "");
+            m->ParameterComment[static_cast<std::size_t>(j)] =
+                file.ReadString(kParameterSection, CommentKey(i, j), "");
         }
         if (name != kCouplerType) continue;
         const std::string section = StationSection(model.StationCount);

@@ -41,11 +41,15 @@ std::array<LedPlacement, TModul::kLedCount + 1> LayoutLeds(const TModul& module)
             const int top = 14 + 9 * r;
             const int left = 8 * s + 2 * r + 1;
             const int right = left + 1;
-            leds[static_cast<std::size_t>(left)].rect = PanelRect{7 + kColumnWidth * s, top, kLedSize, kLedSize};
-            leds[static_cast<std::size_t>(right)].rect = PanelRect{16 + kColumnWidth * s, top, kLedSize, kLedSize};
+            leds[static_cast<std::size_t>(left)].rect =
+                PanelRect{7 + kColumnWidth * s, top, kLedSize, kLedSize};
+            leds[static_cast<std::size_t>(right)].rect =
+                PanelRect{16 + kColumnWidth * s, top, kLedSize, kLedSize};
             if (s < columns) {
-                leds[static_cast<std::size_t>(left)].visible = module.LedWeight[static_cast<std::size_t>(left)] != 0;
-                leds[static_cast<std::size_t>(right)].visible = module.LedWeight[static_cast<std::size_t>(right)] != 0;
+                leds[static_cast<std::size_t>(left)].visible =
+                    module.LedWeight[static_cast<std::size_t>(left)] != 0;
+                leds[static_cast<std::size_t>(right)].visible =
+                    module.LedWeight[static_cast<std::size_t>(right)] != 0;
             }
         }
     }
@@ -64,9 +68,12 @@ int SlotFromLedName(const std::string& name) {
     for (int i = 1; i <= 2; ++i) {
         const char c = name[static_cast<std::size_t>(i)];
         int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else return 0;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return 0;
         slot = slot * 16 + digit;
     }
     return slot;

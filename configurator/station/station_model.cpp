@@ -10,9 +10,13 @@ namespace korvo {
 
 namespace {
 
-bool IsCouplerType(const std::string& type) { return type == kCouplerType; }
+bool IsCouplerType(const std::string& type) {
+    return type == kCouplerType;
+}
 
-std::uint8_t Byte(std::int32_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
+std::uint8_t Byte(std::int32_t value) {
+    return static_cast<std::uint8_t>(value & 0xFF);
+}
 
 }  // namespace
 
@@ -26,7 +30,9 @@ StationModel::StationModel(const ProfileFile* catalogueIni, std::string programF
 
 StationModel::~StationModel() = default;
 
-void StationModel::SetUi(StationUi* ui) { ui_ = ui ? ui : &defaultUi_; }
+void StationModel::SetUi(StationUi* ui) {
+    ui_ = ui ? ui : &defaultUi_;
+}
 
 TModul* StationModel::Module(int slot) {
     if (slot < 1 || slot > kMaxModules) return nullptr;

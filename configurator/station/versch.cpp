@@ -121,8 +121,7 @@ std::string DecimalListToHex(const std::string& list) {
     return result;
 }
 
-void ParseIntList(const std::string& list, std::int32_t* values, int highestIndex, int direction,
-                  int count) {
+void ParseIntList(const std::string& list, std::int32_t* values, int highestIndex, int direction, int count) {
     if (list.empty() || values == nullptr) return;
     std::string rest = list;
     std::string item;
@@ -150,9 +149,9 @@ float Slope(float x1, float x2, float y1, float y2) {
 }
 
 float Interpolate(float x, float x1, float y1, float m) {
-    const long double r = (static_cast<long double>(x) - static_cast<long double>(x1)) *
-                              static_cast<long double>(m) +
-                          static_cast<long double>(y1);
+    const long double r =
+        (static_cast<long double>(x) - static_cast<long double>(x1)) * static_cast<long double>(m) +
+        static_cast<long double>(y1);
     return static_cast<float>(r);
 }
 

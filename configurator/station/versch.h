@@ -44,8 +44,7 @@ std::string DecimalListToHex(const std::string& list);
 // Stores up to count integers of a "," list in values[0..count-1] (direction 1) or
 // values[count-1..0] (any other direction). Indices above highestIndex are never
 // written; the first missing or malformed item ends the parsing.
-void ParseIntList(const std::string& list, std::int32_t* values, int highestIndex, int direction,
-                  int count);
+void ParseIntList(const std::string& list, std::int32_t* values, int highestIndex, int direction, int count);
 
 // 235 gives "23.5", 5 gives " 0.5", -12 gives "-1.2".
 std::string TenthsText(std::int32_t tenths);

@@ -7,8 +7,10 @@ double ZoomState::StepSmaller() {
     if (ZoomLevel != 1) ZoomActive = true;
     ++ZoomLevel;
     if (ZoomLevel == 2) ZoomActive = false;
-    if (ZoomLevel == 3) SmallerEnabled = false;
-    else LargerEnabled = true;
+    if (ZoomLevel == 3)
+        SmallerEnabled = false;
+    else
+        LargerEnabled = true;
     return 0.5;
 }
 
@@ -17,8 +19,10 @@ double ZoomState::StepLarger() {
     if (ZoomLevel != 3) ZoomActive = true;
     --ZoomLevel;
     if (ZoomLevel == 2) ZoomActive = false;
-    if (ZoomLevel == 1) LargerEnabled = false;
-    else SmallerEnabled = true;
+    if (ZoomLevel == 1)
+        LargerEnabled = false;
+    else
+        SmallerEnabled = true;
     return 2.0;
 }
 
