@@ -1,0 +1,299 @@
+#include "connection.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace quorrin {
+namespace {
+
+constexpr std::size_t kLengthFieldEnd = 4;
+
+// Confirmation waits last longer while message notification lets the
+// controller hold a receive until a message arrives.
+net::WaitLimit confirmationLimit(const Node& node)
+{
+    int32_t seconds = std::max(library().receiveTimeout.load(), 0);
+    if (node.notificationActive) {
+        if (node.notificationWaitTime == -1)
+            return std::nullopt;
+        seconds += std::max(node.notificationWaitTime, 0) / 1000;
+    }
+    return std::chrono::seconds(seconds);
+}
+
+void applyExceptionWord(Node& node, uint16_t code)
+{
+    if (code == 0) {
+        if (node.handlerState == HandlerState::Pending)
+            node.handlerState = HandlerState::None;
+        return;
+    }
+    switch (node.handlerState) {
+    case HandlerState::None:
+        node.pendingException = code;
+        node.handlerState = HandlerState::Pending;
+        break;
+    case HandlerState::Set:
+        node.handlerState = HandlerState::Called;
+        node.handler(node.handle, 0, code);
+        break;
+    case HandlerState::Called:
+    case HandlerState::Pending:
+        break;
+    }
+}
+
+void dispatchIndication(Node& node, Reply& message)
+{
+    wire::Reader reader = message.reader();
+    if (node.monitoringMode != MonitoringMode::Callback || node.monitoringCallback == nullptr
+        || reader.be16(wire::kCodeOffset) != wire::kProcessDataIndication)
+        return;
+    auto indication = wire::decodeProcessDataIndication(reader);
+    if (!indication)
+        return;
+    // The record points into the receive buffer, valid during the callback only.
+    auto offset = static_cast<std::size_t>(indication->data.data() - message.bytes.data());
+    DDI_PD_RECORD record{indication->length, indication->address, indication->attribute, message.bytes.data() + offset};
+    node.monitoringCallback(node.handle, &record);
+}
+
+// Reads one whole message: the fixed header first, then exactly the bytes
+// its length announces, so nothing of a following message is consumed.
+uint32_t readMessage(Node& node, Reply& message)
+{
+    net::WaitLimit limit = confirmationLimit(node);
+    std::size_t received = 0;
+    std::size_t expected = wire::kMessageHeaderSize;
+    bool lengthKnown = false;
+    while (received < expected) {
+        std::size_t count = 0;
+        auto space = std::span<uint8_t>(message.bytes).subspan(received, expected - received);
+        net::Outcome outcome = node.socket.receiveSome(space, limit, count);
+        if (!outcome.ok()) {
+            setLastNetworkError(outcome.networkError);
+            return outcome.result;
+        }
+        received += count;
+        if (!lengthKnown && received >= kLengthFieldEnd) {
+            auto header = wire::decodeHeader(std::span<const uint8_t>(message.bytes.data(), received));
+            if (!header) {
+                setLastNetworkError(static_cast<int32_t>(ERR_NETWORK));
+                return ERR_NETWORK;
+            }
+            expected = header->length;
+            lengthKnown = true;
+        }
+    }
+    message.length = expected;
+    return 0;
+}
+
+} // namespace
+
+NodeCall::NodeCall(uint32_t handle, NodeState busy)
+{
+    Node* node = nodeForHandle(handle);
+    if (node == nullptr) {
+        status_ = ERR_HANDLE_RANGE;
+        return;
+    }
+    NodeState expected = NodeState::OpenIdle;
+    if (!node->state.compare_exchange_strong(expected, busy)) {
+        status_ = ERR_NODE_STATE;
+        return;
+    }
+    node_ = node;
+}
+
+NodeCall::~NodeCall()
+{
+    if (node_ != nullptr)
+        node_->state.store(NodeState::OpenIdle);
+}
+
+void NodeCall::drop()
+{
+    if (node_ != nullptr) {
+        freeNode(*node_);
+        node_ = nullptr;
+    }
+}
+
+uint32_t NodeCall::send(std::span<const uint8_t> request)
+{
+    if (request.size() > wire::kMaxRequest)
+        return ERR_REQUEST_LENGTH;
+    net::Outcome outcome = node_->socket.sendAll(request);
+    if (!outcome.ok()) {
+        setLastNetworkError(outcome.networkError);
+        drop();
+    }
+    return outcome.result;
+}
+
+uint32_t NodeCall::receive(Reply& reply)
+{
+    for (;;) {
+        if (uint32_t result = readMessage(*node_, reply); result != 0) {
+            drop();
+            return result;
+        }
+        wire::Reader reader = reply.reader();
+        applyExceptionWord(*node_, wire::exceptionCode(reader));
+        if (!wire::isIndication(reader.be16(wire::kCodeOffset).value_or(0)))
+            return 0;
+        dispatchIndication(*node_, reply);
+    }
+}
+
+uint32_t NodeCall::exchange(std::span<const uint8_t> request, Reply& reply)
+{
+    if (uint32_t result = send(request); result != 0)
+        return result;
+    return receive(reply);
+}
+
+uint32_t checkConfirmation(const wire::Reader& confirmation, uint16_t requestCode)
+{
+    wire::Confirmation header = wire::decodeConfirmation(confirmation);
+    if (header.code != (requestCode | wire::kConfirmationBit))
+        return ERR_CONFIRMATION;
+    if (header.status != 0)
+        return ERR_DEVICE_BASE + header.errorCode;
+    return 0;
+}
+
+} // namespace quorrin
+
+using namespace quorrin;
+
+extern "C" {
+
+QUORRIN_API uint32_t DDI_DevOpenNode(const char* name, uint16_t accessMode, uint32_t* handle)
+{
+    if (name == nullptr || handle == nullptr)
+        return ERR_INVALID_ARGUMENT;
+    Node* node = reserveNode();
+    if (node == nullptr)
+        return ERR_TABLE_FULL;
+
+    NodeCall call(*node);
+    return call.run([&]() -> uint32_t {
+        ResolvedName resolved;
+        if (uint32_t result = resolveNodeName(name, resolved); result != 0) {
+            call.drop();
+            return result;
+        }
+        if (resolved.connectTimeout)
+            library().connectTimeout.store(*resolved.connectTimeout);
+        if (resolved.receiveTimeout)
+            library().receiveTimeout.store(*resolved.receiveTimeout);
+
+        auto address = net::resolveHost(resolved.host);
+        if (!address) {
+            call.drop();
+            return ERR_HOST_UNRESOLVED;
+        }
+        net::Outcome connected = node->socket.connect(*address, QUORRIN_PORT, library().connectTimeout.load());
+        if (!connected.ok()) {
+            setLastNetworkError(connected.networkError);
+            call.drop();
+            return connected.result;
+        }
+
+        Reply reply;
+        if (uint32_t result = call.exchange(wire::openRequest(nextSequence(), accessMode, resolved.canonical), reply);
+            result != 0)
+            return result;
+        wire::Reader confirmation = reply.reader();
+        uint32_t result = checkConfirmation(confirmation, wire::kOpenNode);
+        auto opened = wire::decodeOpenConfirmation(confirmation);
+        if (result == 0 && !opened)
+            result = ERR_CONFIRMATION;
+        if (result != 0) {
+            call.drop();
+            return result;
+        }
+        node->nodeId = opened->nodeId;
+        node->openWord = opened->word;
+        *handle = node->handle;
+        return 0;
+    });
+}
+
+QUORRIN_API uint32_t DDI_DevCloseNode(uint32_t handle)
+{
+    NodeCall call(handle, NodeState::Closing);
+    if (call.status() != 0)
+        return call.status();
+    return call.run([&]() -> uint32_t {
+        Reply reply;
+        if (uint32_t result = call.exchange(wire::closeRequest(nextSequence(), call.node().nodeId), reply); result != 0)
+            return result;
+        if (uint32_t result = checkConfirmation(reply.reader(), wire::kCloseNode); result != 0)
+            return result;
+        call.drop();
+        return 0;
+    });
+}
+
+QUORRIN_API uint32_t ETH_SetExceptionHandler(uint32_t handle, ETH_EXCEPTION_HANDLER handler)
+{
+    Node* node = nodeForHandle(handle);
+    if (node == nullptr)
+        return ERR_HANDLE_RANGE;
+    if (node->state.load() != NodeState::OpenIdle)
+        return ERR_NODE_STATE;
+    if (handler == nullptr)
+        return ERR_INVALID_ARGUMENT;
+    switch (node->handlerState) {
+    case HandlerState::None:
+        node->handler = handler;
+        node->handlerState = HandlerState::Set;
+        return 0;
+    case HandlerState::Pending:
+        node->handler = handler;
+        node->handlerState = HandlerState::Called;
+        handler(handle, 0, node->pendingException);
+        return 0;
+    case HandlerState::Set:
+    case HandlerState::Called:
+        break;
+    }
+    return ERR_HANDLER_STATE;
+}
+
+QUORRIN_API uint32_t ETH_ClrExceptionHandler(uint32_t handle)
+{
+    Node* node = nodeForHandle(handle);
+    if (node == nullptr)
+        return ERR_HANDLE_RANGE;
+    if (node->state.load() != NodeState::OpenIdle)
+        return ERR_NODE_STATE;
+    if (node->handlerState == HandlerState::None || node->handlerState == HandlerState::Pending)
+        return ERR_HANDLER_STATE;
+    node->handlerState = HandlerState::None;
+    node->handler = nullptr;
+    return 0;
+}
+
+QUORRIN_API uint32_t ETH_WaitForIndication(uint32_t handle, uint32_t)
+{
+    Node* node = nodeForHandle(handle);
+    if (node == nullptr)
+        return ERR_HANDLE_RANGE;
+    if (node->state.load() != NodeState::OpenIdle)
+        return ERR_NODE_STATE;
+    std::array<uint8_t, wire::kReceiveBuffer> buffer;
+    std::size_t received = 0;
+    net::Outcome outcome = node->socket.receiveOnce(buffer, received);
+    if (!outcome.ok()) {
+        setLastNetworkError(outcome.networkError);
+        freeNode(*node);
+        return ERR_NETWORK;
+    }
+    return ERR_DEVICE_BASE + static_cast<uint32_t>(received);
+}
+
+} // extern "C"

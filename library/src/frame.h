@@ -1,0 +1,95 @@
+// Library-wide state, the node table and node-name resolution.
+#pragma once
+
+#include "netsocket.h"
+#include "quorrin.h"
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quorrin {
+
+inline constexpr std::size_t kNodeCount = 256;
+inline constexpr int32_t kDefaultTimeoutSeconds = 3;
+inline constexpr int32_t kDirectNameTimeoutSeconds = 8;
+
+enum class NodeState : uint32_t {
+    Free = 0,
+    Reserved,
+    OpenIdle,
+    Closing,
+    BusyWrite,
+    BusyRead,
+    BusyReadWrite,
+    BusySend,
+    BusyReceive,
+    BusyDiagnostic,
+    BusyDipSwitch,
+    BusySysFail,
+};
+
+enum class HandlerState : uint16_t { None = 0, Set = 1, Called = 2, Pending = 3 };
+
+enum class MonitoringMode : uint16_t { Off = 0, Callback = 1, Datagram = 2 };
+
+// Receives each process-data indication while monitoring is in callback mode.
+using MonitoringCallback = void (*)(uint32_t handle, DDI_PD_RECORD* record);
+
+struct Node {
+    // Claimed by compare-and-swap, so two threads never run an exchange on one node.
+    std::atomic<NodeState> state{NodeState::Free};
+    uint32_t handle = 0;
+    uint16_t nodeId = 0;
+    uint16_t openWord = 0;
+    net::TcpSocket socket;
+
+    HandlerState handlerState = HandlerState::None;
+    uint16_t pendingException = 0;
+    ETH_EXCEPTION_HANDLER handler = nullptr;
+
+    MonitoringMode monitoringMode = MonitoringMode::Off;
+    MonitoringCallback monitoringCallback = nullptr;
+
+    bool notificationActive = false;
+    uint32_t notify1 = 0;
+    uint32_t notify2 = 0;
+    int32_t notificationWaitTime = 0;
+};
+
+struct Library {
+    std::atomic<int32_t> connectTimeout{kDefaultTimeoutSeconds};
+    std::atomic<int32_t> receiveTimeout{kDefaultTimeoutSeconds};
+    std::array<char, QUORRIN_MAX_CLIENT_NAME> clientName{"quorrina"};
+    std::atomic<int32_t> lastNetworkError{0};
+    std::atomic<uint16_t> sequence{0};
+    std::array<Node, kNodeCount> nodes;
+};
+
+Library& library();
+
+// Stamps the next request; the counter wraps at 65536.
+inline uint16_t nextSequence() { return library().sequence.fetch_add(1, std::memory_order_relaxed); }
+inline void setLastNetworkError(int32_t error) { library().lastNetworkError.store(error, std::memory_order_relaxed); }
+
+// Takes the free entry with the lowest index; null when the table is full.
+Node* reserveNode();
+// Closes the node's sockets and frees its entry.
+void freeNode(Node& node);
+// The entry named by a handle in 64..319, whatever its state.
+Node* nodeForHandle(uint32_t handle);
+
+struct ResolvedName {
+    std::string host;
+    std::string canonical;
+    std::optional<int32_t> connectTimeout;
+    std::optional<int32_t> receiveTimeout;
+};
+
+// Node name to host text and canonical name, from the name or the registry.
+uint32_t resolveNodeName(const char* name, ResolvedName& resolved);
+
+} // namespace quorrin

@@ -1,0 +1,238 @@
+#include "wire.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quorrin::wire {
+
+bool Writer::fits(std::size_t count)
+{
+    if (!ok_ || count > out_.size() - size_) {
+        ok_ = false;
+        return false;
+    }
+    return true;
+}
+
+Writer& Writer::be16(uint16_t value)
+{
+    if (fits(2)) {
+        out_[size_++] = static_cast<uint8_t>(value >> 8);
+        out_[size_++] = static_cast<uint8_t>(value);
+    }
+    return *this;
+}
+
+Writer& Writer::be32(uint32_t value)
+{
+    be16(static_cast<uint16_t>(value >> 16));
+    return be16(static_cast<uint16_t>(value));
+}
+
+Writer& Writer::bytes(const uint8_t* data, std::size_t count)
+{
+    if (count != 0 && fits(count)) {
+        std::memcpy(out_.data() + size_, data, count);
+        size_ += count;
+    }
+    return *this;
+}
+
+std::optional<uint16_t> Reader::be16(std::size_t offset) const
+{
+    if (offset > message_.size() || message_.size() - offset < 2)
+        return std::nullopt;
+    return static_cast<uint16_t>(message_[offset] << 8 | message_[offset + 1]);
+}
+
+std::optional<uint32_t> Reader::be32(std::size_t offset) const
+{
+    auto high = be16(offset);
+    auto low = be16(offset + 2);
+    if (!high || !low)
+        return std::nullopt;
+    return uint32_t{*high} << 16 | *low;
+}
+
+std::optional<std::span<const uint8_t>> Reader::bytes(std::size_t offset, std::size_t count) const
+{
+    if (offset > message_.size() || message_.size() - offset < count)
+        return std::nullopt;
+    return message_.subspan(offset, count);
+}
+
+Writer beginRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
+                    std::size_t serviceLength)
+{
+    out.assign(kRequestHeaderSize + serviceLength, 0);
+    Writer writer(out);
+    writer.be16(code).be16(static_cast<uint16_t>(out.size())).be16(sequence).be32(0).be16(nodeId);
+    return writer;
+}
+
+std::vector<uint8_t> openRequest(uint16_t sequence, uint16_t accessMode, const std::string& canonicalName)
+{
+    std::size_t nameLength = canonicalName.size() + 1;
+    std::vector<uint8_t> out;
+    beginRequest(out, kOpenNode, sequence, accessMode, 2 + nameLength)
+        .be16(static_cast<uint16_t>(nameLength))
+        .bytes(reinterpret_cast<const uint8_t*>(canonicalName.c_str()), nameLength);
+    return out;
+}
+
+std::vector<uint8_t> closeRequest(uint16_t sequence, uint16_t nodeId)
+{
+    std::vector<uint8_t> out;
+    beginRequest(out, kCloseNode, sequence, nodeId, 0);
+    return out;
+}
+
+std::vector<uint8_t> writeRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
+{
+    std::vector<uint8_t> out;
+    beginRequest(out, kWriteData, sequence, nodeId, kWriteFields + record.length)
+        .be16(record.address)
+        .be16(record.length)
+        .be16(record.attribute)
+        .bytes(record.data, record.length);
+    return out;
+}
+
+std::vector<uint8_t> readRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
+{
+    std::vector<uint8_t> out;
+    beginRequest(out, kReadData, sequence, nodeId, 6).be16(record.address).be16(record.length).be16(record.attribute);
+    return out;
+}
+
+std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
+                                      const DDI_PD_RECORD& readRecord)
+{
+    std::vector<uint8_t> out;
+    beginRequest(out, kReadWriteData, sequence, nodeId, kReadWriteFields + writeRecord.length)
+        .be16(readRecord.address)
+        .be16(readRecord.length)
+        .be16(readRecord.attribute)
+        .be16(writeRecord.address)
+        .be16(writeRecord.length)
+        .be16(writeRecord.attribute)
+        .bytes(writeRecord.data, writeRecord.length);
+    return out;
+}
+
+void appendSendMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
+                              const DDI_MSG_RECORD& message)
+{
+    std::vector<uint8_t> request;
+    beginRequest(request, kSendMessage, sequence, nodeId, kSendMessageFields + message.length)
+        .be16(message.tag1)
+        .be16(message.tag2)
+        .be16(message.length)
+        .bytes(message.data, message.length);
+    out.insert(out.end(), request.begin(), request.end());
+}
+
+std::vector<uint8_t> receiveMessageRequest(uint16_t sequence, uint16_t nodeId, uint16_t bufferSize)
+{
+    std::vector<uint8_t> out;
+    beginRequest(out, kReceiveMessage, sequence, nodeId, 2).be16(bufferSize);
+    return out;
+}
+
+std::vector<uint8_t> notificationRequest(uint16_t code, uint16_t sequence, uint16_t nodeId,
+                                         const DDI_NOTIFY_RECORD& notify)
+{
+    std::vector<uint8_t> out;
+    beginRequest(out, code, sequence, nodeId, 14)
+        .be16(1)
+        .be32(notify.notify2)
+        .be32(notify.notify1)
+        .be32(static_cast<uint32_t>(notify.waitTime));
+    return out;
+}
+
+std::vector<uint8_t> registerRequest(uint16_t code, uint16_t sequence, uint16_t nodeId)
+{
+    std::vector<uint8_t> out;
+    beginRequest(out, code, sequence, nodeId, 0);
+    return out;
+}
+
+std::optional<MessageHeader> decodeHeader(std::span<const uint8_t> firstBytes)
+{
+    Reader reader(firstBytes);
+    auto code = reader.be16(kCodeOffset);
+    auto length = reader.be16(kLengthOffset);
+    if (!code || !length || *length < kMessageHeaderSize || *length > kReceiveBuffer)
+        return std::nullopt;
+    return MessageHeader{*code, *length};
+}
+
+bool isIndication(uint16_t code)
+{
+    return (code & kIndicationMask) == kIndicationMask;
+}
+
+uint16_t exceptionCode(const Reader& message)
+{
+    uint16_t word = message.be16(kExceptionOffset).value_or(0);
+    return (word & 0xE000) != 0 ? static_cast<uint16_t>(word >> 12) : 0;
+}
+
+Confirmation decodeConfirmation(const Reader& message)
+{
+    return Confirmation{message.be16(kCodeOffset).value_or(0), message.be16(kStatusOffset).value_or(0),
+                        message.be16(kErrorCodeOffset).value_or(0)};
+}
+
+std::optional<OpenResult> decodeOpenConfirmation(const Reader& message)
+{
+    auto nodeId = message.be16(16);
+    auto word = message.be16(18);
+    if (!nodeId || !word)
+        return std::nullopt;
+    return OpenResult{*nodeId, *word};
+}
+
+std::optional<std::span<const uint8_t>> decodeReadData(const Reader& message, std::size_t length)
+{
+    return message.bytes(kReadDataOffset, length);
+}
+
+std::optional<ReceivedMessage> decodeReceivedMessage(const Reader& message)
+{
+    auto tag1 = message.be16(18);
+    auto tag2 = message.be16(20);
+    auto length = message.be16(22);
+    if (!tag1 || !tag2 || !length)
+        return std::nullopt;
+    std::size_t available = std::min<std::size_t>(*length, message.size() - kReceivedMessageOffset);
+    return ReceivedMessage{*tag1, *tag2, *length, *message.bytes(kReceivedMessageOffset, available)};
+}
+
+std::optional<std::array<uint16_t, 2>> decodeRegisters(const Reader& message, std::size_t count)
+{
+    std::array<uint16_t, 2> words{};
+    for (std::size_t i = 0; i < count && i < words.size(); ++i) {
+        auto word = message.be16(18 + 2 * i);
+        if (!word)
+            return std::nullopt;
+        words[i] = *word;
+    }
+    return words;
+}
+
+std::optional<ProcessDataIndication> decodeProcessDataIndication(const Reader& message)
+{
+    auto address = message.be16(18);
+    auto length = message.be16(20);
+    auto attribute = message.be16(22);
+    if (!address || !length || !attribute)
+        return std::nullopt;
+    auto data = message.bytes(24, *length);
+    if (!data)
+        return std::nullopt;
+    return ProcessDataIndication{*address, *length, *attribute, *data};
+}
+
+} // namespace quorrin::wire

@@ -1,0 +1,161 @@
+// Wire encoding of node requests, confirmations and indications: every field
+// that crosses the network is written or read here, big-endian and
+// bounds-checked, never by copying caller records.
+#pragma once
+
+#include "quorrin.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace quorrin::wire {
+
+inline constexpr std::size_t kRequestHeaderSize = 12;
+inline constexpr std::size_t kMessageHeaderSize = 16;
+inline constexpr std::size_t kMaxRequest = 1054;
+inline constexpr std::size_t kReceiveBuffer = 2048;
+
+// Header offsets shared by all messages.
+inline constexpr std::size_t kCodeOffset = 0;
+inline constexpr std::size_t kLengthOffset = 2;
+inline constexpr std::size_t kSequenceOffset = 4;
+inline constexpr std::size_t kExceptionOffset = 6;
+inline constexpr std::size_t kNodeIdOffset = 10;
+inline constexpr std::size_t kStatusOffset = 10;
+inline constexpr std::size_t kErrorCodeOffset = 14;
+
+inline constexpr uint16_t kConfirmationBit = 0x8000;
+inline constexpr uint16_t kIndicationMask = 0xC000;
+inline constexpr uint16_t kProcessDataIndication = 0xC101;
+
+enum RequestCode : uint16_t {
+    kOpenNode = 0x0101,
+    kCloseNode = 0x0102,
+    kWriteData = 0x0103,
+    kReadData = 0x0104,
+    kSendMessage = 0x0105,
+    kReceiveMessage = 0x0106,
+    kSetNotification = 0x0107,
+    kClearNotification = 0x0108,
+    kReadWriteData = 0x010A,
+    kDiagnostic = 0x0201,
+    kDipSwitch = 0x0202,
+    kSysFail = 0x0203,
+};
+
+// Appends big-endian fields to a buffer of fixed capacity; an overflowing
+// write is dropped and makes ok() false instead of growing the buffer.
+class Writer {
+public:
+    explicit Writer(std::vector<uint8_t>& out) : out_(out) {}
+    Writer& be16(uint16_t value);
+    Writer& be32(uint32_t value);
+    Writer& bytes(const uint8_t* data, std::size_t count);
+    bool ok() const { return ok_; }
+    std::size_t size() const { return size_; }
+
+private:
+    bool fits(std::size_t count);
+    std::vector<uint8_t>& out_;
+    std::size_t size_ = 0;
+    bool ok_ = true;
+};
+
+// Reads fields at message offsets; a field is returned only when all of its
+// bytes lie inside the message.
+class Reader {
+public:
+    explicit Reader(std::span<const uint8_t> message) : message_(message) {}
+    std::optional<uint16_t> be16(std::size_t offset) const;
+    std::optional<uint32_t> be32(std::size_t offset) const;
+    std::optional<std::span<const uint8_t>> bytes(std::size_t offset, std::size_t count) const;
+    std::size_t size() const { return message_.size(); }
+
+private:
+    std::span<const uint8_t> message_;
+};
+
+// Starts a request: sizes `out` to the header plus `serviceLength` and writes
+// the header; the caller appends exactly `serviceLength` bytes of fields.
+Writer beginRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
+                    std::size_t serviceLength);
+
+// Service fields of each request. Lengths are checked by the callers
+// against the documented limits before anything is built.
+inline constexpr std::size_t kWriteFields = 6;
+inline constexpr std::size_t kReadWriteFields = 12;
+inline constexpr std::size_t kSendMessageFields = 6;
+inline constexpr std::size_t kReadDataOffset = 20;
+inline constexpr std::size_t kReceivedMessageOffset = 24;
+
+std::vector<uint8_t> openRequest(uint16_t sequence, uint16_t accessMode, const std::string& canonicalName);
+std::vector<uint8_t> closeRequest(uint16_t sequence, uint16_t nodeId);
+std::vector<uint8_t> writeRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record);
+std::vector<uint8_t> readRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record);
+std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
+                                      const DDI_PD_RECORD& readRecord);
+// Appends one complete send-message request, so several can share one buffer.
+void appendSendMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
+                              const DDI_MSG_RECORD& message);
+std::vector<uint8_t> receiveMessageRequest(uint16_t sequence, uint16_t nodeId, uint16_t bufferSize);
+std::vector<uint8_t> notificationRequest(uint16_t code, uint16_t sequence, uint16_t nodeId,
+                                         const DDI_NOTIFY_RECORD& notify);
+std::vector<uint8_t> registerRequest(uint16_t code, uint16_t sequence, uint16_t nodeId);
+
+// Header of a received message; `length` is what the header announces.
+struct MessageHeader {
+    uint16_t code;
+    uint16_t length;
+};
+
+// Decodes code and announced length from the first four bytes, refusing
+// lengths that are shorter than the fixed header or longer than the buffer.
+std::optional<MessageHeader> decodeHeader(std::span<const uint8_t> firstBytes);
+
+bool isIndication(uint16_t code);
+
+// Exception code carried by bits 13..15 of the exception word, 0 when clear.
+uint16_t exceptionCode(const Reader& message);
+
+struct Confirmation {
+    uint16_t code;
+    uint16_t status;
+    uint16_t errorCode;
+};
+Confirmation decodeConfirmation(const Reader& message);
+
+struct OpenResult {
+    uint16_t nodeId;
+    uint16_t word;
+};
+std::optional<OpenResult> decodeOpenConfirmation(const Reader& message);
+
+// The `length` read bytes from offset 20, when all of them are there.
+std::optional<std::span<const uint8_t>> decodeReadData(const Reader& message, std::size_t length);
+
+struct ReceivedMessage {
+    uint16_t tag1;
+    uint16_t tag2;
+    uint16_t length;                  // as the controller reports it
+    std::span<const uint8_t> data;    // what actually arrived, at most `length` bytes
+};
+std::optional<ReceivedMessage> decodeReceivedMessage(const Reader& message);
+
+// `count` (1 or 2) register words from offset 18.
+std::optional<std::array<uint16_t, 2>> decodeRegisters(const Reader& message, std::size_t count);
+
+struct ProcessDataIndication {
+    uint16_t address;
+    uint16_t length;
+    uint16_t attribute;
+    std::span<const uint8_t> data;
+};
+// A 0xC101 indication whose data runs past the received bytes is malformed.
+std::optional<ProcessDataIndication> decodeProcessDataIndication(const Reader& message);
+
+} // namespace quorrin::wire

@@ -1,0 +1,106 @@
+// korvo-sim: a TCP server on a loopback address that answers node requests as
+// a bus coupler's controller does, with scripted faults. Runs on threads of
+// its own, so tests start and stop it in-process.
+#pragma once
+
+#include "korvo_sim/controller.h"
+#include "korvo_sim/fault.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace korvo::sim {
+
+inline constexpr uint16_t kDefaultPort = 1962;
+
+// One client connection.
+class Session {
+public:
+    Session(int fd, std::string peer) : fd_(fd), peer_(std::move(peer)) {}
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    ~Session();
+
+    const std::string& peer() const { return peer_; }
+    // Sends bytes on the connection; false once it is closed.
+    bool send(std::span<const uint8_t> bytes);
+    // Ends the connection; a blocked read returns.
+    void close();
+
+private:
+    friend class Simulator;
+    int fd() const { return fd_; }
+
+    std::mutex writeMutex_;
+    int fd_;
+    Bytes received_;  // bytes read but not yet taken as a request
+    std::string peer_;
+    std::thread thread_;
+    std::atomic<bool> finished_{false};
+};
+
+struct SimulatorOptions {
+    std::string address = "127.0.0.10";  // must be a 127.x.x.x address
+    uint16_t port = kDefaultPort;         // 0 picks a free port
+};
+
+class Simulator {
+public:
+    explicit Simulator(SimulatorOptions options = {});
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+    ~Simulator();
+
+    // Listens before returning, so clients may connect at once; throws
+    // std::system_error when the address cannot be bound. A simulator is
+    // started once; stop() ends its connections and threads.
+    void start();
+    void stop();
+    uint16_t port() const { return port_; }
+
+    Controller& controller() { return controller_; }
+    // Applies to the next `fault.times` requests with the fault's code.
+    void inject(Fault fault);
+    void clearFaults();
+    // Receives one line per request.
+    void setLogger(std::function<void(const std::string&)> logger);
+    // Sees every request exactly as it arrived, before it is answered.
+    void setRequestTap(std::function<void(const Request&)> tap);
+    // Sends bytes unasked on the connection that holds the node.
+    bool sendToNode(uint16_t nodeId, std::span<const uint8_t> bytes);
+    std::size_t connectionCount() const;
+
+private:
+    void acceptLoop();
+    void serve(Session& session);
+    bool readRequest(Session& session, Request& request);
+    std::optional<Fault> takeFault(uint16_t code);
+    void answer(Session& session, Bytes reply, const std::optional<Fault>& fault);
+    bool pause(std::chrono::milliseconds duration);
+    void log(const Session& session, const Request& request, const std::optional<Bytes>& reply);
+
+    SimulatorOptions options_;
+    Controller controller_;
+    int listenFd_ = -1;
+    uint16_t port_ = 0;
+    std::thread acceptThread_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable stopped_;
+    bool stopping_ = false;
+    std::vector<std::unique_ptr<Session>> sessions_;
+    std::deque<Fault> faults_;
+    std::function<void(const std::string&)> logger_;
+    std::function<void(const Request&)> tap_;
+};
+
+} // namespace korvo::sim

@@ -1,0 +1,389 @@
+#include "korvo_sim/controller.h"
+
+#include "korvo_sim/simulator.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace korvo::sim {
+namespace {
+
+enum NodeService : uint16_t {
+    kOpenNode = 0x0101,
+    kCloseNode = 0x0102,
+    kWriteData = 0x0103,
+    kReadData = 0x0104,
+    kSendMessage = 0x0105,
+    kReceiveMessage = 0x0106,
+    kSetNotification = 0x0107,
+    kClearNotification = 0x0108,
+    kReadWriteData = 0x010A,
+    kDiagnostic = 0x0201,
+    kDipSwitch = 0x0202,
+    kSysFail = 0x0203,
+};
+
+constexpr std::size_t kMaxReceivedMessage = 2024;
+
+bool inImage(std::size_t address, std::size_t count)
+{
+    return address <= kImageSize && count <= kImageSize - address;
+}
+
+} // namespace
+
+Controller::Controller()
+{
+    registerNodeServices();
+}
+
+void Controller::registerNodeServices()
+{
+    using namespace std::placeholders;
+    handlers_[kOpenNode] = std::bind(&Controller::openNode, this, _1, _2);
+    handlers_[kCloseNode] = std::bind(&Controller::closeNode, this, _1, _2);
+    handlers_[kWriteData] = std::bind(&Controller::writeData, this, _1, _2);
+    handlers_[kReadData] = std::bind(&Controller::readData, this, _1, _2);
+    handlers_[kReadWriteData] = std::bind(&Controller::readWriteData, this, _1, _2);
+    handlers_[kSendMessage] = std::bind(&Controller::sendMessage, this, _1, _2);
+    handlers_[kReceiveMessage] = std::bind(&Controller::receiveMessage, this, _1, _2);
+    handlers_[kSetNotification] = [this](const Request& r, Session& s) { return notification(r, s, true); };
+    handlers_[kClearNotification] = [this](const Request& r, Session& s) { return notification(r, s, false); };
+    for (uint16_t code : {kDiagnostic, kDipSwitch, kSysFail})
+        handlers_[code] = std::bind(&Controller::registers, this, _1, _2);
+}
+
+void Controller::setRequestHandler(uint16_t code, RequestHandler handler)
+{
+    std::lock_guard lock(mutex_);
+    handlers_[code] = std::move(handler);
+}
+
+std::optional<Bytes> Controller::handle(const Request& request, Session& session)
+{
+    RequestHandler handler;
+    uint16_t exceptionWord;
+    {
+        std::lock_guard lock(mutex_);
+        auto found = handlers_.find(request.code());
+        if (found != handlers_.end())
+            handler = found->second;
+        exceptionWord = exceptionWord_;
+    }
+    std::optional<Bytes> reply = handler ? handler(request, session) : ConfirmationBuilder(request, kErrUnknownService).finish();
+    if (reply && exceptionWord != 0)
+        writeBe16(*reply, kExceptionOffset, exceptionWord);
+    return reply;
+}
+
+void Controller::endSession(Session& session)
+{
+    std::lock_guard lock(mutex_);
+    std::erase_if(nodes_, [&](const auto& entry) { return entry.second.session == &session; });
+}
+
+void Controller::shutdown()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    mailboxChanged_.notify_all();
+}
+
+Controller::Node* Controller::nodeOf(const Request& request, Session& session)
+{
+    auto found = nodes_.find(request.nodeId());
+    if (found == nodes_.end() || found->second.session != &session)
+        return nullptr;
+    return &found->second;
+}
+
+std::optional<Bytes> Controller::openNode(const Request& request, Session& session)
+{
+    uint16_t nameLength = request.word(12);
+    auto nameBytes = request.tail(14, nameLength);
+    std::string name(nameBytes.begin(), nameBytes.end());
+    if (!name.empty() && name.back() == '\0')
+        name.pop_back();
+    if (name != kMailboxNode && name != kDataNode)
+        return ConfirmationBuilder(request, kErrUnknownNode).finish();
+    if (request.nodeId() != kAccessMode)
+        return ConfirmationBuilder(request, kErrAccessMode).finish();
+
+    std::lock_guard lock(mutex_);
+    while (nodes_.contains(nextNodeId_) || nextNodeId_ == 0)
+        ++nextNodeId_;
+    uint16_t id = nextNodeId_++;
+    Node& node = nodes_[id];
+    node.name = name;
+    node.session = &session;
+    return ConfirmationBuilder(request).word(16, id).word(18, 0).finish();
+}
+
+std::optional<Bytes> Controller::closeNode(const Request& request, Session& session)
+{
+    std::lock_guard lock(mutex_);
+    if (nodeOf(request, session) == nullptr)
+        return ConfirmationBuilder(request, kErrNodeNotOpen).finish();
+    nodes_.erase(request.nodeId());
+    return ConfirmationBuilder(request).finish();
+}
+
+std::optional<Bytes> Controller::writeData(const Request& request, Session& session)
+{
+    std::lock_guard lock(mutex_);
+    if (nodeOf(request, session) == nullptr)
+        return ConfirmationBuilder(request, kErrNodeNotOpen).finish();
+    if (writeRefusal_ != WriteRefusal::None)
+        return ConfirmationBuilder(request, static_cast<uint16_t>(writeRefusal_)).finish();
+    uint16_t address = request.word(12);
+    uint16_t length = request.word(14);
+    auto data = request.tail(18, length);
+    if (!inImage(address, length) || data.size() != length)
+        return ConfirmationBuilder(request, kErrAddressRange).finish();
+    std::copy(data.begin(), data.end(), outputs_.begin() + address);
+    return ConfirmationBuilder(request).finish();
+}
+
+std::optional<Bytes> Controller::readData(const Request& request, Session& session)
+{
+    std::lock_guard lock(mutex_);
+    if (nodeOf(request, session) == nullptr)
+        return ConfirmationBuilder(request, kErrNodeNotOpen).finish();
+    uint16_t address = request.word(12);
+    uint16_t length = request.word(14);
+    if (!inImage(address, length))
+        return ConfirmationBuilder(request, kErrAddressRange).finish();
+    return ConfirmationBuilder(request)
+        .word(16, address)
+        .word(18, length)
+        .data(20, std::span<const uint8_t>(inputs_).subspan(address, length))
+        .finish();
+}
+
+std::optional<Bytes> Controller::readWriteData(const Request& request, Session& session)
+{
+    std::lock_guard lock(mutex_);
+    if (nodeOf(request, session) == nullptr)
+        return ConfirmationBuilder(request, kErrNodeNotOpen).finish();
+    uint16_t readAddress = request.word(12);
+    uint16_t readLength = request.word(14);
+    uint16_t writeAddress = request.word(18);
+    uint16_t writeLength = request.word(20);
+    auto data = request.tail(24, writeLength);
+    if (!inImage(readAddress, readLength) || !inImage(writeAddress, writeLength) || data.size() != writeLength)
+        return ConfirmationBuilder(request, kErrAddressRange).finish();
+
+    // A refused write still reads: the confirmation is negative but carries the inputs.
+    uint16_t error = static_cast<uint16_t>(writeRefusal_);
+    if (writeRefusal_ == WriteRefusal::None)
+        std::copy(data.begin(), data.end(), outputs_.begin() + writeAddress);
+    return ConfirmationBuilder(request, error)
+        .word(16, readAddress)
+        .word(18, readLength)
+        .data(20, std::span<const uint8_t>(inputs_).subspan(readAddress, readLength))
+        .finish();
+}
+
+std::optional<Bytes> Controller::sendMessage(const Request& request, Session& session)
+{
+    MailboxHandler handler;
+    MailboxMessage message;
+    uint16_t id = request.nodeId();
+    {
+        std::lock_guard lock(mutex_);
+        Node* node = nodeOf(request, session);
+        if (node == nullptr)
+            return ConfirmationBuilder(request, kErrNodeNotOpen).finish();
+        uint16_t length = request.word(16);
+        auto data = request.tail(18, length);
+        if (data.size() != length)
+            return ConfirmationBuilder(request, kErrMessageLength).finish();
+        message = MailboxMessage{request.word(12), request.word(14), Bytes(data.begin(), data.end())};
+        node->sent.push_back(message);
+        handler = mailboxHandler_;
+    }
+    if (handler) {
+        auto replies = handler(id, message);
+        std::lock_guard lock(mutex_);
+        if (auto found = nodes_.find(id); found != nodes_.end())
+            found->second.queue.insert(found->second.queue.end(), replies.begin(), replies.end());
+    }
+    mailboxChanged_.notify_all();
+    return ConfirmationBuilder(request).word(16, 0).finish();
+}
+
+std::optional<Bytes> Controller::receiveMessage(const Request& request, Session& session)
+{
+    std::unique_lock lock(mutex_);
+    Node* node = nodeOf(request, session);
+    if (node == nullptr)
+        return ConfirmationBuilder(request, kErrNodeNotOpen).finish();
+    uint16_t id = request.nodeId();
+    // With notification on, a receive is held until a message arrives.
+    if (node->queue.empty() && node->notification) {
+        auto arrived = [&] {
+            auto found = nodes_.find(id);
+            return stopping_ || found == nodes_.end() || !found->second.queue.empty();
+        };
+        if (node->waitTime < 0)
+            mailboxChanged_.wait(lock, arrived);
+        else
+            mailboxChanged_.wait_for(lock, std::chrono::milliseconds(node->waitTime), arrived);
+        node = nodeOf(request, session);
+    }
+    if (node == nullptr || node->queue.empty())
+        return ConfirmationBuilder(request, kErrNoMessage).finish();
+
+    // The size the client announces is not enforced: a client must cope with a longer message.
+    MailboxMessage message = std::move(node->queue.front());
+    node->queue.pop_front();
+    if (message.data.size() > kMaxReceivedMessage)
+        message.data.resize(kMaxReceivedMessage);
+    return ConfirmationBuilder(request)
+        .word(18, message.tag1)
+        .word(20, message.tag2)
+        .word(22, static_cast<uint16_t>(message.data.size()))
+        .data(24, message.data)
+        .finish();
+}
+
+std::optional<Bytes> Controller::notification(const Request& request, Session& session, bool active)
+{
+    std::lock_guard lock(mutex_);
+    Node* node = nodeOf(request, session);
+    if (node == nullptr)
+        return ConfirmationBuilder(request, kErrNodeNotOpen).finish();
+    node->notification = active;
+    node->waitTime = static_cast<int32_t>(request.dword(22));
+    return ConfirmationBuilder(request).finish();
+}
+
+std::optional<Bytes> Controller::registers(const Request& request, Session& session)
+{
+    std::lock_guard lock(mutex_);
+    if (nodeOf(request, session) == nullptr)
+        return ConfirmationBuilder(request, kErrNodeNotOpen).finish();
+    ConfirmationBuilder confirmation(request);
+    switch (request.code()) {
+    case kDiagnostic:
+        confirmation.word(18, diagnosisStatus_).word(20, diagnosisParameter_);
+        break;
+    case kDipSwitch:
+        confirmation.word(18, dipSwitch_);
+        break;
+    default:
+        confirmation.word(18, sysFail_);
+        break;
+    }
+    return confirmation.finish();
+}
+
+void Controller::setInputs(std::size_t address, std::span<const uint8_t> bytes)
+{
+    std::lock_guard lock(mutex_);
+    if (inImage(address, bytes.size()))
+        std::copy(bytes.begin(), bytes.end(), inputs_.begin() + static_cast<std::ptrdiff_t>(address));
+}
+
+Bytes Controller::inputs(std::size_t address, std::size_t count) const
+{
+    std::lock_guard lock(mutex_);
+    if (!inImage(address, count))
+        return {};
+    return Bytes(inputs_.begin() + static_cast<std::ptrdiff_t>(address),
+                 inputs_.begin() + static_cast<std::ptrdiff_t>(address + count));
+}
+
+Bytes Controller::outputs(std::size_t address, std::size_t count) const
+{
+    std::lock_guard lock(mutex_);
+    if (!inImage(address, count))
+        return {};
+    return Bytes(outputs_.begin() + static_cast<std::ptrdiff_t>(address),
+                 outputs_.begin() + static_cast<std::ptrdiff_t>(address + count));
+}
+
+void Controller::setMailboxHandler(MailboxHandler handler)
+{
+    std::lock_guard lock(mutex_);
+    mailboxHandler_ = std::move(handler);
+}
+
+void Controller::queueMessage(uint16_t nodeId, MailboxMessage message)
+{
+    {
+        std::lock_guard lock(mutex_);
+        auto found = nodes_.find(nodeId);
+        if (found == nodes_.end())
+            return;
+        found->second.queue.push_back(std::move(message));
+    }
+    mailboxChanged_.notify_all();
+}
+
+std::vector<MailboxMessage> Controller::sentMessages(uint16_t nodeId) const
+{
+    std::lock_guard lock(mutex_);
+    auto found = nodes_.find(nodeId);
+    return found == nodes_.end() ? std::vector<MailboxMessage>{} : found->second.sent;
+}
+
+std::vector<uint16_t> Controller::openNodes(const std::string& name) const
+{
+    std::lock_guard lock(mutex_);
+    std::vector<uint16_t> ids;
+    for (const auto& [id, node] : nodes_) {
+        if (node.name == name)
+            ids.push_back(id);
+    }
+    return ids;
+}
+
+Session* Controller::sessionOf(uint16_t nodeId) const
+{
+    std::lock_guard lock(mutex_);
+    auto found = nodes_.find(nodeId);
+    return found == nodes_.end() ? nullptr : found->second.session;
+}
+
+bool Controller::notificationActive(uint16_t nodeId) const
+{
+    std::lock_guard lock(mutex_);
+    auto found = nodes_.find(nodeId);
+    return found != nodes_.end() && found->second.notification;
+}
+
+void Controller::setDiagnosis(uint16_t status, uint16_t parameter)
+{
+    std::lock_guard lock(mutex_);
+    diagnosisStatus_ = status;
+    diagnosisParameter_ = parameter;
+}
+
+void Controller::setDipSwitch(uint16_t value)
+{
+    std::lock_guard lock(mutex_);
+    dipSwitch_ = value;
+}
+
+void Controller::setSysFail(uint16_t value)
+{
+    std::lock_guard lock(mutex_);
+    sysFail_ = value;
+}
+
+void Controller::setWriteRefusal(WriteRefusal refusal)
+{
+    std::lock_guard lock(mutex_);
+    writeRefusal_ = refusal;
+}
+
+void Controller::setExceptionWord(uint16_t word)
+{
+    std::lock_guard lock(mutex_);
+    exceptionWord_ = word;
+}
+
+} // namespace korvo::sim

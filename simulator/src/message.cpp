@@ -1,0 +1,86 @@
+#include "korvo_sim/message.h"
+
+#include <algorithm>
+
+namespace korvo::sim {
+
+uint16_t readBe16(std::span<const uint8_t> bytes, std::size_t offset)
+{
+    if (offset + 2 > bytes.size())
+        return 0;
+    return static_cast<uint16_t>(bytes[offset] << 8 | bytes[offset + 1]);
+}
+
+uint32_t readBe32(std::span<const uint8_t> bytes, std::size_t offset)
+{
+    return uint32_t{readBe16(bytes, offset)} << 16 | readBe16(bytes, offset + 2);
+}
+
+void writeBe16(Bytes& bytes, std::size_t offset, uint16_t value)
+{
+    if (bytes.size() < offset + 2)
+        bytes.resize(offset + 2);
+    bytes[offset] = static_cast<uint8_t>(value >> 8);
+    bytes[offset + 1] = static_cast<uint8_t>(value);
+}
+
+void writeBe32(Bytes& bytes, std::size_t offset, uint32_t value)
+{
+    writeBe16(bytes, offset, static_cast<uint16_t>(value >> 16));
+    writeBe16(bytes, offset + 2, static_cast<uint16_t>(value));
+}
+
+std::span<const uint8_t> Request::tail(std::size_t offset, std::size_t count) const
+{
+    if (offset >= bytes.size())
+        return {};
+    return std::span<const uint8_t>(bytes).subspan(offset, std::min(count, bytes.size() - offset));
+}
+
+ConfirmationBuilder::ConfirmationBuilder(const Request& request, uint16_t errorCode) : bytes_(kConfirmationHeaderSize, 0)
+{
+    writeBe16(bytes_, 0, static_cast<uint16_t>(request.code() | kConfirmationBit));
+    writeBe16(bytes_, 4, request.sequence());
+    writeBe16(bytes_, kStatusOffset, errorCode != 0 ? 1 : 0);
+    writeBe16(bytes_, kErrorCodeOffset, errorCode);
+}
+
+ConfirmationBuilder& ConfirmationBuilder::word(std::size_t offset, uint16_t value)
+{
+    writeBe16(bytes_, offset, value);
+    return *this;
+}
+
+ConfirmationBuilder& ConfirmationBuilder::dword(std::size_t offset, uint32_t value)
+{
+    writeBe32(bytes_, offset, value);
+    return *this;
+}
+
+ConfirmationBuilder& ConfirmationBuilder::data(std::size_t offset, std::span<const uint8_t> bytes)
+{
+    if (bytes_.size() < offset + bytes.size())
+        bytes_.resize(offset + bytes.size());
+    std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(offset));
+    return *this;
+}
+
+Bytes ConfirmationBuilder::finish()
+{
+    writeBe16(bytes_, kLengthOffset, static_cast<uint16_t>(bytes_.size()));
+    return std::move(bytes_);
+}
+
+Bytes processDataIndication(uint16_t address, uint16_t attribute, std::span<const uint8_t> data)
+{
+    Bytes bytes(24, 0);
+    writeBe16(bytes, 0, 0xC101);
+    writeBe16(bytes, 18, address);
+    writeBe16(bytes, 20, static_cast<uint16_t>(data.size()));
+    writeBe16(bytes, 22, attribute);
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    writeBe16(bytes, kLengthOffset, static_cast<uint16_t>(bytes.size()));
+    return bytes;
+}
+
+} // namespace korvo::sim
