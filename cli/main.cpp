@@ -1,5 +1,6 @@
 // korvo: the configurator's work from the command line.
 
+#include "online_commands.h"
 #include "program_folder.h"
 #include "station_command.h"
 
@@ -12,7 +13,15 @@ namespace {
 constexpr const char* kUsage =
     "usage: korvo COMMAND ...\n"
     "commands:\n"
-    "  station PROJECT [--catalogue FILE] [--json]   print the process-image address map\n";
+    "  station PROJECT [--catalogue FILE] [--json]   print the process-image address map\n"
+    "  check ADDRESS PROJECT [--station N]           compare the coupler's bus with the project\n"
+    "  io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N]\n"
+    "                                                run I/O cycles and print the process data\n"
+    "  diag ADDRESS                                  show the coupler's state bits\n"
+    "  restart ADDRESS [--wait] [--timeout SECONDS]  restart the coupler, optionally wait for it\n"
+    "  ping ADDRESS [-c COUNT]                       send ICMP echo requests\n"
+    "PROJECT commands take --catalogue FILE (default: korvo_config.ini next to the program).\n"
+    "Exit status: 0 success, 1 negative result (station differs, no reply), 2 error.\n";
 
 }  // namespace
 
@@ -24,10 +33,13 @@ int main(int argc, char** argv) {
     }
     const std::string command = args[0];
     args.erase(args.begin());
-    if (command == "station") {
-        const std::string catalogue = (korvo::ProgramFolder() / "korvo_config.ini").string();
-        return korvo::RunStationCommand(args, catalogue, std::cout, std::cerr);
-    }
+    const std::string catalogue = (korvo::ProgramFolder() / "korvo_config.ini").string();
+    if (command == "station") return korvo::RunStationCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "check") return korvo::RunCheckCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "io") return korvo::RunIoCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "diag") return korvo::RunDiagCommand(args, std::cout, std::cerr);
+    if (command == "restart") return korvo::RunRestartCommand(args, std::cout, std::cerr);
+    if (command == "ping") return korvo::RunPingCommand(args, std::cout, std::cerr);
     std::cerr << "korvo: unknown command \"" << command << "\"\n" << kUsage;
     return 2;
 }

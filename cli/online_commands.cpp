@@ -1,0 +1,340 @@
+#include "online_commands.h"
+
+#include "access/coupler_diagnosis.h"
+#include "access/ddi_funktionen.h"
+#include "access/nc_restart.h"
+#include "shell/online_operation.h"
+#include "station/catalogue.h"
+#include "station/profile_file.h"
+#include "station/project_file.h"
+#include "station/station_model.h"
+#include "station/text_encoding.h"
+#include "station/versch.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <thread>
+
+namespace korvo {
+
+namespace {
+
+// Reports what the windows would show: boxes as lines, the online log as it grows.
+class ConsoleUi final : public OnlineUi, public DiagnosisUi, public RestartUi {
+public:
+    ConsoleUi(std::ostream& out, std::ostream& err, bool printLog) : out_(out), err_(err), printLog_(printLog) {}
+
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        lastMessage = text;
+        (caption == "communication error" ? err_ : out_) << Cp1252ToUtf8(caption) << ": " << Cp1252ToUtf8(text)
+                                                         << "\n";
+    }
+    void SetStatusPanel1(const std::string& text) override { lastStatus = text; }
+    void AddMemoLine(const std::string& line) override {
+        if (printLog_) out_ << Cp1252ToUtf8(line) << "\n";
+    }
+    void SetStatus(const std::string& text) override { diagnosisStatus = text; }
+    void CloseWindow() override { closed = true; }
+
+    std::string lastMessage;
+    std::string lastStatus;
+    std::string diagnosisStatus;
+    bool closed = false;
+
+private:
+    std::ostream& out_;
+    std::ostream& err_;
+    bool printLog_;
+};
+
+struct Options {
+    std::vector<std::string> positional;
+    std::string catalogue;
+    int station = 1;
+    int count = 1;
+    int intervalMs = 1000;
+    int timeoutSeconds = 60;
+    bool wait = false;
+};
+
+std::optional<int> Number(const std::string& text, int min, int max) {
+    std::int32_t value = 0;
+    if (!TryStrToInt(text, value) || value < min || value > max) return std::nullopt;
+    return value;
+}
+
+// Parses the options a command allows; prints the error and returns false on a bad one.
+bool ParseOptions(const std::vector<std::string>& args, const std::vector<std::string>& allowed,
+                  std::size_t positionals, const std::string& usage, Options& options, std::ostream& err) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool known = std::find(allowed.begin(), allowed.end(), arg) != allowed.end();
+        if (!arg.empty() && arg[0] == '-' && !known) {
+            err << "korvo: unknown option " << arg << "\n" << usage << "\n";
+            return false;
+        }
+        if (arg == "--wait") {
+            options.wait = true;
+            continue;
+        }
+        if (known) {
+            if (i + 1 >= args.size()) {
+                err << "korvo: " << arg << " needs a value\n" << usage << "\n";
+                return false;
+            }
+            const std::string& value = args[++i];
+            std::optional<int> number;
+            if (arg == "--catalogue") {
+                options.catalogue = value;
+                continue;
+            }
+            if (arg == "--station") number = Number(value, 1, StationModel::kMaxModules);
+            if (arg == "--cycles" || arg == "-c") number = Number(value, 1, 1000000);
+            if (arg == "--interval") number = Number(value, 0, 60000);
+            if (arg == "--timeout") number = Number(value, 1, 86400);
+            if (!number) {
+                err << "korvo: " << arg << " " << value << " is not a valid value\n" << usage << "\n";
+                return false;
+            }
+            if (arg == "--station") options.station = *number;
+            if (arg == "--cycles" || arg == "-c") options.count = *number;
+            if (arg == "--interval") options.intervalMs = *number;
+            if (arg == "--timeout") options.timeoutSeconds = *number;
+            continue;
+        }
+        options.positional.push_back(arg);
+    }
+    if (options.positional.size() != positionals) {
+        err << usage << "\n";
+        return false;
+    }
+    return true;
+}
+
+// The station of a project, addressed at the coupler given on the command line.
+struct OnlineSession {
+    ProfileFile catalogueIni;
+    CatalogueList catalogue;
+    std::unique_ptr<StationModel> model;
+    std::unique_ptr<ControllerAccess> access;
+    Pinger pinger;
+
+    bool Load(const std::string& address, const std::string& project, const std::string& cataloguePath, int station,
+              std::ostream& err) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(cataloguePath, ec)) {
+            err << "korvo: cannot open the module catalogue \"" << cataloguePath << "\": no such file\n";
+            return false;
+        }
+        if (!std::filesystem::is_regular_file(project, ec)) {
+            err << "korvo: cannot open the project \"" << project << "\": no such file\n";
+            return false;
+        }
+        try {
+            catalogueIni = ProfileFile::Load(cataloguePath);
+            catalogue = ReadCatalogueList(catalogueIni);
+            model = std::make_unique<StationModel>(&catalogueIni, "/");
+            const ProjectLoadReport report = LoadProject(*model, std::filesystem::path(project));
+            for (const std::string& warning : report.warnings) err << "korvo: " << warning << "\n";
+        } catch (const ProfileError& e) {
+            err << "korvo: " << e.what() << "\n";
+            return false;
+        }
+        int coupler = 0;
+        for (int i = 1; i <= model->ModuleCount; ++i) {
+            if (model->Module(i)->StationsNummmer == station) coupler = i;
+        }
+        if (coupler == 0) {
+            err << "korvo: the project \"" << project << "\" has no station " << station << "\n";
+            return false;
+        }
+        model->CurrentStation = station;
+        model->CurrentCouplerModule = coupler;
+        model->CurrentIP = address;
+        access = std::make_unique<ControllerAccess>(model->CurrentIP);
+        return true;
+    }
+};
+
+// The coupler alone, for commands that need no project.
+struct CouplerSession {
+    StationModel model{nullptr, "/"};
+    CatalogueList catalogue;
+    std::unique_ptr<ControllerAccess> access;
+    Pinger pinger;
+
+    explicit CouplerSession(const std::string& address) {
+        model.CurrentIP = address;
+        access = std::make_unique<ControllerAccess>(model.CurrentIP);
+    }
+};
+
+std::string StateWords(const CouplerState& s) {
+    std::string text;
+    const auto add = [&](bool on, const char* word) {
+        if (on) text += text.empty() ? word : std::string(", ") + word;
+    };
+    add(s.ready, "ready");
+    add(s.activ, "activ");
+    add(s.run, "run");
+    add(s.submodulFail, "submodul fail");
+    add(s.busFail, "bus fail");
+    add(s.userFail, "user fail");
+    add(s.controllerFail, "controller fail");
+    add(s.warning, "warning");
+    add(s.plugPlayActive, "Plug  Play aktiv");
+    return text.empty() ? "no state bit set" : text;
+}
+
+}  // namespace
+
+int RunCheckCommand(const std::vector<std::string>& args, const std::string& defaultCatalogue, std::ostream& out,
+                    std::ostream& err) {
+    const std::string usage = "usage: korvo check ADDRESS PROJECT [--station N] [--catalogue FILE]";
+    Options options;
+    options.catalogue = defaultCatalogue;
+    if (!ParseOptions(args, {"--station", "--catalogue"}, 2, usage, options, err)) return 2;
+    OnlineSession session;
+    if (!session.Load(options.positional[0], options.positional[1], options.catalogue, options.station, err)) return 2;
+    ConsoleUi ui(out, err, true);
+    OnlineOperation online(*session.model, session.catalogue, *session.access, ui, session.pinger);
+    CouplerDiagnosis diagnosis(*session.model, *session.access, online, ui);
+    online.SetDiagnosis(&diagnosis);
+    if (!online.PingCoupler()) {
+        err << "korvo: " << options.positional[0] << " does not answer the echo request: ERROR !! check IP settings\n";
+        return 2;
+    }
+    if (online.CheckConfiguration()) return 0;
+    if (ui.lastMessage.rfind("station is different", 0) == 0) return 1;
+    if (ui.lastMessage.empty()) err << "korvo: the coupler did not confirm the configuration request\n";
+    return 2;
+}
+
+int RunIoCommand(const std::vector<std::string>& args, const std::string& defaultCatalogue, std::ostream& out,
+                 std::ostream& err) {
+    const std::string usage =
+        "usage: korvo io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--catalogue FILE]";
+    Options options;
+    options.catalogue = defaultCatalogue;
+    if (!ParseOptions(args, {"--cycles", "--interval", "--station", "--catalogue"}, 2, usage, options, err)) {
+        return 2;
+    }
+    OnlineSession session;
+    if (!session.Load(options.positional[0], options.positional[1], options.catalogue, options.station, err)) return 2;
+    ConsoleUi ui(out, err, true);
+    OnlineOperation online(*session.model, session.catalogue, *session.access, ui, session.pinger);
+    if (!online.OpenConnection()) {
+        err << "korvo: cannot connect to " << options.positional[0] << ":" << ui.lastStatus << "\n";
+        session.access->CloseNodePair();
+        return 2;
+    }
+    session.model->Online = true;
+    int status = 0;
+    for (int cycle = 1; cycle <= options.count; ++cycle) {
+        out << "cycle " << cycle << "\n";
+        online.IoCycle();
+        if (!session.model->Online) {
+            err << "korvo: " << ui.lastStatus << "\n";
+            status = 2;
+            break;
+        }
+        if (cycle < options.count) std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
+    }
+    session.access->CloseNodePair();
+    return status;
+}
+
+int RunDiagCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    Options options;
+    if (!ParseOptions(args, {}, 1, "usage: korvo diag ADDRESS", options, err)) return 2;
+    CouplerSession session(options.positional[0]);
+    ConsoleUi ui(out, err, false);
+    OnlineOperation online(session.model, session.catalogue, *session.access, ui, session.pinger);
+    CouplerDiagnosis diagnosis(session.model, *session.access, online, ui);
+    if (!online.PingCoupler()) {
+        err << "korvo: " << options.positional[0] << " does not answer the echo request: ERROR !! check IP address\n";
+        return 2;
+    }
+    diagnosis.ReadBusState();
+    const bool connected = session.access->NodesOpen();
+    session.access->CloseNodePair();
+    if (!connected) {
+        err << "korvo: cannot connect to " << options.positional[0] << ":" << ui.lastStatus << "\n";
+        return 2;
+    }
+    out << "state: " << StateWords(diagnosis.State) << "\n";
+    if (!ui.diagnosisStatus.empty()) out << ui.diagnosisStatus << "\n";
+    return 0;
+}
+
+int RunRestartCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    Options options;
+    if (!ParseOptions(args, {"--wait", "--timeout"}, 1, "usage: korvo restart ADDRESS [--wait] [--timeout SECONDS]",
+                      options, err)) {
+        return 2;
+    }
+    CouplerSession session(options.positional[0]);
+    ConsoleUi ui(out, err, false);
+    OnlineOperation online(session.model, session.catalogue, *session.access, ui, session.pinger);
+    CouplerDiagnosis diagnosis(session.model, *session.access, online, ui);
+    NcRestart restart(*session.access, online, diagnosis, ui);
+    if (!online.PingCoupler()) {
+        err << "korvo: " << options.positional[0] << " does not answer the echo request: ERROR !! check IP address\n";
+        return 2;
+    }
+    restart.Activated();
+    if (!restart.TimerEnabled) {
+        err << "korvo: cannot connect to " << options.positional[0] << ":" << ui.lastStatus << "\n";
+        return 2;
+    }
+    out << "restart sent to " << options.positional[0] << "\n";
+    if (!options.wait) return 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeoutSeconds);
+    while (!ui.closed) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            session.access->CloseNodePair();
+            err << "korvo: the coupler did not report ready within " << options.timeoutSeconds << " s\n";
+            return 1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(NcRestart::kTickMs));
+        restart.TimerTick();
+    }
+    session.access->CloseNodePair();
+    out << "coupler is back: " << (restart.ready ? "ready" : "") << (restart.run ? " run" : "") << "\n";
+    return 0;
+}
+
+int RunPingCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    Options options;
+    if (!ParseOptions(args, {"-c"}, 1, "usage: korvo ping ADDRESS [-c COUNT]", options, err)) return 2;
+    const std::string& host = options.positional[0];
+    int replies = 0;
+    for (int i = 0; i < options.count; ++i) {
+        const auto started = std::chrono::steady_clock::now();
+        const EchoResult result = SendEcho(host);
+        if (!result.sent) {
+            err << "korvo: " << result.error << "\n";
+            return 2;
+        }
+        if (result.reply.bytes > 0) {
+            ++replies;
+            out << "Reply from " << result.reply.address << ": bytes=" << result.reply.bytes
+                << " seq=" << result.reply.sequence << " TTL=" << result.reply.ttl
+                << " time=" << result.reply.roundTripMs << "ms\n";
+        } else {
+            out << "Request timed out.\n";
+        }
+        // One request per second, as a ping does.
+        if (i + 1 < options.count) {
+            std::this_thread::sleep_until(started + std::chrono::seconds(1));
+        }
+    }
+    out << options.count << " sent, " << replies << " received\n";
+    return replies > 0 ? 0 : 1;
+}
+
+}  // namespace korvo

@@ -1,0 +1,113 @@
+#include "ddi_funktionen.h"
+
+#include "station/versch.h"
+
+#include <quorrin.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace korvo {
+
+namespace {
+
+constexpr std::uint16_t kAccessMode = 3;
+constexpr std::uint16_t kProcessDataAttribute = 2;
+constexpr std::uint16_t kReceiveBufferBytes = 1024;
+
+}  // namespace
+
+ControllerAccess::ControllerAccess(std::string& currentIP, Clock& clock) : currentIP_(currentIP), clock_(clock) {}
+
+std::string ControllerAccess::MailboxNodeName() const { return "KNETHIP[" + currentIP_ + "|30,30]N1_M"; }
+
+std::string ControllerAccess::DataNodeName() const { return "KNETHIP[" + currentIP_ + "|30,30]N1_D"; }
+
+std::uint32_t ControllerAccess::OpenNodePair(std::uint32_t& mailbox, std::uint32_t& data) {
+    RemoveBlanks(currentIP_);
+    std::uint32_t result = DDI_DevOpenNode(MailboxNodeName().c_str(), kAccessMode, &mailbox);
+    if (result == DDI_OK) result = DDI_DevOpenNode(DataNodeName().c_str(), kAccessMode, &data);
+    return result;
+}
+
+std::uint32_t ControllerAccess::CloseNodePair(std::uint32_t& mailbox, std::uint32_t& data) {
+    DDI_DevCloseNode(mailbox);
+    mailbox = 0;
+    const std::uint32_t result = DDI_DevCloseNode(data);
+    data = 0;
+    return result;
+}
+
+std::uint32_t ControllerAccess::ReadProcessData(std::uint32_t handle, std::uint16_t address, std::uint16_t length) {
+    if (length > InputImage.size()) return ERR_INVALID_ARGUMENT;
+    DDI_PD_RECORD record{length, address, kProcessDataAttribute, InputImage.data()};
+    return DDI_DTI_ReadData(handle, &record);
+}
+
+std::uint32_t ControllerAccess::WriteProcessData(std::uint32_t handle, std::uint16_t address, std::uint16_t length) {
+    if (length > OutputImage.size()) return ERR_INVALID_ARGUMENT;
+    DDI_PD_RECORD record{length, address, kProcessDataAttribute, OutputImage.data()};
+    return DDI_DTI_WriteData(handle, &record);
+}
+
+std::uint32_t ControllerAccess::SendCommand(CommandWords words, std::uint32_t handle) {
+    if (words.size() < 2) return ERR_INVALID_ARGUMENT;
+    // Never send parameters the command array does not hold.
+    const std::size_t n = std::min<std::size_t>({words[1], kMaxParameterWords, words.size() - 2});
+    std::vector<std::uint8_t> message;
+    message.reserve(2 * n + 4);
+    for (std::size_t i = 0; i < n + 2; ++i) {
+        message.push_back(static_cast<std::uint8_t>(words[i] >> 8));
+        message.push_back(static_cast<std::uint8_t>(words[i] & 0xFF));
+    }
+    DDI_MSG_RECORD record{0, static_cast<std::uint16_t>(message.size()), 0, message.data()};
+    return DDI_MXI_SndMessage(handle, &record);
+}
+
+std::uint32_t ControllerAccess::ReceiveMessage(std::uint32_t handle, std::span<std::uint16_t> words) {
+    // Zeroed, so a message shorter than its word count announces yields zeros rather
+    // than bytes of an earlier message.
+    std::array<std::uint8_t, kReceiveBufferBytes> buffer{};
+    DDI_MSG_RECORD record{0, kReceiveBufferBytes, 0, buffer.data()};
+    const std::uint32_t result = DDI_MXI_RcvMessage(handle, &record);
+    if (result != DDI_OK || words.size() < 2) return result;
+    const auto word = [&](std::size_t i) {
+        return static_cast<std::uint16_t>(buffer[2 * i] << 8 | buffer[2 * i + 1]);
+    };
+    words[0] = word(0);
+    words[1] = word(1);
+    const std::size_t n = std::min<std::size_t>({words[1], kMaxParameterWords, words.size() - 2});
+    for (std::size_t i = 1; i <= n; ++i) words[i + 1] = word(i + 1);
+    return result;
+}
+
+std::uint32_t ControllerAccess::WaitForConfirmation(std::uint32_t handle, std::uint16_t code, std::uint32_t seconds,
+                                                    std::span<std::uint16_t> words) {
+    if (words.size() < 3) return ERR_INVALID_ARGUMENT;
+    const std::uint64_t start = clock_.TickMs();
+    const std::uint64_t limit = static_cast<std::uint64_t>(seconds) * 1000;
+    words[2] = 0;
+    std::uint32_t result;
+    do {
+        result = ReceiveMessage(handle, words);
+    } while (words[0] != code && clock_.TickMs() - start <= limit);
+    return result != DDI_OK ? result : words[2];
+}
+
+std::uint32_t ControllerAccess::ConfirmCommand(std::uint16_t code, std::uint32_t handle) {
+    return WaitForConfirmation(handle, code, 2, MailboxBuffer);
+}
+
+std::uint32_t ControllerAccess::Exchange(CommandWords command, std::uint32_t handle) {
+    const std::uint32_t sent = SendCommand(command, handle);
+    if (sent != DDI_OK) return sent;
+    return ConfirmCommand(ConfirmationCode(command), handle);
+}
+
+std::uint16_t ControllerAccess::ReadStatusRegister() {
+    DDI_DIAG_RECORD diagnostic{};
+    if (GetKNSDiagnostic(MailboxNode, &diagnostic) != DDI_OK) return 0;
+    return diagnostic.statusRegister;
+}
+
+}  // namespace korvo

@@ -1,0 +1,477 @@
+#include "online_operation.h"
+
+#include "access/coupler_diagnosis.h"
+#include "station/versch.h"
+
+#include <quorrin.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace korvo {
+
+namespace {
+
+constexpr const char* kCommunicationError = "communication error";
+constexpr const char* kCheckCaption = "check configuration";
+constexpr const char* kCheckIpSettings = "ERROR !! check IP settings";
+constexpr const char* kOpenFailedBox = "Communication Error  CHECK IP SETTINGS !!";
+constexpr std::uint16_t kConfigurationConfirmation = 0x830B;
+constexpr std::size_t kCountWord = 7;
+constexpr std::size_t kFirstEntryWord = 9;
+constexpr std::uint8_t kModbusClientCode = 0xAA;
+
+bool IsPassive(const std::string& type) { return type == kPassiveType || type == kPassiveRowBreakType; }
+
+std::string ByteList(const std::uint8_t* bytes, int count, bool hex) {
+    std::string text;
+    char item[8];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(item, sizeof item, hex ? "%02X," : "%u,", static_cast<unsigned>(bytes[i]));
+        text += item;
+    }
+    return text;
+}
+
+std::string WordBytes(std::uint16_t a, std::uint16_t b) {
+    return std::to_string(a >> 8) + "," + std::to_string(a & 0xFF) + "," + std::to_string(b >> 8) + "," +
+           std::to_string(b & 0xFF) + ",";
+}
+
+}  // namespace
+
+std::string HexCode(std::uint32_t code, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, code);
+    return text;
+}
+
+OnlineOperation::OnlineOperation(StationModel& model, const CatalogueList& catalogue, ControllerAccess& access,
+                                 OnlineUi& ui, Pinger& pinger)
+    : model_(model), catalogue_(catalogue), access_(access), ui_(ui), pinger_(pinger) {}
+
+bool OnlineOperation::PingCoupler() {
+    RemoveBlanks(model_.CurrentIP);
+    const EchoResult result = pinger_.Ping(model_.CurrentIP);
+    if (result.sent) PingReply = result.reply.bytes > 0;
+    return PingReply;
+}
+
+bool OnlineOperation::OpenConnection() {
+    ui_.SetStatusPanel1("");
+    ui_.ProcessMessages();
+    if (!PingCoupler()) {
+        ui_.SetStatusPanel1(kCheckIpSettings);
+        return false;
+    }
+    const std::uint32_t result = access_.OpenNodePair();
+    if (result != DDI_OK) {
+        ui_.SetStatusPanel1(" ----   Open failed !    Error-Code: " + HexCode(result) + "h");
+        return false;
+    }
+    ui_.SetStatusPanel1(" ----  communication initialized  ----- ");
+    return true;
+}
+
+int OnlineOperation::CountStationModules(int station) const {
+    int count = 0;
+    for (int i = 1; i <= model_.ModuleCount; ++i) {
+        const TModul* m = model_.Module(i);
+        if (m && m->ModulZuStations == station && !IsPassive(m->ModulType)) ++count;
+    }
+    return count;
+}
+
+bool OnlineOperation::CheckConfiguration() {
+    if (access_.NodesClosed() && !OpenConnection()) {
+        access_.CloseNodePair();
+        ui_.ShowMessage(kOpenFailedBox, kCommunicationError);
+        return false;
+    }
+    const int projectCount = CountStationModules(model_.CurrentStation);
+    if (diagnosis_ != nullptr) diagnosis_->ResetAndReadState();
+    access_.MailboxBuffer.fill(0);
+    std::uint32_t result = access_.SendCommand(CmdReadConfiguration, access_.MailboxNode);
+    if (result == DDI_OK) result = access_.ConfirmCommand(kConfigurationConfirmation, access_.MailboxNode);
+    // A wait that ended without the list is a failed check, not an empty bus.
+    if (result != DDI_OK || access_.MailboxBuffer[0] != kConfigurationConfirmation) {
+        access_.CloseNodePair();
+        return false;
+    }
+    const int n = std::min<int>(access_.MailboxBuffer[kCountWord], kMaxBusModules);
+    BusConfigList.fill(TAlleModule{});
+    BusConfigCount = n;
+    for (int e = 0; e < n; ++e) {
+        const std::uint16_t w = access_.MailboxBuffer[kFirstEntryWord + 2 * static_cast<std::size_t>(e)];
+        BusConfigList[static_cast<std::size_t>(e + 1)].idCode = static_cast<std::uint8_t>(w & 0xFF);
+        BusConfigList[static_cast<std::size_t>(e + 1)].lengthCode = static_cast<std::uint8_t>(w >> 8);
+    }
+    ui_.ClearMemo();
+    ui_.AddMemoLine(" Bus configuration list: ");
+    ui_.AddMemoLine(" -----------------------");
+    for (int e = 1; e <= n; ++e) {
+        TAlleModule& entry = BusConfigList[static_cast<std::size_t>(e)];
+        for (int t = 1; t < catalogue_.CatalogueTypeCount; ++t) {
+            const TAlleModule& type = catalogue_.CatalogueTypes[static_cast<std::size_t>(t)];
+            if (type.idCode == entry.idCode && type.lengthCode == entry.lengthCode) entry.name += type.name + "  ";
+        }
+        ui_.AddMemoLine(entry.name);
+    }
+    const bool ok = CompareConfiguration(n, projectCount);
+    access_.CloseNodePair();
+    return ok;
+}
+
+bool OnlineOperation::CompareConfiguration(int deviceCount, int projectCount) {
+    int matched = 0;
+    int d = 0;
+    for (int i = 1; i <= model_.ModuleCount; ++i) {
+        const TModul* m = model_.Module(i);
+        if (m == nullptr || m->ModulZuStations != model_.CurrentStation) continue;
+        if (!IsPassive(m->ModulType)) ++d;
+        if (d >= 1 && d <= kMaxBusModules &&
+            BusConfigList[static_cast<std::size_t>(d)].name.find(m->ModulType) != std::string::npos) {
+            ++matched;
+        }
+    }
+    const bool ok = matched == deviceCount;
+    if (deviceCount != projectCount) {
+        ui_.ShowMessage("station is different number of moduls !!  ", kCheckCaption);
+        return false;
+    }
+    if (!ok) {
+        ui_.ShowMessage("station is different  !!  ", kCheckCaption);
+        ui_.SetMemoVisible(true);
+        return false;
+    }
+    if (!model_.Online) ui_.ShowMessage("station OK !!  ", kCheckCaption);
+    return true;
+}
+
+void OnlineOperation::CheckConfigurationCommand() {
+    ui_.SetStatusPanel1("");
+    ui_.ProcessMessages();
+    if (!PingCoupler()) {
+        ui_.ShowMessage(kCheckIpSettings, kCommunicationError);
+        ui_.SetStatusPanel1(kCheckIpSettings);
+        return;
+    }
+    model_.Online = false;
+    buttonImage_ = OnlineImageIndex;
+    ui_.SetOnlineButton(false, OnlineImageIndex);
+    ui_.SetCycleTimerEnabled(false);
+    ui_.SetDebugButtonDown(false);
+    ui_.SetDebugPanelVisible(false);
+    ui_.SetStatusPanel1("");
+    ui_.SetMemoVisible(false);
+    if (CheckConfiguration()) return;
+    DebugShown = true;
+    ui_.SetDebugButtonDown(true);
+    ui_.SetMemoVisible(true);
+    ui_.SetDebugPanelVisible(true);
+}
+
+void OnlineOperation::OnlineCommand() {
+    ui_.SetStatusPanel1("");
+    ui_.ProcessMessages();
+    if (!PingCoupler()) {
+        ui_.ShowMessage(kCheckIpSettings, kCommunicationError);
+        ui_.SetStatusPanel1(kCheckIpSettings);
+        return;
+    }
+    ModbusWarningShown = false;
+    Toggle();
+    ui_.SetTypeListEnabled(!model_.Online);
+}
+
+void OnlineOperation::Toggle() {
+    ui_.SetStatusPanel1("");
+    model_.Online = !model_.Online;
+    if (model_.Online) {
+        if (!CheckConfiguration()) {
+            model_.Online = false;
+            return;
+        }
+        if (OpenConnection()) {
+            ui_.SetDebugPanelVisible(false);
+            if (DebugShown) {
+                ui_.SetDebugButtonDown(true);
+                ui_.SetDebugPanelVisible(true);
+            }
+        } else {
+            model_.Online = false;
+            access_.CloseNodePair();
+            ui_.ShowMessage(kOpenFailedBox, kCommunicationError);
+        }
+    } else {
+        buttonImage_ = OnlineImageIndex;
+        ui_.SetOnlineButton(false, OnlineImageIndex);
+        access_.CloseNodePair();
+    }
+    ui_.SetOnlineButton(model_.Online, buttonImage_);
+    ui_.SetMemoVisible(model_.Online);
+    ui_.SetCycleTimerEnabled(model_.Online);
+    if (!model_.Online && model_.ModuleCount > 0) {
+        ui_.SetLedColor(model_.CurrentCouplerModule, kCouplerOnlineLed, LedColor::Grey);
+    }
+}
+
+void OnlineOperation::DebugCommand() {
+    DebugShown = !DebugShown;
+    ui_.SetDebugButtonDown(DebugShown);
+    ui_.SetDebugPanelVisible(DebugShown);
+    ui_.SetMemoDebugVisible(DebugShown);
+}
+
+int OnlineOperation::LastModuleOfStation(int station) const {
+    int last = 0;
+    for (int i = 1; i <= model_.ModuleCount; ++i) {
+        if (const TModul* m = model_.Module(i); m && m->ModulZuStations == station) last = i;
+    }
+    return last;
+}
+
+void OnlineOperation::StopAfterCycleError(const std::string& status) {
+    ui_.SetStatusPanel1(status);
+    ui_.SetCycleTimerEnabled(false);
+    buttonImage_ = OnlineImageIndex;
+    ui_.SetOnlineButton(false, OnlineImageIndex);
+    model_.Online = false;
+}
+
+void OnlineOperation::SkipModule(const TModul& module, const std::string& why) {
+    ui_.AddMemoLine(module.ModulType + "  skipped: " + why);
+}
+
+void OnlineOperation::IoCycle() {
+    if (model_.ModuleCount == 0) return;
+    const int coupler = model_.CurrentCouplerModule;
+    if (buttonImage_ != kBlinkImageIndex) {
+        ui_.SetLedColor(coupler, kCouplerOnlineLed, LedColor::Red);
+        buttonImage_ = kBlinkImageIndex;
+        ui_.SetOnlineButton(model_.Online, buttonImage_);
+        ui_.SetStatusPanel1(" ");
+    } else {
+        buttonImage_ = OnlineImageIndex;
+        ui_.SetOnlineButton(model_.Online, buttonImage_);
+        ui_.SetStatusPanel1(" --- online ---- ");
+        ui_.SetLedSize(coupler, kCouplerOnlineLed, 12);
+        ui_.SetLedColor(coupler, kCouplerOnlineLed, LedColor::Grey);
+    }
+    ui_.ClearMemo();
+    ui_.AddMemoLine("READ Section ------");
+
+    const int station = model_.CurrentStation;
+    const int last = LastModuleOfStation(station);
+    InputLength = last > 0 ? model_.Module(last)->ByteOffsetInput : 0;
+    if (access_.DataNode == 0) {
+        ui_.SetStatusPanel1("NO Handle is exist ");
+        return;
+    }
+    const int imageSize = static_cast<int>(ControllerAccess::kImageSize);
+    const auto readLength = static_cast<std::uint16_t>(std::clamp(InputLength, 0, imageSize));
+    if (access_.ReadProcessData(access_.DataNode, 0, readLength) != DDI_OK) {
+        StopAfterCycleError("Error read data  CHECK IP settings ??");
+        // The library has dropped the node; a later start opens a fresh pair.
+        access_.CloseNodePair();
+    }
+
+    for (int i = 1; i <= model_.ModuleCount; ++i) {
+        TModul* m = model_.Module(i);
+        if (m == nullptr || m->ModulZuStations != station || m->Input <= 0) continue;
+        const int start = m->ByteOffsetInput - m->Input;
+        if (start < 0 || m->ByteOffsetInput > imageSize) {
+            SkipModule(*m, "its input bytes lie outside the 512-byte process image");
+            continue;
+        }
+        const std::uint8_t* bytes = access_.InputImage.data() + start;
+        m->InputData = ByteList(bytes, m->Input, false);
+        m->InputHex = ByteList(bytes, m->Input, true);
+        ui_.AddMemoLine(m->ModulType + "  Date " + m->InputHex);
+        model_.ExchangeModule = i;
+        RunReadProc(i);
+    }
+
+    ui_.AddMemoLine("WRITE SectionWriteData ------");
+    OutputLength = last > 0 ? model_.Module(last)->ByteOffsetOutput : 0;
+    const auto writeLength = static_cast<std::uint16_t>(std::clamp(OutputLength, 0, imageSize));
+    for (int i = 1; i <= model_.ModuleCount; ++i) {
+        TModul* m = model_.Module(i);
+        if (m == nullptr || m->ModulZuStations != station || m->output <= 0) continue;
+        if (m->ByteOffsetOutput - m->output < 0 || m->ByteOffsetOutput > imageSize) {
+            SkipModule(*m, "its output bytes lie outside the 512-byte process image");
+            continue;
+        }
+        model_.ExchangeModule = i;
+        RunWriteProc(i);
+        try {
+            ui_.AddMemoLine(m->ModulType + "  Date " + DecimalListToHex(m->OutputData));
+        } catch (const ConversionError& e) {
+            ui_.AddMemoLine(m->ModulType + "  Date " + e.what());
+        }
+        const std::uint32_t result = access_.WriteProcessData(access_.DataNode, 0, writeLength);
+        if (result == DDI_OK) continue;
+        if ((result & 0xFF) == kModbusClientCode) {
+            ui_.SetStatusPanel1("Error Write!! ModbusClient aktiv");
+            if (!ModbusWarningShown) {
+                ModbusWarningShown = true;
+                ui_.ShowMessage(
+                    "ModbusClient is aktiv !! Write Data is not possible !! remove ModbusClient and restart NC-ETH",
+                    kCommunicationError);
+            }
+            continue;
+        }
+        StopAfterCycleError("Error write data  CHECK IP settings ??");
+        access_.CloseNodePair();
+        break;
+    }
+}
+
+void OnlineOperation::RunReadProc(int slot) {
+    const TModul* m = model_.Module(slot);
+    if (m == nullptr) return;
+    switch (m->ReadProc) {
+        case ReadProcKind::Method1: ReadMethod1(slot); break;
+        case ReadProcKind::Method3: ReadMethod3(slot); break;
+        case ReadProcKind::None: break;
+    }
+}
+
+void OnlineOperation::RunWriteProc(int slot) {
+    const TModul* m = model_.Module(slot);
+    if (m == nullptr) return;
+    switch (m->WriteProc) {
+        case WriteProcKind::Method1: WriteMethod1(slot); break;
+        case WriteProcKind::Method2: WriteMethod2(slot); break;
+        case WriteProcKind::Method3:
+        case WriteProcKind::Method5: WriteMethod3(slot); break;
+        case WriteProcKind::Method4: WriteMethod4(slot); break;
+        case WriteProcKind::None: break;
+    }
+}
+
+namespace {
+
+// The first `count` items of a comma list as integers; false when one is missing or
+// not a number.
+bool TakeInts(std::string list, int count, std::int32_t* values) {
+    std::string item;
+    for (int i = 0; i < count; ++i) {
+        if (list.empty()) return false;
+        NextItem(list, ',', item);
+        TrimBlanks(item);
+        if (!TryStrToInt(item, values[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void OnlineOperation::ReadMethod1(int slot) {
+    const TModul* m = model_.Module(slot);
+    if (m == nullptr) return;
+    std::int32_t bytes[2];
+    if (!TakeInts(m->InputData, 2, bytes)) {
+        SkipModule(*m, "its LEDs need two input bytes");
+        return;
+    }
+    const std::uint32_t v = static_cast<std::uint32_t>(bytes[0]) * 256u + static_cast<std::uint32_t>(bytes[1]);
+    for (int led = 1; led <= TModul::kLedCount; ++led) {
+        const bool on = (m->LedWeight[static_cast<std::size_t>(led)] & v) != 0;
+        ui_.SetLedColor(slot, led, on ? LedColor::Yellow : LedColor::Grey);
+    }
+}
+
+void OnlineOperation::ReadMethod3(int slot) {
+    TModul* m = model_.Module(slot);
+    if (m == nullptr || m->InputData.empty()) return;
+    std::int32_t items[4];
+    if (!TakeInts(m->InputData, 4, items)) {
+        SkipModule(*m, "its channel value needs four input bytes");
+        return;
+    }
+    const int channel = std::clamp(m->MuxChannel, 0, TModul::kChannelCount - 1);
+    m->ChannelValue[static_cast<std::size_t>(channel + 1)] = items[2] * 256 + items[3];
+    m->MuxChannel = channel + 1 > 7 ? 0 : channel + 1;
+}
+
+bool OnlineOperation::CopyItemsToOutputImage(TModul& module, std::string items) {
+    const int start = module.ByteOffsetOutput - module.output;
+    if (start < 0 || module.ByteOffsetOutput > static_cast<int>(ControllerAccess::kImageSize)) {
+        SkipModule(module, "its output bytes lie outside the 512-byte process image");
+        return false;
+    }
+    // Check every byte first, so a bad item never leaves half a module's outputs written.
+    std::vector<std::uint8_t> bytes;
+    std::string item;
+    for (int i = 0; i < module.output; ++i) {
+        NextItemTrimmed(items, ',', item);
+        std::int32_t value = 0;
+        if (!TryStrToInt(item, value) || value < 0 || value > 255) {
+            SkipModule(module, "output item '" + item + "' is not a byte value");
+            return false;
+        }
+        bytes.push_back(static_cast<std::uint8_t>(value));
+    }
+    std::copy(bytes.begin(), bytes.end(), access_.OutputImage.begin() + start);
+    return true;
+}
+
+void OnlineOperation::WriteMethod1(int slot) {
+    TModul* m = model_.Module(slot);
+    if (m == nullptr || m->OutputData.empty()) return;
+    std::string items = m->OutputData;
+    if (m->output == 2) {
+        std::string dropped;
+        NextItemTrimmed(items, ',', dropped);
+        NextItemTrimmed(items, ',', dropped);
+    }
+    CopyItemsToOutputImage(*m, items);
+}
+
+void OnlineOperation::WriteMethod2(int slot) {
+    TModul* m = model_.Module(slot);
+    if (m == nullptr || m->Parameter.empty()) return;
+    std::string list = m->Parameter;
+    std::string item;
+    std::int32_t words[2];
+    for (std::int32_t& word : words) {
+        NextItemTrimmed(list, ',', item);
+        if (!TryStrToInt(item, word)) {
+            SkipModule(*m, "parameter item '" + item + "' is not a number");
+            return;
+        }
+    }
+    const std::int64_t a = static_cast<std::int64_t>(words[0]) + 0x8000;
+    const std::int64_t b = static_cast<std::int64_t>(words[1]) + 0x8000;
+    if (a < 0 || a > 0xFFFF || b < 0 || b > 0xFFFF) {
+        SkipModule(*m, "its parameter words do not fit 16 bits");
+        return;
+    }
+    m->OutputData = WordBytes(static_cast<std::uint16_t>(a), static_cast<std::uint16_t>(b));
+    CopyItemsToOutputImage(*m, m->OutputData);
+}
+
+void OnlineOperation::WriteMethod3(int slot) {
+    TModul* m = model_.Module(slot);
+    if (m == nullptr || m->OutputData.empty()) return;
+    CopyItemsToOutputImage(*m, m->OutputData);
+}
+
+void OnlineOperation::WriteMethod4(int slot) {
+    TModul* m = model_.Module(slot);
+    if (m == nullptr) return;
+    std::int32_t p[8] = {};
+    ParseIntList(m->Parameter, p, 7, 1, 8);
+    const int k = std::clamp(m->MuxChannel, 0, 7);
+    const auto c = static_cast<std::uint16_t>((k + 0x50) * 256);
+    const std::int64_t v = static_cast<std::int64_t>(p[k]) + 0x8000;
+    if (v < 0 || v > 0xFFFF) {
+        SkipModule(*m, "its parameter word of channel " + std::to_string(k + 1) + " does not fit 16 bits");
+        return;
+    }
+    m->OutputData = WordBytes(c, static_cast<std::uint16_t>(v));
+    CopyItemsToOutputImage(*m, m->OutputData);
+}
+
+}  // namespace korvo

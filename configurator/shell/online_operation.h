@@ -1,0 +1,97 @@
+#pragma once
+// Online work with the current station's coupler: reachability, opening the node
+// pair, the configuration check against the modules the coupler reports, and the I/O
+// test cycle that reads all inputs and writes the outputs once per second.
+
+#include "access/ddi_funktionen.h"
+#include "online_ui.h"
+#include "pinger.h"
+#include "station/catalogue.h"
+#include "station/station_model.h"
+
+#include <array>
+#include <string>
+
+namespace korvo {
+
+class CouplerDiagnosis;
+
+// Opening a connection as the diagnosis and restart windows need it.
+class ConnectionOpener {
+public:
+    virtual ~ConnectionOpener() = default;
+    virtual bool PingCoupler() = 0;
+    virtual bool OpenConnection() = 0;
+};
+
+class OnlineOperation : public ConnectionOpener {
+public:
+    static constexpr int kMaxBusModules = 100;
+    static constexpr int kOnlineImageIndex = 6;
+    static constexpr int kBlinkImageIndex = 0;
+    static constexpr int kCouplerOnlineLed = 17;
+
+    OnlineOperation(StationModel& model, const CatalogueList& catalogue, ControllerAccess& access, OnlineUi& ui,
+                    Pinger& pinger);
+
+    // The error reset before each configuration check is the diagnosis window's.
+    void SetDiagnosis(CouplerDiagnosis* diagnosis) { diagnosis_ = diagnosis; }
+
+    bool PingReply = false;
+    int InputLength = 0;
+    int OutputLength = 0;
+    bool ModbusWarningShown = false;
+    bool DebugShown = false;
+    int OnlineImageIndex = kOnlineImageIndex;
+    // Entries 1..100 as the coupler reported them; entry 0 is unused.
+    std::array<TAlleModule, kMaxBusModules + 1> BusConfigList{};
+    int BusConfigCount = 0;
+
+    bool PingCoupler() override;
+    bool OpenConnection() override;
+    int CountStationModules(int station) const;
+    bool CheckConfiguration();
+    bool CompareConfiguration(int deviceCount, int projectCount);
+
+    // The main window's commands.
+    void CheckConfigurationCommand();
+    void OnlineCommand();
+    void DebugCommand();
+
+    // One tick of the I/O test's timer.
+    void IoCycle();
+
+    // The modules' read and write methods; ExchangeModule names the module.
+    void ReadMethod1(int slot);
+    void ReadMethod3(int slot);
+    void WriteMethod1(int slot);
+    void WriteMethod2(int slot);
+    void WriteMethod3(int slot);
+    void WriteMethod4(int slot);
+    void RunReadProc(int slot);
+    void RunWriteProc(int slot);
+
+    // The image the online button shows now.
+    int OnlineButtonImage() const { return buttonImage_; }
+
+private:
+    void Toggle();
+    void StopAfterCycleError(const std::string& status);
+    int LastModuleOfStation(int station) const;
+    // Copies a comma list of byte values into the module's part of the output image.
+    bool CopyItemsToOutputImage(TModul& module, std::string items);
+    void SkipModule(const TModul& module, const std::string& why);
+
+    StationModel& model_;
+    const CatalogueList& catalogue_;
+    ControllerAccess& access_;
+    OnlineUi& ui_;
+    Pinger& pinger_;
+    CouplerDiagnosis* diagnosis_ = nullptr;
+    int buttonImage_ = kOnlineImageIndex;
+};
+
+// "%04X" of a result code, as the status texts show it.
+std::string HexCode(std::uint32_t code, int digits = 4);
+
+}  // namespace korvo

@@ -1,0 +1,37 @@
+#pragma once
+// What online operation shows: message boxes, status-bar panel 1, the online log,
+// LED colours, the online and debug buttons. The main window implements it; tests
+// record it. Defaults do nothing, so a command-line caller overrides what it needs.
+
+#include <string>
+
+namespace korvo {
+
+enum class LedColor : unsigned { Grey = 0x808080, Yellow = 0x00FFFF, Red = 0x0000FF };
+
+class OnlineUi {
+public:
+    virtual ~OnlineUi() = default;
+
+    virtual void ShowMessage(const std::string& /*text*/, const std::string& /*caption*/) {}
+    virtual void SetStatusPanel1(const std::string& /*text*/) {}
+    // Lets pending window messages run, so status texts appear before long waits.
+    virtual void ProcessMessages() {}
+
+    virtual void ClearMemo() {}
+    virtual void AddMemoLine(const std::string& /*line*/) {}
+    virtual void SetMemoVisible(bool /*visible*/) {}
+    virtual void SetMemoDebugVisible(bool /*visible*/) {}
+    virtual void SetDebugPanelVisible(bool /*visible*/) {}
+    virtual void SetDebugButtonDown(bool /*down*/) {}
+
+    virtual void SetLedColor(int /*slot*/, int /*led*/, LedColor /*color*/) {}
+    // LED 17 of the online coupler grows to 12 x 12 pixels while it blinks.
+    virtual void SetLedSize(int /*slot*/, int /*led*/, int /*pixels*/) {}
+
+    virtual void SetOnlineButton(bool /*down*/, int /*imageIndex*/) {}
+    virtual void SetCycleTimerEnabled(bool /*enabled*/) {}
+    virtual void SetTypeListEnabled(bool /*enabled*/) {}
+};
+
+}  // namespace korvo

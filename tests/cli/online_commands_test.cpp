@@ -1,0 +1,151 @@
+// The korvo program against the korvo-sim program, both as separate processes on a
+// loopback address of this test's own.
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const std::string kAddress = "127.0.0.46";
+const std::string kDemo = std::string(KORVO_TEST_DATA_DIR) + "/demo/demo.prj";
+
+struct Result {
+    int status = -1;
+    std::string output;
+};
+
+Result RunKorvo(const std::string& arguments) {
+    const std::string command = std::string(KORVO_CLI_BINARY) + " " + arguments + " 2>&1";
+    Result result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    std::array<char, 4096> buffer{};
+    std::size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+bool Connectable(const std::string& address) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(1962);
+    ::inet_pton(AF_INET, address.c_str(), &target.sin_addr);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool EchoAllowed() {
+    return RunKorvo("ping 127.0.0.1").status != 2;
+}
+
+// Runs korvo-sim with the given options until the test ends.
+class SimulatorProcess {
+public:
+    explicit SimulatorProcess(std::vector<std::string> options) {
+        std::vector<std::string> args = {KORVO_SIM_BINARY, "--listen", kAddress};
+        args.insert(args.end(), options.begin(), options.end());
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            std::vector<char*> argv;
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            // The simulator logs every request; the test does not need to see them.
+            std::freopen("/dev/null", "w", stdout);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        // Ready when it accepts connections; it listens before it starts serving.
+        for (int i = 0; i < 500 && !Connectable(kAddress); ++i) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~SimulatorProcess() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+    }
+    bool Running() const { return pid_ > 0; }
+
+private:
+    pid_t pid_ = -1;
+};
+
+class OnlineCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!EchoAllowed()) GTEST_SKIP() << "ICMP echo is not allowed for this user";
+    }
+};
+
+TEST_F(OnlineCommands, CheckIoDiagAndRestartAgainstTheSimulatedDemoStation) {
+    SimulatorProcess sim({"--project", kDemo, "--restart-seconds", "1"});
+    ASSERT_TRUE(sim.Running());
+
+    const Result check = RunKorvo("check " + kAddress + " " + kDemo);
+    EXPECT_EQ(check.status, 0) << check.output;
+    EXPECT_NE(check.output.find("KORVO DI 16  "), std::string::npos) << check.output;
+    EXPECT_NE(check.output.find("station OK !!"), std::string::npos) << check.output;
+
+    const Result io = RunKorvo("io " + kAddress + " " + kDemo + " --cycles 2 --interval 50");
+    EXPECT_EQ(io.status, 0) << io.output;
+    EXPECT_NE(io.output.find("cycle 2"), std::string::npos);
+    EXPECT_NE(io.output.find("KORVO DI 16  Date "), std::string::npos) << io.output;
+    EXPECT_NE(io.output.find("WRITE SectionWriteData ------"), std::string::npos);
+
+    const Result diag = RunKorvo("diag " + kAddress);
+    EXPECT_EQ(diag.status, 0) << diag.output;
+    EXPECT_NE(diag.output.find("state: ready, activ, run"), std::string::npos) << diag.output;
+
+    const Result restart = RunKorvo("restart " + kAddress + " --wait --timeout 20");
+    EXPECT_EQ(restart.status, 0) << restart.output;
+    EXPECT_NE(restart.output.find("coupler is back"), std::string::npos) << restart.output;
+}
+
+TEST_F(OnlineCommands, DifferentBusExitsWithOne) {
+    SimulatorProcess sim({"--project", kDemo, "--swap", "2"});
+    ASSERT_TRUE(sim.Running());
+    const Result check = RunKorvo("check " + kAddress + " " + kDemo);
+    EXPECT_EQ(check.status, 1) << check.output;
+    EXPECT_NE(check.output.find("station is different  !!"), std::string::npos) << check.output;
+}
+
+TEST_F(OnlineCommands, NoControllerAndBadArgumentsExitWithTwo) {
+    EXPECT_EQ(RunKorvo("check " + kAddress + " " + kDemo).status, 2);
+    EXPECT_EQ(RunKorvo("diag " + kAddress).status, 2);
+    EXPECT_EQ(RunKorvo("io " + kAddress).status, 2);
+    EXPECT_EQ(RunKorvo("io " + kAddress + " " + kDemo + " --cycles zero").status, 2);
+    EXPECT_EQ(RunKorvo("check " + kAddress + " /no/such.prj").status, 2);
+    EXPECT_EQ(RunKorvo("frobnicate").status, 2);
+}
+
+TEST_F(OnlineCommands, PingCountsReplies) {
+    const Result ping = RunKorvo("ping 127.0.0.1 -c 2");
+    EXPECT_EQ(ping.status, 0) << ping.output;
+    EXPECT_NE(ping.output.find("Reply from 127.0.0.1: bytes=32"), std::string::npos);
+    EXPECT_NE(ping.output.find("2 sent, 2 received"), std::string::npos);
+}
+
+}  // namespace
