@@ -27,6 +27,14 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
     }
 }
 
+char Cp1252Byte(std::uint32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+    for (int i = 0; i < 32; ++i) {
+        if (kHighControls[i] != 0 && kHighControls[i] == cp) return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
 }  // namespace
 
 std::string Cp1252ToUtf8(std::string_view text) {
@@ -40,6 +48,32 @@ std::string Cp1252ToUtf8(std::string_view text) {
         } else {
             AppendUtf8(out, byte);
         }
+    }
+    return out;
+}
+
+std::string Utf8ToCp1252(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        int length = 1;
+        std::uint32_t cp = lead;
+        if (lead >= 0xC0 && lead < 0xE0) { length = 2; cp = lead & 0x1F; }
+        else if (lead >= 0xE0 && lead < 0xF0) { length = 3; cp = lead & 0x0F; }
+        else if (lead >= 0xF0 && lead < 0xF8) { length = 4; cp = lead & 0x07; }
+        else if (lead >= 0x80) { out += '?'; ++i; continue; }
+        if (i + static_cast<std::size_t>(length) > text.size()) { out += '?'; break; }
+        bool valid = true;
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80) { valid = false; break; }
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        if (!valid) { out += '?'; ++i; continue; }
+        out += Cp1252Byte(cp);
+        i += static_cast<std::size_t>(length);
     }
     return out;
 }

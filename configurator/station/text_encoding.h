@@ -7,5 +7,7 @@
 namespace korvo {
 
 std::string Cp1252ToUtf8(std::string_view text);
+// The way back: characters Windows-1252 cannot hold, and broken UTF-8 sequences, become "?".
+std::string Utf8ToCp1252(std::string_view text);
 
 }  // namespace korvo

@@ -1,0 +1,440 @@
+#include "main_form.h"
+
+#include "cp1252_text.h"
+#include "toolbar_images.h"
+#include "type_list.h"
+#include "station/windows/connector_image.h"
+#include "station/windows/frm_konfig.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace korvo {
+
+namespace {
+
+constexpr int kToolBarHeight = 36;
+constexpr int kToolButtonWidth = 31;
+constexpr int kDebugSeparatorWidth = 104;
+constexpr int kTypeListWidth = 134;
+constexpr int kDebugPanelHeight = 155;
+constexpr int kMemoWidth = 359;
+
+CatalogueList ReadTypeList(const std::filesystem::path& file, QString& problem) {
+    try {
+        CatalogueList list = ReadCatalogueList(ProfileFile::Load(file));
+        problem = ToQString(DroppedSectionsMessage(list));
+        return list;
+    } catch (const ProfileError& e) {
+        problem = ToQString(e.what());
+        return CatalogueList{};
+    }
+}
+
+// "caption|pattern" of the project commands as a Qt name filter.
+QString NameFilter(const std::string& filter) {
+    const std::size_t bar = filter.find('|');
+    if (bar == std::string::npos) return ToQString(filter);
+    return ToQString(filter.substr(0, bar)) + QStringLiteral(" (") + ToQString(filter.substr(bar + 1)) +
+           QStringLiteral(")");
+}
+
+QString PathText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+
+}  // namespace
+
+TMainForm::TMainForm(std::string programFolder, QWidget* parent) : QMainWindow(parent) {
+    state_.ProgramFolder = std::move(programFolder);
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Korvo Configurator"));
+    resize(738, 664);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    setPalette(palette);
+
+    CreateActions();
+    CreateToolBar();
+    CreateMenus();
+    CreatePopup();
+    CreateCentralArea();
+    CreateStatusBar();
+
+    QString problem;
+    catalogue_ = ReadTypeList(state_.CatalogueFile(), problem);
+    listModule_->SetLines(catalogue_.lines, catalogue_.FontColors);
+    statusPanels_[1]->setText(problem);
+
+    frmConnectorImage_ = new TfrmConnectorImage(this);
+    frmConnectorImage_->hide();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::CreateActions() {
+    const QList<QIcon> images = ToolbarImages();
+    const auto action = [this, &images](const char* name, const QString& text, int image, auto slot) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QString::fromLatin1(name));
+        if (image >= 0) a->setIcon(images[image]);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    toolNew_ = action("ToolNew", QString(), ImageIndex::NewProject, &TMainForm::ToolNewClick);
+    toolNew_->setToolTip(QStringLiteral("new project"));
+    toolOpen_ = action("ToolButton1", QString(), ImageIndex::OpenProject, &TMainForm::ToolOpenClick);
+    toolOpen_->setToolTip(QStringLiteral("open project"));
+    toolSave_ = action("ToolButton5", QString(), ImageIndex::SaveProject, &TMainForm::ToolSaveClick);
+    toolSave_->setToolTip(QStringLiteral("save project"));
+    toolZoom_ = action("ToolZoom", QString(), ImageIndex::ZoomOut, [this] { if (frmKonfig_) frmKonfig_->StepSmaller(); });
+    toolZoom_->setToolTip(QStringLiteral("zoom out"));
+    toolZoomReset_ = action("ToolZoomReset", QString(), ImageIndex::ZoomIn, [this] { if (frmKonfig_) frmKonfig_->StepLarger(); });
+    toolZoomReset_->setToolTip(QStringLiteral("zoom in"));
+    toolVertical_ = action("Toolvertikal", QString(), ImageIndex::Arrangement, [this] { if (frmKonfig_) frmKonfig_->ToggleArrangement(); });
+    toolVertical_->setToolTip(QStringLiteral("vertical / horizontal"));
+    toolIP_ = action("ToolIP", QString(), ImageIndex::IpSettings, &TMainForm::ToolIPClick);
+    toolIP_->setToolTip(QStringLiteral("IP settings"));
+    toolConfig_ = action("Toolconfig", QString(), ImageIndex::CheckConfiguration, &TMainForm::ToolconfigClick);
+    toolConfig_->setToolTip(QStringLiteral("check configuration"));
+    toolTest_ = action("ToolTest", QString(), ImageIndex::Online, &TMainForm::ToolTestClick);
+    toolTest_->setToolTip(QStringLiteral("online"));
+    toolDebug_ = action("Tooldebug", QString(), ImageIndex::Debug, &TMainForm::TooldebugClick);
+    toolDebug_->setToolTip(QStringLiteral("debug "));
+    toolDebug_->setVisible(false);
+}
+
+void TMainForm::CreateToolBar() {
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setFixedHeight(kToolBarHeight);
+    bar->setIconSize(QSize(20, 20));
+    addToolBar(Qt::TopToolBarArea, bar);
+    const auto add = [bar](QAction* a) {
+        bar->addAction(a);
+        if (QWidget* button = bar->widgetForAction(a)) {
+            button->setFixedWidth(kToolButtonWidth);
+            button->setObjectName(a->objectName() + QStringLiteral("Button"));
+        }
+    };
+    add(toolNew_);
+    add(toolOpen_);
+    add(toolSave_);
+    bar->addSeparator();
+    add(toolZoom_);
+    add(toolZoomReset_);
+    add(toolVertical_);
+    bar->addSeparator();
+    add(toolIP_);
+    add(toolConfig_);
+    add(toolTest_);
+    auto* gap = new QWidget(bar);
+    gap->setFixedWidth(kDebugSeparatorWidth);
+    bar->addWidget(gap);
+    add(toolDebug_);
+
+    laStatus_ = new QLabel(bar);
+    laStatus_->setObjectName(QStringLiteral("LaStatus"));
+    laStatus_->setAlignment(Qt::AlignCenter);
+    laStatus_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    QFont font = laStatus_->font();
+    font.setBold(true);
+    font.setPixelSize(13);
+    laStatus_->setFont(font);
+    bar->addWidget(laStatus_);
+}
+
+void TMainForm::CreateMenus() {
+    const QList<QIcon> images = ToolbarImages();
+    const auto item = [this, &images](QMenu* menu, const char* name, const QString& text, int image, auto slot) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        if (image >= 0) a->setIcon(images[image]);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    item(file, "MenuNew", QStringLiteral("&new"), ImageIndex::NewProject, &TMainForm::ToolNewClick);
+    item(file, "MenuOpen", QStringLiteral("&open"), ImageIndex::OpenProject, &TMainForm::ToolOpenClick)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    item(file, "MenuSaveAs", QStringLiteral("&save as"), ImageIndex::SaveProject, &TMainForm::ToolSaveClick)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addSeparator();
+    item(file, "MenuExit", QStringLiteral("&exit"), -1, &QWidget::close);
+
+    // The menu names the steps by what the picture does, the toolbar hints the other way.
+    QMenu* view = bar->addMenu(QStringLiteral("View"));
+    menuZoomIn_ = item(view, "MenuZoomIn", QStringLiteral("zoom in"), ImageIndex::ZoomOut,
+                       [this] { if (frmKonfig_) frmKonfig_->StepSmaller(); });
+    menuZoomOut_ = item(view, "MenuZoomOut", QStringLiteral("zoom out"), ImageIndex::ZoomIn,
+                        [this] { if (frmKonfig_) frmKonfig_->StepLarger(); });
+    item(view, "MenuVertical", QStringLiteral("vertical / horizontal"), ImageIndex::Arrangement,
+         [this] { if (frmKonfig_) frmKonfig_->ToggleArrangement(); });
+
+    QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
+    item(tools, "MenuIPManager", QStringLiteral("IP manager"), ImageIndex::IpSettings, &TMainForm::ToolIPClick);
+    item(tools, "MenuDiagnosis", QStringLiteral("NC-ETH diagnosis"), -1, &TMainForm::DiagnosisClick);
+    item(tools, "MenuPing", QStringLiteral("Ping"), -1, &TMainForm::PingClick);
+
+    QMenu* online = bar->addMenu(QStringLiteral("&Online"));
+    item(online, "MenuCheckConfig", QStringLiteral("check config"), ImageIndex::CheckConfiguration,
+         &TMainForm::ToolconfigClick);
+    item(online, "MenuIOTest", QStringLiteral("I/O test"), ImageIndex::Online, &TMainForm::ToolTestClick);
+
+    QMenu* report = bar->addMenu(QStringLiteral("Report"));
+    item(report, "MenuPreview", QStringLiteral("preview"), -1, &TMainForm::PreviewClick);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    item(help, "MenuInfo", QStringLiteral("&info..."), -1, &TMainForm::InfoClick);
+    item(help, "MenuKorvoHelp", QStringLiteral("Korvo Help"), -1, &TMainForm::HelpClick);
+}
+
+void TMainForm::CreatePopup() {
+    popupMenu_ = new QMenu(this);
+    popupMenu_->setObjectName(QStringLiteral("PopupMenu1"));
+    const auto item = [this](const char* name, const QString& text, int number) {
+        QAction* a = popupMenu_->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setData(number);
+        connect(a, &QAction::triggered, this, [this, number] { PopupItemClick(number); });
+        return a;
+    };
+    item("PopupDelete", QStringLiteral("  delete"), 1);
+    popupRestart_ = item("PopupRestart", QStringLiteral("  restart NC-B ETH"), 99);
+    item("PopupConnectionPlan", QStringLiteral("  connection plan"), 5);
+    item("PopupProperties", QStringLiteral("  properties"), 4);
+}
+
+void TMainForm::CreateCentralArea() {
+    auto* vertical = new QSplitter(Qt::Vertical, this);
+    vertical->setObjectName(QStringLiteral("Splitter2"));
+    auto* horizontal = new QSplitter(Qt::Horizontal, vertical);
+    horizontal->setObjectName(QStringLiteral("Splitter1"));
+
+    viewHost_ = new QWidget(horizontal);
+    viewHost_->setObjectName(QStringLiteral("ClientArea"));
+    auto* hostLayout = new QVBoxLayout(viewHost_);
+    hostLayout->setContentsMargins(0, 0, 0, 0);
+
+    listModule_ = new TypeList(horizontal);
+    connect(listModule_, &TypeList::lineClicked, this, &TMainForm::ListModuleClick);
+    horizontal->addWidget(viewHost_);
+    horizontal->addWidget(listModule_);
+    horizontal->setStretchFactor(0, 1);
+    horizontal->setStretchFactor(1, 0);
+    horizontal->setSizes({738 - kTypeListWidth, kTypeListWidth});
+
+    paDebug_ = new QFrame(vertical);
+    paDebug_->setObjectName(QStringLiteral("PaDebug"));
+    paDebug_->setAutoFillBackground(true);
+    QPalette black = paDebug_->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    paDebug_->setPalette(black);
+    auto* debugLayout = new QHBoxLayout(paDebug_);
+    debugLayout->setContentsMargins(0, 0, 0, 0);
+    memo_ = new QPlainTextEdit(paDebug_);
+    memo_->setObjectName(QStringLiteral("Memo"));
+    memo_->setFixedWidth(kMemoWidth);
+    memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memoDebug_ = new QPlainTextEdit(paDebug_);
+    memoDebug_->setObjectName(QStringLiteral("MemoDebug"));
+    memoDebug_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont fixed(QStringLiteral("Monospace"));
+    fixed.setStyleHint(QFont::TypeWriter);
+    memoDebug_->setFont(fixed);
+    debugLayout->addWidget(memo_);
+    debugLayout->addWidget(memoDebug_);
+    memo_->hide();
+    memoDebug_->hide();
+    paDebug_->hide();
+    vertical->addWidget(horizontal);
+    vertical->addWidget(paDebug_);
+    vertical->setStretchFactor(0, 1);
+    vertical->setSizes({664 - kDebugPanelHeight, kDebugPanelHeight});
+    setCentralWidget(vertical);
+}
+
+void TMainForm::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    const int widths[3] = {250, 350, 10};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFixedWidth(widths[i]);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        QPalette red = panel->palette();
+        red.setColor(QPalette::WindowText, Qt::red);
+        panel->setPalette(red);
+        QFont font = panel->font();
+        font.setBold(true);
+        panel->setFont(font);
+        bar->addWidget(panel);
+        statusPanels_[i] = panel;
+    }
+}
+
+void TMainForm::FormActivate() {
+    if (!state_.FirstActivation) return;
+    frmKonfig_ = new TfrmKonfig(state_, viewHost_);
+    viewHost_->layout()->addWidget(frmKonfig_);
+    connect(frmKonfig_, &TfrmKonfig::placementModeChanged, laStatus_, &QLabel::setText);
+    connect(frmKonfig_, &TfrmKonfig::stationStatusChanged, statusPanels_[0], &QLabel::setText);
+    connect(frmKonfig_, &TfrmKonfig::zoomChanged, this, &TMainForm::UpdateZoomControls);
+    connect(frmKonfig_, &TfrmKonfig::propertiesRequested, this, [this](int slot) {
+        if (const TModul* m = frmKonfig_->Model().Module(slot)) ShowProperties(m->ModulType);
+    });
+    connect(frmKonfig_, &TfrmKonfig::popupRequested, this, [this](const QPoint& position, bool restartVisible) {
+        popupRestart_->setVisible(restartVisible);
+        popupMenu_->popup(position);
+    });
+    connect(frmKonfig_, &TfrmKonfig::moduleDumped, this, [this](const QStringList& lines) {
+        memoDebug_->setPlainText(lines.join(QLatin1Char('\n')));
+    });
+    frmKonfig_->installEventFilter(this);
+    listModule_->installEventFilter(this);
+    frmKonfig_->show();
+    projectCommands_ = std::make_unique<ProjectCommands>(frmKonfig_->Model());
+
+    const std::optional<ProjectLoadReport> report = RunFirstActivation(state_, frmKonfig_->Model());
+    toolDebug_->setVisible(state_.DebugAllowed);
+    if (report && !report->warnings.empty()) {
+        QStringList lines;
+        for (const std::string& warning : report->warnings) lines << ToQString(warning);
+        statusPanels_[1]->setText(lines.join(QStringLiteral("; ")));
+    }
+}
+
+void TMainForm::RegisterPropertiesDialog(PropertiesDialog dialog, QWidget* window) {
+    propertiesDialogs_[dialog] = window;
+}
+
+void TMainForm::ShowProperties(const std::string& typeName) {
+    const std::optional<PropertiesDialog> dialog = PropertiesDialogFor(typeName);
+    if (!dialog) return;
+    const auto it = propertiesDialogs_.find(*dialog);
+    if (it == propertiesDialogs_.end()) return;
+    it->second->show();
+    it->second->raise();
+}
+
+void TMainForm::ShowConnectionImage(const std::string& typeName) {
+    frmConnectorImage_->ShowConnectionImage(state_.ProgramFolder, typeName);
+}
+
+void TMainForm::PopupItemClick(int number) {
+    if (frmKonfig_ == nullptr) return;
+    StationModel& model = frmKonfig_->Model();
+    const TModul* current = model.Module(model.CurrentModule);
+    switch (number) {
+        case 1: model.DeleteCurrent(); break;
+        case 99: RestartClick(); break;
+        case 5: if (current) ShowConnectionImage(current->ModulType); break;
+        case 4: if (current) ShowProperties(current->ModulType); break;
+        default: break;
+    }
+}
+
+void TMainForm::UpdateZoomControls() {
+    toolZoom_->setEnabled(state_.Zoom.SmallerEnabled);
+    menuZoomIn_->setEnabled(state_.Zoom.SmallerEnabled);
+    toolZoomReset_->setEnabled(state_.Zoom.LargerEnabled);
+    menuZoomOut_->setEnabled(state_.Zoom.LargerEnabled);
+}
+
+void TMainForm::ToolNewClick() {
+    if (projectCommands_) projectCommands_->NewProject();
+}
+
+void TMainForm::ToolOpenClick() {
+    if (!projectCommands_) return;
+    projectCommands_->PrepareOpen();
+    const FileDialogSettings settings = projectCommands_->OpenDialogSettings();
+    QFileDialog dialog(this, QString(), PathText(settings.startFolder), NameFilter(settings.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(ToQString(settings.defaultExtension));
+    dialog.selectFile(ToQString(settings.initialFileName));
+    std::optional<std::filesystem::path> chosen;
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        chosen = std::filesystem::path(QFile::encodeName(dialog.selectedFiles().first()).toStdString());
+    }
+    projectCommands_->OpenProject(chosen);
+}
+
+void TMainForm::ToolSaveClick() {
+    if (!projectCommands_) return;
+    const FileDialogSettings settings = projectCommands_->SaveDialogSettings();
+    QFileDialog dialog(this, QString(), PathText(settings.startFolder), NameFilter(settings.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.selectFile(ToQString(settings.initialFileName));
+    std::optional<std::filesystem::path> chosen;
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        chosen = std::filesystem::path(QFile::encodeName(dialog.selectedFiles().first()).toStdString());
+    }
+    projectCommands_->SaveProjectAs(chosen);
+}
+
+void TMainForm::ListModuleClick(int row) {
+    if (frmKonfig_ == nullptr || row < 0 || static_cast<std::size_t>(row) >= catalogue_.lines.size()) return;
+    frmKonfig_->Model().PlaceModule(listModule_->Line(row));
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // A window manager may never activate the window (or the platform may not report
+    // it); the first showing counts as the first activation then.
+    FormActivate();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (frmKonfig_ != nullptr) {
+        try {
+            SaveSettings(state_, frmKonfig_->Model());
+        } catch (const ProfileError& e) {
+            QMessageBox::warning(this, QStringLiteral("Korvo Configurator"), ToQString(e.what()));
+        }
+    }
+    event->accept();
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+    if (frmKonfig_ != nullptr) frmKonfig_->HandleKey(event->key());
+    QMainWindow::keyPressEvent(event);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    // The window sees key presses before its controls and hands them to the view.
+    if (event->type() == QEvent::KeyPress && frmKonfig_ != nullptr) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete) {
+            frmKonfig_->HandleKey(key->key());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace korvo

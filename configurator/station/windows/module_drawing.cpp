@@ -1,0 +1,86 @@
+#include "module_drawing.h"
+
+#include "station/station_layout.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace korvo {
+
+// Colours of the LEDs: off and on.
+const QColor LedShape::kOff(0x80, 0x80, 0x80);
+const QColor LedShape::kOn(0xFF, 0xFF, 0x00);
+
+LedShape::LedShape(int number, QWidget* parent) : QWidget(parent), number_(number), colour_(kOff) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    hide();
+}
+
+void LedShape::SetColour(const QColor& colour) {
+    if (colour == colour_) return;
+    colour_ = colour;
+    update();
+}
+
+void LedShape::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour_);
+    painter.drawEllipse(rect());
+}
+
+void LedShape::mousePressEvent(QMouseEvent* event) { Q_EMIT pressed(this, event->button()); }
+
+ModulePicture::ModulePicture(QWidget* parent) : QLabel(parent) {
+    setScaledContents(true);
+    setAutoFillBackground(true);
+}
+
+void ModulePicture::mousePressEvent(QMouseEvent* event) { Q_EMIT pressed(event->button(), event->pos()); }
+
+void ModulePicture::mouseDoubleClickEvent(QMouseEvent*) { Q_EMIT doubleClicked(); }
+
+ModulePanel::ModulePanel(QWidget* parent) : QFrame(parent), picture_(new ModulePicture(this)) {
+    // A raised outer and lowered inner bevel one pixel wide, on silver.
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLineWidth(1);
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    setPalette(palette);
+    QFont bold = font();
+    bold.setBold(true);
+    setFont(bold);
+    for (int i = 1; i <= kLedCount; ++i) leds_[static_cast<std::size_t>(i)] = new LedShape(i, this);
+    hide();
+}
+
+void ModulePanel::SetSlot(int slot) {
+    slot_ = slot;
+    setObjectName(QStringLiteral("Pa%1").arg(slot));
+    picture_->setObjectName(QStringLiteral("Im%1").arg(slot));
+}
+
+void ModulePanel::RenameLeds() {
+    for (int i = 1; i <= kLedCount; ++i) Led(i)->setObjectName(QString::fromStdString(LedName(slot_, i)));
+}
+
+void ModulePanel::ApplyScale(double scale) {
+    const auto scaled = [scale](const QRect& r) {
+        return QRect(static_cast<int>(std::lround(r.left() * scale)), static_cast<int>(std::lround(r.top() * scale)),
+                     static_cast<int>(std::lround(r.width() * scale)), static_cast<int>(std::lround(r.height() * scale)));
+    };
+    setGeometry(scaled(normalRect));
+    for (int i = 1; i <= kLedCount; ++i) Led(i)->setGeometry(scaled(normalLedRects[static_cast<std::size_t>(i)]));
+}
+
+void ModulePanel::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    picture_->setGeometry(rect());
+    picture_->lower();
+}
+
+}  // namespace korvo

@@ -1,0 +1,68 @@
+#pragma once
+// A throw-away program folder for widget tests: the shipped catalogue and pictures,
+// and optionally a "korvo.ini", so tests never touch the build's own program folder.
+
+#include "shell/windows/main_form.h"
+#include "station/windows/frm_konfig.h"
+#include "station/windows/module_drawing.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+class ProgramFolder {
+public:
+    explicit ProgramFolder(const QByteArray& settings = QByteArray()) {
+        const QDir data(QStringLiteral(KORVO_TEST_DATA_DIR));
+        QFile::copy(data.filePath(QStringLiteral("korvo_config.ini")), dir_.filePath(QStringLiteral("korvo_config.ini")));
+        QDir(dir_.path()).mkpath(QStringLiteral("images"));
+        const QDir images(data.filePath(QStringLiteral("images")));
+        for (const QString& name : images.entryList(QDir::Files)) {
+            QFile::copy(images.filePath(name), dir_.filePath(QStringLiteral("images/") + name));
+        }
+        if (!settings.isNull()) WriteSettings(settings);
+    }
+
+    void WriteSettings(const QByteArray& text) const {
+        QFile file(dir_.filePath(QStringLiteral("korvo.ini")));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    }
+
+    QByteArray ReadSettings() const {
+        QFile file(dir_.filePath(QStringLiteral("korvo.ini")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static QByteArray DemoProject() {
+        QFile file(QStringLiteral(KORVO_TEST_DATA_DIR "/demo/demo.prj"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QString FilePath(const QString& name) const { return dir_.filePath(name); }
+    std::string Path() const { return QFile::encodeName(dir_.path()).toStdString() + "/"; }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Clicks a line of the type list the way a user does.
+inline void ClickTypeLine(korvo::TMainForm& form, const QString& text) {
+    auto* list = form.findChild<QListWidget*>(QStringLiteral("ListModule"));
+    QVERIFY(list != nullptr);
+    const QList<QListWidgetItem*> items = list->findItems(text, Qt::MatchExactly);
+    QVERIFY2(!items.isEmpty(), qPrintable(text));
+    list->scrollToItem(items.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+}
+
+inline korvo::ModulePicture* Picture(korvo::TMainForm& form, int slot) {
+    return form.findChild<korvo::ModulePicture*>(QStringLiteral("Im%1").arg(slot));
+}
+
+inline QAction* Action(korvo::TMainForm& form, const char* name) {
+    return form.findChild<QAction*>(QString::fromLatin1(name));
+}
