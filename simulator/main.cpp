@@ -143,8 +143,13 @@ int main(int argc, char** argv)
         std::cerr << "korvo-sim: " << error.what() << "\n";
         return 1;
     }
-    if (simulatedStation)
+    if (simulatedStation) {
+        simulatedStation->setOutputLogger([&](const std::string& line) {
+            std::lock_guard lock(outputMutex);
+            std::cout << line << std::endl;
+        });
         simulatedStation->start();
+    }
     {
         std::lock_guard lock(outputMutex);
         std::cout << "korvo-sim listening on " << options.address << ":" << simulator.port() << std::endl;

@@ -287,6 +287,13 @@ void Controller::setInputs(std::size_t address, std::span<const uint8_t> bytes)
         std::copy(bytes.begin(), bytes.end(), inputs_.begin() + static_cast<std::ptrdiff_t>(address));
 }
 
+void Controller::setOutputs(std::size_t address, std::span<const uint8_t> bytes)
+{
+    std::lock_guard lock(mutex_);
+    if (inImage(address, bytes.size()))
+        std::copy(bytes.begin(), bytes.end(), outputs_.begin() + static_cast<std::ptrdiff_t>(address));
+}
+
 Bytes Controller::inputs(std::size_t address, std::size_t count) const
 {
     std::lock_guard lock(mutex_);

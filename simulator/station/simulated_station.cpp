@@ -6,6 +6,7 @@
 #include "station/station_model.h"
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
@@ -216,6 +217,7 @@ void SimulatedStation::update(std::chrono::milliseconds sinceStart) {
         updateModule(bus_[i], sinceStart, inputs, outputs);
     }
     controller_.setInputs(0, inputs);
+    logOutputChanges(outputs);
 }
 
 void SimulatedStation::updateModule(const BusModule& m, std::chrono::milliseconds t, Bytes& inputs,
@@ -269,6 +271,32 @@ void SimulatedStation::updateModule(const BusModule& m, std::chrono::millisecond
         }
     } else if (Contains(m.type, "KORVO RT") || Contains(m.type, "KORVO TC")) {
         for (int c = 0; c * 2 + 1 < m.in; ++c) PutWord(inputs, in + 2 * c, Temperature(seconds, c));
+    }
+}
+
+void SimulatedStation::setOutputLogger(std::function<void(const std::string&)> logger) {
+    std::lock_guard lock(mutex_);
+    outputLogger_ = std::move(logger);
+}
+
+void SimulatedStation::logOutputChanges(const Bytes& outputs) {
+    std::lock_guard lock(mutex_);
+    lastOutputs_.resize(bus_.size());
+    for (std::size_t i = 0; i < bus_.size(); ++i) {
+        const BusModule& m = bus_[i];
+        if (m.out <= 0 || m.outStart < 0 || m.outStart + m.out > static_cast<int>(kImageSize)) continue;
+        const auto first = outputs.begin() + m.outStart;
+        Bytes now(first, first + m.out);
+        if (now == lastOutputs_[i]) continue;
+        lastOutputs_[i] = now;
+        if (!outputLogger_) continue;
+        std::string line = "outputs of bus module " + std::to_string(i + 1) + " " + m.type + ":";
+        char hex[4];
+        for (const uint8_t byte : now) {
+            std::snprintf(hex, sizeof hex, " %02X", byte);
+            line += hex;
+        }
+        outputLogger_(line);
     }
 }
 

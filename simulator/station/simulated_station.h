@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -64,12 +65,16 @@ public:
     bool plugAndPlay() const;
     bool bootp() const;
     bool restarting() const;
+    // Receives one line whenever the outputs of a module change, so the simulated
+    // station shows what the I/O test switches.
+    void setOutputLogger(std::function<void(const std::string&)> logger);
 
     std::vector<MailboxMessage> onMailbox(uint16_t nodeId, const MailboxMessage& sent);
 
 private:
     void loop();
     void applyRefusal();
+    void logOutputChanges(const Bytes& outputs);
     void updateModule(const BusModule& module, std::chrono::milliseconds t, Bytes& inputs, const Bytes& outputs);
 
     Controller& controller_;
@@ -86,6 +91,8 @@ private:
     bool bootp_ = true;
     std::chrono::steady_clock::time_point restartUntil_{};
     bool restarting_ = false;
+    std::function<void(const std::string&)> outputLogger_;
+    std::vector<Bytes> lastOutputs_;
 };
 
 }  // namespace korvo::sim

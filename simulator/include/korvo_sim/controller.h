@@ -79,6 +79,8 @@ public:
     void setInputs(std::size_t address, std::span<const uint8_t> bytes);
     Bytes inputs(std::size_t address, std::size_t count) const;
     Bytes outputs(std::size_t address, std::size_t count) const;
+    // Sets output bytes as a client's write would, e.g. to start a simulation from a known state.
+    void setOutputs(std::size_t address, std::span<const uint8_t> bytes);
 
     void setMailboxHandler(MailboxHandler handler);
     void queueMessage(uint16_t nodeId, MailboxMessage message);
