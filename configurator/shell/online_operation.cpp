@@ -148,14 +148,17 @@ bool OnlineOperation::CompareConfiguration(int deviceCount, int projectCount) {
     return true;
 }
 
-void OnlineOperation::CheckConfigurationCommand() {
+bool OnlineOperation::CouplerAnswersBeforeCommand() {
     ui_.SetStatusPanel1("");
     ui_.ProcessMessages();
-    if (!PingCoupler()) {
-        ui_.ShowMessage(kCheckIpSettings, kCommunicationError);
-        ui_.SetStatusPanel1(kCheckIpSettings);
-        return;
-    }
+    if (PingCoupler()) return true;
+    ui_.ShowMessage(kCheckIpSettings, kCommunicationError);
+    ui_.SetStatusPanel1(kCheckIpSettings);
+    return false;
+}
+
+void OnlineOperation::CheckConfigurationCommand() {
+    if (!CouplerAnswersBeforeCommand()) return;
     model_.Online = false;
     buttonImage_ = OnlineImageIndex;
     ui_.SetOnlineButton(false, OnlineImageIndex);
@@ -172,13 +175,7 @@ void OnlineOperation::CheckConfigurationCommand() {
 }
 
 void OnlineOperation::OnlineCommand() {
-    ui_.SetStatusPanel1("");
-    ui_.ProcessMessages();
-    if (!PingCoupler()) {
-        ui_.ShowMessage(kCheckIpSettings, kCommunicationError);
-        ui_.SetStatusPanel1(kCheckIpSettings);
-        return;
-    }
+    if (!CouplerAnswersBeforeCommand()) return;
     ModbusWarningShown = false;
     Toggle();
     ui_.SetTypeListEnabled(!model_.Online);

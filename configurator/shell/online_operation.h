@@ -75,6 +75,8 @@ public:
     int OnlineButtonImage() const { return buttonImage_; }
 
 private:
+    // The echo check both commands start with; reports an unreachable coupler.
+    bool CouplerAnswersBeforeCommand();
     void Toggle();
     void StopAfterCycleError(const std::string& status);
     int LastModuleOfStation(int station) const;

@@ -1,4 +1,5 @@
 #include "station/profile_file.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,30 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/korvo-profile-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir_, fs::perms::owner_all, ec);
-        fs::remove_all(dir_, ec);
-    }
-    fs::path File(const std::string& name) const { return dir_ / name; }
-    static void Write(const fs::path& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-    static std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    fs::path dir_;
-};
+using testing::TempFolder;
 
 TEST(ProfileFileRead, SectionsInFileOrderAndCaseInsensitiveLookup) {
     const ProfileFile p = ProfileFile::FromText(

@@ -1,6 +1,7 @@
 #include "station/project_file.h"
 #include "station/project_commands.h"
 #include "station_fixture.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,24 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 using Types = std::vector<std::string>;
 
-class ProjectFileTest : public ::testing::Test, public testing::StationTest {
+class ProjectFileTest : public testing::TempFolder, public testing::StationTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/korvo-project-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path File(const std::string& name) const { return dir_ / name; }
-    static void Write(const fs::path& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-    static std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     void SetStation(int slot, const std::string& ip, const std::string& name) {
         TModul& c = *model->Module(slot);
         c.IPAddress = ip;
@@ -42,7 +27,6 @@ protected:
         c.Gate_way = "192.168.0.1";
         c.StationName = name;
     }
-    fs::path dir_;
 };
 
 TEST_F(ProjectFileTest, SaveWritesTheDocumentedKeys) {
