@@ -134,6 +134,8 @@ void resetEntry(Node& node)
     node.handler = nullptr;
     node.monitoringMode = MonitoringMode::Off;
     node.monitoringCallback = nullptr;
+    node.monitoringWaitTime = 0;
+    node.dataIndicationActive = false;
     node.notificationActive = false;
     node.notify1 = 0;
     node.notify2 = 0;
@@ -166,6 +168,8 @@ Node* reserveNode()
 void freeNode(Node& node)
 {
     node.socket.close();
+    node.monitoringSocket.close();
+    node.indicationSocket.close();
     resetEntry(node);
     node.state.store(NodeState::Free);
 }

@@ -36,8 +36,7 @@ enum class HandlerState : uint16_t { None = 0, Set = 1, Called = 2, Pending = 3 
 
 enum class MonitoringMode : uint16_t { Off = 0, Callback = 1, Datagram = 2 };
 
-// Receives each process-data indication while monitoring is in callback mode.
-using MonitoringCallback = void (*)(uint32_t handle, DDI_PD_RECORD* record);
+using MonitoringCallback = ETH_MONITOR_CALLBACK;
 
 struct Node {
     // Claimed by compare-and-swap, so two threads never run an exchange on one node.
@@ -53,6 +52,12 @@ struct Node {
 
     MonitoringMode monitoringMode = MonitoringMode::Off;
     MonitoringCallback monitoringCallback = nullptr;
+    int32_t monitoringWaitTime = 0;
+    // The listeners keep their last port after closing: a later activation
+    // without a listener announces it again.
+    net::UdpSocket monitoringSocket;
+    bool dataIndicationActive = false;
+    net::UdpSocket indicationSocket;
 
     bool notificationActive = false;
     uint32_t notify1 = 0;

@@ -247,4 +247,63 @@ Outcome TcpSocket::receiveOnce(std::span<uint8_t> buffer, std::size_t& received)
     }
 }
 
+Outcome UdpSocket::bindFirstFree(uint16_t first, uint16_t last)
+{
+    close();
+    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd_ < 0)
+        return failure(ERR_NETWORK, errno);
+    int lastError = EADDRINUSE;
+    for (uint32_t port = first; port <= last; ++port) {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(INADDR_ANY);
+        local.sin_port = htons(static_cast<uint16_t>(port));
+        if (::bind(fd_, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0) {
+            port_ = static_cast<uint16_t>(port);
+            return {};
+        }
+        lastError = errno;
+    }
+    close();
+    return failure(ERR_NETWORK, lastError);
+}
+
+Outcome UdpSocket::receive(std::span<uint8_t> buffer, WaitLimit limit, std::size_t& received)
+{
+    pollfd waitFor{fd_, POLLIN, 0};
+    auto deadline = std::chrono::steady_clock::now() + limit.value_or(std::chrono::milliseconds(0));
+    int ready;
+    do {
+        ready = ::poll(&waitFor, 1, limit ? millisecondsLeft(deadline) : -1);
+    } while (ready < 0 && errno == EINTR);
+    if (ready == 0)
+        return Outcome{ERR_TIMEOUT, 0};
+    if (ready < 0)
+        return failure(ERR_NETWORK, errno);
+    for (;;) {
+        ssize_t count = ::recv(fd_, buffer.data(), buffer.size(), 0);
+        if (count >= 0) {
+            received = static_cast<std::size_t>(count);
+            return {};
+        }
+        if (errno != EINTR)
+            return failure(ERR_NETWORK, errno);
+    }
+}
+
+void UdpSocket::adopt(int fd)
+{
+    close();
+    fd_ = fd;
+}
+
+void UdpSocket::close()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
 } // namespace quorrin::net

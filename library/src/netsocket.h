@@ -63,4 +63,29 @@ private:
     std::optional<WaitLimit> appliedLimit_;
 };
 
+// A datagram listener bound to any local address.
+class UdpSocket {
+public:
+    UdpSocket() = default;
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+    ~UdpSocket() { close(); }
+
+    // Takes over a bound datagram socket, such as one end of a socketpair
+    // carrying scripted datagrams.
+    void adopt(int fd);
+    // Binds the first port of first..last that is free; fails when none is.
+    Outcome bindFirstFree(uint16_t first, uint16_t last);
+    uint16_t port() const { return port_; }
+    // Waits at most `limit` (no limit when empty) for one datagram and reads
+    // at most `buffer.size()` bytes of it; ERR_TIMEOUT when none came.
+    Outcome receive(std::span<uint8_t> buffer, WaitLimit limit, std::size_t& received);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+    uint16_t port_ = 0;
+};
+
 } // namespace quorrin::net

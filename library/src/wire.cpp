@@ -235,4 +235,99 @@ std::optional<ProcessDataIndication> decodeProcessDataIndication(const Reader& m
     return ProcessDataIndication{*address, *length, *attribute, *data};
 }
 
+Writer beginControlRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, uint16_t command,
+                           std::size_t payloadLength)
+{
+    Writer writer = beginRequest(out, kControl, sequence, nodeId, kControlFields + payloadLength);
+    writer.be16(command).be16(static_cast<uint16_t>(payloadLength));
+    return writer;
+}
+
+namespace {
+
+std::optional<DatagramStatus> decodeDatagramStatus(const Reader& datagram)
+{
+    auto status = datagram.be16(10);
+    auto first = datagram.be16(12);
+    auto second = datagram.be16(14);
+    if (!status || !first || !second)
+        return std::nullopt;
+    return DatagramStatus{*status, *first, *second};
+}
+
+// The announced data, cut to what the datagram actually holds.
+std::span<const uint8_t> heldData(const Reader& datagram, std::size_t offset, uint16_t announced)
+{
+    std::size_t held = datagram.size() > offset ? datagram.size() - offset : 0;
+    return datagram.bytes(offset, std::min<std::size_t>(announced, held)).value_or(std::span<const uint8_t>{});
+}
+
+} // namespace
+
+std::optional<MonitoringDatagram> decodeMonitoringDatagram(const Reader& datagram)
+{
+    auto status = decodeDatagramStatus(datagram);
+    if (!status)
+        return std::nullopt;
+    MonitoringDatagram decoded{*status, 0, 0, 0, {}};
+    if (status->status != 0)
+        return decoded;
+    auto address = datagram.be16(18);
+    auto length = datagram.be16(20);
+    auto attribute = datagram.be16(22);
+    if (!address || !length || !attribute)
+        return std::nullopt;
+    decoded.address = *address;
+    decoded.attribute = *attribute;
+    decoded.data = heldData(datagram, kMonitoringDataOffset, *length);
+    decoded.length = static_cast<uint16_t>(decoded.data.size());
+    return decoded;
+}
+
+std::optional<IndicationDatagram> decodeIndicationDatagram(const Reader& datagram)
+{
+    auto status = decodeDatagramStatus(datagram);
+    if (!status)
+        return std::nullopt;
+    IndicationDatagram decoded{*status, 0, 0, 0, 0, 0, {}};
+    if (status->status != 0)
+        return decoded;
+    auto value = datagram.be32(16);
+    auto address = datagram.be16(22);
+    auto length = datagram.be16(24);
+    auto attribute = datagram.be16(26);
+    auto word = datagram.be16(28);
+    if (!value || !address || !length || !attribute || !word)
+        return std::nullopt;
+    decoded.indicationValue = *value;
+    decoded.address = *address;
+    decoded.attribute = *attribute;
+    decoded.indicationWord = *word;
+    decoded.data = heldData(datagram, kIndicationDataOffset, *length);
+    decoded.length = static_cast<uint16_t>(decoded.data.size());
+    return decoded;
+}
+
+Writer beginManagementRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t subCode, uint16_t connectionId,
+                              std::size_t parameterLength)
+{
+    out.assign(kManagementHeaderSize + parameterLength, 0);
+    Writer writer(out);
+    writer.be16(kManagementRequest)
+        .be16(static_cast<uint16_t>(out.size()))
+        .be16(sequence)
+        .be32(0)
+        .be16(subCode)
+        .be16(connectionId)
+        .be16(static_cast<uint16_t>(parameterLength));
+    return writer;
+}
+
+ManagementConfirmation decodeManagementConfirmation(const Reader& message)
+{
+    return ManagementConfirmation{message.be16(kCodeOffset).value_or(0), message.be16(10).value_or(0),
+                                  message.be16(12).value_or(0), message.be16(14).value_or(1),
+                                  message.be16(18).value_or(0)};
+}
+
 } // namespace quorrin::wire

@@ -42,6 +42,7 @@ enum RequestCode : uint16_t {
     kReceiveMessage = 0x0106,
     kSetNotification = 0x0107,
     kClearNotification = 0x0108,
+    kControl = 0x0109,
     kReadWriteData = 0x010A,
     kDiagnostic = 0x0201,
     kDipSwitch = 0x0202,
@@ -157,5 +158,68 @@ struct ProcessDataIndication {
 };
 // A 0xC101 indication whose data runs past the received bytes is malformed.
 std::optional<ProcessDataIndication> decodeProcessDataIndication(const Reader& message);
+
+// Control request: command and payload length after the header, then the
+// payload that the caller appends through the returned writer.
+inline constexpr std::size_t kControlFields = 4;
+inline constexpr std::size_t kMaxControlPayload = kMaxRequest - kRequestHeaderSize - kControlFields;
+inline constexpr std::size_t kControlEchoOffset = 18;
+inline constexpr std::size_t kControlResultOffset = 22;
+Writer beginControlRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, uint16_t command,
+                           std::size_t payloadLength);
+
+// Indication datagrams. The data span holds what arrived, at most the
+// length the datagram announces.
+inline constexpr std::size_t kMonitoringDatagramLimit = 1024;
+inline constexpr std::size_t kIndicationDatagramLimit = 1060;
+inline constexpr std::size_t kMonitoringDataOffset = 24;
+inline constexpr std::size_t kIndicationDataOffset = 32;
+
+struct DatagramStatus {
+    uint16_t status;
+    uint16_t firstError;
+    uint16_t secondError;
+};
+struct MonitoringDatagram {
+    DatagramStatus status;
+    uint16_t address;
+    uint16_t length;
+    uint16_t attribute;
+    std::span<const uint8_t> data;
+};
+struct IndicationDatagram {
+    DatagramStatus status;
+    uint32_t indicationValue;
+    uint16_t address;
+    uint16_t length;
+    uint16_t attribute;
+    uint16_t indicationWord;
+    std::span<const uint8_t> data;
+};
+// Both refuse a datagram too short for its status words; the area fields
+// are required only when the status is 0.
+std::optional<MonitoringDatagram> decodeMonitoringDatagram(const Reader& datagram);
+std::optional<IndicationDatagram> decodeIndicationDatagram(const Reader& datagram);
+
+// Management messages (their own family on the same port).
+inline constexpr uint16_t kManagementRequest = 0x0401;
+inline constexpr uint16_t kManagementConfirmation = 0x0901;
+inline constexpr uint16_t kManagementSubCodeOffset = 0x0500;
+inline constexpr std::size_t kManagementHeaderSize = 16;
+inline constexpr std::size_t kManagementResultOffset = 22;
+
+Writer beginManagementRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t subCode, uint16_t connectionId,
+                              std::size_t parameterLength);
+
+struct ManagementConfirmation {
+    uint16_t code;
+    uint16_t subCode;
+    uint16_t connectionId;
+    uint16_t status;
+    uint16_t errorCode;
+};
+// Missing header fields read as zero, except a missing status, which
+// reads as a refusal so that a cut confirmation never counts as positive.
+ManagementConfirmation decodeManagementConfirmation(const Reader& message);
 
 } // namespace quorrin::wire

@@ -59,6 +59,29 @@ void Controller::setRequestHandler(uint16_t code, RequestHandler handler)
     handlers_[code] = std::move(handler);
 }
 
+void Controller::setRefusalBuilder(uint16_t code, RefusalBuilder builder)
+{
+    std::lock_guard lock(mutex_);
+    refusals_[code] = std::move(builder);
+}
+
+Bytes Controller::refuse(const Request& request, uint16_t errorCode)
+{
+    RefusalBuilder builder;
+    {
+        std::lock_guard lock(mutex_);
+        if (auto found = refusals_.find(request.code()); found != refusals_.end())
+            builder = found->second;
+    }
+    return builder ? builder(request, errorCode) : ConfirmationBuilder(request, errorCode).finish();
+}
+
+void Controller::addInputsObserver(InputsObserver observer)
+{
+    std::lock_guard lock(mutex_);
+    inputsObservers_.push_back(std::move(observer));
+}
+
 std::optional<Bytes> Controller::handle(const Request& request, Session& session)
 {
     RequestHandler handler;
@@ -282,9 +305,16 @@ std::optional<Bytes> Controller::registers(const Request& request, Session& sess
 
 void Controller::setInputs(std::size_t address, std::span<const uint8_t> bytes)
 {
-    std::lock_guard lock(mutex_);
-    if (inImage(address, bytes.size()))
+    std::vector<InputsObserver> observers;
+    {
+        std::lock_guard lock(mutex_);
+        if (!inImage(address, bytes.size()))
+            return;
         std::copy(bytes.begin(), bytes.end(), inputs_.begin() + static_cast<std::ptrdiff_t>(address));
+        observers = inputsObservers_;
+    }
+    for (const auto& observer : observers)
+        observer(address, bytes.size());
 }
 
 void Controller::setOutputs(std::size_t address, std::span<const uint8_t> bytes)

@@ -33,6 +33,8 @@ const char* serviceName(uint16_t code)
     case 0x0201: return "diagnostic";
     case 0x0202: return "dip-switch";
     case 0x0203: return "sys-fail";
+    case 0x0109: return "control";
+    case 0x0401: return "management";
     default: return "request";
     }
 }
@@ -49,12 +51,13 @@ Session::~Session()
     close();
     if (thread_.joinable())
         thread_.join();
+    ::close(fd_);
 }
 
 bool Session::send(std::span<const uint8_t> bytes)
 {
     std::lock_guard lock(writeMutex_);
-    while (!bytes.empty() && fd_ >= 0) {
+    while (!bytes.empty() && !closed_) {
         ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR)
             continue;
@@ -68,15 +71,21 @@ bool Session::send(std::span<const uint8_t> bytes)
 void Session::close()
 {
     std::lock_guard lock(writeMutex_);
-    if (fd_ >= 0) {
-        // shutdown wakes the serving thread's blocked read before the descriptor goes.
+    if (!closed_) {
+        // shutdown wakes the serving thread's blocked read; the descriptor
+        // itself goes only after that thread has ended, so it is never
+        // reused under a running read.
         ::shutdown(fd_, SHUT_RDWR);
-        ::close(fd_);
-        fd_ = -1;
+        closed_ = true;
     }
 }
 
-Simulator::Simulator(SimulatorOptions options) : options_(std::move(options)) {}
+Simulator::Simulator(SimulatorOptions options)
+    : options_(std::move(options)),
+      control_(controller_, [this](uint16_t nodeId, std::span<const uint8_t> bytes) { return sendToNode(nodeId, bytes); }),
+      management_(controller_)
+{
+}
 
 Simulator::~Simulator()
 {
@@ -206,7 +215,7 @@ void Simulator::serve(Session& session)
         // A refusal is the controller's whole answer: the service does not run.
         std::optional<Bytes> reply;
         if (fault && fault->kind == FaultKind::Negative)
-            reply = ConfirmationBuilder(request, fault->value).finish();
+            reply = controller_.refuse(request, fault->value);
         else if (!fault || fault->kind != FaultKind::Silent)
             reply = controller_.handle(request, session);
         log(session, request, reply);
@@ -272,6 +281,10 @@ void Simulator::answer(Session& session, Bytes reply, const std::optional<Fault>
         break;
     case FaultKind::AbsurdLength:
         writeBe16(reply, kLengthOffset, fault->value);
+        break;
+    case FaultKind::PatchWord:
+        if (fault->offset + 2 <= reply.size())
+            writeBe16(reply, fault->offset, fault->value);
         break;
     case FaultKind::Truncate:
         reply.resize(std::min<std::size_t>(reply.size(), fault->value));

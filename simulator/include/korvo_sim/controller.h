@@ -60,6 +60,10 @@ struct MailboxMessage {
 using MailboxHandler = std::function<std::vector<MailboxMessage>(uint16_t nodeId, const MailboxMessage& sent)>;
 // Answers one request; no value means no answer at all.
 using RequestHandler = std::function<std::optional<Bytes>(const Request&, Session&)>;
+// Builds the negative confirmation of a request with the given error code.
+using RefusalBuilder = std::function<Bytes(const Request&, uint16_t errorCode)>;
+// Told which input bytes a change of the image touched.
+using InputsObserver = std::function<void(std::size_t address, std::size_t count)>;
 
 class Controller {
 public:
@@ -69,6 +73,11 @@ public:
 
     // Replaces or adds the service for a request code.
     void setRequestHandler(uint16_t code, RequestHandler handler);
+    // Message families with their own layout refuse in their own way.
+    void setRefusalBuilder(uint16_t code, RefusalBuilder builder);
+    Bytes refuse(const Request& request, uint16_t errorCode);
+    // Observers run on the thread that changed the inputs, after the change.
+    void addInputsObserver(InputsObserver observer);
     std::optional<Bytes> handle(const Request& request, Session& session);
     // Closes the nodes of a connection that has ended.
     void endSession(Session& session);
@@ -125,6 +134,8 @@ private:
     std::condition_variable mailboxChanged_;
     bool stopping_ = false;
     std::map<uint16_t, RequestHandler> handlers_;
+    std::map<uint16_t, RefusalBuilder> refusals_;
+    std::vector<InputsObserver> inputsObservers_;
     std::map<uint16_t, Node> nodes_;
     uint16_t nextNodeId_ = 1;
     std::array<uint8_t, kImageSize> inputs_{};

@@ -5,6 +5,7 @@
 #include "korvo_sim/message.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
@@ -21,6 +22,7 @@ enum class FaultKind {
     IndicationFirst,  // send `bytes` (an indication) before the confirmation
     AbsurdLength,     // length field `value`, whatever the real size
     Truncate,         // cut the confirmation to `value` bytes, length field to match
+    PatchWord,        // overwrite the 16-bit field at `offset` with `value`
 };
 
 struct Fault {
@@ -30,6 +32,7 @@ struct Fault {
     std::chrono::milliseconds delay{0};
     int pieces = 3;
     uint16_t value = 0;
+    std::size_t offset = 0;
     Bytes bytes;
 
     static Fault of(FaultKind kind, uint16_t code)
@@ -65,6 +68,12 @@ struct Fault {
     }
     static Fault absurdLength(uint16_t code, uint16_t length) { return withValue(FaultKind::AbsurdLength, code, length); }
     static Fault truncate(uint16_t code, uint16_t size) { return withValue(FaultKind::Truncate, code, size); }
+    static Fault patchWord(uint16_t code, std::size_t offset, uint16_t value)
+    {
+        Fault fault = withValue(FaultKind::PatchWord, code, value);
+        fault.offset = offset;
+        return fault;
+    }
 
 private:
     static Fault withValue(FaultKind kind, uint16_t code, uint16_t value)

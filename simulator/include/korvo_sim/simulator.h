@@ -3,8 +3,10 @@
 // its own, so tests start and stop it in-process.
 #pragma once
 
+#include "korvo_sim/control_services.h"
 #include "korvo_sim/controller.h"
 #include "korvo_sim/fault.h"
+#include "korvo_sim/management_services.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -41,7 +43,8 @@ private:
     int fd() const { return fd_; }
 
     std::mutex writeMutex_;
-    int fd_;
+    const int fd_;
+    bool closed_ = false;
     Bytes received_;  // bytes read but not yet taken as a request
     std::string peer_;
     std::thread thread_;
@@ -68,6 +71,8 @@ public:
     uint16_t port() const { return port_; }
 
     Controller& controller() { return controller_; }
+    ControlServices& control() { return control_; }
+    ManagementServices& management() { return management_; }
     // Applies to the next `fault.times` requests with the fault's code.
     void inject(Fault fault);
     void clearFaults();
@@ -90,6 +95,8 @@ private:
 
     SimulatorOptions options_;
     Controller controller_;
+    ControlServices control_;
+    ManagementServices management_;
     int listenFd_ = -1;
     uint16_t port_ = 0;
     std::thread acceptThread_;
