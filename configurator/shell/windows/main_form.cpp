@@ -1,13 +1,22 @@
 #include "main_form.h"
 
 #include "cp1252_text.h"
+#include "message_box.h"
 #include "toolbar_images.h"
 #include "type_list.h"
+#include "access/coupler_diagnosis.h"
+#include "access/ddi_funktionen.h"
+#include "access/nc_restart.h"
+#include "access/windows/ncb_restart.h"
+#include "access/windows/system_config.h"
+#include "shell/online_operation.h"
 #include "station/windows/connector_image.h"
 #include "station/windows/frm_konfig.h"
+#include "station/windows/module_drawing.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -18,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -53,9 +63,27 @@ QString NameFilter(const std::string& filter) {
 
 QString PathText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
+constexpr const char* kCommunicationError = "communication error";
+constexpr const char* kCheckIpSettings = "ERROR !! check IP settings";
+
+// The logic's colours are blue-green-red values.
+QColor LedQColor(LedColor color) {
+    const auto value = static_cast<unsigned>(color);
+    return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+                  static_cast<int>((value >> 16) & 0xFF));
+}
+
+Pinger& SystemPinger() {
+    static Pinger pinger;
+    return pinger;
+}
+
 }  // namespace
 
-TMainForm::TMainForm(std::string programFolder, QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* parent)
+    : QMainWindow(parent),
+      pinger_(seams.pinger ? seams.pinger : &SystemPinger()),
+      clock_(seams.clock ? seams.clock : &SystemClock()) {
     state_.ProgramFolder = std::move(programFolder);
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Korvo Configurator"));
@@ -78,16 +106,28 @@ TMainForm::TMainForm(std::string programFolder, QWidget* parent) : QMainWindow(p
 
     frmConnectorImage_ = new TfrmConnectorImage(this);
     frmConnectorImage_->hide();
+    frmsystemconfig_ = new Tfrmsystemconfig(this);
+    frmsystemconfig_->hide();
+    frmNCBRestart_ = new TfrmNCBRestart(this);
+    frmNCBRestart_->hide();
+
+    timerReadWrite_ = new QTimer(this);
+    timerReadWrite_->setObjectName(QStringLiteral("TimerReadWrite"));
+    timerReadWrite_->setInterval(kIoCycleMs);
+    connect(timerReadWrite_, &QTimer::timeout, this, &TMainForm::TimerReadWriteTimer);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    timerReadWrite_->stop();
+    if (access_) access_->CloseNodePair();
+}
 
 void TMainForm::CreateActions() {
-    const QList<QIcon> images = ToolbarImages();
-    const auto action = [this, &images](const char* name, const QString& text, int image, auto slot) {
+    images_ = ToolbarImages();
+    const auto action = [this](const char* name, const QString& text, int image, auto slot) {
         auto* a = new QAction(text, this);
         a->setObjectName(QString::fromLatin1(name));
-        if (image >= 0) a->setIcon(images[image]);
+        if (image >= 0) a->setIcon(images_[image]);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
@@ -109,8 +149,11 @@ void TMainForm::CreateActions() {
     toolConfig_->setToolTip(QStringLiteral("check configuration"));
     toolTest_ = action("ToolTest", QString(), ImageIndex::Online, &TMainForm::ToolTestClick);
     toolTest_->setToolTip(QStringLiteral("online"));
+    toolTest_->setCheckable(true);
+    onlineButtonImage_ = ImageIndex::Online;
     toolDebug_ = action("Tooldebug", QString(), ImageIndex::Debug, &TMainForm::TooldebugClick);
     toolDebug_->setToolTip(QStringLiteral("debug "));
+    toolDebug_->setCheckable(true);
     toolDebug_->setVisible(false);
 }
 
@@ -157,11 +200,10 @@ void TMainForm::CreateToolBar() {
 }
 
 void TMainForm::CreateMenus() {
-    const QList<QIcon> images = ToolbarImages();
-    const auto item = [this, &images](QMenu* menu, const char* name, const QString& text, int image, auto slot) {
+    const auto item = [this](QMenu* menu, const char* name, const QString& text, int image, auto slot) {
         QAction* a = menu->addAction(text);
         a->setObjectName(QString::fromLatin1(name));
-        if (image >= 0) a->setIcon(images[image]);
+        if (image >= 0) a->setIcon(images_[image]);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
@@ -311,6 +353,7 @@ void TMainForm::FormActivate() {
     listModule_->installEventFilter(this);
     frmKonfig_->show();
     projectCommands_ = std::make_unique<ProjectCommands>(frmKonfig_->Model());
+    CreateOnline(frmKonfig_->Model());
 
     const std::optional<ProjectLoadReport> report = RunFirstActivation(state_, frmKonfig_->Model());
     toolDebug_->setVisible(state_.DebugAllowed);
@@ -319,6 +362,17 @@ void TMainForm::FormActivate() {
         for (const std::string& warning : report->warnings) lines << ToQString(warning);
         statusPanels_[1]->setText(lines.join(QStringLiteral("; ")));
     }
+}
+
+void TMainForm::CreateOnline(StationModel& model) {
+    access_ = std::make_unique<ControllerAccess>(model.CurrentIP, *clock_);
+    online_ = std::make_unique<OnlineOperation>(model, catalogue_, *access_, *this, *pinger_);
+    online_->OnlineImageIndex = onlineButtonImage_;
+    diagnosis_ = std::make_unique<CouplerDiagnosis>(model, *access_, *online_, *frmsystemconfig_, *clock_);
+    online_->SetDiagnosis(diagnosis_.get());
+    restart_ = std::make_unique<NcRestart>(*access_, *online_, *diagnosis_, *frmNCBRestart_, *clock_);
+    frmsystemconfig_->Bind(*diagnosis_);
+    frmNCBRestart_->Bind(*restart_);
 }
 
 void TMainForm::RegisterPropertiesDialog(PropertiesDialog dialog, QWidget* window) {
@@ -392,6 +446,95 @@ void TMainForm::ToolSaveClick() {
     projectCommands_->SaveProjectAs(chosen);
 }
 
+void TMainForm::ToolconfigClick() {
+    if (!online_) return;
+    online_->CheckConfigurationCommand();
+    state_.DebugShown = online_->DebugShown;
+}
+
+void TMainForm::ToolTestClick() {
+    if (!online_) return;
+    online_->OnlineCommand();
+    // Clicking the checkable button toggles it; whether the test runs decides its state.
+    toolTest_->setChecked(frmKonfig_->Model().Online);
+}
+
+void TMainForm::TooldebugClick() {
+    if (!online_) return;
+    online_->DebugCommand();
+    state_.DebugShown = online_->DebugShown;
+}
+
+void TMainForm::DiagnosisClick() {
+    frmsystemconfig_->show();
+    frmsystemconfig_->raise();
+    frmsystemconfig_->activateWindow();
+}
+
+void TMainForm::RestartClick() {
+    if (!online_) return;
+    SetStatusPanel1("");
+    ProcessMessages();
+    if (!online_->PingCoupler()) {
+        ShowMessage(kCheckIpSettings, kCommunicationError);
+        SetStatusPanel1(kCheckIpSettings);
+        return;
+    }
+    frmNCBRestart_->ShowCentredOver(this);
+}
+
+void TMainForm::TimerReadWriteTimer() {
+    if (online_) online_->IoCycle();
+}
+
+void TMainForm::ShowMessage(const std::string& text, const std::string& caption) {
+    ShowMessageBox(this, text, caption);
+}
+
+void TMainForm::SetStatusPanel1(const std::string& text) { statusPanels_[1]->setText(ToQString(text)); }
+
+void TMainForm::ProcessMessages() { QCoreApplication::processEvents(); }
+
+void TMainForm::ClearMemo() { memo_->clear(); }
+
+void TMainForm::AddMemoLine(const std::string& line) { memo_->appendPlainText(ToQString(line)); }
+
+void TMainForm::SetMemoVisible(bool visible) { memo_->setVisible(visible); }
+
+void TMainForm::SetMemoDebugVisible(bool visible) { memoDebug_->setVisible(visible); }
+
+void TMainForm::SetDebugPanelVisible(bool visible) { paDebug_->setVisible(visible); }
+
+void TMainForm::SetDebugButtonDown(bool down) { toolDebug_->setChecked(down); }
+
+void TMainForm::SetLedColor(int slot, int led, LedColor color) {
+    if (frmKonfig_ == nullptr || led < 1 || led > ModulePanel::kLedCount) return;
+    if (ModulePanel* panel = frmKonfig_->Panel(slot)) panel->Led(led)->SetColour(LedQColor(color));
+}
+
+void TMainForm::SetLedSize(int slot, int led, int pixels) {
+    if (frmKonfig_ == nullptr || led < 1 || led > ModulePanel::kLedCount) return;
+    ModulePanel* panel = frmKonfig_->Panel(slot);
+    if (panel == nullptr) return;
+    panel->normalLedRects[static_cast<std::size_t>(led)].setSize(QSize(pixels, pixels));
+    panel->ApplyScale(frmKonfig_->Scale());
+}
+
+void TMainForm::SetOnlineButton(bool down, int imageIndex) {
+    toolTest_->setChecked(down);
+    if (imageIndex >= 0 && imageIndex < images_.size()) {
+        toolTest_->setIcon(images_[imageIndex]);
+        onlineButtonImage_ = imageIndex;
+    }
+}
+
+void TMainForm::SetCycleTimerEnabled(bool enabled) {
+    if (enabled) timerReadWrite_->start();
+    else timerReadWrite_->stop();
+}
+
+void TMainForm::SetTypeListEnabled(bool enabled) { listModule_->setEnabled(enabled); }
+
 void TMainForm::ListModuleClick(int row) {
     if (frmKonfig_ == nullptr || row < 0 || static_cast<std::size_t>(row) >= catalogue_.lines.size()) return;
     frmKonfig_->Model().PlaceModule(listModule_->Line(row));
@@ -410,6 +553,8 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    timerReadWrite_->stop();
+    if (access_) access_->CloseNodePair();
     if (frmKonfig_ != nullptr) {
         try {
             SaveSettings(state_, frmKonfig_->Model());

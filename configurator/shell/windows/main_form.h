@@ -1,13 +1,17 @@
 #pragma once
 // The main window: toolbar, menus, the type list, the module popup, the logs and the
 // status bar around the station view, which it creates at its first activation.
-// Commands forward to the station model and its view; the logic lives there.
+// Commands forward to the station model, its view and the online logic; the logic
+// lives there. The window is the online logic's OnlineUi.
 
 #include "shell/app_state.h"
+#include "shell/online_ui.h"
 #include "station/catalogue.h"
 #include "station/project_commands.h"
 #include "station/property_call.h"
 
+#include <QIcon>
+#include <QList>
 #include <QMainWindow>
 
 #include <map>
@@ -18,18 +22,36 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QTimer;
 
 namespace korvo {
 
+class Clock;
+class ControllerAccess;
+class CouplerDiagnosis;
+class NcRestart;
+class OnlineOperation;
+class Pinger;
 class TfrmConnectorImage;
 class TfrmKonfig;
+class TfrmNCBRestart;
+class Tfrmsystemconfig;
 class TypeList;
 
-class TMainForm : public QMainWindow {
+// How the online functions reach the coupler and wait; null means the real echo and
+// the system clock. Tests pass fakes.
+struct OnlineSeams {
+    Pinger* pinger = nullptr;
+    Clock* clock = nullptr;
+};
+
+class TMainForm : public QMainWindow, public OnlineUi {
     Q_OBJECT
 public:
+    static constexpr int kIoCycleMs = 1000;
+
     // programFolder ends with a separator; the catalogue is read from it at once.
-    explicit TMainForm(std::string programFolder, QWidget* parent = nullptr);
+    explicit TMainForm(std::string programFolder, OnlineSeams seams = {}, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     AppState& State() { return state_; }
@@ -37,6 +59,12 @@ public:
     TfrmKonfig* frmKonfig() const { return frmKonfig_; }
     TfrmConnectorImage* frmConnectorImage() const { return frmConnectorImage_; }
     QMenu* ModulePopup() const { return popupMenu_; }
+    Tfrmsystemconfig* frmsystemconfig() const { return frmsystemconfig_; }
+    TfrmNCBRestart* frmNCBRestart() const { return frmNCBRestart_; }
+    // Null until the first activation, like the station it works on.
+    ControllerAccess* Access() const { return access_.get(); }
+    // The image index the online button shows now.
+    int OnlineButtonImage() const { return onlineButtonImage_; }
 
     // The activation handler: the first call creates the station view and loads
     // "korvo.ini"; every later call does nothing.
@@ -45,6 +73,24 @@ public:
     void RegisterPropertiesDialog(PropertiesDialog dialog, QWidget* window);
     void ShowProperties(const std::string& typeName);
     void ShowConnectionImage(const std::string& typeName);
+
+    // The I/O test's timer event.
+    void TimerReadWriteTimer();
+
+    void ShowMessage(const std::string& text, const std::string& caption) override;
+    void SetStatusPanel1(const std::string& text) override;
+    void ProcessMessages() override;
+    void ClearMemo() override;
+    void AddMemoLine(const std::string& line) override;
+    void SetMemoVisible(bool visible) override;
+    void SetMemoDebugVisible(bool visible) override;
+    void SetDebugPanelVisible(bool visible) override;
+    void SetDebugButtonDown(bool down) override;
+    void SetLedColor(int slot, int led, LedColor color) override;
+    void SetLedSize(int slot, int led, int pixels) override;
+    void SetOnlineButton(bool down, int imageIndex) override;
+    void SetCycleTimerEnabled(bool enabled) override;
+    void SetTypeListEnabled(bool enabled) override;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -60,6 +106,7 @@ private:
     void CreatePopup();
     void CreateCentralArea();
     void CreateStatusBar();
+    void CreateOnline(StationModel& model);
     void UpdateZoomControls();
     void PopupItemClick(int number);
 
@@ -68,25 +115,37 @@ private:
     void ToolSaveClick();
     void ListModuleClick(int row);
 
-    // Commands whose windows or online logic come with later work: they open nothing yet.
+    void ToolconfigClick();
+    void ToolTestClick();
+    void TooldebugClick();
+    void DiagnosisClick();
+    void RestartClick();
+
+    // Commands whose windows come with later work: they open nothing yet.
     void ToolIPClick() {}
-    void ToolconfigClick() {}
-    void ToolTestClick() {}
-    void TooldebugClick() {}
-    void DiagnosisClick() {}
     void PingClick() {}
     void PreviewClick() {}
     void InfoClick() {}
     void HelpClick() {}
-    void RestartClick() {}
 
     AppState state_;
+    Pinger* pinger_;
+    Clock* clock_;
     CatalogueList catalogue_;
     std::unique_ptr<ProjectCommands> projectCommands_;
     std::map<PropertiesDialog, QWidget*> propertiesDialogs_;
 
     TfrmKonfig* frmKonfig_ = nullptr;
     TfrmConnectorImage* frmConnectorImage_ = nullptr;
+    Tfrmsystemconfig* frmsystemconfig_ = nullptr;
+    TfrmNCBRestart* frmNCBRestart_ = nullptr;
+    std::unique_ptr<ControllerAccess> access_;
+    std::unique_ptr<OnlineOperation> online_;
+    std::unique_ptr<CouplerDiagnosis> diagnosis_;
+    std::unique_ptr<NcRestart> restart_;
+    QTimer* timerReadWrite_ = nullptr;
+    QList<QIcon> images_;
+    int onlineButtonImage_ = 0;
     QWidget* viewHost_ = nullptr;
     TypeList* listModule_ = nullptr;
     QFrame* paDebug_ = nullptr;

@@ -119,6 +119,14 @@ QList<QIcon> ToolbarImages() {
         p.drawArc(QRectF(5.5, 5.5, 9, 9), 120 * 16, 300 * 16);
         p.drawLine(QPointF(10, 3.5), QPointF(10, 9));
     });
+    images[ImageIndex::OnlineBlink] = Draw([](QPainter& p) {
+        p.setPen(QPen(QColor(40, 40, 40), 1));
+        p.setBrush(QColor(210, 0, 0));
+        p.drawEllipse(QPointF(10, 10), 7.5, 7.5);
+        p.setPen(QPen(QColor(255, 220, 220), 2));
+        p.drawArc(QRectF(5.5, 5.5, 9, 9), 120 * 16, 300 * 16);
+        p.drawLine(QPointF(10, 3.5), QPointF(10, 9));
+    });
     images[ImageIndex::Debug] = Draw([](QPainter& p) {
         p.setPen(QPen(QColor(40, 40, 40), 1.2));
         for (int i = 0; i < 3; ++i) {

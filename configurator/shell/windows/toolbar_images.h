@@ -8,6 +8,8 @@
 namespace korvo {
 
 namespace ImageIndex {
+// The online button's other picture while it blinks.
+inline constexpr int OnlineBlink = 0;
 inline constexpr int Online = 6;
 inline constexpr int OpenProject = 2;
 inline constexpr int ZoomOut = 3;
