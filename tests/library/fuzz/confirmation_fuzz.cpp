@@ -1,6 +1,7 @@
 // Arbitrary bytes as the controller's side of a node connection, fed to one
 // service call: whatever arrives, no call may write past the caller's
 // buffers, nor hand over data after a failure, nor hang.
+#include "guarded_buffer.h"
 #include "frame.h"
 
 #include <sys/socket.h>
@@ -12,39 +13,9 @@
 
 namespace {
 
-constexpr uint8_t kFill = 0xEE;
-constexpr std::size_t kGuard = 16;
-constexpr std::size_t kMaxStream = 32 * 1024;
-
-// A caller buffer of `size` bytes followed by guard bytes that must survive.
-template <std::size_t Size>
-struct GuardedBuffer {
-    std::array<uint8_t, Size + kGuard> bytes;
-    GuardedBuffer() { bytes.fill(kFill); }
-    uint8_t* data() { return bytes.data(); }
-    bool guardIntact() const
-    {
-        for (std::size_t i = Size; i < bytes.size(); ++i) {
-            if (bytes[i] != kFill)
-                return false;
-        }
-        return true;
-    }
-    bool untouched() const
-    {
-        for (uint8_t byte : bytes) {
-            if (byte != kFill)
-                return false;
-        }
-        return true;
-    }
-};
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzz::GuardedBuffer;
+using fuzz::kMaxStream;
+using fuzz::require;
 
 // Touches every byte an indication hands over, so a record reaching past
 // the received message shows up under the address sanitizer.

@@ -2,6 +2,7 @@
 // for the control calls that take results, or one datagram for the two
 // indication waits. Whatever arrives, no call may write past the caller's
 // buffers, nor hand over data after a failure, nor hang.
+#include "guarded_buffer.h"
 #include "frame.h"
 
 #include <sys/socket.h>
@@ -13,38 +14,9 @@
 
 namespace {
 
-constexpr uint8_t kFill = 0xEE;
-constexpr std::size_t kGuard = 16;
-constexpr std::size_t kMaxInput = 32 * 1024;
-
-template <std::size_t Size>
-struct GuardedBuffer {
-    std::array<uint8_t, Size + kGuard> bytes;
-    GuardedBuffer() { bytes.fill(kFill); }
-    uint8_t* data() { return bytes.data(); }
-    bool guardIntact() const
-    {
-        for (std::size_t i = Size; i < bytes.size(); ++i) {
-            if (bytes[i] != kFill)
-                return false;
-        }
-        return true;
-    }
-    bool untouched() const
-    {
-        for (uint8_t byte : bytes) {
-            if (byte != kFill)
-                return false;
-        }
-        return true;
-    }
-};
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzz::GuardedBuffer;
+using fuzz::kMaxStream;
+using fuzz::require;
 
 enum Call : uint8_t {
     kReadMemory,
@@ -132,14 +104,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         return ETH_SetClientOptions(ETH_OPTION_RECEIVE_TIMEOUT, &seconds, sizeof seconds) == 0;
     }();
     require(configured);
-    if (size == 0 || size > kMaxInput)
+    if (size == 0 || size > kMaxStream)
         return 0;
     auto call = static_cast<Call>(data[0] % kCallCount);
     bool datagram = call == kMonitoringWait || call == kIndicationWait;
 
     int ends[2];
     require(::socketpair(AF_UNIX, datagram ? SOCK_DGRAM : SOCK_STREAM, 0, ends) == 0);
-    int buffer = static_cast<int>(2 * kMaxInput);
+    int buffer = static_cast<int>(2 * kMaxStream);
     setsockopt(ends[1], SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
     setsockopt(ends[0], SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
     require(::write(ends[1], data + 1, size - 1) == static_cast<ssize_t>(size - 1));

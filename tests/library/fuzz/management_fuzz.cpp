@@ -1,6 +1,7 @@
 // Arbitrary bytes as the controller's side of a management connection, fed
 // to one management call: whatever arrives, no call may write past the
 // caller's records, nor hand over results after a failure, nor hang.
+#include "guarded_buffer.h"
 #include "management.h"
 #include "quorrin.h"
 
@@ -14,38 +15,9 @@
 
 namespace {
 
-constexpr uint8_t kFill = 0xEE;
-constexpr std::size_t kGuard = 16;
-constexpr std::size_t kMaxStream = 32 * 1024;
-
-template <std::size_t Size>
-struct GuardedBuffer {
-    std::array<uint8_t, Size + kGuard> bytes;
-    GuardedBuffer() { bytes.fill(kFill); }
-    uint8_t* data() { return bytes.data(); }
-    bool guardIntact() const
-    {
-        for (std::size_t i = Size; i < bytes.size(); ++i) {
-            if (bytes[i] != kFill)
-                return false;
-        }
-        return true;
-    }
-    bool untouched() const
-    {
-        for (uint8_t byte : bytes) {
-            if (byte != kFill)
-                return false;
-        }
-        return true;
-    }
-};
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzz::GuardedBuffer;
+using fuzz::kMaxStream;
+using fuzz::require;
 
 void runCall(uint8_t selector, uint32_t handle)
 {
