@@ -1,6 +1,7 @@
 // The simulated controller's control and management services seen from a
 // raw TCP client: layouts, refusals, unasked indications and faults.
 #include "korvo_sim/simulator.h"
+#include "raw_client.h"
 
 #include <gtest/gtest.h>
 
@@ -19,65 +20,6 @@ using namespace korvo::sim;
 constexpr const char* kAddress = "127.0.0.103";
 constexpr uint16_t kControl = 0x0109;
 
-class RawClient {
-public:
-    explicit RawClient(uint16_t port)
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in remote{};
-        remote.sin_family = AF_INET;
-        remote.sin_port = htons(port);
-        inet_pton(AF_INET, kAddress, &remote.sin_addr);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0;
-    }
-    RawClient(const RawClient&) = delete;
-    RawClient& operator=(const RawClient&) = delete;
-    ~RawClient() { ::close(fd_); }
-
-    bool connected() const { return connected_; }
-
-    // One whole message; empty when the connection ends first.
-    Bytes exchange(const Bytes& request)
-    {
-        if (::send(fd_, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size()))
-            return {};
-        return receive();
-    }
-
-    Bytes receive()
-    {
-        Bytes message(4);
-        if (!readExact(message.data(), 4))
-            return {};
-        message.resize(readBe16(message, 2));
-        if (message.size() < 4 || !readExact(message.data() + 4, message.size() - 4))
-            return {};
-        return message;
-    }
-
-    // True when bytes wait on the connection.
-    bool pending()
-    {
-        pollfd waitFor{fd_, POLLIN, 0};
-        return ::poll(&waitFor, 1, 0) == 1;
-    }
-
-private:
-    bool readExact(uint8_t* buffer, std::size_t count)
-    {
-        while (count > 0) {
-            ssize_t got = ::recv(fd_, buffer, count, 0);
-            if (got <= 0)
-                return false;
-            buffer += got;
-            count -= static_cast<std::size_t>(got);
-        }
-        return true;
-    }
-
-    int fd_;
-    bool connected_ = false;
-};
 
 Bytes control(uint16_t node, uint16_t command, const Bytes& payload = {})
 {
@@ -129,7 +71,7 @@ protected:
 
 TEST_F(ServicesTest, ControlConfirmationEchoesCommandAndRefusesUnknownOnes)
 {
-    RawClient client(simulator_.port());
+    RawClient client(simulator_.port(), kAddress);
     uint16_t node = openNode(client);
     simulator_.control().setWatchdogStatus(0x00A2);
     Bytes reply = client.exchange(control(node, 0x0809));
@@ -146,8 +88,8 @@ TEST_F(ServicesTest, ControlConfirmationEchoesCommandAndRefusesUnknownOnes)
 
 TEST_F(ServicesTest, ControlOnNodeOfAnotherConnectionIsRefused)
 {
-    RawClient owner(simulator_.port());
-    RawClient other(simulator_.port());
+    RawClient owner(simulator_.port(), kAddress);
+    RawClient other(simulator_.port(), kAddress);
     uint16_t node = openNode(owner);
     Bytes reply = other.exchange(control(node, 0x0809));
     EXPECT_EQ(readBe16(reply, 14), kErrNodeNotOpen);
@@ -155,7 +97,7 @@ TEST_F(ServicesTest, ControlOnNodeOfAnotherConnectionIsRefused)
 
 TEST_F(ServicesTest, MemoryOutsideTheAreaIsRefused)
 {
-    RawClient client(simulator_.port());
+    RawClient client(simulator_.port(), kAddress);
     uint16_t node = openNode(client);
     Bytes payload(8, 0);
     writeBe32(payload, 0, kMemorySize - 2);
@@ -170,7 +112,7 @@ TEST_F(ServicesTest, MemoryOutsideTheAreaIsRefused)
 
 TEST_F(ServicesTest, CallbackMonitoringSendsIndicationWhenWatchedInputsAreSet)
 {
-    RawClient client(simulator_.port());
+    RawClient client(simulator_.port(), kAddress);
     uint16_t node = openNode(client);
     Bytes payload(10, 0);
     writeBe16(payload, 0, 1);
@@ -196,7 +138,7 @@ TEST_F(ServicesTest, CallbackMonitoringSendsIndicationWhenWatchedInputsAreSet)
 
 TEST_F(ServicesTest, ManagementNeedsInitiateAndRefusesInItsOwnLayout)
 {
-    RawClient client(simulator_.port());
+    RawClient client(simulator_.port(), kAddress);
     Bytes reply = client.exchange(management(0x0416, 5));
     EXPECT_EQ(readBe16(reply, 0), kManagementConfirmation);
     EXPECT_EQ(readBe16(reply, 10), 0x0916);
@@ -227,7 +169,7 @@ TEST_F(ServicesTest, ManagementNeedsInitiateAndRefusesInItsOwnLayout)
 
 TEST_F(ServicesTest, PatchWordFaultRewritesOneField)
 {
-    RawClient client(simulator_.port());
+    RawClient client(simulator_.port(), kAddress);
     uint16_t node = openNode(client);
     simulator_.inject(Fault::patchWord(kControl, 18, 0x0810));
     EXPECT_EQ(readBe16(client.exchange(control(node, 0x0809)), 18), 0x0810);

@@ -1,6 +1,7 @@
 // The simulated controller seen from a raw TCP client: node rules, images,
 // mailbox, fault scripting and a clean stop.
 #include "korvo_sim/simulator.h"
+#include "raw_client.h"
 
 #include <gtest/gtest.h>
 
@@ -20,57 +21,6 @@ using namespace std::chrono_literals;
 
 constexpr const char* kAddress = "127.0.0.61";
 
-class RawClient {
-public:
-    explicit RawClient(uint16_t port, const char* address = kAddress)
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in remote{};
-        remote.sin_family = AF_INET;
-        remote.sin_port = htons(port);
-        inet_pton(AF_INET, address, &remote.sin_addr);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0;
-    }
-    ~RawClient() { ::close(fd_); }
-
-    bool connected() const { return connected_; }
-
-    void send(const Bytes& bytes) { ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size())); }
-
-    // One whole message; empty when the connection ends first.
-    Bytes receive()
-    {
-        Bytes message(4);
-        if (!readExact(message.data(), 4))
-            return {};
-        message.resize(readBe16(message, 2));
-        if (message.size() < 4 || !readExact(message.data() + 4, message.size() - 4))
-            return {};
-        return message;
-    }
-
-    Bytes exchange(const Bytes& request)
-    {
-        send(request);
-        return receive();
-    }
-
-private:
-    bool readExact(uint8_t* buffer, std::size_t count)
-    {
-        while (count > 0) {
-            ssize_t got = ::recv(fd_, buffer, count, 0);
-            if (got <= 0)
-                return false;
-            buffer += got;
-            count -= static_cast<std::size_t>(got);
-        }
-        return true;
-    }
-
-    int fd_;
-    bool connected_ = false;
-};
 
 Bytes request(uint16_t code, uint16_t node, const Bytes& fields = {}, uint16_t sequence = 0)
 {
@@ -118,7 +68,7 @@ protected:
 
 TEST_F(SimulatorTest, OpensOnlyTheTwoCouplerNodesWithAccessModeThree)
 {
-    RawClient client(simulator_.port());
+    RawClient client(simulator_.port(), kAddress);
     ASSERT_TRUE(client.connected());
     uint16_t mailbox = open(client, kMailboxNode);
     uint16_t data = open(client, kDataNode);
@@ -140,15 +90,15 @@ TEST_F(SimulatorTest, OpensOnlyTheTwoCouplerNodesWithAccessModeThree)
 
 TEST_F(SimulatorTest, NodesOfAnotherConnectionAreNotServed)
 {
-    RawClient owner(simulator_.port());
-    RawClient other(simulator_.port());
+    RawClient owner(simulator_.port(), kAddress);
+    RawClient other(simulator_.port(), kAddress);
     uint16_t data = open(owner, kDataNode);
     EXPECT_EQ(readBe16(other.exchange(request(0x0104, data, words({0, 2, 2}))), 14), kErrNodeNotOpen);
 }
 
 TEST_F(SimulatorTest, ImagesAreReadAndWrittenWithinTheirSize)
 {
-    RawClient client(simulator_.port());
+    RawClient client(simulator_.port(), kAddress);
     uint16_t data = open(client, kDataNode);
     simulator_.controller().setInputs(510, Bytes{0xAA, 0xBB});
     simulator_.controller().setInputs(511, Bytes{1, 2});
@@ -170,7 +120,7 @@ TEST_F(SimulatorTest, ImagesAreReadAndWrittenWithinTheirSize)
 
 TEST_F(SimulatorTest, RefusedWriteLeavesOutputsAndReadWriteStillReads)
 {
-    RawClient client(simulator_.port());
+    RawClient client(simulator_.port(), kAddress);
     uint16_t data = open(client, kDataNode);
     simulator_.controller().setInputs(0, Bytes{0x5A});
     simulator_.controller().setWriteRefusal(WriteRefusal::PlugAndPlay);
@@ -186,7 +136,7 @@ TEST_F(SimulatorTest, RefusedWriteLeavesOutputsAndReadWriteStillReads)
 
 TEST_F(SimulatorTest, MailboxHandlerQueuesRepliesForTheSendingNode)
 {
-    RawClient client(simulator_.port());
+    RawClient client(simulator_.port(), kAddress);
     uint16_t mailbox = open(client, kMailboxNode);
     simulator_.controller().setMailboxHandler([](uint16_t, const MailboxMessage& sent) {
         return std::vector<MailboxMessage>{{sent.tag1, 0, Bytes{0x83, 0x0B}}, {0, 0, Bytes{0x01}}};
@@ -208,7 +158,7 @@ TEST_F(SimulatorTest, MailboxHandlerQueuesRepliesForTheSendingNode)
 
 TEST_F(SimulatorTest, FaultAppliesToItsCodeAndCountOnly)
 {
-    RawClient client(simulator_.port());
+    RawClient client(simulator_.port(), kAddress);
     uint16_t data = open(client, kDataNode);
     Fault fault = Fault::wrongCode(0x0104);
     fault.times = 2;
@@ -221,26 +171,26 @@ TEST_F(SimulatorTest, FaultAppliesToItsCodeAndCountOnly)
 
 TEST_F(SimulatorTest, CloseMidMessageEndsConnectionAndFreesNodes)
 {
-    RawClient client(simulator_.port());
+    RawClient client(simulator_.port(), kAddress);
     uint16_t data = open(client, kDataNode);
     simulator_.inject(Fault::closeMidMessage(0x0104));
-    client.send(request(0x0104, data, words({0, 2, 2})));
+    ASSERT_TRUE(client.send(request(0x0104, data, words({0, 2, 2}))));
     EXPECT_TRUE(client.receive().empty());
-    RawClient next(simulator_.port());
+    RawClient next(simulator_.port(), kAddress);
     open(next, kDataNode);
     EXPECT_EQ(simulator_.controller().openNodes(kDataNode).size(), 1u);
 }
 
 TEST_F(SimulatorTest, StopEndsHeldReceiveAndLateAnswer)
 {
-    RawClient holder(simulator_.port());
-    RawClient late(simulator_.port());
+    RawClient holder(simulator_.port(), kAddress);
+    RawClient late(simulator_.port(), kAddress);
     uint16_t mailbox = open(holder, kMailboxNode);
     uint16_t data = open(late, kDataNode);
     EXPECT_EQ(readBe16(holder.exchange(request(0x0107, mailbox, Bytes{0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF})), 10), 0);
     simulator_.inject(Fault::late(0x0104, 60s));
-    holder.send(request(0x0106, mailbox, words({64})));
-    late.send(request(0x0104, data, words({0, 1, 2})));
+    ASSERT_TRUE(holder.send(request(0x0106, mailbox, words({64}))));
+    ASSERT_TRUE(late.send(request(0x0104, data, words({0, 1, 2}))));
 
     auto stopped = std::async(std::launch::async, [&] { simulator_.stop(); });
     EXPECT_EQ(stopped.wait_for(5s), std::future_status::ready);
@@ -255,7 +205,7 @@ TEST_F(SimulatorTest, LogsOneLinePerRequest)
         std::lock_guard lock(linesMutex);
         lines.push_back(line);
     });
-    RawClient client(simulator_.port());
+    RawClient client(simulator_.port(), kAddress);
     uint16_t data = open(client, kDataNode);
     client.exchange(request(0x0201, data, {}, 9));
     std::lock_guard lock(linesMutex);
