@@ -1,9 +1,11 @@
 #include "connector_image.h"
 
 #include "shell/windows/cp1252_text.h"
+#include "station/jpeg_picture.h"
 #include "station/property_call.h"
 
 #include <QFile>
+#include <QImage>
 #include <QPixmap>
 #include <QVBoxLayout>
 
@@ -20,11 +22,13 @@ TfrmConnectorImage::TfrmConnectorImage(QWidget* parent) : QWidget(parent, Qt::Wi
 
 void TfrmConnectorImage::ShowConnectionImage(const std::string& programFolder, const std::string& typeName) {
     if (const ConnectionRow* row = FindConnection(typeName)) {
-        const QString file = QFile::decodeName(QByteArray::fromStdString(programFolder + "documents/" + row->pictureFile));
-        QPixmap picture;
-        if (picture.load(file)) {
-            picture_->setPixmap(picture);
-            pictureFile_ = file;
+        const std::string path = programFolder + "documents/" + row->pictureFile;
+        // A picture that cannot be loaded leaves the previous one, without a message.
+        if (const auto picture = LoadJpeg(path)) {
+            const QImage image(picture->rgb.data(), picture->width, picture->height, picture->width * 3,
+                               QImage::Format_RGB888);
+            picture_->setPixmap(QPixmap::fromImage(image));
+            pictureFile_ = QFile::decodeName(QByteArray::fromStdString(path));
         }
     }
     setWindowTitle(ToQString(typeName));

@@ -1,0 +1,123 @@
+#include "station/jpeg_picture.h"
+#include "station/property_call.h"
+
+#include <gtest/gtest.h>
+
+#include <jpeglib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+namespace korvo {
+namespace {
+
+// A JPEG of the given size, every pixel the colour, as a file next to the program would hold.
+std::vector<std::uint8_t> Encode(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                                 bool grey = false) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = grey ? 1 : 3;
+    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * (grey ? 1 : 3));
+    for (std::size_t i = 0; i < row.size(); i += grey ? 1 : 3) {
+        row[i] = r;
+        if (!grey) {
+            row[i + 1] = g;
+            row[i + 2] = b;
+        }
+    }
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW line = row.data();
+        jpeg_write_scanlines(&info, &line, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::vector<std::uint8_t> bytes(buffer, buffer + size);
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return bytes;
+}
+
+TEST(JpegPicture, DecodesSizeAndColours) {
+    const auto bytes = Encode(17, 9, 200, 40, 10);
+    std::string error;
+    const auto picture = DecodeJpeg(bytes.data(), bytes.size(), &error);
+    ASSERT_TRUE(picture) << error;
+    EXPECT_EQ(picture->width, 17);
+    EXPECT_EQ(picture->height, 9);
+    ASSERT_EQ(picture->rgb.size(), 17u * 9u * 3u);
+    EXPECT_NEAR(picture->rgb[0], 200, 3);
+    EXPECT_NEAR(picture->rgb[1], 40, 3);
+    EXPECT_NEAR(picture->rgb[picture->rgb.size() - 1], 10, 3);
+}
+
+TEST(JpegPicture, GreyPicturesComeOutAsRgb) {
+    const auto bytes = Encode(4, 4, 128, 0, 0, true);
+    const auto picture = DecodeJpeg(bytes.data(), bytes.size());
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->rgb.size(), 4u * 4u * 3u);
+    EXPECT_NEAR(picture->rgb[0], 128, 2);
+    EXPECT_NEAR(picture->rgb[2], 128, 2);
+}
+
+TEST(JpegPicture, DamagedFilesAreErrorsNotCrashes) {
+    std::string error;
+    const std::vector<std::uint8_t> garbage = {'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_FALSE(DecodeJpeg(garbage.data(), garbage.size(), &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(DecodeJpeg(nullptr, 0, &error));
+    EXPECT_EQ(error, "empty file");
+
+    const auto bytes = Encode(64, 64, 10, 20, 30);
+    for (const std::size_t cut : {std::size_t{2}, std::size_t{20}, bytes.size() / 2, bytes.size() - 2}) {
+        const auto picture = DecodeJpeg(bytes.data(), cut, &error);
+        // A cut inside the pixel data still gives the whole picture, grey where data is missing.
+        if (picture) {
+            EXPECT_EQ(picture->rgb.size(), 64u * 64u * 3u);
+        }
+    }
+    EXPECT_FALSE(LoadJpeg("/no/such/picture.jpg", &error));
+    EXPECT_NE(error.find("/no/such/picture.jpg"), std::string::npos);
+}
+
+TEST(JpegPicture, OversizedPictureIsRefusedBeforeAllocating) {
+    auto bytes = Encode(8, 8, 0, 0, 0);
+    // Rewrite the frame header (SOF0) to announce 60000 x 60000 pixels.
+    for (std::size_t i = 0; i + 8 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+            bytes[i + 5] = 0xEA;
+            bytes[i + 6] = 0x60;
+            bytes[i + 7] = 0xEA;
+            bytes[i + 8] = 0x60;
+            break;
+        }
+    }
+    std::string error;
+    EXPECT_FALSE(DecodeJpeg(bytes.data(), bytes.size(), &error));
+    EXPECT_NE(error.find("60000 x 60000"), std::string::npos) << error;
+}
+
+TEST(JpegPicture, EveryShippedConnectionPictureDecodes) {
+    for (const ConnectionRow& row : ConnectionTable()) {
+        const std::string path = std::string(KORVO_TEST_DATA_DIR) + "/documents/" + row.pictureFile;
+        std::string error;
+        const auto picture = LoadJpeg(path, &error);
+        ASSERT_TRUE(picture) << path << ": " << error;
+        EXPECT_EQ(picture->width, 685) << path;
+        EXPECT_EQ(picture->height, 422) << path;
+    }
+}
+
+}  // namespace
+}  // namespace korvo
