@@ -19,7 +19,8 @@ public:
         const QDir data(QStringLiteral(KORVO_TEST_DATA_DIR));
         QFile::copy(data.filePath(QStringLiteral("korvo_config.ini")), dir_.filePath(QStringLiteral("korvo_config.ini")));
         QDir(dir_.path()).mkpath(QStringLiteral("images"));
-        const QDir images(data.filePath(QStringLiteral("images")));
+        // The pictures are drawn into the build's program folder at build time.
+        const QDir images(QStringLiteral(KORVO_PROGRAM_DIR "/images"));
         for (const QString& name : images.entryList(QDir::Files)) {
             QFile::copy(images.filePath(name), dir_.filePath(QStringLiteral("images/") + name));
         }
