@@ -432,20 +432,15 @@ std::size_t ControlServices::watchAreaCount(uint16_t nodeId) const
 
 bool ControlServices::sendMonitoringDatagram(uint16_t nodeId, std::span<const uint8_t> bytes)
 {
-    std::string host;
-    uint16_t port = 0;
-    {
-        std::lock_guard lock(mutex_);
-        auto found = nodes_.find(nodeId);
-        if (found == nodes_.end())
-            return false;
-        host = found->second.monitoring.host;
-        port = found->second.monitoring.port;
-    }
-    return sendDatagram(host, port, bytes);
+    return sendToListener(nodeId, true, bytes);
 }
 
 bool ControlServices::sendIndicationDatagram(uint16_t nodeId, std::span<const uint8_t> bytes)
+{
+    return sendToListener(nodeId, false, bytes);
+}
+
+bool ControlServices::sendToListener(uint16_t nodeId, bool monitoring, std::span<const uint8_t> bytes)
 {
     std::string host;
     uint16_t port = 0;
@@ -454,8 +449,9 @@ bool ControlServices::sendIndicationDatagram(uint16_t nodeId, std::span<const ui
         auto found = nodes_.find(nodeId);
         if (found == nodes_.end())
             return false;
-        host = found->second.host;
-        port = found->second.indicationPort;
+        const NodeControl& node = found->second;
+        host = monitoring ? node.monitoring.host : node.host;
+        port = monitoring ? node.monitoring.port : node.indicationPort;
     }
     return sendDatagram(host, port, bytes);
 }

@@ -107,6 +107,8 @@ private:
                            std::vector<Outgoing>& outgoing) const;
     void deliver(std::vector<Outgoing>& outgoing);
     bool sendDatagram(const std::string& host, uint16_t port, std::span<const uint8_t> bytes);
+    // To the node's monitoring listener, or to its data-indication listener.
+    bool sendToListener(uint16_t nodeId, bool monitoring, std::span<const uint8_t> bytes);
 
     Controller& controller_;
     NodeSender sendToNode_;
