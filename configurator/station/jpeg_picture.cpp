@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace korvo {
 
@@ -26,6 +27,12 @@ void ErrorExit(j_common_ptr info) {
 
 void IgnoreMessage(j_common_ptr) {}
 
+// libjpeg pads a file that ends early with grey and only warns; a cut-off picture is
+// an error here, so a damaged file never shows as a half-grey page.
+void EmitMessage(j_common_ptr info, int level) {
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) ErrorExit(info);
+}
+
 bool Fail(std::string* error, const std::string& reason) {
     if (error != nullptr) *error = reason;
     return false;
@@ -38,6 +45,7 @@ bool Decode(const std::uint8_t* data, std::size_t size, RgbPicture& picture, std
     info.err = jpeg_std_error(&manager.base);
     manager.base.error_exit = ErrorExit;
     manager.base.output_message = IgnoreMessage;
+    manager.base.emit_message = EmitMessage;
     if (setjmp(manager.jump) != 0) {
         jpeg_destroy_decompress(&info);
         return Fail(error, manager.message);

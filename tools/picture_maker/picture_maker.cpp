@@ -1,8 +1,10 @@
 // Draws the module pictures named by the catalogue (plain and highlighted "Click"
 // variant, slots x 30 by 90 pixels, LED sockets where the station view puts the LEDs),
-// the connection pictures of the connection table (JPEG, in documents/) and the
+// the connection pictures of the connection table (JPEG, in documents/, labelled from
+// the connection descriptions the data folder already holds there) and the
 // program icon. Usage: korvo_picture_maker CATALOGUE DATA_FOLDER
 
+#include "docs/connection_description.h"
 #include "station/catalogue.h"
 #include "station/module.h"
 #include "station/profile_file.h"
@@ -15,12 +17,12 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QStringList>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -131,45 +133,20 @@ QImage DrawModule(const korvo::ProfileFile& catalogue, const std::string& type, 
     return image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
 }
 
-// What is wired to each terminal of a module of the connection group.
-QStringList TerminalLabels(const std::string& group, int inputs, int outputs) {
-    QStringList labels;
-    const auto channels = [&](const QString& prefix, int count) {
-        for (int k = 1; k <= count; ++k) labels << prefix + QString::number(k);
-    };
-    if (group == "NC_ETH") {
-        labels << "+24V system" << "0V system" << "+24V field" << "0V field" << "PE" << "Ethernet (RJ45)";
-    } else if (group == "PS") {
-        labels << "+24V field in" << "0V field in" << "PE" << "+24V field out" << "0V field out";
-    } else if (group == "PB" || group == "PA") {
-        labels << "+24V bridge" << "0V bridge" << "PE bridge";
-    } else if (group == "DI") {
-        channels("DI ", inputs);
-        labels << "+24V sensor supply" << "0V";
-    } else if (group.rfind("DO", 0) == 0) {
-        channels(group == "DO" ? "DO " : "relay contact ", outputs);
-        labels << (group == "DO" ? "+24V load supply" : "common") << "0V";
-    } else if (group == "AI" || group == "AO" || group == "AO_V") {
-        const QString prefix = group == "AI" ? "AI " : "AO ";
-        for (int k = 1; k <= std::max(inputs, outputs); ++k) {
-            labels << "+" + prefix + QString::number(k) << "-" + prefix + QString::number(k);
-        }
-        labels << "shield";
-    } else if (group.rfind("RT", 0) == 0) {
-        for (int k = 1; k <= inputs; ++k) {
-            labels << "R" + QString::number(k) + "+" << "R" + QString::number(k) + "-"
-                   << "R" + QString::number(k) + " sense";
-        }
-    } else if (group.rfind("TC", 0) == 0) {
-        for (int k = 1; k <= inputs; ++k) labels << "TC" + QString::number(k) + "+" << "TC" + QString::number(k) + "-";
-        labels << "cold junction";
-    } else if (group == "CT") {
-        labels << "count input" << "gate input" << "output" << "+24V" << "0V";
-    }
-    return labels;
+// The terminals of a module type as its connection description lists them, in
+// connector order: the plan and the picture read the same file.
+std::vector<korvo::ConnectionPoint> Terminals(const std::filesystem::path& data, const korvo::ConnectionRow& row) {
+    const korvo::ConnectionDescription description =
+        korvo::ConnectionDescription::Load(data / "documents" / (std::string(row.typeKey) + ".txt"));
+    std::vector<korvo::ConnectionPoint> points;
+    for (int k = 0; k < description.DataLineCount(); ++k) points.push_back(description.Point(k));
+    std::stable_sort(points.begin(), points.end(),
+                     [](const korvo::ConnectionPoint& a, const korvo::ConnectionPoint& b) { return a.number < b.number; });
+    return points;
 }
 
-QImage DrawConnection(const korvo::ProfileFile& catalogue, const korvo::ConnectionRow& row) {
+QImage DrawConnection(const korvo::ProfileFile& catalogue, const korvo::ConnectionRow& row,
+                      const std::vector<korvo::ConnectionPoint>& terminals) {
     QImage image(685, 422, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
@@ -187,25 +164,24 @@ QImage DrawConnection(const korvo::ProfileFile& catalogue, const korvo::Connecti
     const QRect target(30, 60, front.width() * 3, front.height() * 3);
     p.drawImage(target, front);
 
-    const int inputs = catalogue.ReadInteger(row.typeName, "Tag Anzahl Input", 0);
-    const int outputs = catalogue.ReadInteger(row.typeName, "Tag Anzahl Output", 0);
-    const QStringList labels = TerminalLabels(row.groupKey, inputs, outputs);
     QFont text(QStringLiteral("DejaVu Sans"));
     text.setPixelSize(12);
     p.setFont(text);
     const int left = std::max(target.right() + 40, 300);
     const int perColumn = 24;
-    for (int i = 0; i < labels.size(); ++i) {
+    for (int i = 0; i < static_cast<int>(terminals.size()); ++i) {
+        const korvo::ConnectionPoint& terminal = terminals[static_cast<std::size_t>(i)];
         const int x = left + (i / perColumn) * 180;
         const int y = 64 + (i % perColumn) * 14;
         p.setPen(QColor(0, 0, 128));
-        p.drawText(QRect(x, y, 30, 14), Qt::AlignRight | Qt::AlignVCenter, QString::number(i + 1));
+        p.drawText(QRect(x, y, 30, 14), Qt::AlignRight | Qt::AlignVCenter, QString::number(terminal.number));
         p.setPen(Qt::black);
-        p.drawText(QRect(x + 38, y, 140, 14), Qt::AlignLeft | Qt::AlignVCenter, labels[i]);
+        p.drawText(QRect(x + 38, y, 320, 14), Qt::AlignLeft | Qt::AlignVCenter,
+                   QString::fromLatin1(terminal.description.c_str()));
     }
     p.setPen(QColor(90, 90, 90));
     p.drawText(QRect(20, 392, 645, 20), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("terminals numbered from the top left; group ") + QString::fromLatin1(row.groupKey));
+               QStringLiteral("connector = the module's plug from the left, then the terminal on it; group ") + QString::fromLatin1(row.groupKey));
     p.end();
     return image;
 }
@@ -269,7 +245,14 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(data / "documents");
     for (const korvo::ConnectionRow& row : korvo::ConnectionTable()) {
         const std::string file = (data / "documents" / row.pictureFile).string();
-        if (!DrawConnection(catalogue, row).save(QString::fromStdString(file), "JPG", 85)) {
+        std::vector<korvo::ConnectionPoint> terminals;
+        try {
+            terminals = Terminals(data, row);
+        } catch (const korvo::PlanError& e) {
+            std::fprintf(stderr, "korvo_picture_maker: %s\n", e.what());
+            return 1;
+        }
+        if (!DrawConnection(catalogue, row, terminals).save(QString::fromStdString(file), "JPG", 85)) {
             std::fprintf(stderr, "korvo_picture_maker: cannot write %s\n", file.c_str());
             return 1;
         }

@@ -106,10 +106,10 @@ Tfrmsystemconfig::Tfrmsystemconfig(QWidget* parent) : QWidget(parent, Qt::Window
     progress_->setRange(0, CouplerDiagnosis::kProgressMax);
     progress_->setValue(0);
     progress_->setTextVisible(false);
-    // The help viewer that this button opens is not part of the program yet.
     auto* help = new QPushButton(QStringLiteral("?"), this);
     help->setObjectName(QStringLiteral("ButtonHelp"));
     help->setFixedWidth(28);
+    connect(help, &QPushButton::clicked, this, &Tfrmsystemconfig::helpRequested);
     restartRow->addWidget(restart_);
     restartRow->addWidget(progress_, 1);
     restartRow->addWidget(help);

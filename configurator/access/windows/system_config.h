@@ -39,6 +39,10 @@ public:
     void SetTimerEnabled(bool enabled) override;
     void SetStationText(const std::string& text) override;
 
+Q_SIGNALS:
+    // The "?" button: the help page about diagnosis.
+    void helpRequested();
+
 protected:
     void changeEvent(QEvent* event) override;
 

@@ -9,6 +9,9 @@
 #include "access/nc_restart.h"
 #include "access/windows/ncb_restart.h"
 #include "access/windows/system_config.h"
+#include "docs/windows/about_box.h"
+#include "docs/windows/help_viewer.h"
+#include "docs/windows/report.h"
 #include "shell/online_operation.h"
 #include "station/windows/connector_image.h"
 #include "station/windows/frm_konfig.h"
@@ -110,6 +113,15 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
     frmsystemconfig_->hide();
     frmNCBRestart_ = new TfrmNCBRestart(this);
     frmNCBRestart_->hide();
+    frmHelp_ = new TfrmHelp(state_.ProgramFolder, this);
+    frmHelp_->hide();
+    aboutBox_ = new TAboutBox(state_.ProgramFolder, this);
+    aboutBox_->hide();
+    frmReport_ = new TfrmReport(this);
+    connect(frmReport_, &TfrmReport::progress, this, [this](int percent) {
+        SetStatusPanel1("Connection List  " + std::to_string(percent) + " %");
+    });
+    connect(frmsystemconfig_, &Tfrmsystemconfig::helpRequested, frmHelp_, &TfrmHelp::OpenDiagnosisHelp);
 
     timerReadWrite_ = new QTimer(this);
     timerReadWrite_->setObjectName(QStringLiteral("TimerReadWrite"));
@@ -482,6 +494,20 @@ void TMainForm::RestartClick() {
     }
     frmNCBRestart_->ShowCentredOver(this);
 }
+
+void TMainForm::PreviewClick() {
+    if (frmKonfig_ != nullptr) {
+        frmReport_->Preview(frmKonfig_->Model());
+        return;
+    }
+    // Before the first activation there is no station yet: the list has only its title.
+    const StationModel empty(nullptr, state_.ProgramFolder);
+    frmReport_->Preview(empty);
+}
+
+void TMainForm::InfoClick() { aboutBox_->ShowCentred(); }
+
+void TMainForm::HelpClick() { frmHelp_->OpenFromMainMenu(); }
 
 void TMainForm::TimerReadWriteTimer() {
     if (online_) online_->IoCycle();

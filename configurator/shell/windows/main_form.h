@@ -32,7 +32,10 @@ class CouplerDiagnosis;
 class NcRestart;
 class OnlineOperation;
 class Pinger;
+class TAboutBox;
 class TfrmConnectorImage;
+class TfrmHelp;
+class TfrmReport;
 class TfrmKonfig;
 class TfrmNCBRestart;
 class Tfrmsystemconfig;
@@ -61,6 +64,10 @@ public:
     QMenu* ModulePopup() const { return popupMenu_; }
     Tfrmsystemconfig* frmsystemconfig() const { return frmsystemconfig_; }
     TfrmNCBRestart* frmNCBRestart() const { return frmNCBRestart_; }
+    // The help viewer; other windows' "?" buttons open it at their page.
+    TfrmHelp* frmHelp() const { return frmHelp_; }
+    TAboutBox* AboutBox() const { return aboutBox_; }
+    TfrmReport* frmReport() const { return frmReport_; }
     // Null until the first activation, like the station it works on.
     ControllerAccess* Access() const { return access_.get(); }
     // The image index the online button shows now.
@@ -124,9 +131,10 @@ private:
     // Commands whose windows come with later work: they open nothing yet.
     void ToolIPClick() {}
     void PingClick() {}
-    void PreviewClick() {}
-    void InfoClick() {}
-    void HelpClick() {}
+
+    void PreviewClick();
+    void InfoClick();
+    void HelpClick();
 
     AppState state_;
     Pinger* pinger_;
@@ -139,6 +147,9 @@ private:
     TfrmConnectorImage* frmConnectorImage_ = nullptr;
     Tfrmsystemconfig* frmsystemconfig_ = nullptr;
     TfrmNCBRestart* frmNCBRestart_ = nullptr;
+    TfrmHelp* frmHelp_ = nullptr;
+    TAboutBox* aboutBox_ = nullptr;
+    TfrmReport* frmReport_ = nullptr;
     std::unique_ptr<ControllerAccess> access_;
     std::unique_ptr<OnlineOperation> online_;
     std::unique_ptr<CouplerDiagnosis> diagnosis_;

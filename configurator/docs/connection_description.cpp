@@ -1,0 +1,104 @@
+#include "connection_description.h"
+
+#include "station/versch.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace korvo {
+
+namespace {
+
+// Description files are a few dozen lines; anything far bigger is not one.
+constexpr std::uintmax_t kMaxFileBytes = 1 << 20;
+
+std::string Where(const std::filesystem::path& file, std::size_t lineIndex) {
+    return file.string() + ", line " + std::to_string(lineIndex + 1);
+}
+
+bool IsMarker(const std::string& line) {
+    if (line.size() != std::strlen(kConnectionMarker)) return false;
+    return std::equal(line.begin(), line.end(), kConnectionMarker, [](char a, char b) {
+        return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+    });
+}
+
+bool ParseDecimal(const std::string& text, int& value) {
+    if (text.empty()) return false;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (*first == '+') ++first;
+    const auto [end, ec] = std::from_chars(first, last, value);
+    return ec == std::errc() && end == last;
+}
+
+}  // namespace
+
+ConnectionDescription ConnectionDescription::Load(const std::filesystem::path& file) {
+    ConnectionDescription description;
+    description.file_ = file;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        throw PlanError(file.string() + ": cannot open the connection description (" + std::strerror(errno) + ")");
+    }
+    std::error_code ec;
+    if (std::filesystem::file_size(file, ec) > kMaxFileBytes && !ec) {
+        throw PlanError(file.string() + ": too large for a connection description");
+    }
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        description.lines_.push_back(std::move(line));
+        start = end + 1;
+    }
+    const auto marker = std::find_if(description.lines_.begin(), description.lines_.end(), IsMarker);
+    if (marker == description.lines_.end()) {
+        throw PlanError(file.string() + ": no line \"" + kConnectionMarker + "\" in front of the connection points");
+    }
+    description.marker_ = static_cast<std::size_t>(marker - description.lines_.begin());
+    return description;
+}
+
+int ConnectionDescription::DataLineCount() const {
+    std::size_t end = lines_.size();
+    while (end > marker_ + 1 && lines_[end - 1].empty()) --end;
+    return static_cast<int>(end - marker_ - 1);
+}
+
+ConnectionPoint ConnectionDescription::Point(int k) const {
+    const std::size_t index = marker_ + 1 + static_cast<std::size_t>(k);
+    if (k < 0 || k >= DataLineCount()) {
+        throw PlanError(Where(file_, index) + ": the module needs " + std::to_string(k + 1) +
+                        " connection points after the marker line " + std::to_string(marker_ + 1) +
+                        ", the file has " + std::to_string(DataLineCount()));
+    }
+    const std::string& line = lines_[index];
+    const std::size_t comma = line.find(',');
+    std::string number = line.substr(0, comma);
+    TrimBlanks(number);
+    ConnectionPoint point;
+    // An empty line would repeat the previous number in a comma-list reading; here it is an error.
+    if (!ParseDecimal(number, point.number)) {
+        throw PlanError(Where(file_, index) + ": \"" + number + "\" is not a connector number");
+    }
+    if (comma != std::string::npos) {
+        point.description = line.substr(comma + 1);
+        TrimBlanks(point.description);
+        if (point.description.size() > kMaxPointDescription) point.description.resize(kMaxPointDescription);
+    }
+    return point;
+}
+
+std::filesystem::path DescriptionFile(const std::string& programFolder, const std::string& typeKey) {
+    return std::filesystem::path(programFolder) / "documents" / (typeKey + ".txt");
+}
+
+}  // namespace korvo

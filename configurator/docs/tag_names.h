@@ -1,0 +1,26 @@
+#pragma once
+// Tag names of a module's input/output points and parameters, and the two station
+// facts they and the connector numbers depend on. Kept apart from the plan so that
+// other exports of the station (a PLC variable list) name their tags the same way.
+
+#include <string>
+
+namespace korvo {
+
+class StationModel;
+
+// The StationName of the coupler the module belongs to; a coupler's own name for a
+// coupler; empty for a module no coupler owns (in front of the first coupler, a power
+// feed).
+std::string StationNameOf(const StationModel& model, int slot);
+
+// Sum of the slots of the station's modules in front of the module, counted from its
+// coupler; power feeds in between count, couplers themselves add nothing.
+int SlotOffsetOf(const StationModel& model, int slot);
+
+// "Station1_M3_DI_5": station name, slot number, connection group key, point number.
+std::string PointTagName(const std::string& station, int number, const std::string& groupKey, int point);
+// "Station1_M3_P2": station name, slot number, parameter number.
+std::string ParameterTagName(const std::string& station, int number, int parameter);
+
+}  // namespace korvo

@@ -1,0 +1,65 @@
+#include "about_box.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QScreen>
+
+namespace korvo {
+
+namespace {
+
+QLabel* PictureLabel(QWidget* parent, const char* name, const QString& file, const QRect& place) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(place);
+    label->setScaledContents(true);
+    QPixmap picture;
+    if (picture.load(file)) label->setPixmap(picture);
+    return label;
+}
+
+}  // namespace
+
+TAboutBox::TAboutBox(const std::string& programFolder, QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("Info"));
+    setFixedSize(281, 227);
+
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setGeometry(8, 8, 265, 211);
+    panel->setAutoFillBackground(true);
+    QPalette white = panel->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    panel->setPalette(white);
+
+    auto* product = new QLabel(QString::fromLatin1(kProductLine), panel);
+    product->setObjectName(QStringLiteral("ProductName"));
+    QFont bold = product->font();
+    bold.setBold(true);
+    product->setFont(bold);
+    product->setGeometry(16, 8, 240, 20);
+
+    const QString images = QString::fromStdString(programFolder) + QStringLiteral("images/");
+    PictureLabel(panel, "ProgramIcon", images + QStringLiteral("korvo.png"), QRect(16, 34, 50, 50));
+    const char* const maker[] = {"KORVO remote I/O systems", "commissioning tools", "for modular I/O stations"};
+    for (int i = 0; i < 3; ++i) {
+        auto* line = new QLabel(QString::fromLatin1(maker[i]), panel);
+        line->setObjectName(QStringLiteral("Maker%1").arg(i + 1));
+        line->setGeometry(76, 36 + 16 * i, 180, 16);
+    }
+    PictureLabel(panel, "StationPicture", images + QStringLiteral("korvo_about.jpg"), QRect(16, 96, 233, 105));
+}
+
+void TAboutBox::ShowCentred() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+    show();
+    raise();
+}
+
+}  // namespace korvo

@@ -1,0 +1,169 @@
+// The "Connection List" report: fonts by line, page flow, progress, the PDF and the
+// plain-text export.
+
+#include "temp_folder.h"
+
+#include "docs/connection_description.h"
+#include "docs/connection_list.h"
+#include "docs/plan_text.h"
+#include "docs/windows/connection_list_painter.h"
+
+#include <QFile>
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace korvo {
+namespace {
+
+using testing::TempFolder;
+
+std::vector<std::string> NumberedLines(int count) {
+    std::vector<std::string> lines;
+    for (int i = 1; i <= count; ++i) lines.push_back("         " + std::to_string(i) + "     1   point");
+    return lines;
+}
+
+int CountOf(const QByteArray& bytes, const QByteArray& what) {
+    int count = 0;
+    for (qsizetype at = bytes.indexOf(what); at >= 0; at = bytes.indexOf(what, at + 1)) ++count;
+    return count;
+}
+
+TEST(ConnectionListTest, FontsFollowTheWordsInTheLine) {
+    EXPECT_EQ(FontOfLine("  Stationname   : S1    IP Address  : 10.0.0.1"), ReportFont::Bold10);
+    EXPECT_EQ(FontOfLine("    Modul Type  : KORVO DI 8             number : 2"), ReportFont::Bold8);
+    EXPECT_EQ(FontOfLine("        no.  connector   connection point        TagName           Parameter"),
+              ReportFont::Bold8);
+    EXPECT_EQ(FontOfLine("         1     1             shield connection          S_M2_AI_1"), ReportFont::Bold8);
+    EXPECT_EQ(FontOfLine("         1     1             DI 1          S_M2_DI_1"), ReportFont::Regular8);
+    EXPECT_EQ(FontOfLine(""), ReportFont::Regular8);
+    // A station line wins over the other words it may contain.
+    EXPECT_EQ(FontOfLine("  Stationname   : Modul Type connection"), ReportFont::Bold10);
+}
+
+TEST(ConnectionListTest, SourceRestartsAtEveryGenerationAndReportsProgress) {
+    const std::vector<std::string> plan = {"a", "b", "c", "d"};
+    ConnectionListSource source(plan);
+    for (int generation = 0; generation < 2; ++generation) {
+        source.BeforePrint();
+        ReportLine line;
+        int progress = -1;
+        std::vector<int> seen;
+        std::string text;
+        while (source.NeedData(line, progress)) {
+            seen.push_back(progress);
+            text += line.text;
+        }
+        EXPECT_EQ(text, "abcd");
+        EXPECT_EQ(seen, (std::vector<int>{0, 25, 50, 75}));
+        EXPECT_EQ(progress, 100);
+    }
+}
+
+TEST(ConnectionListTest, EmptyPlanGivesOnePageWithTheTitleBlockOnly) {
+    int last = -1;
+    const ConnectionListReport report = LayoutConnectionList({}, "01.02.2026  10:00:00", [&](int p) { last = p; });
+    ASSERT_EQ(report.pages.size(), 1u);
+    EXPECT_TRUE(report.pages[0].title);
+    EXPECT_TRUE(report.pages[0].lines.empty());
+    EXPECT_EQ(report.pages[0].footer, "Page 1");
+    EXPECT_EQ(report.projectName, "Project name  : ");
+    EXPECT_EQ(report.name, "Name           :   ");
+    EXPECT_EQ(report.description, "Description  :  ");
+    EXPECT_EQ(report.printedAt, "01.02.2026  10:00:00");
+    EXPECT_EQ(last, 100);
+}
+
+TEST(ConnectionListTest, LinesFlowOntoFurtherPagesInsideTheBody) {
+    using G = ReportGeometry;
+    const std::vector<std::string> plan = NumberedLines(200);
+    const ConnectionListReport report = LayoutConnectionList(plan, "now");
+    ASSERT_GE(report.pages.size(), 3u);
+    std::size_t printed = 0;
+    for (std::size_t p = 0; p < report.pages.size(); ++p) {
+        const ReportPage& page = report.pages[p];
+        EXPECT_EQ(page.number, static_cast<int>(p) + 1);
+        EXPECT_EQ(page.footer, "Page " + std::to_string(p + 1));
+        EXPECT_EQ(page.title, p == 0);
+        ASSERT_FALSE(page.lines.empty());
+        EXPECT_GE(page.lines.front().top, p == 0 ? G::kTop + G::kTitleHeight : G::kTop);
+        const ReportLine& lastLine = page.lines.back();
+        EXPECT_LE(lastLine.top + lastLine.height, G::kPaperHeight - G::kBottom - G::kFooterHeight);
+        for (const ReportLine& line : page.lines) EXPECT_EQ(line.text, plan[printed++]);
+    }
+    EXPECT_EQ(printed, plan.size());
+}
+
+TEST(ConnectionListTest, StationLinesTakeMoreRoomThanDetailLines) {
+    const ConnectionListReport report = LayoutConnectionList({"  Stationname   : S", "x", "y"}, "now");
+    const std::vector<ReportLine>& lines = report.pages[0].lines;
+    EXPECT_DOUBLE_EQ(lines[0].height, ReportGeometry::kLineHeight10);
+    EXPECT_DOUBLE_EQ(lines[1].top, lines[0].top + ReportGeometry::kLineHeight10);
+    EXPECT_DOUBLE_EQ(lines[2].top, lines[1].top + ReportGeometry::kLineHeight8);
+}
+
+class ExportTest : public TempFolder {};
+
+TEST_F(ExportTest, TextExportHasOneLinePerPlanLineInUtf8) {
+    const std::vector<std::string> plan = {"", "  Stationname   : K\xFC" "hlhaus", "         1     1   DI 1"};
+    WritePlanText(plan, File("plan.txt"));
+    EXPECT_EQ(Read(File("plan.txt")), "\n  Stationname   : K\xC3\xBC" "hlhaus\n         1     1   DI 1\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(File("plan.txt").c_str(), &info), 0);
+    EXPECT_NE(info.st_mode & S_IRGRP, 0u) << "an exported list is readable like any document";
+}
+
+TEST_F(ExportTest, TextExportIntoAMissingFolderFailsAndLeavesNothing) {
+    EXPECT_THROW(WritePlanText({"a"}, dir_ / "missing" / "plan.txt"), PlanError);
+    EXPECT_TRUE(std::filesystem::is_empty(dir_));
+}
+
+TEST_F(ExportTest, PdfHasOneA4PagePerReportPageAndItsTitle) {
+    std::vector<std::string> plan = {"", "  Stationname   : Station1    IP Address  : 10.0.0.5", ""};
+    const std::vector<std::string> rows = NumberedLines(150);
+    plan.insert(plan.end(), rows.begin(), rows.end());
+    const ConnectionListReport report = LayoutConnectionList(plan, "now");
+    ASSERT_EQ(report.pages.size(), 3u);
+    QString error;
+    const QString file = QString::fromStdString(File("list.pdf").string());
+    ASSERT_TRUE(WriteConnectionListPdf(report, file, &error)) << error.toStdString();
+    QFile pdf(file);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_EQ(CountOf(bytes, "/Type /Page\n") + CountOf(bytes, "/Type /Page\r") + CountOf(bytes, "/Type /Page/") +
+                  CountOf(bytes, "/Type /Page "),
+              3);
+    // The A4 media box in points.
+    EXPECT_GT(CountOf(bytes, "595"), 0);
+    EXPECT_GT(CountOf(bytes, "842"), 0);
+    // Qt writes the document title as UTF-16 with a byte order mark.
+    QByteArray title = QByteArray("\xFE\xFF", 2);
+    for (const char c : QByteArray(kReportTitle)) title += QByteArray(1, '\0') + c;
+    EXPECT_TRUE(bytes.contains(title) || bytes.contains(QByteArray("(") + kReportTitle + ")") ||
+                bytes.contains(QByteArray(kReportTitle)))
+        << "the title is in the document information";
+}
+
+TEST_F(ExportTest, PdfIntoAMissingFolderFailsWithAReasonAndLeavesNothing) {
+    QString error;
+    const QString file = QString::fromStdString((dir_ / "missing" / "list.pdf").string());
+    EXPECT_FALSE(WriteConnectionListPdf(LayoutConnectionList({"a"}, "now"), file, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("list.pdf"))) << error.toStdString();
+    EXPECT_TRUE(std::filesystem::is_empty(dir_));
+}
+
+}  // namespace
+}  // namespace korvo
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
