@@ -34,6 +34,7 @@ struct ReportGeometry {
     static constexpr double kPaperWidth = 210;
     static constexpr double kPaperHeight = 297;
     static constexpr double kLeft = 15;
+    static constexpr double kRight = 10;
     static constexpr double kTop = 12;
     static constexpr double kBottom = 12;
     static constexpr double kTitleHeight = 30;

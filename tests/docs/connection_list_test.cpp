@@ -10,9 +10,12 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -105,6 +108,36 @@ TEST(ConnectionListTest, StationLinesTakeMoreRoomThanDetailLines) {
     EXPECT_DOUBLE_EQ(lines[0].height, ReportGeometry::kLineHeight10);
     EXPECT_DOUBLE_EQ(lines[1].top, lines[0].top + ReportGeometry::kLineHeight10);
     EXPECT_DOUBLE_EQ(lines[2].top, lines[1].top + ReportGeometry::kLineHeight8);
+}
+
+// Darkest pixel in the columns [left, right) of the image.
+int DarkestIn(const QImage& image, int left, int right) {
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = left; x < right; ++x) darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    }
+    return darkest;
+}
+
+TEST(ConnectionListPaintTest, OverlongLineIsSqueezedInsideTheMarginsNotCut) {
+    using G = ReportGeometry;
+    const std::string line = std::string(180, 'x') + "END";
+    const ConnectionListReport report = LayoutConnectionList({line}, "now");
+    const double pixelsPerMm = 4;
+    QImage page(static_cast<int>(G::kPaperWidth * pixelsPerMm), static_cast<int>(G::kPaperHeight * pixelsPerMm),
+                QImage::Format_RGB32);
+    page.setDotsPerMeterX(4000);
+    page.setDotsPerMeterY(4000);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        PaintReportPage(painter, report, report.pages[0], pixelsPerMm);
+    }
+    const int rightMargin = static_cast<int>((G::kPaperWidth - G::kRight) * pixelsPerMm);
+    const int top = static_cast<int>(report.pages[0].lines[0].top * pixelsPerMm);
+    const QImage band = page.copy(0, top, page.width(), static_cast<int>(G::kLineHeight8 * pixelsPerMm));
+    EXPECT_LT(DarkestIn(band, rightMargin - 8 * 4, rightMargin), 128) << "the end of the line is printed";
+    EXPECT_EQ(DarkestIn(band, rightMargin + 2, band.width()), 255) << "nothing beyond the right margin";
 }
 
 class ExportTest : public TempFolder {};

@@ -2,6 +2,7 @@
 
 #include "station/text_encoding.h"
 
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -19,11 +20,21 @@ QRectF MmRect(double left, double top, double width, double height, double scale
     return QRectF(left * scale, top * scale, width * scale, height * scale);
 }
 
+// A line wider than the paper is drawn narrower rather than cut off, so every tag and
+// comment of a long line stays on the page.
 void DrawLine(QPainter& painter, const QString& text, ReportFont font, double top, double height, double scale) {
     using G = ReportGeometry;
-    painter.setFont(ReportQFont(font));
-    painter.drawText(MmRect(G::kLeft, top, G::kPaperWidth - 2 * G::kLeft, height, scale),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    const QFont qfont = ReportQFont(font);
+    painter.setFont(qfont);
+    const double room = (G::kPaperWidth - G::kLeft - G::kRight) * scale;
+    const double width = QFontMetricsF(qfont, painter.device()).horizontalAdvance(text);
+    const double squeeze = width > room ? room / width : 1.0;
+    painter.save();
+    painter.translate(G::kLeft * scale, top * scale);
+    painter.scale(squeeze, 1.0);
+    painter.drawText(QRectF(0, 0, room / squeeze, height * scale), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     text);
+    painter.restore();
 }
 
 }  // namespace
@@ -50,7 +61,7 @@ void PaintReportPage(QPainter& painter, const ConnectionListReport& report, cons
         DrawLine(painter, Text(report.printedAt), ReportFont::Regular8, G::kTop + 20, 4, scale);
         painter.setPen(QPen(Qt::black, 0.3 * scale));
         const double rule = (G::kTop + G::kTitleHeight - 3) * scale;
-        painter.drawLine(QPointF(G::kLeft * scale, rule), QPointF((G::kPaperWidth - G::kLeft) * scale, rule));
+        painter.drawLine(QPointF(G::kLeft * scale, rule), QPointF((G::kPaperWidth - G::kRight) * scale, rule));
         painter.setPen(Qt::black);
     }
     for (const ReportLine& line : page.lines) {
