@@ -62,10 +62,9 @@ QString BodyHtml(const QStringList& lines, QString& title) {
         } else if (line.startsWith(QLatin1String("- "))) {
             if (!paragraph.isEmpty() || !typed.isEmpty()) flush();
             list << line.mid(2).trimmed();
-        } else if (line.startsWith(QLatin1String("  ")) && list.isEmpty() && paragraph.isEmpty()) {
+        } else if (line.startsWith(QLatin1String("  "))) {
+            if (!paragraph.isEmpty() || !list.isEmpty()) flush();
             typed << line.mid(2);
-        } else if (!list.isEmpty() && line.startsWith(QLatin1String("  "))) {
-            list.last() += QLatin1Char(' ') + line.trimmed();
         } else {
             if (!typed.isEmpty() || !list.isEmpty()) flush();
             paragraph += (paragraph.isEmpty() ? QString() : QStringLiteral(" ")) + line.trimmed();
