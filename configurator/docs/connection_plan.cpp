@@ -27,31 +27,27 @@ void AddModuleRows(const StationModel& model, int slot, PlanRows& rows) {
     if (module == nullptr) return;
     const ConnectionRow* connection = FindConnection(module->ModulType);
     std::optional<ConnectionDescription> description;
-    std::string groupKey;
     if (connection != nullptr) {
         description = ConnectionDescription::Load(DescriptionFile(model.ProgramFolder(), connection->typeKey));
-        groupKey = connection->groupKey;
     }
-    const std::string station = StationNameOf(model, slot);
+    const ModuleTags tags = TagNamesOf(model, slot);
     const int offset = SlotOffsetOf(model, slot);
 
-    const int points = module->tag_anzahl_input + module->tag_anzahl_output;
-    for (int i = 1; i <= points; ++i) {
+    for (std::size_t i = 0; i < tags.points.size(); ++i) {
         if (!description) {
             throw PlanError("module type \"" + module->ModulType + "\" in slot " + std::to_string(slot) +
                             " has no connection description");
         }
-        const ConnectionPoint point = description->Point(i - 1);
+        const ConnectionPoint point = description->Point(static_cast<int>(i));
         rows.connectionTexts.push_back(" " + std::to_string(point.number + offset) + std::string(13, ' ') +
                                        point.description);
-        rows.tags.push_back(PointTagName(station, module->Nummer, groupKey, i));
+        rows.tags.push_back(tags.points[i]);
         rows.parameterTexts.emplace_back();
     }
-    const int parameters = std::min(module->Parameter_input + module->Parameter_output, TModul::kCommentCount);
-    for (int i = 1; i <= parameters; ++i) {
+    for (std::size_t i = 0; i < tags.parameters.size(); ++i) {
         rows.connectionTexts.emplace_back(18, ' ');
-        rows.tags.push_back(ParameterTagName(station, module->Nummer, i));
-        rows.parameterTexts.push_back("  " + module->ParameterComment[static_cast<std::size_t>(i)]);
+        rows.tags.push_back(tags.parameters[i]);
+        rows.parameterTexts.push_back("  " + module->ParameterComment[i + 1]);
     }
 }
 

@@ -1,6 +1,9 @@
 #include "tag_names.h"
 
+#include "station/property_call.h"
 #include "station/station_model.h"
+
+#include <algorithm>
 
 namespace korvo {
 
@@ -36,6 +39,20 @@ std::string PointTagName(const std::string& station, int number, const std::stri
 
 std::string ParameterTagName(const std::string& station, int number, int parameter) {
     return station + "_M" + std::to_string(number) + "_P" + std::to_string(parameter);
+}
+
+ModuleTags TagNamesOf(const StationModel& model, int slot) {
+    ModuleTags tags;
+    const TModul* module = model.Module(slot);
+    if (module == nullptr) return tags;
+    const ConnectionRow* connection = FindConnection(module->ModulType);
+    const std::string groupKey = connection != nullptr ? connection->groupKey : "";
+    const std::string station = StationNameOf(model, slot);
+    const int points = std::max(0, module->tag_anzahl_input + module->tag_anzahl_output);
+    for (int i = 1; i <= points; ++i) tags.points.push_back(PointTagName(station, module->Nummer, groupKey, i));
+    const int parameters = std::clamp(module->Parameter_input + module->Parameter_output, 0, TModul::kCommentCount);
+    for (int i = 1; i <= parameters; ++i) tags.parameters.push_back(ParameterTagName(station, module->Nummer, i));
+    return tags;
 }
 
 }  // namespace korvo

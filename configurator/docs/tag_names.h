@@ -4,6 +4,7 @@
 // other exports of the station (a PLC variable list) name their tags the same way.
 
 #include <string>
+#include <vector>
 
 namespace korvo {
 
@@ -22,5 +23,13 @@ int SlotOffsetOf(const StationModel& model, int slot);
 std::string PointTagName(const std::string& station, int number, const std::string& groupKey, int point);
 // "Station1_M3_P2": station name, slot number, parameter number.
 std::string ParameterTagName(const std::string& station, int number, int parameter);
+
+// All tag names of the module in the slot: its input/output points (inputs first) and
+// its parameters (at most 32), in plan order. Needs no description file.
+struct ModuleTags {
+    std::vector<std::string> points;
+    std::vector<std::string> parameters;
+};
+ModuleTags TagNamesOf(const StationModel& model, int slot);
 
 }  // namespace korvo

@@ -89,6 +89,16 @@ TEST_F(PlanTest, TagNamesFollowStationSlotGroupAndPoint) {
     EXPECT_EQ(PointTagName("Pump House", 12, "TC_8", 16), "Pump House_M12_TC_8_16");
 }
 
+TEST_F(PlanTest, TagNamesOfAModuleNeedNoDescriptionFile) {
+    Append({"KORVO NC ETH", "KORVO DI 2", "KORVO CT 1"});
+    model_->Module(1)->StationName = "Line 4";
+    const ModuleTags tags = TagNamesOf(*model_, 3);
+    EXPECT_EQ(tags.points, (std::vector<std::string>{"Line 4_M3_CT_1", "Line 4_M3_CT_2", "Line 4_M3_CT_3"}));
+    EXPECT_EQ(tags.parameters, std::vector<std::string>{"Line 4_M3_P1"});
+    EXPECT_TRUE(TagNamesOf(*model_, 1).points.empty()) << "the coupler has no points";
+    EXPECT_TRUE(TagNamesOf(*model_, 9).points.empty()) << "an empty slot has no tags";
+}
+
 TEST_F(PlanTest, ParameterRowsCarryTagAndCommentBehindTheirBlanks) {
     Append({"KORVO NC ETH", "KORVO AI 2"});
     model_->Module(1)->StationName = "S";

@@ -7,6 +7,7 @@
 #include "docs/plan_text.h"
 #include "shell/windows/message_box.h"
 #include "station/station_model.h"
+#include "station/text_encoding.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -102,7 +103,7 @@ bool TfrmReport::ExportPdf(const QString& file) {
     Generate();
     QString error;
     if (!WriteConnectionListPdf(report_, file, &error)) {
-        ShowMessageBox(parentWidget(), error.toStdString(), kCaption);
+        ShowMessageBox(parentWidget(), Utf8ToCp1252(error.toStdString()), kCaption);
         return false;
     }
     return true;
