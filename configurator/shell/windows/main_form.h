@@ -121,12 +121,13 @@ private:
     void DiagnosisClick();
     void RestartClick();
 
-    // Commands whose windows come with later work: they open nothing yet.
-    void ToolIPClick() {}
-    void PingClick() {}
-    void PreviewClick() {}
-    void InfoClick() {}
-    void HelpClick() {}
+    // Commands whose windows come with later work say so in the status line.
+    void ToolIPClick() { NotBuiltYet("IP manager"); }
+    void PingClick() { NotBuiltYet("Ping"); }
+    void PreviewClick() { NotBuiltYet("report preview"); }
+    void InfoClick() { NotBuiltYet("info"); }
+    void HelpClick() { NotBuiltYet("Korvo Help"); }
+    void NotBuiltYet(const std::string& what);
 
     AppState state_;
     Pinger* pinger_;
