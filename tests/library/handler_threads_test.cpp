@@ -61,8 +61,9 @@ TEST_F(HandlerThreadsTest, HandlerChangedDuringExchangesIsNeverCalledHalfSet)
     EXPECT_EQ(failure, DDI_OK);
     EXPECT_GT(reads, 0);
     EXPECT_EQ(unexpected, 0);
-    if (handlerCalls > 0)
+    if (handlerCalls > 0) {
         EXPECT_EQ(handlerHandle, handle);
+    }
 
     // Afterwards the node is idle and its handler state consistent: a fresh handler
     // is called by the next exception.
