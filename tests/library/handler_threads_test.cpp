@@ -33,34 +33,44 @@ TEST_F(HandlerThreadsTest, HandlerChangedDuringExchangesIsNeverCalledHalfSet)
     simulator_.controller().setExceptionWord(0x3000);
     handlerCalls = 0;
 
+    // Both threads give way after each call, so each gets the node often enough.
     std::atomic<bool> done{false};
+    std::atomic<int> sets{0};
     std::atomic<int> unexpected{0};
     std::thread changer([&] {
         while (!done) {
-            if (!expectedHandlerResult(ETH_SetExceptionHandler(handle, countException)))
+            uint32_t set = ETH_SetExceptionHandler(handle, countException);
+            if (set == DDI_OK)
+                ++sets;
+            else if (!expectedHandlerResult(set))
                 ++unexpected;
+            std::this_thread::yield();
             if (!expectedHandlerResult(ETH_ClrExceptionHandler(handle)))
                 ++unexpected;
+            std::this_thread::yield();
         }
     });
+    // A read finds the node busy while the other thread holds it; nothing else may fail.
     uint8_t byte = 0;
     DDI_PD_RECORD record{1, 0, 2, &byte};
-    // A read finds the node busy while the other thread holds it; nothing else may fail.
     int reads = 0;
     uint32_t failure = DDI_OK;
-    for (int i = 0; i < 20000 && reads < 1000 && failure == DDI_OK; ++i) {
+    for (long i = 0; i < 1000000 && (reads < 300 || sets < 30) && failure == DDI_OK; ++i) {
         uint32_t result = DDI_DTI_ReadData(handle, &record);
         if (result == DDI_OK)
             ++reads;
-        else if (result != ERR_NODE_STATE)
+        else if (result == ERR_NODE_STATE)
+            std::this_thread::yield();
+        else
             failure = result;
     }
     done = true;
     changer.join();
 
     EXPECT_EQ(failure, DDI_OK);
-    EXPECT_GT(reads, 0);
     EXPECT_EQ(unexpected, 0);
+    EXPECT_GE(reads, 300);
+    EXPECT_GE(sets, 30);
     if (handlerCalls > 0) {
         EXPECT_EQ(handlerHandle, handle);
     }
