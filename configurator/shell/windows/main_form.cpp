@@ -567,7 +567,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         try {
             SaveSettings(state_, frmKonfig_->Model());
         } catch (const ProfileError& e) {
-            QMessageBox::warning(this, QStringLiteral("Korvo Configurator"), ToQString(e.what()));
+            MakeMessageBox(this, QMessageBox::Warning, QStringLiteral("Korvo Configurator"), ToQString(e.what()),
+                           QMessageBox::Ok)
+                ->exec();
         }
     }
     event->accept();
