@@ -69,7 +69,10 @@ std::uint32_t ControllerAccess::ReceiveMessage(std::uint32_t handle, std::span<s
     // than bytes of an earlier message.
     std::array<std::uint8_t, kReceiveBufferBytes> buffer{};
     DDI_MSG_RECORD record{0, kReceiveBufferBytes, 0, buffer.data()};
-    const std::uint32_t result = DDI_MXI_RcvMessage(handle, &record);
+    std::uint32_t result = DDI_MXI_RcvMessage(handle, &record);
+    // The buffer holds as many words as MailboxBuffer; no command looks further into
+    // a confirmation, so a longer one counts as received.
+    if (result == ERR_BUFFER_SIZE) result = DDI_OK;
     if (result != DDI_OK || words.size() < 2) return result;
     const auto word = [&](std::size_t i) {
         return static_cast<std::uint16_t>(buffer[2 * i] << 8 | buffer[2 * i + 1]);

@@ -83,8 +83,11 @@ int OnlineOperation::CountStationModules(int station) const {
 }
 
 bool OnlineOperation::CheckConfiguration() {
+    // A check that fails before the list arrives must not show an older log as its own.
+    ui_.ClearMemo();
     if (access_.NodesClosed() && !OpenConnection()) {
         access_.CloseNodePair();
+        ui_.AddMemoLine(" no connection to " + model_.CurrentIP);
         ui_.ShowMessage(kOpenFailedBox, kCommunicationError);
         return false;
     }
@@ -96,6 +99,7 @@ bool OnlineOperation::CheckConfiguration() {
     // A wait that ended without the list is a failed check, not an empty bus.
     if (result != DDI_OK || access_.MailboxBuffer[0] != kConfigurationConfirmation) {
         access_.CloseNodePair();
+        ui_.AddMemoLine(" no bus configuration list from " + model_.CurrentIP);
         return false;
     }
     const int n = std::min<int>(access_.MailboxBuffer[kCountWord], kMaxBusModules);
@@ -163,15 +167,20 @@ void OnlineOperation::CheckConfigurationCommand() {
     buttonImage_ = OnlineImageIndex;
     ui_.SetOnlineButton(false, OnlineImageIndex);
     ui_.SetCycleTimerEnabled(false);
-    ui_.SetDebugButtonDown(false);
+    SetDebugButton(false);
     ui_.SetDebugPanelVisible(false);
     ui_.SetStatusPanel1("");
     ui_.SetMemoVisible(false);
     if (CheckConfiguration()) return;
     DebugShown = true;
-    ui_.SetDebugButtonDown(true);
+    SetDebugButton(true);
     ui_.SetMemoVisible(true);
     ui_.SetDebugPanelVisible(true);
+}
+
+void OnlineOperation::SetDebugButton(bool down) {
+    ui_.SetDebugButtonDown(down);
+    ui_.SetMemoDebugVisible(down && DebugAllowed);
 }
 
 void OnlineOperation::OnlineCommand() {
@@ -192,7 +201,7 @@ void OnlineOperation::Toggle() {
         if (OpenConnection()) {
             ui_.SetDebugPanelVisible(false);
             if (DebugShown) {
-                ui_.SetDebugButtonDown(true);
+                SetDebugButton(true);
                 ui_.SetDebugPanelVisible(true);
             }
         } else {
@@ -204,6 +213,8 @@ void OnlineOperation::Toggle() {
         buttonImage_ = OnlineImageIndex;
         ui_.SetOnlineButton(false, OnlineImageIndex);
         access_.CloseNodePair();
+        // The online log goes with the test; the panel stays only for the debug view.
+        ui_.SetDebugPanelVisible(DebugShown && DebugAllowed);
     }
     ui_.SetOnlineButton(model_.Online, buttonImage_);
     ui_.SetMemoVisible(model_.Online);
@@ -215,9 +226,8 @@ void OnlineOperation::Toggle() {
 
 void OnlineOperation::DebugCommand() {
     DebugShown = !DebugShown;
-    ui_.SetDebugButtonDown(DebugShown);
+    SetDebugButton(DebugShown);
     ui_.SetDebugPanelVisible(DebugShown);
-    ui_.SetMemoDebugVisible(DebugShown);
 }
 
 int OnlineOperation::LastModuleOfStation(int station) const {
@@ -306,6 +316,8 @@ void OnlineOperation::IoCycle() {
         } catch (const ConversionError& e) {
             ui_.AddMemoLine(m->ModulType + "  Date " + e.what());
         }
+        // After a read error the pair is closed: this cycle writes nothing.
+        if (access_.DataNode == 0) continue;
         const std::uint32_t result = access_.WriteProcessData(access_.DataNode, 0, writeLength);
         if (result == DDI_OK) continue;
         if ((result & 0xFF) == kModbusClientCode) {

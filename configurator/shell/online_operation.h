@@ -42,6 +42,9 @@ public:
     int OutputLength = 0;
     bool ModbusWarningShown = false;
     bool DebugShown = false;
+    // The settings show the debug button ("Debug=1"); without it nothing can hide a
+    // panel left open for the debug view.
+    bool DebugAllowed = false;
     int OnlineImageIndex = kOnlineImageIndex;
     // Entries 1..100 as the coupler reported them; entry 0 is unused.
     std::array<TAlleModule, kMaxBusModules + 1> BusConfigList{};
@@ -78,6 +81,8 @@ private:
     // The echo check both commands start with; reports an unreachable coupler.
     bool CouplerAnswersBeforeCommand();
     void Toggle();
+    // The debug button and the module dump beside the online log go together.
+    void SetDebugButton(bool down);
     void StopAfterCycleError(const std::string& status);
     int LastModuleOfStation(int station) const;
     // Copies a comma list of byte values into the module's part of the output image.

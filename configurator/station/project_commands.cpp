@@ -3,11 +3,13 @@
 namespace korvo {
 
 FileDialogSettings ProjectCommands::OpenDialogSettings() const {
-    return FileDialogSettings{model_.ProgramFolder() + "project", "prj", "Project", "Project (*.prj)|*.*"};
+    return FileDialogSettings{model_.ProgramFolder() + kProjectFolder, "prj", "Project", "Project (*.prj)|*.*"};
 }
 
 FileDialogSettings ProjectCommands::SaveDialogSettings() const {
-    return FileDialogSettings{ProjectFileName, "", "project1.prj", "Project (*.prj)|*.*"};
+    // Before any project was opened, the project folder is the place to save one.
+    const std::string start = ProjectFileName.empty() ? model_.ProgramFolder() + kProjectFolder : ProjectFileName;
+    return FileDialogSettings{start, "", "project1.prj", "Project (*.prj)|*.*"};
 }
 
 bool ProjectCommands::NewProject() {

@@ -13,6 +13,9 @@
 
 namespace korvo {
 
+// The folder beside the program where the project dialogs start.
+inline constexpr const char* kProjectFolder = "project";
+
 struct FileDialogSettings {
     std::string startFolder;
     std::string defaultExtension;  // empty: none

@@ -104,11 +104,12 @@ extern "C" {
 #define ERR_HANDLER_STATE      0xE0070100u /* exception handler cannot be set or cleared in this state */
 #define ERR_BAD_OPTION         0xE0070200u /* client option number not supported */
 #define ERR_OPTION_SIZE        0xE0070201u /* wrong size for a client option */
-#define ERR_INVALID_ARGUMENT   0xE0070300u /* null record or data address, a count out of range, or a control command outside the table */
+#define ERR_INVALID_ARGUMENT   0xE0070300u /* null record or data address, a count out of range, or a control command outside the table; a bad handle is reported first */
 #define ERR_NETWORK            0xE0071000u /* socket error, connection closed, malformed message or datagram; see ETH_GetNetworkError */
 #define ERR_TIMEOUT            0xE0071001u /* a wait for a connection or for reply data timed out */
 #define ERR_NO_MEMORY          0xE0071002u /* a buffer cannot be allocated */
 #define ERR_REQUEST_LENGTH     0xE0071003u /* request longer than 1054 bytes (control payload over 1038), or reply could not fit 2048 bytes */
+#define ERR_BUFFER_SIZE        0xE0071004u /* DDI_MXI_RcvMessage: the message was longer than the caller's buffer; the buffer holds its start, `length` its full size */
 #define ERR_HOST_UNRESOLVED    0xE0071016u /* host is neither a dotted IPv4 address nor a resolvable name */
 #define ERR_REGISTRY_KEY       0xE0071020u /* parameter key or device subkey cannot be opened */
 #define ERR_REGISTRY_VALUE     0xE0071021u /* value InUse, DeviceNames or IPAddress missing */
@@ -341,7 +342,8 @@ QUORRIN_API uint32_t DDI_DTI_ReadWriteData(uint32_t handle, const DDI_PD_RECORD 
 
 /* Sends one mailbox message of at most 1036 bytes. */
 QUORRIN_API uint32_t DDI_MXI_SndMessage(uint32_t handle, const DDI_MSG_RECORD *message);
-/* Receives one message into `data`, never more than `length` bytes; `length` returns the bytes copied. */
+/* Receives one message into `data`, never more than `length` bytes; `length` returns the bytes copied.
+ * A longer message fills the buffer and returns ERR_BUFFER_SIZE with its full size in `length`. */
 QUORRIN_API uint32_t DDI_MXI_RcvMessage(uint32_t handle, DDI_MSG_RECORD *message);
 /* Sends `count` messages in one request; returns the result of the last confirmation. */
 QUORRIN_API uint32_t DDI_MXI_SndMultipleMessages(uint32_t handle, const DDI_MSG_RECORD *messages, int32_t count);

@@ -91,6 +91,14 @@ uint32_t readMessage(Node& node, Reply& message)
 
 } // namespace
 
+uint32_t checkHandle(uint32_t handle)
+{
+    Node* node = nodeForHandle(handle);
+    if (node == nullptr)
+        return ERR_HANDLE_RANGE;
+    return node->state.load() == NodeState::OpenIdle ? 0 : ERR_NODE_STATE;
+}
+
 NodeCall::NodeCall(uint32_t handle, NodeState busy)
 {
     Node* node = nodeForHandle(handle);
@@ -238,24 +246,25 @@ QUORRIN_API uint32_t DDI_DevCloseNode(uint32_t handle)
     });
 }
 
+// Both claim the node like an exchange, so an exchange on another thread
+// never sees the handler state half changed.
 QUORRIN_API uint32_t ETH_SetExceptionHandler(uint32_t handle, ETH_EXCEPTION_HANDLER handler)
 {
-    Node* node = nodeForHandle(handle);
-    if (node == nullptr)
-        return ERR_HANDLE_RANGE;
-    if (node->state.load() != NodeState::OpenIdle)
-        return ERR_NODE_STATE;
+    NodeCall call(handle, NodeState::BusyHandler);
+    if (call.status() != 0)
+        return call.status();
     if (handler == nullptr)
         return ERR_INVALID_ARGUMENT;
-    switch (node->handlerState) {
+    Node& node = call.node();
+    switch (node.handlerState) {
     case HandlerState::None:
-        node->handler = handler;
-        node->handlerState = HandlerState::Set;
+        node.handler = handler;
+        node.handlerState = HandlerState::Set;
         return 0;
     case HandlerState::Pending:
-        node->handler = handler;
-        node->handlerState = HandlerState::Called;
-        handler(handle, 0, node->pendingException);
+        node.handler = handler;
+        node.handlerState = HandlerState::Called;
+        handler(handle, 0, node.pendingException);
         return 0;
     case HandlerState::Set:
     case HandlerState::Called:
@@ -266,15 +275,14 @@ QUORRIN_API uint32_t ETH_SetExceptionHandler(uint32_t handle, ETH_EXCEPTION_HAND
 
 QUORRIN_API uint32_t ETH_ClrExceptionHandler(uint32_t handle)
 {
-    Node* node = nodeForHandle(handle);
-    if (node == nullptr)
-        return ERR_HANDLE_RANGE;
-    if (node->state.load() != NodeState::OpenIdle)
-        return ERR_NODE_STATE;
-    if (node->handlerState == HandlerState::None || node->handlerState == HandlerState::Pending)
+    NodeCall call(handle, NodeState::BusyHandler);
+    if (call.status() != 0)
+        return call.status();
+    Node& node = call.node();
+    if (node.handlerState == HandlerState::None || node.handlerState == HandlerState::Pending)
         return ERR_HANDLER_STATE;
-    node->handlerState = HandlerState::None;
-    node->handler = nullptr;
+    node.handlerState = HandlerState::None;
+    node.handler = nullptr;
     return 0;
 }
 

@@ -62,6 +62,18 @@ private:
     uint32_t status_ = 0;
 };
 
+// The handle check that opens every node call, without claiming the node:
+// ERR_HANDLE_RANGE, ERR_NODE_STATE or 0.
+uint32_t checkHandle(uint32_t handle);
+
+// The result of a call whose arguments are wrong: the handle's error comes
+// first, as every call checks the handle before anything else.
+inline uint32_t argumentError(uint32_t handle)
+{
+    uint32_t result = checkHandle(handle);
+    return result != 0 ? result : ERR_INVALID_ARGUMENT;
+}
+
 // 0 for a positive confirmation of `requestCode`; ERR_CONFIRMATION for
 // another code; ERR_DEVICE_BASE + the controller's code when negative.
 uint32_t checkConfirmation(const wire::Reader& confirmation, uint16_t requestCode);

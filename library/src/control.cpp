@@ -339,8 +339,8 @@ uint32_t takeResults(Node& node, uint32_t command, void* parameter, const wire::
 
 uint32_t control(uint32_t handle, uint32_t command, void* parameter)
 {
-    if (uint32_t result = checkParameter(command, parameter); result != 0)
-        return result;
+    if (checkParameter(command, parameter) != 0)
+        return argumentError(handle);
     NodeCall call(handle, NodeState::BusyReceive);
     if (call.status() != 0)
         return call.status();
@@ -429,21 +429,21 @@ QUORRIN_API uint32_t ETH_WriteMPM(uint32_t handle, uint32_t address, uint32_t le
 QUORRIN_API uint32_t DDI_MPM_ReadData(uint32_t handle, const DDI_MPM_RECORD* record)
 {
     if (record == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentError(handle);
     return ETH_ReadMPM(handle, record->address, record->length, record->data);
 }
 
 QUORRIN_API uint32_t DDI_MPM_WriteData(uint32_t handle, const DDI_MPM_RECORD* record)
 {
     if (record == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentError(handle);
     return ETH_WriteMPM(handle, record->address, record->length, record->data);
 }
 
 QUORRIN_API uint32_t ETH_SetHostChecking(uint32_t handle, uint16_t* word)
 {
     if (word == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentError(handle);
     uint16_t answer = *word;
     uint32_t result = control(handle, ETH_CMD_SET_HOST_CHECKING, &answer);
     *word = answer;
@@ -458,7 +458,7 @@ QUORRIN_API uint32_t ETH_ClearHostChecking(uint32_t handle)
 QUORRIN_API uint32_t ETH_SetDTITimeoutCtrl(uint32_t handle, uint16_t* word)
 {
     if (word == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentError(handle);
     uint16_t answer = *word;
     uint32_t result = control(handle, ETH_CMD_SET_DTI_TIMEOUT, &answer);
     *word = answer;
@@ -558,12 +558,12 @@ QUORRIN_API uint32_t ETH_ClearAllDataWatchAreas(uint32_t handle)
 
 QUORRIN_API uint32_t WaitForPDInIndication(uint32_t handle, DDI_PD_RECORD* record)
 {
-    if (record == nullptr || record->data == nullptr)
-        return ERR_INVALID_ARGUMENT;
     uint32_t result = 0;
     Node* node = idleNode(handle, result);
     if (node == nullptr)
         return result;
+    if (record == nullptr || record->data == nullptr)
+        return ERR_INVALID_ARGUMENT;
     if (node->monitoringMode != MonitoringMode::Datagram || !node->monitoringSocket.isOpen())
         return ERR_NODE_STATE;
 
@@ -586,12 +586,12 @@ QUORRIN_API uint32_t WaitForPDInIndication(uint32_t handle, DDI_PD_RECORD* recor
 
 QUORRIN_API uint32_t ETH_WaitForDataIndication(uint32_t handle, ETH_DATA_INDICATION_RECORD* record)
 {
-    if (record == nullptr || record->area == nullptr || record->area->data == nullptr)
-        return ERR_INVALID_ARGUMENT;
     uint32_t result = 0;
     Node* node = idleNode(handle, result);
     if (node == nullptr)
         return result;
+    if (record == nullptr || record->area == nullptr || record->area->data == nullptr)
+        return ERR_INVALID_ARGUMENT;
     if (!node->dataIndicationActive || !node->indicationSocket.isOpen())
         return ERR_NODE_STATE;
 

@@ -30,6 +30,7 @@ enum class NodeState : uint32_t {
     BusyDiagnostic,
     BusyDipSwitch,
     BusySysFail,
+    BusyHandler,
 };
 
 enum class HandlerState : uint16_t { None = 0, Set = 1, Called = 2, Pending = 3 };

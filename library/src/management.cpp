@@ -289,6 +289,15 @@ uint32_t abort(uint32_t handle)
     return 0;
 }
 
+// Wrong arguments of a call on an entry: the handle's error comes first, as
+// every call checks its handle before anything else.
+uint32_t argumentRefusal(uint32_t handle, uint32_t argumentError)
+{
+    if (handle >= table.size())
+        return ERR_MGMT_HANDLE;
+    return table[handle].state.load() == EntryState::Open ? argumentError : ERR_MGMT_STATE;
+}
+
 // Bytes of a caller record as they lie in memory: these values cross unchanged.
 template <typename Record>
 const uint8_t* rawBytes(const Record* record)
@@ -352,7 +361,7 @@ QUORRIN_API uint32_t ETH_AbortManagement(uint32_t handle)
 QUORRIN_API uint32_t ETH_SetInternetAddress(uint32_t handle, const ETH_INTERNET_ADDRESS* address)
 {
     if (address == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentRefusal(handle, ERR_INVALID_ARGUMENT);
     return exchange(
         handle, service(kSetInternetAddress), sizeof *address,
         [&](wire::Writer& out) { out.bytes(rawBytes(address), sizeof *address); },
@@ -362,10 +371,10 @@ QUORRIN_API uint32_t ETH_SetInternetAddress(uint32_t handle, const ETH_INTERNET_
 QUORRIN_API uint32_t ETH_SetEthernetAddress(uint32_t handle, const ETH_ETHERNET_ADDRESS* address, const char* text)
 {
     if (address == nullptr || text == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentRefusal(handle, ERR_INVALID_ARGUMENT);
     std::size_t length = strnlen(text, QUORRIN_MANAGEMENT_TEXT + 1);
     if (length > QUORRIN_MANAGEMENT_TEXT)
-        return ERR_MGMT_TEXT_LENGTH;
+        return argumentRefusal(handle, ERR_MGMT_TEXT_LENGTH);
     std::array<uint8_t, QUORRIN_MANAGEMENT_TEXT> padded{};
     std::memcpy(padded.data(), text, length);
     return exchange(
@@ -384,7 +393,7 @@ QUORRIN_API uint32_t ETH_SetPortNumbers(uint32_t handle, uint16_t firstPort, uin
 QUORRIN_API uint32_t ETH_GetNetConfiguration(uint32_t handle, uint16_t selector, ETH_NET_CONFIGURATION* configuration)
 {
     if (configuration == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentRefusal(handle, ERR_INVALID_ARGUMENT);
     return exchange(
         handle, service(kGetNetConfiguration), 2, [&](wire::Writer& out) { out.be16(selector); },
         [&](const wire::Reader& reply) -> uint32_t {
@@ -401,7 +410,7 @@ QUORRIN_API uint32_t ETH_GetNetConfiguration(uint32_t handle, uint16_t selector,
 QUORRIN_API uint32_t ETH_Identify(uint32_t handle, uint8_t* block)
 {
     if (block == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentRefusal(handle, ERR_INVALID_ARGUMENT);
     return exchange(
         handle, service(kIdentify), 0, [](wire::Writer&) {},
         [&](const wire::Reader& reply) -> uint32_t {
@@ -416,7 +425,7 @@ QUORRIN_API uint32_t ETH_Identify(uint32_t handle, uint8_t* block)
 QUORRIN_API uint32_t ETH_Status(uint32_t handle, ETH_STATUS_RECORD* status)
 {
     if (status == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentRefusal(handle, ERR_INVALID_ARGUMENT);
     return exchange(
         handle, service(kStatus), 0, [](wire::Writer&) {},
         [&](const wire::Reader& reply) -> uint32_t {
@@ -459,7 +468,7 @@ QUORRIN_API uint32_t ETH_SetTCPMode(uint32_t handle, uint16_t firstValue, uint16
 QUORRIN_API uint32_t ETH_GetTCPMode(uint32_t handle, uint16_t* firstValue, uint16_t* secondValue)
 {
     if (firstValue == nullptr || secondValue == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentRefusal(handle, ERR_INVALID_ARGUMENT);
     return exchange(
         handle, service(kGetTcpMode, true), 0, [](wire::Writer&) {},
         [&](const wire::Reader& reply) -> uint32_t {

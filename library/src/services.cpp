@@ -43,7 +43,7 @@ uint32_t deliverReadData(const wire::Reader& confirmation, DDI_PD_RECORD* record
 uint32_t notification(uint32_t handle, const DDI_NOTIFY_RECORD* notify, uint16_t code)
 {
     if (notify == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentError(handle);
     NodeCall call(handle, NodeState::BusyReceive);
     if (call.status() != 0)
         return call.status();
@@ -67,7 +67,7 @@ uint32_t notification(uint32_t handle, const DDI_NOTIFY_RECORD* notify, uint16_t
 uint32_t readRegisters(uint32_t handle, NodeState busy, uint16_t code, uint16_t* words, std::size_t count)
 {
     if (words == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentError(handle);
     NodeCall call(handle, busy);
     if (call.status() != 0)
         return call.status();
@@ -98,7 +98,7 @@ extern "C" {
 QUORRIN_API uint32_t DDI_DTI_WriteData(uint32_t handle, const DDI_PD_RECORD* record)
 {
     if (!validData(record))
-        return ERR_INVALID_ARGUMENT;
+        return argumentError(handle);
     NodeCall call(handle, NodeState::BusyWrite);
     if (call.status() != 0)
         return call.status();
@@ -116,7 +116,7 @@ QUORRIN_API uint32_t DDI_DTI_WriteData(uint32_t handle, const DDI_PD_RECORD* rec
 QUORRIN_API uint32_t DDI_DTI_ReadData(uint32_t handle, DDI_PD_RECORD* record)
 {
     if (!validData(record))
-        return ERR_INVALID_ARGUMENT;
+        return argumentError(handle);
     NodeCall call(handle, NodeState::BusyRead);
     if (call.status() != 0)
         return call.status();
@@ -137,7 +137,7 @@ QUORRIN_API uint32_t DDI_DTI_ReadData(uint32_t handle, DDI_PD_RECORD* record)
 QUORRIN_API uint32_t DDI_DTI_ReadWriteData(uint32_t handle, const DDI_PD_RECORD* writeRecord, DDI_PD_RECORD* readRecord)
 {
     if (!validData(writeRecord) || !validData(readRecord))
-        return ERR_INVALID_ARGUMENT;
+        return argumentError(handle);
     NodeCall call(handle, NodeState::BusyReadWrite);
     if (call.status() != 0)
         return call.status();
@@ -166,10 +166,10 @@ QUORRIN_API uint32_t DDI_MXI_SndMessage(uint32_t handle, const DDI_MSG_RECORD* m
 QUORRIN_API uint32_t DDI_MXI_SndMultipleMessages(uint32_t handle, const DDI_MSG_RECORD* messages, int32_t count)
 {
     if (messages == nullptr || count < 1)
-        return ERR_INVALID_ARGUMENT;
+        return argumentError(handle);
     for (int32_t i = 0; i < count; ++i) {
         if (!validMessage(&messages[i]))
-            return ERR_INVALID_ARGUMENT;
+            return argumentError(handle);
     }
     NodeCall call(handle, NodeState::BusySend);
     if (call.status() != 0)
@@ -209,7 +209,7 @@ QUORRIN_API uint32_t DDI_MXI_SndMultipleMessages(uint32_t handle, const DDI_MSG_
 QUORRIN_API uint32_t DDI_MXI_RcvMessage(uint32_t handle, DDI_MSG_RECORD* message)
 {
     if (!validMessage(message))
-        return ERR_INVALID_ARGUMENT;
+        return argumentError(handle);
     NodeCall call(handle, NodeState::BusyReceive);
     if (call.status() != 0)
         return call.status();
@@ -226,14 +226,16 @@ QUORRIN_API uint32_t DDI_MXI_RcvMessage(uint32_t handle, DDI_MSG_RECORD* message
         auto received = wire::decodeReceivedMessage(confirmation);
         if (!received)
             return ERR_CONFIRMATION;
-        // Never more than the caller's buffer, whatever length the controller reports.
+        // Never more than the caller's buffer, whatever length the controller
+        // reports; a longer message says so and leaves its full length.
         std::size_t copied = std::min<std::size_t>(received->data.size(), message->length);
+        bool cut = received->length > message->length;
         if (copied != 0)
             std::memcpy(message->data, received->data.data(), copied);
         message->tag1 = received->tag1;
         message->tag2 = received->tag2;
-        message->length = static_cast<uint16_t>(copied);
-        return 0;
+        message->length = cut ? received->length : static_cast<uint16_t>(copied);
+        return cut ? ERR_BUFFER_SIZE : 0;
     });
 }
 
@@ -250,7 +252,7 @@ QUORRIN_API uint32_t DDI_ClrMsgNotification(uint32_t handle, const DDI_NOTIFY_RE
 QUORRIN_API uint32_t GetKNSDiagnostic(uint32_t handle, DDI_DIAG_RECORD* diagnostic)
 {
     if (diagnostic == nullptr)
-        return ERR_INVALID_ARGUMENT;
+        return argumentError(handle);
     uint16_t words[2];
     uint32_t result = readRegisters(handle, NodeState::BusyDiagnostic, wire::kDiagnostic, words, 2);
     if (result == 0) {

@@ -188,10 +188,10 @@ Confirmation decodeConfirmation(const Reader& message)
 std::optional<OpenResult> decodeOpenConfirmation(const Reader& message)
 {
     auto nodeId = message.be16(16);
-    auto word = message.be16(18);
-    if (!nodeId || !word)
+    if (!nodeId)
         return std::nullopt;
-    return OpenResult{*nodeId, *word};
+    // A controller may end the confirmation after the node id; the word is 0 then.
+    return OpenResult{*nodeId, message.be16(18).value_or(0)};
 }
 
 std::optional<std::span<const uint8_t>> decodeReadData(const Reader& message, std::size_t length)

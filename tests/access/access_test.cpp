@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace korvo {
 namespace {
 
@@ -106,6 +108,18 @@ TEST_F(ControllerAccessTest, ShortMessageLeavesNoStaleWords) {
     EXPECT_EQ(words[3], 0);
     EXPECT_EQ(words[5], 0);
     EXPECT_EQ(words[6], 0xDEAD);  // behind the announced words: untouched
+}
+
+TEST_F(ControllerAccessTest, ConfirmationLongerThanTheMailboxBufferKeepsItsFirstWords) {
+    ASSERT_EQ(access_->OpenNodePair(), DDI_OK);
+    station_->stop();
+    std::vector<std::uint8_t> message(1100, 0x11);
+    const std::vector<std::uint8_t> head = {0x89, 0x56, 0x00, 0x01, 0x00, 0x00};
+    std::copy(head.begin(), head.end(), message.begin());
+    Queue(message);
+    EXPECT_EQ(access_->ConfirmCommand(0x8956, access_->MailboxNode), 0u);
+    EXPECT_EQ(access_->MailboxBuffer[0], 0x8956);
+    EXPECT_TRUE(access_->NodesOpen());
 }
 
 TEST_F(ControllerAccessTest, ProcessImagesRoundTripAndStayBounded) {

@@ -96,7 +96,7 @@ TEST_F(ManagementTest, HandleAboveFifteenAndFreeEntriesAreRefused)
     EXPECT_EQ(ETH_AbortManagement(16), ERR_MGMT_HANDLE);
     EXPECT_EQ(ETH_Status(3, &status), ERR_MGMT_STATE);
     EXPECT_EQ(ETH_AbortManagement(3), ERR_MGMT_STATE);
-    EXPECT_EQ(ETH_Status(3, nullptr), ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(ETH_Status(3, nullptr), ERR_MGMT_STATE);
     EXPECT_EQ(requestCount(), 0u);
 }
 

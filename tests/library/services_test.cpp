@@ -236,18 +236,25 @@ TEST_F(ServicesTest, MessagesOverTheRequestLimitAreRefusedBeforeSending)
     EXPECT_EQ(lastRequest().size(), 1054u);
 }
 
-TEST_F(ServicesTest, RcvMessageNeverCopiesPastCallerBuffer)
+TEST_F(ServicesTest, RcvMessageNeverCopiesPastCallerBufferAndReportsTheCut)
 {
     uint32_t handle = openMailbox();
     simulator_.controller().queueMessage(mailboxNodeId(), MailboxMessage{7, 8, Bytes(100, 0x42)});
     std::array<uint8_t, 8> buffer;
     buffer.fill(0xEE);
     DDI_MSG_RECORD received{0, 4, 0, buffer.data()};
-    ASSERT_EQ(DDI_MXI_RcvMessage(handle, &received), DDI_OK);
-    EXPECT_EQ(received.length, 4);
+    ASSERT_EQ(DDI_MXI_RcvMessage(handle, &received), ERR_BUFFER_SIZE);
+    EXPECT_EQ(received.length, 100);
     EXPECT_EQ(received.tag1, 7);
     EXPECT_EQ(received.tag2, 8);
     EXPECT_EQ(buffer, (std::array<uint8_t, 8>{0x42, 0x42, 0x42, 0x42, 0xEE, 0xEE, 0xEE, 0xEE}));
+
+    // A message that just fills the buffer is no cut; the node stays usable after one.
+    simulator_.controller().queueMessage(mailboxNodeId(), MailboxMessage{1, 2, Bytes(4, 0x17)});
+    received.length = 4;
+    ASSERT_EQ(DDI_MXI_RcvMessage(handle, &received), DDI_OK);
+    EXPECT_EQ(received.length, 4);
+    EXPECT_EQ(buffer, (std::array<uint8_t, 8>{0x17, 0x17, 0x17, 0x17, 0xEE, 0xEE, 0xEE, 0xEE}));
 }
 
 TEST_F(ServicesTest, RcvMessageWithNothingQueuedIsNegative)

@@ -60,6 +60,9 @@ struct RecordingOnlineUi : OnlineUi, DiagnosisUi, RestartUi {
     std::string panel1;
     std::vector<std::string> memo;
     bool memoVisible = false;
+    bool memoDebugVisible = false;
+    bool debugPanelVisible = false;
+    bool debugButtonDown = false;
     std::map<std::pair<int, int>, LedColor> leds;
     bool timerEnabled = false;
     bool onlineButtonDown = false;
@@ -81,6 +84,9 @@ struct RecordingOnlineUi : OnlineUi, DiagnosisUi, RestartUi {
     void ClearMemo() override { memo.clear(); }
     void AddMemoLine(const std::string& line) override { memo.push_back(line); }
     void SetMemoVisible(bool visible) override { memoVisible = visible; }
+    void SetMemoDebugVisible(bool visible) override { memoDebugVisible = visible; }
+    void SetDebugPanelVisible(bool visible) override { debugPanelVisible = visible; }
+    void SetDebugButtonDown(bool down) override { debugButtonDown = down; }
     void SetLedColor(int slot, int led, LedColor color) override { leds[{slot, led}] = color; }
     void SetOnlineButton(bool down, int image) override {
         onlineButtonDown = down;

@@ -188,8 +188,8 @@ TEST_F(OnlineOperationTest, ForeignClientWarningShownOnceAndTestGoesOn) {
               "restart NC-ETH");
 }
 
-TEST_F(OnlineOperationTest, ReadErrorEndsTheTest) {
-    Load(Project({"KORVO NC ETH", "KORVO DI 16"}));
+TEST_F(OnlineOperationTest, ReadErrorEndsTheTestWithItsOwnTextAndWritesNothing) {
+    Load(Project({"KORVO NC ETH", "KORVO DI 16", "KORVO DO 16"}));
     model_->CurrentStation = 1;
     GoOnline();
     simulator_.stop();
@@ -197,7 +197,9 @@ TEST_F(OnlineOperationTest, ReadErrorEndsTheTest) {
     EXPECT_FALSE(model_->Online);
     EXPECT_FALSE(ui_.timerEnabled);
     EXPECT_FALSE(ui_.onlineButtonDown);
-    EXPECT_NE(ui_.panel1.find("CHECK IP settings ??"), std::string::npos);
+    // The output module's write finds the pair closed and leaves the read's text.
+    EXPECT_EQ(ui_.panel1, "Error read data  CHECK IP settings ??");
+    EXPECT_TRUE(ui_.MemoHas("KORVO DO 16  Date "));
     EXPECT_TRUE(access_->NodesClosed());
 }
 
@@ -239,6 +241,68 @@ TEST_F(OnlineOperationTest, ModuleBeyondTheImageIsSkippedNotOverrun) {
     di.InputData = "1";
     online_->ReadMethod1(2);
     EXPECT_TRUE(ui_.MemoHas("KORVO DI 16  skipped: its LEDs need two input bytes"));
+}
+
+// A failed check opens the bottom panel with its log; the I/O test shows its log
+// there while it runs.
+class BottomPanelTest : public OnlineOperationTest {
+protected:
+    void FailCheckThenRunTheTest(bool debugAllowed) {
+        Load(Project({"KORVO NC ETH", "KORVO DI 16", "KORVO DO 16"}));
+        online_->DebugAllowed = debugAllowed;
+        model_->CurrentStation = 1;
+        model_->CurrentCouplerModule = 1;
+        model_->Module(3)->ModulZuStations = 2;  // the coupler reports one module more
+        online_->CheckConfigurationCommand();
+        EXPECT_TRUE(ui_.debugPanelVisible);
+        EXPECT_TRUE(ui_.memoVisible);
+        EXPECT_TRUE(ui_.debugButtonDown);
+        EXPECT_TRUE(ui_.MemoHas(" Bus configuration list: "));
+        model_->Module(3)->ModulZuStations = 1;
+        GoOnline();
+        EXPECT_TRUE(ui_.debugPanelVisible);
+        EXPECT_TRUE(ui_.memoVisible);
+        online_->IoCycle();
+        online_->OnlineCommand();
+        ASSERT_FALSE(model_->Online);
+        EXPECT_FALSE(ui_.memoVisible);
+    }
+};
+
+TEST_F(BottomPanelTest, WithoutDebugButtonStoppingTheTestHidesThePanel) {
+    FailCheckThenRunTheTest(false);
+    // Nothing but the next command could hide a panel left open here.
+    EXPECT_FALSE(ui_.debugPanelVisible);
+    EXPECT_FALSE(ui_.memoDebugVisible);
+}
+
+TEST_F(BottomPanelTest, WithDebugButtonTheDebugViewOutlastsTheTest) {
+    FailCheckThenRunTheTest(true);
+    EXPECT_TRUE(ui_.debugPanelVisible);
+    EXPECT_TRUE(ui_.memoDebugVisible);
+    EXPECT_TRUE(ui_.debugButtonDown);
+    online_->DebugCommand();
+    EXPECT_FALSE(ui_.debugPanelVisible);
+    EXPECT_FALSE(ui_.debugButtonDown);
+}
+
+TEST_F(BottomPanelTest, CheckFailingBeforeTheListNeverShowsAnOlderLog) {
+    Load(Project({"KORVO NC ETH", "KORVO DI 16"}));
+    model_->CurrentStation = 1;
+    GoOnline();
+    online_->IoCycle();
+    ASSERT_TRUE(ui_.MemoHas("READ Section ------"));
+    online_->OnlineCommand();
+    // The firmware confirms every command, but never with the list.
+    simulator_.controller().setMailboxHandler([](std::uint16_t, const sim::MailboxMessage&) {
+        sim::MailboxMessage other;
+        other.data = {0x89, 0x99, 0x00, 0x01, 0x00, 0x00};
+        return std::vector<sim::MailboxMessage>{other};
+    });
+    online_->CheckConfigurationCommand();
+    EXPECT_TRUE(ui_.debugPanelVisible);
+    EXPECT_TRUE(ui_.memoVisible);
+    EXPECT_EQ(ui_.memo, std::vector<std::string>{" no bus configuration list from " + address_});
 }
 
 TEST_F(OnlineOperationTest, OpenFailureShowsTheErrorCode) {

@@ -1,14 +1,16 @@
 // Renders the main window with the demo station to PNG files in screenshots/ of the
 // build folder, so anyone can look at the program without starting it: offline with a
-// coupler selected and some outputs switched on (main-window.png), and online against
+// coupler selected and some outputs switched on (main-window.png), online against
 // the simulated coupler with input LEDs lit and the online log shown
-// (main-window-online.png).
+// (main-window-online.png), and maximised on a desktop (main-window-maximised.png).
 
 #include "program_folder.h"
 #include "simulated_coupler.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QScreen>
 
 namespace {
 
@@ -36,6 +38,7 @@ class MainWindowScreenshot : public QObject {
 private Q_SLOTS:
     void RenderDemoStation();
     void RenderDemoStationOnline();
+    void RenderMaximisedOnDesktop();
 };
 
 void MainWindowScreenshot::RenderDemoStation() {
@@ -81,6 +84,29 @@ void MainWindowScreenshot::RenderDemoStationOnline() {
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     Save(form, "main-window-online.png");
     Action(form, "ToolTest")->trigger();
+}
+
+// Maximised on a 1280 x 1024 desktop (the test's platform configuration), with the
+// debug panel open and a module's dump in it (main-window-maximised.png).
+void MainWindowScreenshot::RenderMaximisedOnDesktop() {
+    const QSize desktop = QGuiApplication::primaryScreen()->availableGeometry().size();
+    if (desktop != QSize(1280, 1024)) QSKIP("needs the 1280 x 1024 screen of the test's platform configuration");
+    ProgramFolder folder(ProgramFolder::DemoProject() + "\r\n[System]\r\nDebug=1\r\n");
+    korvo::TMainForm form(folder.Path());
+    form.showMaximized();
+    QTRY_VERIFY(form.frmKonfig() != nullptr);
+    QTRY_COMPARE(form.size(), desktop);
+    Action(form, "Tooldebug")->trigger();
+    QTest::mouseClick(Picture(form, 4), Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // The view, not the grey window behind it, fills everything left of the type list;
+    // the debug panel spans the whole width below it.
+    QWidget* view = form.frmKonfig();
+    auto* panel = form.findChild<QWidget*>(QStringLiteral("PaDebug"));
+    QTRY_VERIFY(view->width() > desktop.width() - 200);
+    QTRY_VERIFY(panel->isVisible() && panel->height() > 100);
+    QCOMPARE(panel->width(), desktop.width());
+    Save(form, "main-window-maximised.png");
 }
 
 QTEST_MAIN(MainWindowScreenshot)

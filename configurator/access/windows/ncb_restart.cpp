@@ -1,6 +1,7 @@
 #include "ncb_restart.h"
 
 #include "shell/windows/cp1252_text.h"
+#include "shell/windows/window_placement.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -37,14 +38,7 @@ TfrmNCBRestart::TfrmNCBRestart(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(timer_, &QTimer::timeout, this, &TfrmNCBRestart::TimerTimer);
 }
 
-void TfrmNCBRestart::ShowCentredOver(const QWidget* window) {
-    QRect frame = geometry();
-    frame.moveCenter(window->geometry().center());
-    move(frame.topLeft());
-    show();
-    raise();
-    activateWindow();
-}
+void TfrmNCBRestart::ShowCentredOver(const QWidget* window) { ShowOverOwner(this, window); }
 
 void TfrmNCBRestart::FormActivate() {
     if (restart_) restart_->Activated();

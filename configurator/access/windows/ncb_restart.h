@@ -23,7 +23,8 @@ public:
 
     void Bind(NcRestart& restart) { restart_ = &restart; }
 
-    // Shows the window centred over the given one and makes it the active window.
+    // Shows the window, centred over the given one the first time, and makes it the
+    // active window.
     void ShowCentredOver(const QWidget* window);
 
     // The activation handler and the timer event.

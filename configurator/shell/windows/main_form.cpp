@@ -4,6 +4,7 @@
 #include "message_box.h"
 #include "toolbar_images.h"
 #include "type_list.h"
+#include "window_placement.h"
 #include "access/coupler_diagnosis.h"
 #include "access/ddi_funktionen.h"
 #include "access/nc_restart.h"
@@ -56,12 +57,18 @@ CatalogueList ReadTypeList(const std::filesystem::path& file, QString& problem) 
     }
 }
 
-// "caption|pattern" of the project commands as a Qt name filter.
-QString NameFilter(const std::string& filter) {
+// "caption|pattern" of the project commands as the platform's dialogs show it: the
+// caption names its own pattern, and a pattern that lets it show every file becomes
+// a filter of its own.
+QStringList NameFilters(const std::string& filter) {
     const std::size_t bar = filter.find('|');
-    if (bar == std::string::npos) return ToQString(filter);
-    return ToQString(filter.substr(0, bar)) + QStringLiteral(" (") + ToQString(filter.substr(bar + 1)) +
-           QStringLiteral(")");
+    if (bar == std::string::npos) return {ToQString(filter)};
+    const QString caption = ToQString(filter.substr(0, bar));
+    const QString pattern = ToQString(filter.substr(bar + 1));
+    QStringList filters{caption.contains(QLatin1Char('(')) ? caption
+                                                            : caption + QStringLiteral(" (") + pattern + QLatin1Char(')')};
+    if (pattern == QLatin1String("*.*") || pattern == QLatin1String("*")) filters << QStringLiteral("All files (*)");
+    return filters;
 }
 
 QString PathText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
@@ -369,6 +376,7 @@ void TMainForm::FormActivate() {
 
     const std::optional<ProjectLoadReport> report = RunFirstActivation(state_, frmKonfig_->Model());
     toolDebug_->setVisible(state_.DebugAllowed);
+    online_->DebugAllowed = state_.DebugAllowed;
     if (report && !report->warnings.empty()) {
         QStringList lines;
         for (const std::string& warning : report->warnings) lines << ToQString(warning);
@@ -395,10 +403,12 @@ void TMainForm::ShowProperties(const std::string& typeName) {
     const std::optional<PropertiesDialog> dialog = PropertiesDialogFor(typeName);
     if (!dialog) return;
     const auto it = propertiesDialogs_.find(*dialog);
-    if (it == propertiesDialogs_.end()) return;
+    if (it == propertiesDialogs_.end()) return NotBuiltYet("properties of " + typeName);
     it->second->show();
     it->second->raise();
 }
+
+void TMainForm::NotBuiltYet(const std::string& what) { SetStatusPanel1("not available yet: " + what); }
 
 void TMainForm::ShowConnectionImage(const std::string& typeName) {
     frmConnectorImage_->ShowConnectionImage(state_.ProgramFolder, typeName);
@@ -432,7 +442,8 @@ void TMainForm::ToolOpenClick() {
     if (!projectCommands_) return;
     projectCommands_->PrepareOpen();
     const FileDialogSettings settings = projectCommands_->OpenDialogSettings();
-    QFileDialog dialog(this, QString(), PathText(settings.startFolder), NameFilter(settings.filter));
+    QFileDialog dialog(this, QString(), PathText(settings.startFolder));
+    dialog.setNameFilters(NameFilters(settings.filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(ToQString(settings.defaultExtension));
@@ -447,7 +458,8 @@ void TMainForm::ToolOpenClick() {
 void TMainForm::ToolSaveClick() {
     if (!projectCommands_) return;
     const FileDialogSettings settings = projectCommands_->SaveDialogSettings();
-    QFileDialog dialog(this, QString(), PathText(settings.startFolder), NameFilter(settings.filter));
+    QFileDialog dialog(this, QString(), PathText(settings.startFolder));
+    dialog.setNameFilters(NameFilters(settings.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.selectFile(ToQString(settings.initialFileName));
@@ -477,11 +489,7 @@ void TMainForm::TooldebugClick() {
     state_.DebugShown = online_->DebugShown;
 }
 
-void TMainForm::DiagnosisClick() {
-    frmsystemconfig_->show();
-    frmsystemconfig_->raise();
-    frmsystemconfig_->activateWindow();
-}
+void TMainForm::DiagnosisClick() { ShowOverOwner(frmsystemconfig_, this); }
 
 void TMainForm::RestartClick() {
     if (!online_) return;
@@ -585,7 +593,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         try {
             SaveSettings(state_, frmKonfig_->Model());
         } catch (const ProfileError& e) {
-            QMessageBox::warning(this, QStringLiteral("Korvo Configurator"), ToQString(e.what()));
+            MakeMessageBox(this, QMessageBox::Warning, QStringLiteral("Korvo Configurator"), ToQString(e.what()),
+                           QMessageBox::Ok)
+                ->exec();
         }
     }
     event->accept();

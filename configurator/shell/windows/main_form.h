@@ -128,9 +128,10 @@ private:
     void DiagnosisClick();
     void RestartClick();
 
-    // Commands whose windows come with later work: they open nothing yet.
-    void ToolIPClick() {}
-    void PingClick() {}
+    // Commands whose windows come with later work say so in the status line.
+    void ToolIPClick() { NotBuiltYet("IP manager"); }
+    void PingClick() { NotBuiltYet("Ping"); }
+    void NotBuiltYet(const std::string& what);
 
     void PreviewClick();
     void InfoClick();

@@ -1,6 +1,7 @@
 #include "connector_image.h"
 
 #include "shell/windows/cp1252_text.h"
+#include "shell/windows/window_placement.h"
 #include "station/jpeg_picture.h"
 #include "station/property_call.h"
 
@@ -33,7 +34,7 @@ void TfrmConnectorImage::ShowConnectionImage(const std::string& programFolder, c
     }
     setWindowTitle(ToQString(typeName));
     resize(685, 422);
-    show();
+    ShowOverOwner(this, parentWidget());
 }
 
 }  // namespace korvo

@@ -2,6 +2,7 @@
 
 #include "module_drawing.h"
 #include "shell/windows/cp1252_text.h"
+#include "shell/windows/message_box.h"
 #include "station/catalogue.h"
 #include "station/station_layout.h"
 #include "station/view_clicks.h"
@@ -185,10 +186,14 @@ void TfrmKonfig::ArrangeModules(int count) {
 
 void TfrmKonfig::ApplyScale() {
     const double scale = Scale();
+    for (const auto& [module, panel] : panels_) panel->ApplyScale(scale);
+    FitBackground();
+}
+
+void TfrmKonfig::FitBackground() {
     int right = 0;
     int bottom = 0;
     for (const auto& [module, panel] : panels_) {
-        panel->ApplyScale(scale);
         if (panel->isVisibleTo(paForm_)) {
             right = std::max(right, panel->normalRect.right());
             bottom = std::max(bottom, panel->normalRect.bottom());
@@ -196,9 +201,15 @@ void TfrmKonfig::ApplyScale() {
     }
     // The background covers the drawings plus a margin, and at least the visible area,
     // so a click beside the modules always lands on it.
+    const double scale = Scale();
     const int width = static_cast<int>(std::lround((right + kViewMargin) * scale));
     const int height = static_cast<int>(std::lround((bottom + kViewMargin) * scale));
     paForm_->resize(std::max(width, viewport()->width()), std::max(height, viewport()->height()));
+}
+
+void TfrmKonfig::resizeEvent(QResizeEvent* event) {
+    QScrollArea::resizeEvent(event);
+    FitBackground();
 }
 
 void TfrmKonfig::ResetZoom() {
@@ -218,12 +229,13 @@ void TfrmKonfig::ScrollToEnd() {
 }
 
 bool TfrmKonfig::AskYesNo(const std::string& text, const std::string& caption) {
-    return QMessageBox::question(window(), ToQString(caption), ToQString(text), QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+    return MakeMessageBox(window(), QMessageBox::Question, ToQString(caption), ToQString(text),
+                          QMessageBox::Yes | QMessageBox::No)
+               ->exec() == QMessageBox::Yes;
 }
 
 void TfrmKonfig::ShowMessage(const std::string& text, const std::string& caption) {
-    QMessageBox::information(window(), ToQString(caption), ToQString(text));
+    MakeMessageBox(window(), QMessageBox::Information, ToQString(caption), ToQString(text), QMessageBox::Ok)->exec();
 }
 
 void TfrmKonfig::SetStationStatus(const std::string& text) { Q_EMIT stationStatusChanged(ToQString(text)); }
@@ -234,9 +246,8 @@ void TfrmKonfig::PicturePressed(ModulePanel* panel, Qt::MouseButton button, QPoi
     const int slot = panel->Slot();
     if (button == Qt::RightButton) {
         const bool restartVisible = SelectForPopup(model_, slot);
-        const QWidget* main = window();
-        Q_EMIT popupRequested(QPoint(position.x() + main->x() + panel->x() + 20, position.y() + main->y() + panel->y()),
-                            restartVisible);
+        // At the click, wherever the view is scrolled to and however it is zoomed.
+        Q_EMIT popupRequested(panel->Picture()->mapToGlobal(position), restartVisible);
     }
     const std::vector<std::string> dump = SelectModule(model_, slot, button == Qt::LeftButton, state_.DebugShown);
     if (!dump.empty()) {

@@ -78,11 +78,14 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // The view fills the main window's client area; the background follows its size.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void PicturePressed(ModulePanel* panel, Qt::MouseButton button, QPoint position);
     void LedPressed(LedShape* led);
     void ApplyScale();
+    void FitBackground();
 
     AppState& state_;
     ProfileFile catalogueIni_;
