@@ -13,6 +13,8 @@
 #include "station/windows/connector_image.h"
 #include "station/windows/frm_konfig.h"
 #include "station/windows/module_drawing.h"
+#include "tools/udp_bootp_server.h"
+#include "tools/windows/frm_bootp_server.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -110,6 +112,10 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
     frmsystemconfig_->hide();
     frmNCBRestart_ = new TfrmNCBRestart(this);
     frmNCBRestart_->hide();
+    // Created with the others, so the BOOTP port is bound from program start on.
+    frmBootpServer_ = new TfrmBootpServer(this, seams.bootp, FromQString(QCoreApplication::applicationFilePath()));
+    frmBootpServer_->hide();
+    connect(frmBootpServer_, &TfrmBootpServer::stationStatusChanged, statusPanels_[0], &QLabel::setText);
 
     timerReadWrite_ = new QTimer(this);
     timerReadWrite_->setObjectName(QStringLiteral("TimerReadWrite"));
@@ -373,6 +379,9 @@ void TMainForm::CreateOnline(StationModel& model) {
     restart_ = std::make_unique<NcRestart>(*access_, *online_, *diagnosis_, *frmNCBRestart_, *clock_);
     frmsystemconfig_->Bind(*diagnosis_);
     frmNCBRestart_->Bind(*restart_);
+    bootp_ = std::make_unique<BootpServer>(model, *access_, *online_, *pinger_, frmBootpServer_->Socket(),
+                                           *frmBootpServer_, state_.SettingsFile());
+    frmBootpServer_->Bind(*bootp_);
 }
 
 void TMainForm::RegisterPropertiesDialog(PropertiesDialog dialog, QWidget* window) {
@@ -469,6 +478,12 @@ void TMainForm::DiagnosisClick() {
     frmsystemconfig_->show();
     frmsystemconfig_->raise();
     frmsystemconfig_->activateWindow();
+}
+
+void TMainForm::ToolIPClick() {
+    frmBootpServer_->show();
+    frmBootpServer_->raise();
+    frmBootpServer_->activateWindow();
 }
 
 void TMainForm::RestartClick() {

@@ -9,6 +9,7 @@
 #include "station/catalogue.h"
 #include "station/project_commands.h"
 #include "station/property_call.h"
+#include "tools/bootp_socket.h"
 
 #include <QIcon>
 #include <QList>
@@ -32,6 +33,8 @@ class CouplerDiagnosis;
 class NcRestart;
 class OnlineOperation;
 class Pinger;
+class BootpServer;
+class TfrmBootpServer;
 class TfrmConnectorImage;
 class TfrmKonfig;
 class TfrmNCBRestart;
@@ -43,6 +46,8 @@ class TypeList;
 struct OnlineSeams {
     Pinger* pinger = nullptr;
     Clock* clock = nullptr;
+    // Where the BOOTP server listens and replies.
+    BootpEndpoints bootp{};
 };
 
 class TMainForm : public QMainWindow, public OnlineUi {
@@ -61,6 +66,7 @@ public:
     QMenu* ModulePopup() const { return popupMenu_; }
     Tfrmsystemconfig* frmsystemconfig() const { return frmsystemconfig_; }
     TfrmNCBRestart* frmNCBRestart() const { return frmNCBRestart_; }
+    TfrmBootpServer* frmBootpServer() const { return frmBootpServer_; }
     // Null until the first activation, like the station it works on.
     ControllerAccess* Access() const { return access_.get(); }
     // The image index the online button shows now.
@@ -120,9 +126,9 @@ private:
     void TooldebugClick();
     void DiagnosisClick();
     void RestartClick();
+    void ToolIPClick();
 
     // Commands whose windows come with later work: they open nothing yet.
-    void ToolIPClick() {}
     void PingClick() {}
     void PreviewClick() {}
     void InfoClick() {}
@@ -143,6 +149,8 @@ private:
     std::unique_ptr<OnlineOperation> online_;
     std::unique_ptr<CouplerDiagnosis> diagnosis_;
     std::unique_ptr<NcRestart> restart_;
+    TfrmBootpServer* frmBootpServer_ = nullptr;
+    std::unique_ptr<BootpServer> bootp_;
     QTimer* timerReadWrite_ = nullptr;
     QList<QIcon> images_;
     int onlineButtonImage_ = 0;

@@ -32,7 +32,7 @@ TfrmBootpServer::TfrmBootpServer(QWidget* parent, const BootpEndpoints& endpoint
     : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmBootpServer"));
     setWindowTitle(QStringLiteral("UDP Bootp Server"));
-    resize(430, 470);
+    resize(470, 480);
     auto* layout = new QVBoxLayout(this);
 
     auto* top = new QHBoxLayout;
@@ -71,6 +71,7 @@ TfrmBootpServer::TfrmBootpServer(QWidget* parent, const BootpEndpoints& endpoint
     memo_ = new QPlainTextEdit(this);
     memo_->setObjectName(QStringLiteral("Memo"));
     memo_->setReadOnly(true);
+    memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(memo_, 1);
 
@@ -170,9 +171,12 @@ void TfrmBootpServer::closeEvent(QCloseEvent* event) {
 
 void TfrmBootpServer::ShowField(BootpField field, const std::string& text) {
     QLineEdit* edit = Edit(field);
+    const QString shown = ToQString(text);
+    // The field being typed in holds the text already; setting it would move the cursor.
+    if (edit->text() == shown) return;
     // The logic already knows the text; the edit's own change signal would only echo it.
     const QSignalBlocker blocker(edit);
-    edit->setText(ToQString(text));
+    edit->setText(shown);
 }
 
 void TfrmBootpServer::ShowArmed(bool checkIP, bool checkIP1) {
