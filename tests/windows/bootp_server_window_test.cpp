@@ -198,7 +198,8 @@ void BootpServerWindowTest::AnswersTheArmedRequestAndLogsIt() {
     Child<QLineEdit>(window, "SubnetMask")->setText(QStringLiteral("255.255.255.0"));
     Child<QLineEdit>(window, "MaskGateway")->setText(QStringLiteral("192.168.0.1"));
     Child<QLineEdit>(window, "MaskEdit_MAC")->setText(QStringLiteral("0A.1B.2C.3D.4E.5F"));
-    QTest::mouseClick(Child<QCheckBox>(window, "CheckIP"), Qt::LeftButton);
+    auto* checkIP = Child<QCheckBox>(window, "CheckIP");
+    QTest::mouseClick(checkIP, Qt::LeftButton, {}, QPoint(8, checkIP->height() / 2));
     QVERIFY(Child<QCheckBox>(window, "CheckIP")->isChecked());
 
     // A stranger first: logged, ignored, and the server stays armed.
