@@ -1,5 +1,6 @@
 // korvo: the configurator's work from the command line.
 
+#include "bootp_command.h"
 #include "online_commands.h"
 #include "program_folder.h"
 #include "station_command.h"
@@ -20,6 +21,8 @@ constexpr const char* kUsage =
     "  diag ADDRESS                                  show the coupler's state bits\n"
     "  restart ADDRESS [--wait] [--timeout SECONDS]  restart the coupler, optionally wait for it\n"
     "  ping ADDRESS [-c COUNT]                       send ICMP echo requests\n"
+    "  bootp --mac MAC --ip IP [--mask M] [--gateway G] [--once] [--restart PRESENT-ADDRESS]\n"
+    "        [--port PORT] [--timeout SECONDS]       give the coupler with this MAC its address\n"
     "PROJECT commands take --catalogue FILE (default: korvo_config.ini next to the program).\n"
     "Exit status: 0 success, 1 negative result (station differs, no reply), 2 error.\n";
 
@@ -40,6 +43,9 @@ int main(int argc, char** argv) {
     if (command == "diag") return korvo::RunDiagCommand(args, std::cout, std::cerr);
     if (command == "restart") return korvo::RunRestartCommand(args, std::cout, std::cerr);
     if (command == "ping") return korvo::RunPingCommand(args, std::cout, std::cerr);
+    if (command == "bootp") {
+        return korvo::RunBootpCommand(args, (korvo::ProgramFolder() / "korvo").string(), std::cout, std::cerr);
+    }
     std::cerr << "korvo: unknown command \"" << command << "\"\n" << kUsage;
     return 2;
 }
