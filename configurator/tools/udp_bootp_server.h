@@ -35,7 +35,7 @@ enum class BootpField {
     MaskEdit_MAC1,
     EdName,
 };
-inline constexpr std::size_t kBootpFieldCount = 10;
+inline constexpr std::size_t kBootpFieldCount = static_cast<std::size_t>(BootpField::EdName) + 1;
 
 class BootpUi {
 public:
@@ -83,11 +83,9 @@ public:
     bool CheckIP() const { return checkIP_; }
     bool CheckIP1() const { return checkIP1_; }
     bool Armed() const { return checkIP_ || checkIP1_; }
-    bool Serving() const { return serving_; }
     bool RestartMode() const { return restartMode_; }
     std::int32_t RequestCounter() const { return requestCounter_; }
     int RepliesSent() const { return repliesSent_; }
-    const BootpBuffer& Buffer() const { return buffer_; }
 
 private:
     static std::size_t Index(BootpField field) { return static_cast<std::size_t>(field); }
