@@ -161,7 +161,20 @@ int main(int argc, char** argv)
         std::lock_guard lock(outputMutex);
         std::cout << line << std::endl;
     };
+    // Made before the first coupler starts: its restart command reaches the client.
     std::unique_ptr<korvo::sim::BootpClient> bootp;
+    std::mutex leaseMutex;
+    std::optional<std::string> leased;
+    if (useBootp) {
+        korvo::sim::BootpClientOptions bootpOptions;
+        bootpOptions.mac = mac;
+        bootp = std::make_unique<korvo::sim::BootpClient>(bootpOptions);
+        bootp->setLogger(print);
+        bootp->setLeaseHandler([&](const korvo::sim::BootpLease& lease) {
+            std::lock_guard lock(leaseMutex);
+            leased = lease.address;
+        });
+    }
     // With BOOTP the station is always there: its firmware takes the restart command.
     const bool withStation = !project.empty() || useBootp;
     stationOptions.baseRefusal = refusal;
@@ -206,17 +219,7 @@ int main(int argc, char** argv)
         print("korvo-sim simulates station " + std::to_string(station) + " of " + project + " with "
               + std::to_string(bus.size()) + " module(s)");
 
-    std::mutex leaseMutex;
-    std::optional<std::string> leased;
-    if (useBootp) {
-        korvo::sim::BootpClientOptions bootpOptions;
-        bootpOptions.mac = mac;
-        bootp = std::make_unique<korvo::sim::BootpClient>(bootpOptions);
-        bootp->setLogger(print);
-        bootp->setLeaseHandler([&](const korvo::sim::BootpLease& lease) {
-            std::lock_guard lock(leaseMutex);
-            leased = lease.address;
-        });
+    if (bootp) {
         try {
             bootp->start();
         } catch (const std::exception& error) {
