@@ -11,8 +11,8 @@
 #include "tools/udp_bootp_server.h"
 
 #include <algorithm>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -28,7 +28,9 @@ constexpr int kPollMs = 200;
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void RequestStop(int) { stopRequested = 1; }
+void RequestStop(int) {
+    stopRequested = 1;
+}
 
 // Stops the wait on SIGINT and SIGTERM and puts the previous handlers back at the end.
 class StopSignals {
@@ -81,8 +83,8 @@ bool Fail(std::ostream& err, const std::string& message) {
 }
 
 bool ParseBootpOptions(const std::vector<std::string>& args, BootpOptions& options, std::ostream& err) {
-    const std::vector<std::string> valued = {"--mac", "--ip", "--mask", "--gateway", "--restart", "--port",
-                                             "--timeout"};
+    const std::vector<std::string> valued = {"--mac",     "--ip",   "--mask",   "--gateway",
+                                             "--restart", "--port", "--timeout"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--once") {
@@ -96,7 +98,8 @@ bool ParseBootpOptions(const std::vector<std::string>& args, BootpOptions& optio
         options.values[arg] = args[++i];
     }
     for (const char* required : {"--mac", "--ip"}) {
-        if (!options.values.count(required)) return Fail(err, std::string(required) + " is missing\n" + kUsage);
+        if (!options.values.count(required))
+            return Fail(err, std::string(required) + " is missing\n" + kUsage);
     }
     for (const auto& [name, text] : options.values) {
         if (name == "--port" || name == "--timeout") {

@@ -23,7 +23,9 @@ struct ParsedAddress {
 // outside 0..255, and text beyond the last group refuse the whole text.
 ParsedAddress ParseAddressText(const std::string& text, int groups, GroupBase base);
 
-inline ParsedAddress ParseIpText(const std::string& text) { return ParseAddressText(text, 4, GroupBase::Decimal); }
+inline ParsedAddress ParseIpText(const std::string& text) {
+    return ParseAddressText(text, 4, GroupBase::Decimal);
+}
 inline ParsedAddress ParseMacText(const std::string& text) {
     return ParseAddressText(text, 6, GroupBase::Hexadecimal);
 }

@@ -90,10 +90,12 @@ bool BootpSocket::SendReply(std::span<const std::uint8_t> bytes, std::string& er
 
 std::string PortUnavailableText(std::uint16_t port, int errorNumber, const std::string& program) {
     std::string text = "UDP port " + std::to_string(port) + " cannot be bound: " + std::strerror(errorNumber);
-    if (errorNumber == EADDRINUSE) text += " (another BOOTP or DHCP server runs on this computer; stop it first)";
-    text += ". BOOTP requests are not received; everything else works. Ports below 1024 need root or the right "
-            "to bind them, given once with: setcap cap_net_bind_service=+ep " +
-            program;
+    if (errorNumber == EADDRINUSE)
+        text += " (another BOOTP or DHCP server runs on this computer; stop it first)";
+    text +=
+        ". BOOTP requests are not received; everything else works. Ports below 1024 need root or the right "
+        "to bind them, given once with: setcap cap_net_bind_service=+ep " +
+        program;
     return text;
 }
 

@@ -36,8 +36,8 @@ bool ReplyValue(const std::string& caption, const std::string& text, bool mac, B
 
 }  // namespace
 
-BootpServer::BootpServer(StationModel& model, ControllerAccess& access, ConnectionOpener& opener, Pinger& pinger,
-                         BootpSender& sender, BootpUi& ui, std::filesystem::path settingsFile)
+BootpServer::BootpServer(StationModel& model, ControllerAccess& access, ConnectionOpener& opener,
+                         Pinger& pinger, BootpSender& sender, BootpUi& ui, std::filesystem::path settingsFile)
     : model_(model),
       access_(access),
       opener_(opener),
@@ -116,7 +116,8 @@ void BootpServer::SendReply() {
     MacBytes mac{};
     const bool fromNew = restartMode_;
     if (!ReplyValue(fromNew ? "new IP address" : "IP address",
-                    Field(fromNew ? BootpField::MaskEdit_IP_NEW : BootpField::MaskEdit_IP), false, ip, *ui_) ||
+                    Field(fromNew ? BootpField::MaskEdit_IP_NEW : BootpField::MaskEdit_IP), false, ip,
+                    *ui_) ||
         !ReplyValue("Subnet mask", Field(BootpField::SubnetMask), false, mask, *ui_) ||
         !ReplyValue("gateway", Field(BootpField::MaskGateway), false, gateway, *ui_) ||
         !ReplyValue("MAC Address", Field(BootpField::MaskEdit_MAC), true, mac, *ui_)) {
@@ -150,7 +151,9 @@ void BootpServer::AfterReply() {
     }
 }
 
-void BootpServer::FieldChanged(BootpField field, const std::string& text) { SetField(field, text); }
+void BootpServer::FieldChanged(BootpField field, const std::string& text) {
+    SetField(field, text);
+}
 
 void BootpServer::SetField(BootpField field, const std::string& text) {
     std::string& current = fields_[Index(field)];
@@ -205,18 +208,26 @@ void BootpServer::SetArmed(bool checkIP, bool checkIP1) {
     ui_->ShowArmed(checkIP_, checkIP1_);
 }
 
-void BootpServer::CheckIPClick(bool checked) { SetArmed(checked, checkIP1_); }
+void BootpServer::CheckIPClick(bool checked) {
+    SetArmed(checked, checkIP1_);
+}
 
-void BootpServer::CheckIP1Click(bool checked) { SetArmed(checkIP_, checked); }
+void BootpServer::CheckIP1Click(bool checked) {
+    SetArmed(checkIP_, checked);
+}
 
 void BootpServer::Button1Click() {
     ui_->ClearLog();
     requestCounter_ = 0;
 }
 
-void BootpServer::BuPingClick() { ConnectionCheck(model_.CurrentIP); }
+void BootpServer::BuPingClick() {
+    ConnectionCheck(model_.CurrentIP);
+}
 
-void BootpServer::Button2Click() { ConnectionCheck(Field(BootpField::MaskEdit_IP1)); }
+void BootpServer::Button2Click() {
+    ConnectionCheck(Field(BootpField::MaskEdit_IP1));
+}
 
 void BootpServer::ConnectionCheck(const std::string& host) {
     ui_->SetPingButtonEnabled(false);
@@ -240,6 +251,8 @@ bool BootpServer::Button3Click() {
     return sent == 0;
 }
 
-void BootpServer::BitBtn1Click() { ui_->ShowHelpPage(kHelpPage); }
+void BootpServer::BitBtn1Click() {
+    ui_->ShowHelpPage(kHelpPage);
+}
 
 }  // namespace korvo

@@ -91,7 +91,8 @@ private:
     static std::size_t Index(BootpField field) { return static_cast<std::size_t>(field); }
     void SetField(BootpField field, const std::string& text);
     void Store(std::string TModul::*member, const std::string& value);
-    void MirrorShared(std::string& shared, BootpField mirror, const std::string& text, std::string TModul::*member);
+    void MirrorShared(std::string& shared, BootpField mirror, const std::string& text,
+                      std::string TModul::*member);
     void LoadFields();
     void SendReply();
     void AfterReply();

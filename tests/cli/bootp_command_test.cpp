@@ -63,7 +63,8 @@ TEST(BootpCommand, BadArgumentsEndWithStatus2BeforeThePortIsTouched) {
         {{"--mac", "0A.1B.2C.3D.4E.5F", "--ip", "10.1.2.1", "--restart", "1.2.3.4.5", "--port", held.Port()},
          "korvo: --restart \"1.2.3.4.5\" has more than 4 groups\n"},
         {{"--ip", "10.1.2.1"}, "korvo: --mac is missing\n"},
-        {{"--mac", "0A.1B.2C.3D.4E.5F", "--ip", "10.1.2.1", "--port", "70000"}, "korvo: --port 70000 is not a valid value\n"},
+        {{"--mac", "0A.1B.2C.3D.4E.5F", "--ip", "10.1.2.1", "--port", "70000"},
+         "korvo: --port 70000 is not a valid value\n"},
         {{"--mac", "0A.1B.2C.3D.4E.5F", "--ip", "10.1.2.1", "--timeout"}, "korvo: --timeout needs a value\n"},
         {{"--mac", "0A.1B.2C.3D.4E.5F", "--ip", "10.1.2.1", "--loud"}, "korvo: unknown argument --loud\n"},
     };
@@ -79,11 +80,12 @@ TEST(BootpCommand, PortThatCannotBeBoundIsAnErrorWithTheWayToAllowIt) {
     const HeldPort held;
     const Outcome run = Bootp({"--mac", "0A.1B.2C.3D.4E.5F", "--ip", "10.1.2.1", "--port", held.Port()});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "korvo: UDP port " + held.Port() +
-                           " cannot be bound: Address already in use (another BOOTP or DHCP server runs on this "
-                           "computer; stop it first). BOOTP requests are not received; everything else works. Ports "
-                           "below 1024 need root or the right to bind them, given once with: setcap "
-                           "cap_net_bind_service=+ep /opt/korvo/korvo\n");
+    EXPECT_EQ(run.err,
+              "korvo: UDP port " + held.Port() +
+                  " cannot be bound: Address already in use (another BOOTP or DHCP server runs on this "
+                  "computer; stop it first). BOOTP requests are not received; everything else works. Ports "
+                  "below 1024 need root or the right to bind them, given once with: setcap "
+                  "cap_net_bind_service=+ep /opt/korvo/korvo\n");
     EXPECT_TRUE(run.out.empty());
 }
 

@@ -51,7 +51,8 @@ struct RecordingBootpUi final : BootpUi {
     void ShowHelpPage(int page) override { helpPages.push_back(page); }
 
     bool LogHas(const std::string& text) const {
-        return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+        return std::any_of(log.begin(), log.end(),
+                           [&](const std::string& l) { return l.find(text) != std::string::npos; });
     }
 };
 

@@ -71,20 +71,26 @@ TEST_F(BootpNamespaces, ClientInTheOtherNamespaceGetsTheBroadcastReply) {
     EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 16, reply.begin() + 20),
               (std::vector<std::uint8_t>{192, 168, 0, 10}));
     EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 236, reply.begin() + 253),
-              (std::vector<std::uint8_t>{0x63, 0x82, 0x53, 0x63, 1, 4, 255, 255, 255, 0, 3, 4, 192, 168, 0, 1, 255}));
+              (std::vector<std::uint8_t>{0x63, 0x82, 0x53, 0x63, 1, 4, 255, 255, 255, 0, 3, 4, 192, 168, 0, 1,
+                                         255}));
     ASSERT_EQ(server.Wait(std::chrono::seconds(10)), 0) << server.Output();
     const std::string log = server.Output();
-    EXPECT_NE(log.find("MAC Adresse: 00.11.22.33.44.55\n--- ignored , wrong MAC address \n"), std::string::npos) << log;
-    EXPECT_NE(log.find("MAC Adresse: 0A.1B.2C.3D.4E.5F\n<-- sent IP address to KORVO NC-ETH \n"), std::string::npos)
+    EXPECT_NE(log.find("MAC Adresse: 00.11.22.33.44.55\n--- ignored , wrong MAC address \n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("MAC Adresse: 0A.1B.2C.3D.4E.5F\n<-- sent IP address to KORVO NC-ETH \n"),
+              std::string::npos)
         << log;
 }
 
 TEST_F(BootpNamespaces, SimulatorGetsItsFirstAddressAndANewOneByRestart) {
-    Background simulator(client_, {KORVO_SIM_BINARY, "--mac", kMacText, "--restart-seconds", "1"}, "bootp-sim");
+    Background simulator(client_, {KORVO_SIM_BINARY, "--mac", kMacText, "--restart-seconds", "1"},
+                         "bootp-sim");
 
     // First address: the server in the other namespace answers the start-up requests.
-    Background first(server_, {KORVO_CLI_BINARY, "bootp", "--mac", "0a.1b.2c.3d.4e.5f", "--ip", "127.0.0.5", "--once",
-                               "--timeout", "20"},
+    Background first(server_,
+                     {KORVO_CLI_BINARY, "bootp", "--mac", "0a.1b.2c.3d.4e.5f", "--ip", "127.0.0.5", "--once",
+                      "--timeout", "20"},
                      "bootp-first");
     ASSERT_EQ(first.Wait(std::chrono::seconds(25)), 0) << first.Output() << simulator.Output();
     ASSERT_TRUE(Eventually([&] { return ConnectableIn(client_, "127.0.0.5"); }, std::chrono::seconds(5)))
@@ -93,8 +99,9 @@ TEST_F(BootpNamespaces, SimulatorGetsItsFirstAddressAndANewOneByRestart) {
 
     // New address: the restart reaches the coupler over TCP, so this server runs beside
     // it; the coupler only asks again because it was restarted.
-    Background second(client_, {KORVO_CLI_BINARY, "bootp", "--mac", kMacText, "--ip", "127.0.0.9", "--restart",
-                                "127.0.0.5", "--once", "--timeout", "20"},
+    Background second(client_,
+                      {KORVO_CLI_BINARY, "bootp", "--mac", kMacText, "--ip", "127.0.0.9", "--restart",
+                       "127.0.0.5", "--once", "--timeout", "20"},
                       "bootp-second");
     ASSERT_EQ(second.Wait(std::chrono::seconds(25)), 0) << second.Output() << simulator.Output();
     const std::string log = second.Output();
@@ -106,10 +113,12 @@ TEST_F(BootpNamespaces, SimulatorGetsItsFirstAddressAndANewOneByRestart) {
 }
 
 TEST_F(BootpNamespaces, ServerWithoutAMatchingRequestTimesOut) {
-    Background server(server_, {KORVO_CLI_BINARY, "bootp", "--mac", kMacText, "--ip", "10.0.0.2", "--timeout", "1"},
+    Background server(server_,
+                      {KORVO_CLI_BINARY, "bootp", "--mac", kMacText, "--ip", "10.0.0.2", "--timeout", "1"},
                       "bootp-timeout");
     EXPECT_EQ(server.Wait(std::chrono::seconds(10)), 1) << server.Output();
-    EXPECT_NE(server.Output().find("no request from 0A.1B.2C.3D.4E.5F was answered within 1 s"), std::string::npos);
+    EXPECT_NE(server.Output().find("no request from 0A.1B.2C.3D.4E.5F was answered within 1 s"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -59,8 +59,8 @@ protected:
 
     void Receive(const std::vector<std::uint8_t>& datagram) { server_->UDPServer67UDPRead(datagram); }
 
-    std::filesystem::path folder_ = std::filesystem::temp_directory_path() /
-                                    ("bootp-server-test-" + std::to_string(::getpid()));
+    std::filesystem::path folder_ =
+        std::filesystem::temp_directory_path() / ("bootp-server-test-" + std::to_string(::getpid()));
     RecordingSender sender_;
     RecordingBootpUi bootpUi_;
     std::unique_ptr<BootpServer> server_;
@@ -76,10 +76,10 @@ TEST_F(BootpServerTest, ExampleRequestGetsTheReplyOfTheTableOnceAndDisarms) {
     const std::vector<std::uint8_t>& reply = sender_.sent[0];
     ASSERT_EQ(reply.size(), 300u);
     const std::map<std::size_t, std::uint8_t> set = {
-        {0, 2},      {16, 0xC0},  {17, 0xA8},  {18, 0x00},  {19, 0x0A},  {20, 0},     {21, 0},     {22, 0},
-        {23, 0},     {236, 0x63}, {237, 0x82}, {238, 0x53}, {239, 0x63}, {240, 0x01}, {241, 0x04}, {242, 0xFF},
-        {243, 0xFF}, {244, 0xFF}, {245, 0x00}, {246, 0x03}, {247, 0x04}, {248, 0xC0}, {249, 0xA8}, {250, 0x00},
-        {251, 0x01}, {252, 0xFF}};
+        {0, 2},      {16, 0xC0},  {17, 0xA8},  {18, 0x00},  {19, 0x0A},  {20, 0},     {21, 0},
+        {22, 0},     {23, 0},     {236, 0x63}, {237, 0x82}, {238, 0x53}, {239, 0x63}, {240, 0x01},
+        {241, 0x04}, {242, 0xFF}, {243, 0xFF}, {244, 0xFF}, {245, 0x00}, {246, 0x03}, {247, 0x04},
+        {248, 0xC0}, {249, 0xA8}, {250, 0x00}, {251, 0x01}, {252, 0xFF}};
     for (std::size_t i = 0; i < reply.size(); ++i) {
         const auto it = set.find(i);
         EXPECT_EQ(reply[i], it != set.end() ? it->second : request[i]) << "byte " << i;
@@ -157,8 +157,9 @@ TEST_F(BootpServerTest, UnarmedServerOnlyLogs) {
     Receive(Request(300));
     Receive(Request(300));
     EXPECT_TRUE(sender_.sent.empty());
-    EXPECT_EQ(bootpUi_.log, (std::vector<std::string>{"--> Bootp Request no.: 1   MAC Adresse: 0A.1B.2C.3D.4E.5F",
-                                                      "--> Bootp Request no.: 2   MAC Adresse: 0A.1B.2C.3D.4E.5F"}));
+    EXPECT_EQ(bootpUi_.log,
+              (std::vector<std::string>{"--> Bootp Request no.: 1   MAC Adresse: 0A.1B.2C.3D.4E.5F",
+                                        "--> Bootp Request no.: 2   MAC Adresse: 0A.1B.2C.3D.4E.5F"}));
 }
 
 TEST_F(BootpServerTest, AddressThatDoesNotParseGivesNoReplyANamedReasonAndServingGoesOn) {
@@ -166,7 +167,8 @@ TEST_F(BootpServerTest, AddressThatDoesNotParseGivesNoReplyANamedReasonAndServin
     server_->CheckIPClick(true);
     Receive(Request(300));
     EXPECT_TRUE(sender_.sent.empty());
-    EXPECT_EQ(bootpUi_.log.back(), "--- no reply: IP address \"10.1.256.2\" group 3 \"256\" is out of range 0..255");
+    EXPECT_EQ(bootpUi_.log.back(),
+              "--- no reply: IP address \"10.1.256.2\" group 3 \"256\" is out of range 0..255");
     EXPECT_TRUE(server_->CheckIP());
 
     server_->FieldChanged(BootpField::MaskGateway, "10..0.1");
@@ -202,7 +204,8 @@ TEST_F(BootpServerTest, ClearBoxEmptiesTheLogAndRestartsTheNumbering) {
     EXPECT_TRUE(bootpUi_.log.empty());
     EXPECT_EQ(server_->RequestCounter(), 0);
     Receive(Request(300));
-    EXPECT_EQ(bootpUi_.log, (std::vector<std::string>{"--> Bootp Request no.: 1   MAC Adresse: 0A.1B.2C.3D.4E.5F"}));
+    EXPECT_EQ(bootpUi_.log,
+              (std::vector<std::string>{"--> Bootp Request no.: 1   MAC Adresse: 0A.1B.2C.3D.4E.5F"}));
 }
 
 TEST_F(BootpServerTest, RequestsBeforeTheFirstActivationAndAfterClosingLeaveNoTrace) {
@@ -341,7 +344,8 @@ TEST(BootpAddressText, GroupsAreReadAsTheAlgorithmSays) {
     EXPECT_EQ(ParseIpText(" 192.168.  0. 10").bytes, (std::array<std::uint8_t, 6>{192, 168, 0, 10, 0, 0}));
     EXPECT_EQ(ParseIpText("10.1.2").bytes, (std::array<std::uint8_t, 6>{10, 1, 2, 2, 0, 0}));
     EXPECT_EQ(ParseIpText("10").bytes, (std::array<std::uint8_t, 6>{10, 10, 10, 10, 0, 0}));
-    EXPECT_EQ(ParseMacText("0a.1B.c.3d.4E.ff").bytes, (std::array<std::uint8_t, 6>{0x0A, 0x1B, 0x0C, 0x3D, 0x4E, 0xFF}));
+    EXPECT_EQ(ParseMacText("0a.1B.c.3d.4E.ff").bytes,
+              (std::array<std::uint8_t, 6>{0x0A, 0x1B, 0x0C, 0x3D, 0x4E, 0xFF}));
     EXPECT_TRUE(ParseIpText("0.0.0.0").ok);
     EXPECT_TRUE(ParseIpText("255.255.255.255").ok);
 }

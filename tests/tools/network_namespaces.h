@@ -83,7 +83,8 @@ inline bool Eventually(const std::function<bool()>& condition, std::chrono::seco
 class Background {
 public:
     Background(const std::string& ns, std::vector<std::string> command, const std::string& name)
-        : log_((std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()))).string()) {
+        : log_(
+              (std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()))).string()) {
         std::vector<std::string> args = {"ip", "netns", "exec", ns};
         args.insert(args.end(), command.begin(), command.end());
         pid_ = ::fork();

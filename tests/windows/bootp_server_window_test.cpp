@@ -11,8 +11,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -36,7 +36,9 @@ T* Child(QWidget* window, const char* name) {
     return child;
 }
 
-QString Text(QWidget* window, const char* field) { return Child<QLineEdit>(window, field)->text(); }
+QString Text(QWidget* window, const char* field) {
+    return Child<QLineEdit>(window, field)->text();
+}
 
 // A loopback address of this process's own, so parallel test runs never meet.
 std::string OwnAddress() {
@@ -67,7 +69,8 @@ public:
         request[2] = 6;
         std::copy(mac.begin(), mac.end(), request.begin() + 28);
         const sockaddr_in server = At(address_, serverPort);
-        ::sendto(fd_, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&server), sizeof server);
+        ::sendto(fd_, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&server),
+                 sizeof server);
     }
 
     // The next reply, or nothing after a second.
@@ -96,7 +99,8 @@ private:
 
 struct Setup {
     explicit Setup(const korvo::BootpEndpoints& endpoints)
-        : folder(ProgramFolder::DemoProject()), form(folder.Path(), korvo::OnlineSeams{nullptr, nullptr, endpoints}) {
+        : folder(ProgramFolder::DemoProject()),
+          form(folder.Path(), korvo::OnlineSeams{nullptr, nullptr, endpoints}) {
         form.show();
     }
 
@@ -215,11 +219,10 @@ void BootpServerWindowTest::AnswersTheArmedRequestAndLogsIt() {
     QCOMPARE(reply[0], std::uint8_t{2});
     QCOMPARE(std::vector<std::uint8_t>(reply.begin() + 16, reply.begin() + 20),
              (std::vector<std::uint8_t>{192, 168, 0, 10}));
-    QCOMPARE(memo->toPlainText(),
-             QStringLiteral("--> Bootp Request no.: 1   MAC Adresse: 00.11.22.33.44.55\n"
-                            "--- ignored , wrong MAC address \n"
-                            "--> Bootp Request no.: 2   MAC Adresse: 0A.1B.2C.3D.4E.5F\n"
-                            "<-- sent IP address to KORVO NC-ETH "));
+    QCOMPARE(memo->toPlainText(), QStringLiteral("--> Bootp Request no.: 1   MAC Adresse: 00.11.22.33.44.55\n"
+                                                 "--- ignored , wrong MAC address \n"
+                                                 "--> Bootp Request no.: 2   MAC Adresse: 0A.1B.2C.3D.4E.5F\n"
+                                                 "<-- sent IP address to KORVO NC-ETH "));
     QVERIFY(!Child<QCheckBox>(window, "CheckIP")->isChecked());
     QVERIFY(!Child<QCheckBox>(window, "CheckIP1")->isChecked());
     QCOMPARE(Text(window, "MaskEdit_IP1"), QStringLiteral("192.168.0.10"));

@@ -39,7 +39,8 @@ T* Child(QWidget* window, const char* name) {
 // Joins this thread to a namespace for as long as it lives, then goes back.
 class NamespaceVisit {
 public:
-    explicit NamespaceVisit(const std::string& name) : home_(::open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC)) {
+    explicit NamespaceVisit(const std::string& name)
+        : home_(::open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC)) {
         entered = home_ >= 0 && EnterNamespace(name);
     }
     ~NamespaceVisit() {
@@ -70,7 +71,8 @@ void BootpWindowNetnsTest::CouplerGetsItsFirstAndANewAddressFromTheWindow() {
     // The program's socket on port 67 and its connections to the coupler live there.
     NamespaceVisit visit(namespaces.Client());
     QVERIFY(visit.entered);
-    Background simulator(namespaces.Client(), {KORVO_SIM_BINARY, "--mac", "02.4B.52.00.00.0A", "--restart-seconds", "1"},
+    Background simulator(namespaces.Client(),
+                         {KORVO_SIM_BINARY, "--mac", "02.4B.52.00.00.0A", "--restart-seconds", "1"},
                          "bootp-window-sim");
 
     ProgramFolder folder(ProgramFolder::DemoProject());
@@ -87,8 +89,8 @@ void BootpWindowNetnsTest::CouplerGetsItsFirstAndANewAddressFromTheWindow() {
     // First address: the station's MAC is 02.4B.52.00.00.0A; assign 127.0.0.5.
     Child<QLineEdit>(window, "MaskEdit_IP")->setText(QStringLiteral("127.0.0.5"));
     Child<QCheckBox>(window, "CheckIP")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(memo->toPlainText().contains(QStringLiteral("<-- sent IP address to KORVO NC-ETH")),
-                             15000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        memo->toPlainText().contains(QStringLiteral("<-- sent IP address to KORVO NC-ETH")), 15000);
     QVERIFY(Eventually([] { return Connectable("127.0.0.5"); }, std::chrono::seconds(5)));
     QCOMPARE(Child<QLineEdit>(window, "MaskEdit_IP1")->text(), QStringLiteral("127.0.0.5"));
 

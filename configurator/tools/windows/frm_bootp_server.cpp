@@ -42,7 +42,9 @@ TfrmBootpServer::TfrmBootpServer(QWidget* parent, const BootpEndpoints& endpoint
     auto* help = new QPushButton(QStringLiteral("?"), this);
     help->setObjectName(QStringLiteral("BitBtn1"));
     help->setFixedWidth(30);
-    connect(help, &QPushButton::clicked, this, [this] { if (server_) server_->BitBtn1Click(); });
+    connect(help, &QPushButton::clicked, this, [this] {
+        if (server_) server_->BitBtn1Click();
+    });
     top->addWidget(help);
     layout->addLayout(top);
 
@@ -59,10 +61,14 @@ TfrmBootpServer::TfrmBootpServer(QWidget* parent, const BootpEndpoints& endpoint
     auto* buttons = new QHBoxLayout;
     auto* clear = new QPushButton(QStringLiteral("clear box"), this);
     clear->setObjectName(QStringLiteral("Button1"));
-    connect(clear, &QPushButton::clicked, this, [this] { if (server_) server_->Button1Click(); });
+    connect(clear, &QPushButton::clicked, this, [this] {
+        if (server_) server_->Button1Click();
+    });
     buPing_ = new QPushButton(QStringLiteral("connection check"), this);
     buPing_->setObjectName(QStringLiteral("BuPing"));
-    connect(buPing_, &QPushButton::clicked, this, [this] { if (server_) server_->BuPingClick(); });
+    connect(buPing_, &QPushButton::clicked, this, [this] {
+        if (server_) server_->BuPingClick();
+    });
     buttons->addWidget(clear);
     buttons->addStretch(1);
     buttons->addWidget(buPing_);
@@ -108,7 +114,9 @@ QWidget* TfrmBootpServer::CreateFirstTab() {
     row(3, QStringLiteral(" MAC Address"), AddField(BootpField::MaskEdit_MAC, "MaskEdit_MAC", kMacMask));
     checkIP_ = new QCheckBox(QStringLiteral("transmitt IP address "), page);
     checkIP_->setObjectName(QStringLiteral("CheckIP"));
-    connect(checkIP_, &QCheckBox::clicked, this, [this](bool checked) { if (server_) server_->CheckIPClick(checked); });
+    connect(checkIP_, &QCheckBox::clicked, this, [this](bool checked) {
+        if (server_) server_->CheckIPClick(checked);
+    });
     grid->addWidget(checkIP_, 4, 1);
     grid->setRowStretch(5, 1);
     return page;
@@ -130,15 +138,21 @@ QWidget* TfrmBootpServer::CreateSecondTab() {
     row(4, QString(), AddField(BootpField::MaskEdit_IP1, "MaskEdit_IP1", kIpMask));
     auto* ping = new QPushButton(QStringLiteral("Ping"), page);
     ping->setObjectName(QStringLiteral("Button2"));
-    connect(ping, &QPushButton::clicked, this, [this] { if (server_) server_->Button2Click(); });
+    connect(ping, &QPushButton::clicked, this, [this] {
+        if (server_) server_->Button2Click();
+    });
     grid->addWidget(ping, 4, 2);
     checkIP1_ = new QCheckBox(QStringLiteral("transmitt IP address "), page);
     checkIP1_->setObjectName(QStringLiteral("CheckIP1"));
-    connect(checkIP1_, &QCheckBox::clicked, this, [this](bool checked) { if (server_) server_->CheckIP1Click(checked); });
+    connect(checkIP1_, &QCheckBox::clicked, this, [this](bool checked) {
+        if (server_) server_->CheckIP1Click(checked);
+    });
     grid->addWidget(checkIP1_, 5, 1);
     auto* restart = new QPushButton(QStringLiteral("restart"), page);
     restart->setObjectName(QStringLiteral("Button3"));
-    connect(restart, &QPushButton::clicked, this, [this] { if (server_) server_->Button3Click(); });
+    connect(restart, &QPushButton::clicked, this, [this] {
+        if (server_) server_->Button3Click();
+    });
     grid->addWidget(restart, 5, 2);
     grid->setRowStretch(6, 1);
     return page;
@@ -184,20 +198,32 @@ void TfrmBootpServer::ShowArmed(bool checkIP, bool checkIP1) {
     checkIP1_->setChecked(checkIP1);
 }
 
-void TfrmBootpServer::AddLogLine(const std::string& line) { memo_->appendPlainText(ToQString(line)); }
+void TfrmBootpServer::AddLogLine(const std::string& line) {
+    memo_->appendPlainText(ToQString(line));
+}
 
-void TfrmBootpServer::ClearLog() { memo_->clear(); }
+void TfrmBootpServer::ClearLog() {
+    memo_->clear();
+}
 
-void TfrmBootpServer::SetPingButtonEnabled(bool enabled) { buPing_->setEnabled(enabled); }
+void TfrmBootpServer::SetPingButtonEnabled(bool enabled) {
+    buPing_->setEnabled(enabled);
+}
 
 void TfrmBootpServer::ShowMessage(const std::string& text, const std::string& caption) {
     ShowMessageBox(this, text, caption);
 }
 
-void TfrmBootpServer::ProcessMessages() { QCoreApplication::processEvents(); }
+void TfrmBootpServer::ProcessMessages() {
+    QCoreApplication::processEvents();
+}
 
-void TfrmBootpServer::SetStationStatus(const std::string& text) { Q_EMIT stationStatusChanged(ToQString(text)); }
+void TfrmBootpServer::SetStationStatus(const std::string& text) {
+    Q_EMIT stationStatusChanged(ToQString(text));
+}
 
-void TfrmBootpServer::ShowHelpPage(int page) { Q_EMIT helpRequested(page); }
+void TfrmBootpServer::ShowHelpPage(int page) {
+    Q_EMIT helpRequested(page);
+}
 
 }  // namespace korvo
