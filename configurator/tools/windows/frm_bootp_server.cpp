@@ -42,9 +42,7 @@ TfrmBootpServer::TfrmBootpServer(QWidget* parent, const BootpEndpoints& endpoint
     auto* help = new QPushButton(QStringLiteral("?"), this);
     help->setObjectName(QStringLiteral("BitBtn1"));
     help->setFixedWidth(30);
-    connect(help, &QPushButton::clicked, this, [this] {
-        if (server_) server_->BitBtn1Click();
-    });
+    OnClick(help, &BootpServer::BitBtn1Click);
     top->addWidget(help);
     layout->addLayout(top);
 
@@ -61,14 +59,10 @@ TfrmBootpServer::TfrmBootpServer(QWidget* parent, const BootpEndpoints& endpoint
     auto* buttons = new QHBoxLayout;
     auto* clear = new QPushButton(QStringLiteral("clear box"), this);
     clear->setObjectName(QStringLiteral("Button1"));
-    connect(clear, &QPushButton::clicked, this, [this] {
-        if (server_) server_->Button1Click();
-    });
+    OnClick(clear, &BootpServer::Button1Click);
     buPing_ = new QPushButton(QStringLiteral("connection check"), this);
     buPing_->setObjectName(QStringLiteral("BuPing"));
-    connect(buPing_, &QPushButton::clicked, this, [this] {
-        if (server_) server_->BuPingClick();
-    });
+    OnClick(buPing_, &BootpServer::BuPingClick);
     buttons->addWidget(clear);
     buttons->addStretch(1);
     buttons->addWidget(buPing_);
@@ -138,9 +132,7 @@ QWidget* TfrmBootpServer::CreateSecondTab() {
     row(4, QString(), AddField(BootpField::MaskEdit_IP1, "MaskEdit_IP1", kIpMask));
     auto* ping = new QPushButton(QStringLiteral("Ping"), page);
     ping->setObjectName(QStringLiteral("Button2"));
-    connect(ping, &QPushButton::clicked, this, [this] {
-        if (server_) server_->Button2Click();
-    });
+    OnClick(ping, &BootpServer::Button2Click);
     grid->addWidget(ping, 4, 2);
     checkIP1_ = new QCheckBox(QStringLiteral("transmitt IP address "), page);
     checkIP1_->setObjectName(QStringLiteral("CheckIP1"));
@@ -150,12 +142,19 @@ QWidget* TfrmBootpServer::CreateSecondTab() {
     grid->addWidget(checkIP1_, 5, 1);
     auto* restart = new QPushButton(QStringLiteral("restart"), page);
     restart->setObjectName(QStringLiteral("Button3"));
+    // The window has nothing to show of the result: the status line shows the connection's.
     connect(restart, &QPushButton::clicked, this, [this] {
         if (server_) server_->Button3Click();
     });
     grid->addWidget(restart, 5, 2);
     grid->setRowStretch(6, 1);
     return page;
+}
+
+void TfrmBootpServer::OnClick(QPushButton* button, BootpClick click) {
+    connect(button, &QPushButton::clicked, this, [this, click] {
+        if (server_) (server_->*click)();
+    });
 }
 
 void TfrmBootpServer::Bind(BootpServer& server) {

@@ -55,6 +55,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    using BootpClick = void (BootpServer::*)();
+    // Forwards the button's clicks to the logic once it is bound.
+    void OnClick(QPushButton* button, BootpClick click);
     QLineEdit* AddField(BootpField field, const char* name, const QString& mask);
     QWidget* CreateFirstTab();
     QWidget* CreateSecondTab();
