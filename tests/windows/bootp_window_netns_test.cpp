@@ -1,7 +1,8 @@
 // The whole "give a coupler its address" work from the BOOTP window: the program runs
 // in a network namespace of the test's own, korvo-sim --mac broadcasts its requests
 // there, the first tab gives it its first address and the second tab's "restart"
-// moves it to a new one. Skipped where namespaces cannot be created.
+// moves it to a new one. Skipped where namespaces cannot be created. Writes
+// screenshots/bootp-server-restart.png of the second tab at the end.
 
 #include "network_namespaces.h"
 #include "program_folder.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 
 using namespace korvo::testing;
 
@@ -107,6 +109,10 @@ void BootpWindowNetnsTest::CouplerGetsItsFirstAndANewAddressFromTheWindow() {
     QVERIFY2(Eventually([] { return Connectable("127.0.0.9"); }, std::chrono::seconds(5)),
              simulator.Output().c_str());
     QVERIFY(!Connectable("127.0.0.5"));
+
+    Child<QTabWidget>(window, "PageControl1")->setCurrentIndex(1);
+    QVERIFY(QDir().mkpath(QStringLiteral(KORVO_SCREENSHOT_DIR)));
+    QVERIFY(window->grab().save(QStringLiteral(KORVO_SCREENSHOT_DIR "/bootp-server-restart.png"), "PNG"));
 }
 
 QTEST_MAIN(BootpWindowNetnsTest)
