@@ -17,6 +17,8 @@
 #include "station/windows/connector_image.h"
 #include "station/windows/frm_konfig.h"
 #include "station/windows/module_drawing.h"
+#include "tools/udp_bootp_server.h"
+#include "tools/windows/frm_bootp_server.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -129,6 +131,12 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
         SetStatusPanel1("Connection List  " + std::to_string(percent) + " %");
     });
     connect(frmsystemconfig_, &Tfrmsystemconfig::helpRequested, frmHelp_, &TfrmHelp::OpenDiagnosisHelp);
+
+    // Created with the others, so the BOOTP port is bound from program start on.
+    frmBootpServer_ = new TfrmBootpServer(this, seams.bootp, FromQString(QCoreApplication::applicationFilePath()));
+    frmBootpServer_->hide();
+    connect(frmBootpServer_, &TfrmBootpServer::stationStatusChanged, statusPanels_[0], &QLabel::setText);
+    connect(frmBootpServer_, &TfrmBootpServer::helpRequested, frmHelp_, &TfrmHelp::OpenBootpHelp);
 
     timerReadWrite_ = new QTimer(this);
     timerReadWrite_->setObjectName(QStringLiteral("TimerReadWrite"));
@@ -393,6 +401,9 @@ void TMainForm::CreateOnline(StationModel& model) {
     restart_ = std::make_unique<NcRestart>(*access_, *online_, *diagnosis_, *frmNCBRestart_, *clock_);
     frmsystemconfig_->Bind(*diagnosis_);
     frmNCBRestart_->Bind(*restart_);
+    bootp_ = std::make_unique<BootpServer>(model, *access_, *online_, *pinger_, frmBootpServer_->Socket(),
+                                           *frmBootpServer_, state_.SettingsFile());
+    frmBootpServer_->Bind(*bootp_);
 }
 
 void TMainForm::RegisterPropertiesDialog(PropertiesDialog dialog, QWidget* window) {
@@ -490,6 +501,12 @@ void TMainForm::TooldebugClick() {
 }
 
 void TMainForm::DiagnosisClick() { ShowOverOwner(frmsystemconfig_, this); }
+
+void TMainForm::ToolIPClick() {
+    frmBootpServer_->show();
+    frmBootpServer_->raise();
+    frmBootpServer_->activateWindow();
+}
 
 void TMainForm::RestartClick() {
     if (!online_) return;

@@ -9,6 +9,7 @@
 #include "station/catalogue.h"
 #include "station/project_commands.h"
 #include "station/property_call.h"
+#include "tools/bootp_socket.h"
 
 #include <QIcon>
 #include <QList>
@@ -33,6 +34,8 @@ class NcRestart;
 class OnlineOperation;
 class Pinger;
 class TAboutBox;
+class BootpServer;
+class TfrmBootpServer;
 class TfrmConnectorImage;
 class TfrmHelp;
 class TfrmReport;
@@ -46,6 +49,8 @@ class TypeList;
 struct OnlineSeams {
     Pinger* pinger = nullptr;
     Clock* clock = nullptr;
+    // Where the BOOTP server listens and replies.
+    BootpEndpoints bootp{};
 };
 
 class TMainForm : public QMainWindow, public OnlineUi {
@@ -68,6 +73,8 @@ public:
     TfrmHelp* frmHelp() const { return frmHelp_; }
     TAboutBox* AboutBox() const { return aboutBox_; }
     TfrmReport* frmReport() const { return frmReport_; }
+
+    TfrmBootpServer* frmBootpServer() const { return frmBootpServer_; }
     // Null until the first activation, like the station it works on.
     ControllerAccess* Access() const { return access_.get(); }
     // The image index the online button shows now.
@@ -127,9 +134,9 @@ private:
     void TooldebugClick();
     void DiagnosisClick();
     void RestartClick();
+    void ToolIPClick();
 
     // Commands whose windows come with later work say so in the status line.
-    void ToolIPClick() { NotBuiltYet("IP manager"); }
     void PingClick() { NotBuiltYet("Ping"); }
     void NotBuiltYet(const std::string& what);
 
@@ -155,6 +162,8 @@ private:
     std::unique_ptr<OnlineOperation> online_;
     std::unique_ptr<CouplerDiagnosis> diagnosis_;
     std::unique_ptr<NcRestart> restart_;
+    TfrmBootpServer* frmBootpServer_ = nullptr;
+    std::unique_ptr<BootpServer> bootp_;
     QTimer* timerReadWrite_ = nullptr;
     QList<QIcon> images_;
     int onlineButtonImage_ = 0;
