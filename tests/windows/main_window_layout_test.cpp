@@ -196,7 +196,7 @@ void MainWindowLayoutTest::CommandsWithoutWindowSayInStatusLine() {
     form.show();
     QTRY_VERIFY(form.frmKonfig() != nullptr);
     const std::pair<const char*, const char*> commands[] = {
-        {"ToolIP", "IP manager"}, {"MenuIPManager", "IP manager"}, {"MenuPing", "Ping"},
+        {"MenuPing", "Ping"},
     };
     for (const auto& [action, window] : commands) {
         form.findChild<QLabel*>(QStringLiteral("StatusPanel1"))->clear();
