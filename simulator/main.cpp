@@ -28,7 +28,7 @@ void usage()
                  "                 [--project FILE.prj [--catalogue FILE] [--station N]\n"
                  "                  [--missing N] [--swap N] [--restart-seconds S]]\n"
                  "  ADDRESS must be a 127.x.x.x address; PORT defaults to 1962 (0 picks a free one).\n"
-                 "  At most N connections at a time (128); a connection without a request for\n"
+                 "  At most N connections at a time (512); a connection without a request for\n"
                  "  SECONDS (600, 0 = never) is closed.\n"
                  "  --project puts the modules of station N (default 1) of the project behind the\n"
                  "  coupler; --missing and --swap leave out or change the N-th bus module in the\n"

@@ -62,7 +62,8 @@ struct SimulatorOptions {
     std::string address = "127.0.0.10";  // must be a 127.x.x.x address
     uint16_t port = kDefaultPort;         // 0 picks a free port
     // Connections beyond this many are closed as soon as they are accepted.
-    std::size_t maxConnections = 128;
+    // The library opens up to 256 nodes per process, each on a connection.
+    std::size_t maxConnections = 512;
     // A connection without a request for this long is closed; 0: never.
     std::chrono::milliseconds idleTimeout{std::chrono::minutes(10)};
     // A client that takes no reply bytes for this long is dropped.
