@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
 #include <cstdio>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -24,7 +26,8 @@ struct Started {
     int err = -1;  // its standard error
 };
 
-Started spawn(std::vector<std::string> arguments)
+// `descriptors` other than 0 limits the program's open descriptors.
+Started spawn(std::vector<std::string> arguments, rlim_t descriptors = 0)
 {
     int out[2];
     int err[2];
@@ -32,6 +35,10 @@ Started spawn(std::vector<std::string> arguments)
         return {};
     pid_t pid = fork();
     if (pid == 0) {
+        if (descriptors != 0) {
+            rlimit limit{descriptors, descriptors};
+            setrlimit(RLIMIT_NOFILE, &limit);
+        }
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
         close(out[0]);
@@ -109,17 +116,31 @@ TEST(ProgramArgumentsTest, MissingOrSwappedModuleBeyondTheStationIsRefused)
     expectOneLineError(run({"--listen", kAddress, "--port", "0", "--swap", "1"}), "--project");
 }
 
+// The port from the "listening on ADDRESS:PORT" line; 0 when there is none.
+uint16_t listeningPort(int out)
+{
+    std::string line;
+    char c;
+    while (read(out, &c, 1) == 1 && c != '\n')
+        line += c;
+    auto colon = line.rfind(':');
+    return colon == std::string::npos ? 0 : static_cast<uint16_t>(std::stoi(line.substr(colon + 1)));
+}
+
+void stop(const Started& started)
+{
+    kill(started.pid, SIGTERM);
+    waitpid(started.pid, nullptr, 0);
+    close(started.out);
+    close(started.err);
+}
+
 TEST(ProgramLogTest, ClosedLogDoesNotStopTheSimulator)
 {
     Started started = spawn({"--listen", kAddress, "--port", "0"});
     ASSERT_GT(started.pid, 0);
-    std::string line;
-    char c;
-    while (read(started.out, &c, 1) == 1 && c != '\n')
-        line += c;
-    auto colon = line.rfind(':');
-    ASSERT_NE(colon, std::string::npos) << line;
-    auto port = static_cast<uint16_t>(std::stoi(line.substr(colon + 1)));
+    uint16_t port = listeningPort(started.out);
+    ASSERT_NE(port, 0);
     close(started.out);
 
     // Each request writes a log line into the closed pipe.
@@ -134,6 +155,26 @@ TEST(ProgramLogTest, ClosedLogDoesNotStopTheSimulator)
     EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
     close(started.err);
+}
+
+TEST(ProgramDescriptorsTest, ServesAgainOnceConnectionsEndedWhileDescriptorsRanOut)
+{
+    Started started = spawn({"--listen", kAddress, "--port", "0"}, 32);
+    ASSERT_GT(started.pid, 0);
+    uint16_t port = listeningPort(started.out);
+    ASSERT_NE(port, 0);
+    {
+        // More connections than the simulator has descriptors: the last ones
+        // wait in its listen queue while accept fails.
+        std::vector<std::unique_ptr<RawClient>> clients;
+        for (int i = 0; i < 48; ++i)
+            clients.push_back(std::make_unique<RawClient>(port, kAddress));
+        EXPECT_EQ(readBe16(clients.front()->exchange(openNodeRequest(kDataNode)), 0), 0x8101);
+    }
+    // All of them ended; their descriptors must come back without a new accept.
+    RawClient later(port, kAddress);
+    EXPECT_EQ(readBe16(later.exchange(openNodeRequest(kDataNode)), 0), 0x8101);
+    stop(started);
 }
 
 } // namespace
