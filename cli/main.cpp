@@ -16,10 +16,10 @@ constexpr const char* kUsage =
     "usage: korvo COMMAND ...\n"
     "commands:\n"
     "  station PROJECT [--catalogue FILE] [--json]   print the process-image address map\n"
-    "  check ADDRESS PROJECT [--station N]           compare the coupler's bus with the project\n"
-    "  io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N]\n"
+    "  check ADDRESS PROJECT [--station N] [--timeout S]  compare the coupler's bus with the project\n"
+    "  io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--timeout S]\n"
     "                                                run I/O cycles and print the process data\n"
-    "  diag ADDRESS                                  show the coupler's state bits\n"
+    "  diag ADDRESS [--timeout S]                    show the coupler's state bits\n"
     "  restart ADDRESS [--wait] [--timeout SECONDS]  restart the coupler, optionally wait for it\n"
     "  ping ADDRESS [-c COUNT]                       send ICMP echo requests\n"
     "  plan PROJECT [--station N] [--pdf FILE | --text]\n"
@@ -27,6 +27,7 @@ constexpr const char* kUsage =
     "  bootp --mac MAC --ip IP [--mask M] [--gateway G] [--once] [--restart PRESENT-ADDRESS]\n"
     "        [--port PORT] [--timeout SECONDS]       give the coupler with this MAC its address\n"
     "PROJECT commands take --catalogue FILE (default: korvo_config.ini next to the program).\n"
+    "--timeout S ends check and diag after S seconds (60), io only when given, with exit 2.\n"
     "Exit status: 0 success, 1 negative result (station differs, no reply), 2 error.\n";
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "online_commands.h"
 
+#include "command_deadline.h"
+
 #include "access/coupler_diagnosis.h"
 #include "access/ddi_funktionen.h"
 #include "access/nc_restart.h"
@@ -11,9 +13,13 @@
 #include "station/text_encoding.h"
 #include "station/versch.h"
 
+#include <quorrin.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -35,7 +41,17 @@ public:
     }
     void SetStatusPanel1(const std::string& text) override { lastStatus = text; }
     void AddMemoLine(const std::string& line) override {
-        if (printLog_) out_ << Cp1252ToUtf8(line) << "\n";
+        if (holdLog) {
+            heldLines.push_back(line);
+        } else if (printLog_) {
+            out_ << Cp1252ToUtf8(line) << "\n";
+        }
+    }
+    void ClearMemo() override { heldLines.clear(); }
+    // Prints the lines held back since the memo was last cleared.
+    void PrintHeldLines() {
+        for (const std::string& line : heldLines) out_ << Cp1252ToUtf8(line) << "\n";
+        heldLines.clear();
     }
     void SetStatus(const std::string& text) override { diagnosisStatus = text; }
     void CloseWindow() override { closed = true; }
@@ -44,6 +60,10 @@ public:
     std::string lastStatus;
     std::string diagnosisStatus;
     bool closed = false;
+    // Lines of an I/O cycle wait until the cycle is known to have succeeded,
+    // so a failed read never shows as input bytes.
+    bool holdLog = false;
+    std::vector<std::string> heldLines;
 
 private:
     std::ostream& out_;
@@ -173,6 +193,30 @@ struct CouplerSession {
     }
 };
 
+// A failed library call as a user reads it.
+std::string CallFailure(std::uint32_t result) {
+    char code[16];
+    std::snprintf(code, sizeof code, "%08Xh", static_cast<unsigned>(result));
+    switch (result) {
+    case ERR_TIMEOUT: return std::string("no answer in time (") + code + ")";
+    case ERR_NETWORK: return std::string("the connection was lost (") + code + ")";
+    case ERR_NODE_STATE:
+    case ERR_HANDLE_RANGE: return std::string("the connection had been dropped (") + code + ")";
+    default: return std::string("error ") + code;
+    }
+}
+
+// True when a node of the pair has been dropped after a network failure.
+bool NodeDropped(const ControllerAccess& access) {
+    return ETH_GetNetworkError(static_cast<std::int32_t>(access.MailboxNode)) != 0 ||
+           ETH_GetNetworkError(static_cast<std::int32_t>(access.DataNode)) != 0;
+}
+
+std::function<void()> Expired(const std::string& command, const std::string& address, int seconds) {
+    return ExitOnDeadline(command + " " + address + ": no result within " + std::to_string(seconds) +
+                          " s (--timeout)");
+}
+
 std::string StateWords(const CouplerState& s) {
     std::string text;
     const auto add = [&](bool on, const char* word) {
@@ -194,10 +238,12 @@ std::string StateWords(const CouplerState& s) {
 
 int RunCheckCommand(const std::vector<std::string>& args, const std::string& defaultCatalogue, std::ostream& out,
                     std::ostream& err) {
-    const std::string usage = "usage: korvo check ADDRESS PROJECT [--station N] [--catalogue FILE]";
+    const std::string usage = "usage: korvo check ADDRESS PROJECT [--station N] [--catalogue FILE] [--timeout SECONDS]";
     Options options;
     options.catalogue = defaultCatalogue;
-    if (!ParseOptions(args, {"--station", "--catalogue"}, 2, usage, options, err)) return 2;
+    if (!ParseOptions(args, {"--station", "--catalogue", "--timeout"}, 2, usage, options, err)) return 2;
+    CommandDeadline deadline(std::chrono::seconds(options.timeoutSeconds),
+                             Expired("check", options.positional[0], options.timeoutSeconds));
     OnlineSession session;
     if (!session.Load(options.positional[0], options.positional[1], options.catalogue, options.station, err)) return 2;
     ConsoleUi ui(out, err, true);
@@ -217,15 +263,22 @@ int RunCheckCommand(const std::vector<std::string>& args, const std::string& def
 int RunIoCommand(const std::vector<std::string>& args, const std::string& defaultCatalogue, std::ostream& out,
                  std::ostream& err) {
     const std::string usage =
-        "usage: korvo io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--catalogue FILE]";
+        "usage: korvo io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--catalogue FILE]\n"
+        "                [--timeout SECONDS]";
     Options options;
     options.catalogue = defaultCatalogue;
-    if (!ParseOptions(args, {"--cycles", "--interval", "--station", "--catalogue"}, 2, usage, options, err)) {
+    // Many cycles may rightly take long: no overall limit unless one is given.
+    options.timeoutSeconds = 0;
+    if (!ParseOptions(args, {"--cycles", "--interval", "--station", "--catalogue", "--timeout"}, 2, usage, options,
+                      err)) {
         return 2;
     }
+    CommandDeadline deadline(std::chrono::seconds(options.timeoutSeconds),
+                             Expired("io", options.positional[0], options.timeoutSeconds));
     OnlineSession session;
     if (!session.Load(options.positional[0], options.positional[1], options.catalogue, options.station, err)) return 2;
     ConsoleUi ui(out, err, true);
+    ui.holdLog = true;
     OnlineOperation online(*session.model, session.catalogue, *session.access, ui, session.pinger);
     if (!online.OpenConnection()) {
         err << "korvo: cannot connect to " << options.positional[0] << ":" << ui.lastStatus << "\n";
@@ -237,11 +290,13 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
     for (int cycle = 1; cycle <= options.count; ++cycle) {
         out << "cycle " << cycle << "\n";
         online.IoCycle();
-        if (!session.model->Online) {
-            err << "korvo: " << ui.lastStatus << "\n";
+        if (!session.model->Online || NodeDropped(*session.access)) {
+            err << "korvo: " << options.positional[0] << ": "
+                << (session.model->Online ? "the connection was lost during the cycle" : ui.lastStatus) << "\n";
             status = 2;
             break;
         }
+        ui.PrintHeldLines();
         if (cycle < options.count) std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
     }
     session.access->CloseNodePair();
@@ -250,7 +305,9 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
 
 int RunDiagCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Options options;
-    if (!ParseOptions(args, {}, 1, "usage: korvo diag ADDRESS", options, err)) return 2;
+    if (!ParseOptions(args, {"--timeout"}, 1, "usage: korvo diag ADDRESS [--timeout SECONDS]", options, err)) return 2;
+    CommandDeadline deadline(std::chrono::seconds(options.timeoutSeconds),
+                             Expired("diag", options.positional[0], options.timeoutSeconds));
     CouplerSession session(options.positional[0]);
     ConsoleUi ui(out, err, false);
     OnlineOperation online(session.model, session.catalogue, *session.access, ui, session.pinger);
@@ -261,9 +318,21 @@ int RunDiagCommand(const std::vector<std::string>& args, std::ostream& out, std:
     }
     diagnosis.ReadBusState();
     const bool connected = session.access->NodesOpen();
+    const bool dropped = connected && NodeDropped(*session.access);
     session.access->CloseNodePair();
     if (!connected) {
         err << "korvo: cannot connect to " << options.positional[0] << ":" << ui.lastStatus << "\n";
+        return 2;
+    }
+    // A failed read must not pass for a coupler without state bits.
+    if (diagnosis.RegisterResult != DDI_OK) {
+        err << "korvo: " << options.positional[0] << ": reading the diagnosis register failed: "
+            << CallFailure(diagnosis.RegisterResult) << "\n";
+        return 2;
+    }
+    if (dropped) {
+        err << "korvo: " << options.positional[0] << ": the test write failed: " << CallFailure(diagnosis.TestWriteResult)
+            << "\n";
         return 2;
     }
     out << "state: " << StateWords(diagnosis.State) << "\n";

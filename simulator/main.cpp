@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,15 +20,19 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 
 namespace {
 
 void usage()
 {
     std::cerr << "usage: korvo-sim --listen ADDRESS [--port PORT] [--refuse-writes modbus|watchdog|pnp]\n"
+                 "                 [--max-connections N] [--idle-timeout SECONDS]\n"
                  "                 [--project FILE.prj [--catalogue FILE] [--station N]\n"
                  "                  [--missing N] [--swap N] [--restart-seconds S]] [--mac MAC]\n"
-                 "  ADDRESS must be a 127.x.x.x address; PORT defaults to 1962.\n"
+                 "  ADDRESS must be a 127.x.x.x address; PORT defaults to 1962 (0 picks a free one).\n"
+                 "  At most N connections at a time (512); a connection without a request for\n"
+                 "  SECONDS (600, 0 = never) is closed.\n"
                  "  --mac broadcasts BOOTP requests to port 67 after start-up and after each restart\n"
                  "  until a reply for MAC arrives on port 68; a 127.x.x.x address received there\n"
                  "  becomes the address the coupler answers on. With --mac, --listen may be left out.\n"
@@ -36,14 +41,21 @@ void usage()
                  "  reported configuration list; a restart keeps the coupler down S seconds (3).\n";
 }
 
-// A positive number for an option, or nothing when the text is not one.
-std::optional<long> positive(const char* text, long max)
+// A whole number in min..max for an option, or nothing when the text is not one.
+std::optional<long> number(const char* text, long min, long max)
 {
     char* end = nullptr;
+    errno = 0;
     long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || value < 0 || value > max)
+    if (end == text || *end != '\0' || errno != 0 || value < min || value > max)
         return std::nullopt;
     return value;
+}
+
+int invalidValue(const std::string& option, const char* value)
+{
+    std::cerr << "korvo-sim: invalid value \"" << value << "\" for " << option << "\n";
+    return 2;
 }
 
 std::string programFolder()
@@ -91,13 +103,20 @@ int main(int argc, char** argv)
         if (argument == "--listen" && hasValue) {
             options.address = argv[++i];
         } else if (argument == "--port" && hasValue) {
-            char* end = nullptr;
-            long port = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || port < 0 || port > 65535) {
-                std::cerr << "korvo-sim: invalid port " << argv[i] << "\n";
-                return 2;
-            }
-            options.port = static_cast<uint16_t>(port);
+            auto port = number(argv[++i], 0, 65535);
+            if (!port)
+                return invalidValue(argument, argv[i]);
+            options.port = static_cast<uint16_t>(*port);
+        } else if (argument == "--max-connections" && hasValue) {
+            auto limit = number(argv[++i], 1, 4096);
+            if (!limit)
+                return invalidValue(argument, argv[i]);
+            options.maxConnections = static_cast<std::size_t>(*limit);
+        } else if (argument == "--idle-timeout" && hasValue) {
+            auto seconds = number(argv[++i], 0, 86400);
+            if (!seconds)
+                return invalidValue(argument, argv[i]);
+            options.idleTimeout = std::chrono::seconds(*seconds);
         } else if (argument == "--refuse-writes" && hasValue && refusals.contains(argv[i + 1])) {
             refusal = refusals.at(argv[++i]);
         } else if (argument == "--mac" && hasValue) {
@@ -116,11 +135,9 @@ int main(int argc, char** argv)
             catalogue = argv[++i];
         } else if ((argument == "--station" || argument == "--missing" || argument == "--swap" ||
                     argument == "--restart-seconds") && hasValue) {
-            auto value = positive(argv[++i], argument == "--restart-seconds" ? 3600 : 161);
-            if (!value) {
-                std::cerr << "korvo-sim: invalid value " << argv[i] << " for " << argument << "\n";
-                return 2;
-            }
+            auto value = number(argv[++i], argument == "--station" ? 1 : 0, argument == "--restart-seconds" ? 3600 : 161);
+            if (!value)
+                return invalidValue(argument, argv[i]);
             if (argument == "--station")
                 station = *value;
             else if (argument == "--missing")
@@ -138,6 +155,10 @@ int main(int argc, char** argv)
         usage();
         return 2;
     }
+    if (project.empty() && (stationOptions.missingModule != 0 || stationOptions.swappedModule != 0)) {
+        std::cerr << "korvo-sim: --missing and --swap need --project\n";
+        return 2;
+    }
 
     // Block the stop signals before any thread starts, so only sigwait sees them.
     sigset_t stopSignals;
@@ -145,6 +166,9 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // A reader of the log that goes away must not stop the simulator: writes
+    // to a closed pipe then fail quietly instead of killing the process.
+    std::signal(SIGPIPE, SIG_IGN);
 
     std::vector<korvo::sim::BusModule> bus;
     if (!project.empty()) {
@@ -153,6 +177,14 @@ int main(int argc, char** argv)
         } catch (const std::exception& error) {
             std::cerr << "korvo-sim: " << error.what() << "\n";
             return 2;
+        }
+        for (auto [option, position] : {std::pair{"--missing", stationOptions.missingModule},
+                                        std::pair{"--swap", stationOptions.swappedModule}}) {
+            if (position > static_cast<int>(bus.size())) {
+                std::cerr << "korvo-sim: " << option << " " << position << " is beyond the " << bus.size()
+                          << " bus module(s) of station " << station << "\n";
+                return 2;
+            }
         }
     }
 
@@ -213,7 +245,7 @@ int main(int argc, char** argv)
             coupler = startCoupler(address);
     } catch (const std::exception& error) {
         std::cerr << "korvo-sim: " << error.what() << "\n";
-        return 1;
+        return 2;
     }
     if (!project.empty())
         print("korvo-sim simulates station " + std::to_string(station) + " of " + project + " with "
@@ -224,7 +256,7 @@ int main(int argc, char** argv)
             bootp->start();
         } catch (const std::exception& error) {
             std::cerr << "korvo-sim: " << error.what() << "\n";
-            return 1;
+            return 2;
         }
     }
 

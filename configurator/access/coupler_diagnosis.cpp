@@ -58,11 +58,14 @@ bool CouplerDiagnosis::ReadBusState() {
     SetStatus("");
     std::uint16_t reg = 0;
     std::uint8_t code = 0;
+    RegisterResult = 0;
+    TestWriteResult = 0;
     OpenIfNeeded();
     if (access_.NodesOpen()) {
-        reg = access_.ReadStatusRegister();
+        RegisterResult = access_.ReadStatusRegister(reg);
         ui_->ProcessMessages();
-        code = static_cast<std::uint8_t>(access_.WriteProcessData(access_.DataNode, 0, 2) & 0xFF);
+        TestWriteResult = access_.WriteProcessData(access_.DataNode, 0, 2);
+        code = static_cast<std::uint8_t>(TestWriteResult & 0xFF);
         if (code == kModbusClientCode) SetStatus("Error write!! ModbusClient aktiv  (" + HexCode(code) + ")");
         if (code == kWatchdogCode) SetStatus("Error write!! Watch Dog aktiv  (" + HexCode(code) + ")");
     } else {

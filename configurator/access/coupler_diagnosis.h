@@ -54,6 +54,9 @@ public:
     void SetUi(DiagnosisUi& ui) { ui_ = &ui; }
 
     CouplerState State;
+    // Results of the last state reading's register read and test write (0: none made).
+    std::uint32_t RegisterResult = 0;
+    std::uint32_t TestWriteResult = 0;
     int Progress = 0;
     bool RestartDown = false;
     bool TimerEnabled = false;

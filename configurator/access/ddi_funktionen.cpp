@@ -108,9 +108,16 @@ std::uint32_t ControllerAccess::Exchange(CommandWords command, std::uint32_t han
 }
 
 std::uint16_t ControllerAccess::ReadStatusRegister() {
+    std::uint16_t status = 0;
+    ReadStatusRegister(status);
+    return status;
+}
+
+std::uint32_t ControllerAccess::ReadStatusRegister(std::uint16_t& status) {
     DDI_DIAG_RECORD diagnostic{};
-    if (GetKNSDiagnostic(MailboxNode, &diagnostic) != DDI_OK) return 0;
-    return diagnostic.statusRegister;
+    const std::uint32_t result = GetKNSDiagnostic(MailboxNode, &diagnostic);
+    status = result == DDI_OK ? diagnostic.statusRegister : 0;
+    return result;
 }
 
 }  // namespace korvo

@@ -51,6 +51,8 @@ public:
 
     // Reads the diagnosis status register of the mailbox node; 0 when the call fails.
     std::uint16_t ReadStatusRegister();
+    // The same with the call's result, for callers that must tell a failed read from a 0.
+    std::uint32_t ReadStatusRegister(std::uint16_t& status);
 
     std::string MailboxNodeName() const;
     std::string DataNodeName() const;

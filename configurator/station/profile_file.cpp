@@ -5,8 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <new>
 #include <system_error>
 
 #include <fcntl.h>
@@ -42,26 +41,43 @@ ProfileFile::ProfileFile(std::filesystem::path path) : path_(std::move(path)) {}
 
 ProfileFile ProfileFile::Load(const std::filesystem::path& path) {
     ProfileFile profile(path);
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return profile;
-    if (std::filesystem::is_directory(path, ec)) {
-        throw ProfileError("Cannot read \"" + path.string() + "\": it is a folder");
+    const std::string name = path.string();
+    const auto refuse = [&](const std::string& why) { return ProfileError("Cannot read \"" + name + "\": " + why); };
+    // Non-blocking, so that opening a FIFO cannot wait for a writer; only a
+    // regular file is read, so a device cannot feed bytes without end.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT) return profile;
+        throw refuse(ErrnoText(errno));
     }
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec && size > kMaxFileSize) {
-        throw ProfileError("Cannot read \"" + path.string() + "\": the file is larger than " +
-                           std::to_string(kMaxFileSize / (1024 * 1024)) + " MB");
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) throw refuse(ErrnoText(errno));
+    if (S_ISDIR(info.st_mode)) throw refuse("it is a folder");
+    if (!S_ISREG(info.st_mode)) throw refuse("it is not a regular file");
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxFileSize) {
+        throw refuse("the file is larger than " + std::to_string(kMaxFileSize / (1024 * 1024)) + " MB");
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw ProfileError("Cannot read \"" + path.string() + "\": " + ErrnoText(errno));
+    try {
+        std::string content;
+        content.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t filled = 0;
+        // A file that grows while it is read is read up to the size it had.
+        while (filled < content.size()) {
+            const ssize_t n = ::read(fd, content.data() + filled, content.size() - filled);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throw refuse(ErrnoText(errno));
+            if (n == 0) break;
+            filled += static_cast<std::size_t>(n);
+        }
+        content.resize(filled);
+        profile.Parse(content);
+    } catch (const std::bad_alloc&) {
+        throw refuse("not enough memory");
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) {
-        throw ProfileError("Cannot read \"" + path.string() + "\": read error");
-    }
-    profile.Parse(content.str());
     return profile;
 }
 
@@ -228,19 +244,64 @@ void ProfileFile::Save() const {
     SaveAs(path_);
 }
 
+std::filesystem::path ProfileFile::SavingName(const std::filesystem::path& target) {
+    return std::filesystem::path(target.string() + kSavingSuffix);
+}
+
+namespace {
+
+// The file a save must replace: a symbolic link is followed to the file it
+// names, so the link stays and the real file gets the new content.
+std::filesystem::path SaveTarget(const std::filesystem::path& path) {
+    std::filesystem::path target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(target, ec)) return target;
+        const std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+        if (ec) return target;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    throw ProfileError("Cannot save \"" + path.string() + "\": too many levels of symbolic links");
+}
+
+// Makes a rename durable: the folder's entry is written out as well.
+void SyncFolder(const std::filesystem::path& file) {
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
 void ProfileFile::SaveAs(const std::filesystem::path& path) const {
     if (path.empty()) throw ProfileError("Cannot save: no file name given");
-    const std::string target = path.string();
-    const std::string text = Text();
-    std::string temporary = target + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        throw ProfileError("Cannot save \"" + target + "\": " + ErrnoText(errno));
+    const std::filesystem::path resolved = SaveTarget(path);
+    const std::string target = resolved.string();
+    const std::string shown = path.string();
+    const auto refuse = [&](const std::string& why) { return ProfileError("Cannot save \"" + shown + "\": " + why); };
+
+    // A write-protected file is refused as the platform's own writing would
+    // refuse it, instead of being replaced behind the user's back.
+    struct stat existing {};
+    const bool replacing = ::stat(target.c_str(), &existing) == 0;
+    if (replacing && S_ISDIR(existing.st_mode)) throw refuse("it is a folder");
+    if (replacing && ((existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
+        throw refuse("the file is write-protected");
     }
+
+    const std::string text = Text();
+    // One fixed name per target: what a killed save left behind is replaced
+    // by the next save instead of piling up.
+    const std::string temporary = SavingName(resolved).string();
+    ::unlink(temporary.c_str());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) throw refuse(ErrnoText(errno));
     const auto fail = [&](int error) {
         ::close(fd);
         ::unlink(temporary.c_str());
-        throw ProfileError("Cannot save \"" + target + "\": " + ErrnoText(error));
+        throw refuse(ErrnoText(error));
     };
     std::size_t written = 0;
     while (written < text.size()) {
@@ -251,27 +312,28 @@ void ProfileFile::SaveAs(const std::filesystem::path& path) const {
         }
         written += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) fail(errno);
-    // mkstemp creates the file readable by its owner only: keep the permissions of the
-    // file being replaced, or give a new file those the user's umask allows.
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) {
+    // The file created with owner-only access gets the permissions of the
+    // file being replaced, or those the user's umask allows for a new one.
+    if (replacing) {
         ::fchmod(fd, existing.st_mode & 07777);
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
+    if (::fsync(fd) != 0) fail(errno);
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
-        throw ProfileError("Cannot save \"" + target + "\": " + ErrnoText(error));
+        throw refuse(ErrnoText(error));
     }
+    SyncFolder(resolved);
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
-        throw ProfileError("Cannot save \"" + target + "\": " + ErrnoText(error));
+        throw refuse(ErrnoText(error));
     }
+    SyncFolder(resolved);
 }
 
 }  // namespace korvo

@@ -55,7 +55,13 @@ public:
     // Writes the whole profile to Path() through a temporary file in the same folder
     // and a rename, so a failed save leaves the old file intact. Throws ProfileError.
     void Save() const;
+    // Writes a temporary file beside the target (a symbolic link is
+    // followed), syncs it and renames it over the target; a write-protected
+    // target is refused.
     void SaveAs(const std::filesystem::path& path) const;
+    // The fixed temporary name a save of `target` writes first.
+    static std::filesystem::path SavingName(const std::filesystem::path& target);
+    static constexpr const char* kSavingSuffix = ".saving~";
 
 private:
     struct Line {

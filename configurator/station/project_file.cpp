@@ -1,6 +1,7 @@
 #include "project_file.h"
 
 #include "catalogue.h"
+#include "versch.h"
 
 namespace korvo {
 
@@ -62,8 +63,24 @@ ProjectLoadReport LoadProject(StationModel& model, const ProfileFile& file) {
     if (model.ModuleCount != 0) model.ClearStation();
 
     report.DebugAllowed = file.ReadInteger("System", "Debug", 0) != 0;
+    // A file that is no project at all (another file, binary, another
+    // encoding) would load as an empty station without a word.
+    if (!file.SectionExists(kModuleSection) && !file.Text().empty()) {
+        report.warnings.push_back("\"" + file.Path().string() +
+                                  "\" is not a project file: it has no [Module] section; the station is empty.");
+    }
     int count = file.ReadInteger(kModuleSection, "Anzahl", 0);
-    if (count < 0) count = 0;
+    const std::string countText = file.ReadString(kModuleSection, "Anzahl", "0");
+    std::int32_t parsed = 0;
+    if (!TryStrToInt(countText, parsed)) {
+        report.warnings.push_back("\"" + file.Path().string() + "\" gives the module count \"Anzahl=" + countText +
+                                  "\", which is not a whole number; no modules are loaded.");
+    }
+    if (count < 0) {
+        report.warnings.push_back("\"" + file.Path().string() + "\" gives a negative module count (" +
+                                  std::to_string(count) + "); no modules are loaded.");
+        count = 0;
+    }
     if (count > StationModel::kMaxModules) {
         report.warnings.push_back("\"" + file.Path().string() + "\" names " + std::to_string(count) +
                                   " modules; a station list holds " +

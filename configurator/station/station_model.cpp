@@ -74,7 +74,7 @@ std::optional<std::string> StationModel::CreateModule(int slot, const std::strin
 
     std::optional<std::string> error;
     try {
-        LoadCatalogueData(typeName, slot);
+        error = LoadCatalogueData(typeName, slot);
     } catch (const ConversionError& e) {
         error = e.what();
     }
@@ -99,11 +99,22 @@ bool StationModel::AppendModule(const std::string& typeName, std::optional<std::
     return true;
 }
 
-void StationModel::LoadCatalogueData(const std::string& typeName, int slot) {
+std::optional<std::string> StationModel::LoadCatalogueData(const std::string& typeName, int slot) {
     TModul* m = Module(slot);
-    if (m == nullptr) return;
+    if (m == nullptr) return std::nullopt;
     const auto readInt = [&](const char* key) {
         return catalogue_ ? catalogue_->ReadInteger(typeName, key, 0) : 0;
+    };
+    // Counts outside what a module can have would break the station's byte
+    // totals and addresses: they are reported and taken as 0.
+    std::string outOfRange;
+    const auto readCount = [&](const char* key, int max) {
+        const int value = readInt(key);
+        if (value >= 0 && value <= max) return value;
+        outOfRange += std::string(outOfRange.empty() ? "" : "; ") + "the catalogue gives \"" + key + "\" = " +
+                      std::to_string(value) + " for type \"" + typeName + "\", outside 0.." + std::to_string(max) +
+                      "; 0 is used";
+        return 0;
     };
     const auto readText = [&](const char* key, const char* def) {
         return catalogue_ ? catalogue_->ReadString(typeName, key, def) : std::string(def);
@@ -112,7 +123,7 @@ void StationModel::LoadCatalogueData(const std::string& typeName, int slot) {
     m->ModulType = typeName;
     m->id_code = Byte(readInt("id_code"));
     m->lenght_code = Byte(readInt("lenght_code"));
-    m->Input = readInt("in");
+    m->Input = readCount("in", kMaxModuleBytes);
     if (!IsCouplerType(typeName)) {
         m->ModulZuStations = StationCount;
     } else {
@@ -125,16 +136,16 @@ void StationModel::LoadCatalogueData(const std::string& typeName, int slot) {
     if (typeName == kPowerFeedType) m->ModulZuStations = kPowerFeedLink;
     InputTotal += m->Input;
     m->ByteOffsetInput = InputTotal;
-    m->output = readInt("out");
+    m->output = readCount("out", kMaxModuleBytes);
     OutputTotal += m->output;
-    m->tag_anzahl_input = readInt("Tag Anzahl Input");
-    m->tag_anzahl_output = readInt("Tag Anzahl Output");
-    m->Parameter_input = readInt("Parameter Input");
-    m->Parameter_output = readInt("Parameter Output");
+    m->tag_anzahl_input = readCount("Tag Anzahl Input", kMaxModuleCount);
+    m->tag_anzahl_output = readCount("Tag Anzahl Output", kMaxModuleCount);
+    m->Parameter_input = readCount("Parameter Input", kMaxModuleCount);
+    m->Parameter_output = readCount("Parameter Output", kMaxModuleCount);
     m->ByteOffsetOutput = OutputTotal;
     m->ReadMethode = readInt("ReadMethode");
     m->WriteMethode = readInt("WriteMethode");
-    m->slots = Byte(readInt("slots"));
+    m->slots = Byte(readCount("slots", kMaxModuleSlots));
     const std::string image = readText("image", "");
     m->imageFile = programFolder_ + image + ".bmp";
     m->ClickImageFile = programFolder_ + image + "Click.bmp";
@@ -146,6 +157,8 @@ void StationModel::LoadCatalogueData(const std::string& typeName, int slot) {
         m->LedWeight[static_cast<std::size_t>(led)] = static_cast<std::uint16_t>(StrToInt(item));
     }
     m->breite = m->slots * 30;
+    if (outOfRange.empty()) return std::nullopt;
+    return outOfRange;
 }
 
 void StationModel::BindExchangeMethods(int slot) {

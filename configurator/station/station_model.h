@@ -18,6 +18,11 @@ namespace korvo {
 class StationModel {
 public:
     static constexpr int kMaxModules = 161;
+    // Largest catalogue values a module type may give: bytes per image, tags
+    // or parameters per direction, slots of its picture.
+    static constexpr int kMaxModuleBytes = 512;
+    static constexpr int kMaxModuleCount = 32;
+    static constexpr int kMaxModuleSlots = 16;
     static constexpr int kPowerFeedLink = 999;
 
     // catalogueIni may be null (no catalogue: every module gets the defaults);
@@ -58,8 +63,9 @@ public:
     // Appends one module at the end of the list; false when the list is full.
     bool AppendModule(const std::string& typeName, std::optional<std::string>* error = nullptr);
     // Fills a module's type data from the catalogue; throws ConversionError on a broken
-    // "LedMuster" after the fields in front of it are set.
-    void LoadCatalogueData(const std::string& typeName, int slot);
+    // "LedMuster" after the fields in front of it are set. Returns the counts that
+    // were out of range (and taken as 0), naming type and key.
+    std::optional<std::string> LoadCatalogueData(const std::string& typeName, int slot);
     void BindExchangeMethods(int slot);
     void Renumber();
     // The click on a type-list line. Returns false when nothing was placed.

@@ -84,6 +84,16 @@ extern "C" {
 #define ETH_OPTION_RECEIVE_TIMEOUT 1      /* 32-bit seconds */
 #define ETH_OPTION_CONNECT_TIMEOUT 2      /* 32-bit seconds */
 #define ETH_OPTION_CLIENT_NAME 3          /* zero-terminated text */
+/* 32-bit seconds: longest time one exchange may take in all, however its
+ * confirmation arrives (in pieces, or behind indications). 0, the initial
+ * value, means four times the wait for each piece: 4 x the receive timeout,
+ * plus the notification wait time while message notification is active.
+ * No limit while notification waits without limit (-1). An exchange over
+ * this time ends with ERR_TIMEOUT and drops the node. */
+#define ETH_OPTION_EXCHANGE_TIMEOUT 4
+/* Indications taken while waiting for one confirmation; a call that has taken
+ * this many without its confirmation ends with ERR_TIMEOUT and drops the node. */
+#define QUORRIN_MAX_INDICATIONS_PER_CALL 1000
 
 #define ETH_NETWORK_ERROR_LAST (-1)       /* ETH_GetNetworkError: the library-wide last error */
 
@@ -309,7 +319,7 @@ typedef void (*ETH_EXCEPTION_HANDLER)(uint32_t handle, uint16_t zero, uint16_t e
 
 /* ---- Options and errors -------------------------------------------------- */
 
-/* Sets the receive timeout (1), connect timeout (2) or client name (3) for every node. */
+/* Sets the receive timeout (1), connect timeout (2), client name (3) or exchange timeout (4) for every node. */
 QUORRIN_API uint32_t ETH_SetClientOptions(int32_t option, const void *value, uint32_t size);
 /* Reads an option; for the name `*size` must leave room for the zero and returns the name length. */
 QUORRIN_API uint32_t ETH_GetClientOptions(int32_t option, void *value, int32_t *size);

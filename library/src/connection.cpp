@@ -7,6 +7,8 @@ namespace quorrin {
 namespace {
 
 constexpr std::size_t kLengthFieldEnd = 4;
+// Without a limit of its own, a whole exchange may take this many piece limits.
+constexpr int kPieceLimitsPerExchange = 4;
 
 // Confirmation waits last longer while message notification lets the
 // controller hold a receive until a message arrives.
@@ -20,6 +22,34 @@ net::WaitLimit confirmationLimit(const Node& node)
     }
     return std::chrono::seconds(seconds);
 }
+
+// The limit per piece holds for each piece anew, so a controller that
+// drips bytes or streams indications could stretch one exchange without
+// end; the exchange as a whole ends at this deadline.
+struct ExchangeWait {
+    net::WaitLimit piece;
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+
+    explicit ExchangeWait(const Node& node) : piece(confirmationLimit(node))
+    {
+        if (!piece)
+            return;
+        int32_t seconds = library().exchangeTimeout.load();
+        auto whole = seconds > 0 ? std::chrono::milliseconds(std::chrono::seconds(seconds))
+                                 : *piece * kPieceLimitsPerExchange;
+        deadline = std::chrono::steady_clock::now() + whole;
+    }
+
+    // The wait for the next piece: the piece limit, or less near the deadline.
+    net::WaitLimit next() const
+    {
+        if (!deadline)
+            return piece;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
+        return std::clamp(left, std::chrono::milliseconds(0), *piece);
+    }
+    bool over() const { return deadline && std::chrono::steady_clock::now() >= *deadline; }
+};
 
 void applyExceptionWord(Node& node, uint16_t code)
 {
@@ -60,16 +90,19 @@ void dispatchIndication(Node& node, Reply& message)
 
 // Reads one whole message: the fixed header first, then exactly the bytes
 // its length announces, so nothing of a following message is consumed.
-uint32_t readMessage(Node& node, Reply& message)
+uint32_t readMessage(Node& node, Reply& message, const ExchangeWait& wait)
 {
-    net::WaitLimit limit = confirmationLimit(node);
     std::size_t received = 0;
     std::size_t expected = wire::kMessageHeaderSize;
     bool lengthKnown = false;
     while (received < expected) {
+        if (wait.over()) {
+            setLastNetworkError(static_cast<int32_t>(ERR_TIMEOUT));
+            return ERR_TIMEOUT;
+        }
         std::size_t count = 0;
         auto space = std::span<uint8_t>(message.bytes).subspan(received, expected - received);
-        net::Outcome outcome = node.socket.receiveSome(space, limit, count);
+        net::Outcome outcome = node.socket.receiveSome(space, wait.next(), count);
         if (!outcome.ok()) {
             setLastNetworkError(outcome.networkError);
             return outcome.result;
@@ -142,8 +175,15 @@ uint32_t NodeCall::send(std::span<const uint8_t> request)
 
 uint32_t NodeCall::receive(Reply& reply)
 {
-    for (;;) {
-        if (uint32_t result = readMessage(*node_, reply); result != 0) {
+    ExchangeWait wait(*node_);
+    for (std::size_t indications = 0;; ++indications) {
+        // A controller that sends nothing but indications never confirms.
+        if (indications >= QUORRIN_MAX_INDICATIONS_PER_CALL) {
+            setLastNetworkError(static_cast<int32_t>(ERR_TIMEOUT));
+            drop();
+            return ERR_TIMEOUT;
+        }
+        if (uint32_t result = readMessage(*node_, reply, wait); result != 0) {
             drop();
             return result;
         }

@@ -140,8 +140,9 @@ std::size_t payloadLength(uint32_t command, const void* parameter)
     }
 }
 
-// Mode 2 opens a new listener; other modes announce the last one's port.
-uint32_t listenerPort(net::UdpSocket& socket, uint16_t mode, uint16_t& port)
+// Mode 2 opens a new listener that takes datagrams from the node's
+// controller only; other modes announce the last one's port.
+uint32_t listenerPort(const Node& node, net::UdpSocket& socket, uint16_t mode, uint16_t& port)
 {
     if (mode == ETH_MODE_DATAGRAM) {
         net::Outcome bound = socket.bindFirstFree(QUORRIN_FIRST_DATAGRAM_PORT, QUORRIN_LAST_DATAGRAM_PORT);
@@ -149,6 +150,7 @@ uint32_t listenerPort(net::UdpSocket& socket, uint16_t mode, uint16_t& port)
             setLastNetworkError(bound.networkError);
             return ERR_NETWORK;
         }
+        socket.acceptOnlyFrom(node.socket.peerAddress());
     }
     port = socket.port();
     return 0;
@@ -172,7 +174,7 @@ uint32_t writePayload(Node& node, uint32_t command, void* parameter, wire::Write
     case ETH_CMD_ACTIVATE_PDIN_MONITORING: {
         auto record = static_cast<const ETH_MONITOR_RECORD*>(parameter);
         uint16_t port = 0;
-        if (uint32_t result = listenerPort(node.monitoringSocket, record->mode, port); result != 0)
+        if (uint32_t result = listenerPort(node, node.monitoringSocket, record->mode, port); result != 0)
             return result;
         out.be16(record->mode).be16(port).be16(record->monitorParam).be16(record->length).be16(0);
         out.bytes(record->data, record->length);
@@ -205,7 +207,7 @@ uint32_t writePayload(Node& node, uint32_t command, void* parameter, wire::Write
     case ETH_CMD_ACTIVATE_DATA_INDICATION: {
         auto record = static_cast<const ETH_INDICATION_RECORD*>(parameter);
         uint16_t port = 0;
-        if (uint32_t result = listenerPort(node.indicationSocket, record->mode, port); result != 0)
+        if (uint32_t result = listenerPort(node, node.indicationSocket, record->mode, port); result != 0)
             return result;
         out.be16(record->mode).be16(port);
         out.be32(record->indicationParam1).be32(record->indicationParam2).be32(record->indicationParam3);

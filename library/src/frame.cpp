@@ -208,21 +208,37 @@ uint32_t resolveNodeName(const char* name, ResolvedName& resolved)
 
 using namespace quorrin;
 
+namespace {
+
+std::atomic<int32_t>& timeoutOption(int32_t option)
+{
+    switch (option) {
+    case ETH_OPTION_RECEIVE_TIMEOUT:
+        return library().receiveTimeout;
+    case ETH_OPTION_CONNECT_TIMEOUT:
+        return library().connectTimeout;
+    default:
+        return library().exchangeTimeout;
+    }
+}
+
+} // namespace
+
 extern "C" {
 
 QUORRIN_API uint32_t ETH_SetClientOptions(int32_t option, const void* value, uint32_t size)
 {
     switch (option) {
     case ETH_OPTION_RECEIVE_TIMEOUT:
-    case ETH_OPTION_CONNECT_TIMEOUT: {
+    case ETH_OPTION_CONNECT_TIMEOUT:
+    case ETH_OPTION_EXCHANGE_TIMEOUT: {
         if (size != sizeof(int32_t))
             return ERR_OPTION_SIZE;
         if (value == nullptr)
             return ERR_INVALID_ARGUMENT;
         int32_t seconds;
         std::memcpy(&seconds, value, sizeof seconds);
-        auto& timeout = option == ETH_OPTION_RECEIVE_TIMEOUT ? library().receiveTimeout : library().connectTimeout;
-        timeout.store(seconds);
+        timeoutOption(option).store(seconds);
         return 0;
     }
     case ETH_OPTION_CLIENT_NAME: {
@@ -243,7 +259,8 @@ QUORRIN_API uint32_t ETH_SetClientOptions(int32_t option, const void* value, uin
 
 QUORRIN_API uint32_t ETH_GetClientOptions(int32_t option, void* value, int32_t* size)
 {
-    if (option != ETH_OPTION_RECEIVE_TIMEOUT && option != ETH_OPTION_CONNECT_TIMEOUT && option != ETH_OPTION_CLIENT_NAME)
+    if (option != ETH_OPTION_RECEIVE_TIMEOUT && option != ETH_OPTION_CONNECT_TIMEOUT && option != ETH_OPTION_CLIENT_NAME
+        && option != ETH_OPTION_EXCHANGE_TIMEOUT)
         return ERR_BAD_OPTION;
     if (size == nullptr || value == nullptr)
         return ERR_INVALID_ARGUMENT;
@@ -258,7 +275,7 @@ QUORRIN_API uint32_t ETH_GetClientOptions(int32_t option, void* value, int32_t* 
     }
     if (*size != sizeof(int32_t))
         return ERR_OPTION_SIZE;
-    int32_t seconds = option == ETH_OPTION_RECEIVE_TIMEOUT ? library().receiveTimeout.load() : library().connectTimeout.load();
+    int32_t seconds = timeoutOption(option).load();
     std::memcpy(value, &seconds, sizeof seconds);
     return 0;
 }

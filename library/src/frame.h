@@ -69,6 +69,8 @@ struct Node {
 struct Library {
     std::atomic<int32_t> connectTimeout{kDefaultTimeoutSeconds};
     std::atomic<int32_t> receiveTimeout{kDefaultTimeoutSeconds};
+    // Whole exchange, seconds; 0: four times the receive limit.
+    std::atomic<int32_t> exchangeTimeout{0};
     std::array<char, QUORRIN_MAX_CLIENT_NAME> clientName{"quorrina"};
     std::atomic<int32_t> lastNetworkError{0};
     std::atomic<uint16_t> sequence{0};

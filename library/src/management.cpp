@@ -261,13 +261,21 @@ uint32_t abort(uint32_t handle)
     if (handle >= table.size())
         return ERR_MGMT_HANDLE;
     Entry& entry = table[handle];
-    EntryState expected = EntryState::Open;
+    // A connection whose send failed cannot carry the abort any more; it is
+    // closed here, or it would hold its descriptor and place until the
+    // process ends.
+    EntryState expected = EntryState::Failed;
+    if (entry.state.compare_exchange_strong(expected, EntryState::Aborting)) {
+        freeEntry(entry);
+        return 0;
+    }
+    expected = EntryState::Open;
     if (!entry.state.compare_exchange_strong(expected, EntryState::Aborting))
         return ERR_MGMT_STATE;
     std::vector<uint8_t> request;
     wire::beginManagementRequest(request, sequence.fetch_add(1), kAbort, entry.connectionId, 0);
     if (uint32_t result = send(entry, request); result != 0) {
-        entry.state.store(EntryState::Open);
+        freeEntry(entry);
         return result;
     }
     Reply reply;

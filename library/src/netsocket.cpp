@@ -116,6 +116,15 @@ void TcpSocket::close()
     appliedLimit_.reset();
 }
 
+std::optional<in_addr> TcpSocket::peerAddress() const
+{
+    sockaddr_in peer{};
+    socklen_t size = sizeof peer;
+    if (fd_ < 0 || getpeername(fd_, reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sin_family != AF_INET)
+        return std::nullopt;
+    return peer.sin_addr;
+}
+
 Outcome TcpSocket::connect(in_addr host, uint16_t port, int32_t timeoutSeconds)
 {
     close();
@@ -271,24 +280,31 @@ Outcome UdpSocket::bindFirstFree(uint16_t first, uint16_t last)
 
 Outcome UdpSocket::receive(std::span<uint8_t> buffer, WaitLimit limit, std::size_t& received)
 {
-    pollfd waitFor{fd_, POLLIN, 0};
     auto deadline = std::chrono::steady_clock::now() + limit.value_or(std::chrono::milliseconds(0));
-    int ready;
-    do {
-        ready = ::poll(&waitFor, 1, limit ? millisecondsLeft(deadline) : -1);
-    } while (ready < 0 && errno == EINTR);
-    if (ready == 0)
-        return Outcome{ERR_TIMEOUT, 0};
-    if (ready < 0)
-        return failure(ERR_NETWORK, errno);
     for (;;) {
-        ssize_t count = ::recv(fd_, buffer.data(), buffer.size(), 0);
-        if (count >= 0) {
-            received = static_cast<std::size_t>(count);
-            return {};
-        }
-        if (errno != EINTR)
+        pollfd waitFor{fd_, POLLIN, 0};
+        int ready;
+        do {
+            ready = ::poll(&waitFor, 1, limit ? millisecondsLeft(deadline) : -1);
+        } while (ready < 0 && errno == EINTR);
+        if (ready == 0)
+            return Outcome{ERR_TIMEOUT, 0};
+        if (ready < 0)
             return failure(ERR_NETWORK, errno);
+        sockaddr_in from{};
+        socklen_t size = sizeof from;
+        ssize_t count;
+        do {
+            count = ::recvfrom(fd_, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &size);
+        } while (count < 0 && errno == EINTR);
+        if (count < 0)
+            return failure(ERR_NETWORK, errno);
+        if (sender_ && (from.sin_family != AF_INET || from.sin_addr.s_addr != sender_->s_addr)) {
+            ++dropped_;
+            continue;
+        }
+        received = static_cast<std::size_t>(count);
+        return {};
     }
 }
 
@@ -304,6 +320,7 @@ void UdpSocket::close()
         ::close(fd_);
         fd_ = -1;
     }
+    sender_.reset();
 }
 
 } // namespace quorrin::net

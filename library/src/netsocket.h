@@ -54,6 +54,8 @@ public:
     Outcome receiveOnce(std::span<uint8_t> buffer, std::size_t& received);
     void close();
     bool isOpen() const { return fd_ >= 0; }
+    // The IPv4 address of the connected peer; none for other sockets.
+    std::optional<in_addr> peerAddress() const;
 
 private:
     // The wait is the blocking read itself, bounded by SO_RCVTIMEO; the option
@@ -77,15 +79,22 @@ public:
     // Binds the first port of first..last that is free; fails when none is.
     Outcome bindFirstFree(uint16_t first, uint16_t last);
     uint16_t port() const { return port_; }
+    // Takes datagrams from this sender only; the listener is bound to every
+    // local address, so anyone on the network could otherwise inject data.
+    void acceptOnlyFrom(std::optional<in_addr> sender) { sender_ = sender; }
     // Waits at most `limit` (no limit when empty) for one datagram and reads
     // at most `buffer.size()` bytes of it; ERR_TIMEOUT when none came.
+    // Datagrams of other senders are dropped and counted; the wait goes on.
     Outcome receive(std::span<uint8_t> buffer, WaitLimit limit, std::size_t& received);
+    uint64_t droppedDatagrams() const { return dropped_; }
     void close();
     bool isOpen() const { return fd_ >= 0; }
 
 private:
     int fd_ = -1;
     uint16_t port_ = 0;
+    std::optional<in_addr> sender_;
+    uint64_t dropped_ = 0;
 };
 
 } // namespace quorrin::net

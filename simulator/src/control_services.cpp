@@ -120,6 +120,14 @@ ControlServices::~ControlServices()
         ::close(datagramFd_);
 }
 
+bool ControlServices::setSourceAddress(const std::string& address)
+{
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    return datagramFd_ >= 0 && inet_pton(AF_INET, address.c_str(), &local.sin_addr) == 1
+           && ::bind(datagramFd_, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+}
+
 std::optional<Bytes> ControlServices::serve(const Request& request, Session& session)
 {
     uint16_t code = request.word(12);

@@ -24,6 +24,10 @@ enum NodeService : uint16_t {
 };
 
 constexpr std::size_t kMaxReceivedMessage = 2024;
+// Node ids run from 1 to 65535; 0 is never given.
+constexpr std::size_t kNodeIds = 65535;
+// A held receive looks this often whether its client is still there.
+constexpr auto kClientCheckInterval = std::chrono::milliseconds(100);
 
 bool inImage(std::size_t address, std::size_t count)
 {
@@ -135,6 +139,8 @@ std::optional<Bytes> Controller::openNode(const Request& request, Session& sessi
         return ConfirmationBuilder(request, kErrAccessMode).finish();
 
     std::lock_guard lock(mutex_);
+    if (nodes_.size() >= kNodeIds)
+        return ConfirmationBuilder(request, kErrNodeTableFull).finish();
     while (nodes_.contains(nextNodeId_) || nextNodeId_ == 0)
         ++nextNodeId_;
     uint16_t id = nextNodeId_++;
@@ -250,10 +256,23 @@ std::optional<Bytes> Controller::receiveMessage(const Request& request, Session&
             auto found = nodes_.find(id);
             return stopping_ || found == nodes_.end() || !found->second.queue.empty();
         };
-        if (node->waitTime < 0)
-            mailboxChanged_.wait(lock, arrived);
-        else
-            mailboxChanged_.wait_for(lock, std::chrono::milliseconds(node->waitTime), arrived);
+        // Waits in slices so a receive held for a client that has gone away
+        // ends, instead of keeping this thread and its connection forever.
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(node->waitTime, 0));
+        bool unlimited = node->waitTime < 0;
+        for (;;) {
+            auto slice = kClientCheckInterval;
+            if (!unlimited) {
+                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+                if (left.count() <= 0)
+                    break;
+                slice = std::min(slice, left);
+            }
+            if (mailboxChanged_.wait_for(lock, slice, arrived))
+                break;
+            if (session.peerGone())
+                return std::nullopt;
+        }
         node = nodeOf(request, session);
     }
     if (node == nullptr || node->queue.empty())

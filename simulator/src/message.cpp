@@ -83,4 +83,14 @@ Bytes processDataIndication(uint16_t address, uint16_t attribute, std::span<cons
     return bytes;
 }
 
+std::optional<std::size_t> nextRequestLength(std::span<const uint8_t> pending)
+{
+    if (pending.size() < 4)
+        return 0;
+    uint16_t length = readBe16(pending, 2);
+    if (length < kRequestHeaderSize || length > kMaxRequest)
+        return std::nullopt;
+    return pending.size() >= length ? length : 0;
+}
+
 } // namespace korvo::sim

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -15,8 +16,11 @@
 namespace korvo::sim {
 namespace {
 
-// Requests longer than this are nonsense even for the management family.
-constexpr std::size_t kMaxRequest = 4096;
+// How often the accept loop wakes without a connection to reap ended ones.
+constexpr int kReapIntervalMs = 200;
+// Pause after accept failed for lack of descriptors or memory, instead of
+// spinning on a listen queue that stays readable.
+constexpr auto kAcceptBackoff = std::chrono::milliseconds(100);
 
 const char* serviceName(uint16_t code)
 {
@@ -44,6 +48,11 @@ std::system_error socketError(const char* what)
     return std::system_error(errno, std::generic_category(), what);
 }
 
+timeval toTimeval(std::chrono::milliseconds duration)
+{
+    return timeval{static_cast<time_t>(duration.count() / 1000), static_cast<suseconds_t>(duration.count() % 1000 * 1000)};
+}
+
 } // namespace
 
 Session::~Session()
@@ -61,8 +70,12 @@ bool Session::send(std::span<const uint8_t> bytes)
         ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR)
             continue;
-        if (sent <= 0)
+        if (sent <= 0) {
+            // Timed out or failed: a half-sent message would garble the
+            // stream, so the client is dropped.
+            close();
             return false;
+        }
         bytes = bytes.subspan(static_cast<std::size_t>(sent));
     }
     return bytes.empty();
@@ -70,14 +83,18 @@ bool Session::send(std::span<const uint8_t> bytes)
 
 void Session::close()
 {
-    std::lock_guard lock(writeMutex_);
-    if (!closed_) {
-        // shutdown wakes the serving thread's blocked read; the descriptor
-        // itself goes only after that thread has ended, so it is never
-        // reused under a running read.
+    // No lock: shutdown also wakes a send blocked under the write lock. It
+    // wakes the serving thread's blocked read as well; the descriptor itself
+    // goes only after that thread has ended, so it is never reused under a
+    // running read.
+    if (!closed_.exchange(true))
         ::shutdown(fd_, SHUT_RDWR);
-        closed_ = true;
-    }
+}
+
+bool Session::peerGone() const
+{
+    pollfd probe{fd_, POLLRDHUP, 0};
+    return ::poll(&probe, 1, 0) > 0 && (probe.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
 }
 
 Simulator::Simulator(SimulatorOptions options)
@@ -99,7 +116,7 @@ void Simulator::start()
     local.sin_port = htons(options_.port);
     if (inet_pton(AF_INET, options_.address.c_str(), &local.sin_addr) != 1
         || (ntohl(local.sin_addr.s_addr) >> 24) != 127)
-        throw std::invalid_argument("korvo-sim listens on loopback addresses only, not " + options_.address);
+        throw std::invalid_argument("cannot listen on \"" + options_.address + "\": only loopback addresses 127.x.x.x are allowed");
 
     listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listenFd_ < 0)
@@ -115,6 +132,7 @@ void Simulator::start()
     socklen_t size = sizeof local;
     getsockname(listenFd_, reinterpret_cast<sockaddr*>(&local), &size);
     port_ = ntohs(local.sin_port);
+    control_.setSourceAddress(options_.address);
     {
         std::lock_guard lock(mutex_);
         stopping_ = false;
@@ -137,7 +155,7 @@ void Simulator::stop()
     ::close(listenFd_);
     listenFd_ = -1;
 
-    std::vector<std::unique_ptr<Session>> sessions;
+    std::vector<std::shared_ptr<Session>> sessions;
     {
         std::lock_guard lock(mutex_);
         sessions.swap(sessions_);
@@ -150,28 +168,61 @@ void Simulator::stop()
 void Simulator::acceptLoop()
 {
     for (;;) {
-        sockaddr_in peer{};
-        socklen_t size = sizeof peer;
-        int fd = ::accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &size, SOCK_CLOEXEC);
-        std::lock_guard lock(mutex_);
-        if (stopping_) {
-            if (fd >= 0)
-                ::close(fd);
-            return;
+        // Waking regularly reaps ended connections even when no client comes.
+        pollfd waitFor{listenFd_, POLLIN, 0};
+        int ready = ::poll(&waitFor, 1, kReapIntervalMs);
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_)
+                return;
         }
-        if (fd < 0)
-            continue;
-        int on = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        char text[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
-
-        std::erase_if(sessions_, [](const auto& session) { return session->finished_.load(); });
-        auto session = std::make_unique<Session>(fd, std::string(text) + ":" + std::to_string(ntohs(peer.sin_port)));
-        Session& served = *session;
-        sessions_.push_back(std::move(session));
-        served.thread_ = std::thread(&Simulator::serve, this, std::ref(served));
+        reapFinished();
+        if (ready > 0)
+            acceptOne();
     }
+}
+
+void Simulator::acceptOne()
+{
+    sockaddr_in peer{};
+    socklen_t size = sizeof peer;
+    int fd = ::accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &size, SOCK_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+            pause(kAcceptBackoff);
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    if (stopping_ || connectionCountLocked() >= options_.maxConnections) {
+        ::close(fd);
+        return;
+    }
+    int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    timeval sendTimeout = toTimeval(options_.sendTimeout);
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
+    timeval idleTimeout = toTimeval(options_.idleTimeout);
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &idleTimeout, sizeof idleTimeout);
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+
+    auto session = std::make_shared<Session>(fd, std::string(text) + ":" + std::to_string(ntohs(peer.sin_port)));
+    sessions_.push_back(session);
+    session->thread_ = std::thread(&Simulator::serve, this, std::ref(*session));
+}
+
+void Simulator::reapFinished()
+{
+    std::vector<std::shared_ptr<Session>> finished;
+    {
+        std::lock_guard lock(mutex_);
+        auto ended = std::stable_partition(sessions_.begin(), sessions_.end(),
+                                           [](const auto& session) { return !session->finished_.load(); });
+        finished.assign(std::make_move_iterator(ended), std::make_move_iterator(sessions_.end()));
+        sessions_.erase(ended, sessions_.end());
+    }
+    // Joined outside the lock; a sender still holding one keeps it alive.
+    finished.clear();
 }
 
 bool Simulator::readRequest(Session& session, Request& request)
@@ -180,15 +231,14 @@ bool Simulator::readRequest(Session& session, Request& request)
     // usually costs one read and several requests in one segment all count.
     Bytes& pending = session.received_;
     for (;;) {
-        if (pending.size() >= 4) {
-            uint16_t length = readBe16(pending, kLengthOffset);
-            if (length < kRequestHeaderSize || length > kMaxRequest)
-                return false;
-            if (pending.size() >= length) {
-                request.bytes.assign(pending.begin(), pending.begin() + length);
-                pending.erase(pending.begin(), pending.begin() + length);
-                return true;
-            }
+        std::optional<std::size_t> length = nextRequestLength(pending);
+        if (!length)
+            return false;
+        if (*length > 0) {
+            auto end = pending.begin() + static_cast<std::ptrdiff_t>(*length);
+            request.bytes.assign(pending.begin(), end);
+            pending.erase(pending.begin(), end);
+            return true;
         }
         uint8_t chunk[kMaxRequest];
         ssize_t got = ::recv(session.fd(), chunk, sizeof chunk, 0);
@@ -328,16 +378,36 @@ void Simulator::setRequestTap(std::function<void(const Request&)> tap)
 
 bool Simulator::sendToNode(uint16_t nodeId, std::span<const uint8_t> bytes)
 {
-    std::lock_guard lock(mutex_);
-    Session* session = controller_.sessionOf(nodeId);
-    return session != nullptr && session->send(bytes);
+    // The send runs without the simulator's lock, so a slow client cannot
+    // stop the accept loop or the other connections.
+    std::shared_ptr<Session> target;
+    {
+        std::lock_guard lock(mutex_);
+        Session* session = controller_.sessionOf(nodeId);
+        for (const auto& candidate : sessions_) {
+            if (candidate.get() == session)
+                target = candidate;
+        }
+    }
+    return target != nullptr && target->send(bytes);
 }
 
 std::size_t Simulator::connectionCount() const
 {
     std::lock_guard lock(mutex_);
+    return connectionCountLocked();
+}
+
+std::size_t Simulator::connectionCountLocked() const
+{
     return static_cast<std::size_t>(std::count_if(sessions_.begin(), sessions_.end(),
                                                    [](const auto& session) { return !session->finished_.load(); }));
+}
+
+std::size_t Simulator::sessionCount() const
+{
+    std::lock_guard lock(mutex_);
+    return sessions_.size();
 }
 
 void Simulator::log(const Session& session, const Request& request, const std::optional<Bytes>& reply)

@@ -143,7 +143,7 @@ TEST_F(FrameTest, TimeoutOptionsRoundTripAndCheckSizes)
     int32_t size = 2;
     EXPECT_EQ(ETH_SetClientOptions(ETH_OPTION_RECEIVE_TIMEOUT, &seconds, 2), ERR_OPTION_SIZE);
     EXPECT_EQ(ETH_GetClientOptions(ETH_OPTION_RECEIVE_TIMEOUT, &seconds, &size), ERR_OPTION_SIZE);
-    EXPECT_EQ(ETH_SetClientOptions(4, &seconds, 4), ERR_BAD_OPTION);
+    EXPECT_EQ(ETH_SetClientOptions(5, &seconds, 4), ERR_BAD_OPTION);
     EXPECT_EQ(ETH_GetClientOptions(0, &seconds, &size), ERR_BAD_OPTION);
     EXPECT_EQ(timeout(ETH_OPTION_RECEIVE_TIMEOUT), 7);
 }

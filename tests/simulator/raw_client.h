@@ -5,9 +5,11 @@
 #include "korvo_sim/message.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -16,9 +18,16 @@ namespace korvo::sim {
 
 class RawClient {
 public:
-    RawClient(uint16_t port, const char* address)
+    // A receive buffer size other than 0 is set before connecting, so a
+    // client that stops reading fills up quickly.
+    RawClient(uint16_t port, const char* address, int receiveBuffer = 0)
     {
         fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (receiveBuffer > 0)
+            setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+        // A coupler that never answers fails the test instead of hanging it.
+        timeval limit{20, 0};
+        setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
         sockaddr_in remote{};
         remote.sin_family = AF_INET;
         remote.sin_port = htons(port);
@@ -50,6 +59,20 @@ public:
 
     Bytes exchange(const Bytes& request) { return send(request) ? receive() : Bytes{}; }
 
+    // Sends without blocking; the rest of a partly sent request goes first on
+    // the next call. False when nothing of `bytes` could be queued.
+    bool trySend(const Bytes& bytes)
+    {
+        if (!unsent_.empty()) {
+            if (!sendNow(unsent_))
+                return false;
+        }
+        if (!unsent_.empty())
+            return false;
+        unsent_ = bytes;
+        return sendNow(unsent_);
+    }
+
     // True when bytes wait on the connection.
     bool pending()
     {
@@ -58,6 +81,17 @@ public:
     }
 
 private:
+    bool sendNow(Bytes& bytes)
+    {
+        ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent <= 0) {
+            connected_ = sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+            return false;
+        }
+        bytes.erase(bytes.begin(), bytes.begin() + sent);
+        return true;
+    }
+
     bool readExact(uint8_t* buffer, std::size_t count)
     {
         while (count > 0) {
@@ -72,6 +106,7 @@ private:
 
     int fd_;
     bool connected_ = false;
+    Bytes unsent_;
 };
 
 } // namespace korvo::sim

@@ -51,6 +51,10 @@ public:
     ControlServices& operator=(const ControlServices&) = delete;
     ~ControlServices();
 
+    // Datagrams leave from the controller's own address, as a coupler's do,
+    // so that clients can tell them from anybody else's.
+    bool setSourceAddress(const std::string& address);
+
     struct Monitoring {
         uint16_t mode = 0;
         uint16_t port = 0;

@@ -45,6 +45,7 @@ enum ControllerError : uint16_t {
     kErrAddressRange = 0x0014,
     kErrNoMessage = 0x0015,
     kErrMessageLength = 0x0016,
+    kErrNodeTableFull = 0x0017,
 };
 
 // Why output writes are refused; the value is the error code sent.

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -34,6 +35,14 @@ struct Request {
     // Up to `count` bytes from `offset`, fewer when the request is shorter.
     std::span<const uint8_t> tail(std::size_t offset, std::size_t count) const;
 };
+
+// Requests longer than this are nonsense even for the management family.
+inline constexpr std::size_t kMaxRequest = 4096;
+
+// The length of the first whole request in `pending`: 0 while more bytes are
+// needed, nothing when the announced length is impossible (the connection is
+// then beyond repair).
+std::optional<std::size_t> nextRequestLength(std::span<const uint8_t> pending);
 
 // Builds the confirmation of a node request: code + 8000h, the request's
 // sequence number, status and error code; finish() stamps the length.

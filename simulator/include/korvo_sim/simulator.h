@@ -9,6 +9,7 @@
 #include "korvo_sim/management_services.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -33,18 +34,24 @@ public:
     ~Session();
 
     const std::string& peer() const { return peer_; }
-    // Sends bytes on the connection; false once it is closed.
+    // Sends bytes on the connection; false once it is closed. A send that
+    // the client does not take within the send timeout closes the
+    // connection, so a client that stops reading cannot hold the server.
     bool send(std::span<const uint8_t> bytes);
-    // Ends the connection; a blocked read returns.
+    // Ends the connection; a blocked read or send returns.
     void close();
+    // True once the client has closed or reset its end.
+    bool peerGone() const;
 
 private:
     friend class Simulator;
     int fd() const { return fd_; }
 
+    // Keeps the messages of concurrent senders whole; every send under it is
+    // bounded by the socket's send timeout.
     std::mutex writeMutex_;
     const int fd_;
-    bool closed_ = false;
+    std::atomic<bool> closed_{false};
     Bytes received_;  // bytes read but not yet taken as a request
     std::string peer_;
     std::thread thread_;
@@ -54,6 +61,13 @@ private:
 struct SimulatorOptions {
     std::string address = "127.0.0.10";  // must be a 127.x.x.x address
     uint16_t port = kDefaultPort;         // 0 picks a free port
+    // Connections beyond this many are closed as soon as they are accepted.
+    // The library opens up to 256 nodes per process, each on a connection.
+    std::size_t maxConnections = 512;
+    // A connection without a request for this long is closed; 0: never.
+    std::chrono::milliseconds idleTimeout{std::chrono::minutes(10)};
+    // A client that takes no reply bytes for this long is dropped.
+    std::chrono::milliseconds sendTimeout{std::chrono::seconds(5)};
 };
 
 class Simulator {
@@ -83,9 +97,14 @@ public:
     // Sends bytes unasked on the connection that holds the node.
     bool sendToNode(uint16_t nodeId, std::span<const uint8_t> bytes);
     std::size_t connectionCount() const;
+    // Connections whose thread has not been joined yet, ended ones included.
+    std::size_t sessionCount() const;
 
 private:
     void acceptLoop();
+    void acceptOne();
+    void reapFinished();
+    std::size_t connectionCountLocked() const;
     void serve(Session& session);
     bool readRequest(Session& session, Request& request);
     std::optional<Fault> takeFault(uint16_t code);
@@ -104,7 +123,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable stopped_;
     bool stopping_ = false;
-    std::vector<std::unique_ptr<Session>> sessions_;
+    std::vector<std::shared_ptr<Session>> sessions_;
     std::deque<Fault> faults_;
     std::function<void(const std::string&)> logger_;
     std::function<void(const Request&)> tap_;
