@@ -9,6 +9,7 @@
 #include "station/text_encoding.h"
 #include "station/versch.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -20,13 +21,14 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korvo module PROJECT --slot N [--catalogue FILE] [--json]\n"
-    "                    [--channel C [--set \"OPTION CAPTION\"]... [--value V]]... [--save]";
+    "                    [--channel C [--set \"OPTION CAPTION\"]... [--value V] [--FIELD V]...]... [--save]";
 
 // What the user asked for one channel, in the order given.
 struct ChannelRequest {
     int channel = 1;
     std::vector<std::string> captions;
-    std::optional<std::string> value;
+    // Field name (empty for --value, the dialog's first field) and text, as typed.
+    std::vector<std::pair<std::string, std::string>> values;
 };
 
 struct Request {
@@ -74,14 +76,14 @@ Request ParseArguments(const std::vector<std::string>& args, const std::string& 
         } else if (arg == "--slot") {
             request.slot = PositiveNumber(value(i), "--slot");
         } else if (arg == "--channel") {
-            request.channels.push_back({PositiveNumber(value(i), "--channel"), {}, std::nullopt});
+            request.channels.push_back({PositiveNumber(value(i), "--channel"), {}, {}});
         } else if (arg == "--set") {
             current().captions.push_back(value(i));
         } else if (arg == "--value") {
-            ChannelRequest& channel = current();
-            if (channel.value)
-                throw CommandError("--value given twice for channel " + std::to_string(channel.channel));
-            channel.value = value(i);
+            current().values.emplace_back("", value(i));
+        } else if (arg.starts_with("--") && arg.size() > 2 && i + 1 < args.size()) {
+            // A field of the dialog (e.g. --gate-time); checked once the module's type is known.
+            current().values.emplace_back(arg.substr(2), value(i));
         } else if (!arg.empty() && arg[0] == '-') {
             throw CommandError("unknown option " + arg);
         } else if (request.project.empty()) {
@@ -204,16 +206,19 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
             }
             dialog->Click(model, asked.channel, match.group, match.option);
         }
-        if (asked.value) {
-            if (dialog->ValueNames().empty()) throw CommandError("the " + type + " dialog takes no --value");
-            values.push_back({asked.channel, dialog->ValueNames().front(), *asked.value});
+        const std::vector<std::string> names = dialog->ValueNames();
+        for (const auto& [name, text] : asked.values) {
+            if (name.empty() && names.empty()) throw CommandError("the " + type + " dialog takes no --value");
+            if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
+                throw CommandError("unknown option --" + name);
+            values.push_back({asked.channel, name.empty() ? names.front() : name, text});
         }
     }
     std::optional<ValueOutcome> outcome;
     try {
         if (!values.empty()) outcome = dialog->ApplyValues(model, values);
     } catch (const ConversionError& e) {
-        throw CommandError(std::string("--value: ") + e.what());
+        throw CommandError(std::string("value: ") + e.what());
     }
     if (request.save) {
         dialog->Save(model);

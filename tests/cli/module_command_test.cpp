@@ -169,6 +169,7 @@ TEST_F(ModuleCommand, SlotsWithoutDialogAndBadArgumentsExitWith2) {
          "the KORVO AI 2 has channels 1 to 2, not 3"},
         {{project_, "--slot", "8", "--value", "3"}, "the KORVO AI 2 dialog takes no --value"},
         {{project_, "--slot", "8", "--frobnicate"}, "unknown option --frobnicate"},
+        {{project_, "--slot", "9", "--gate-time", "5"}, "unknown option --gate-time"},
         {{(dir_ / "missing.prj").string(), "--slot", "8"}, "cannot open the project"},
     };
     for (const auto& [args, message] : cases) {
