@@ -171,7 +171,8 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
         throw CommandError("slot " + std::to_string(request.slot) + " is out of range: the project has " +
                            std::to_string(model.ModuleCount) + " module(s)");
     TModul* module = model.Module(request.slot);
-    if (module == nullptr) throw CommandError("slot " + std::to_string(request.slot) + " is empty");
+    if (module == nullptr || module->ModulType.empty())
+        throw CommandError("slot " + std::to_string(request.slot) + " is empty");
     const std::string type = Cp1252ToUtf8(module->ModulType);
     const std::unique_ptr<ModuleDialog> dialog = MakeModuleDialog(module->ModulType);
     if (!dialog)

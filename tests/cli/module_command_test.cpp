@@ -180,6 +180,15 @@ TEST_F(ModuleCommand, SlotsWithoutDialogAndBadArgumentsExitWith2) {
     }
 }
 
+TEST_F(ModuleCommand, SlotWithoutModuleIsEmpty) {
+    std::ofstream(project_, std::ios::binary | std::ios::trunc)
+        << "[Module]\r\nAnzahl=3\r\nName1=KORVO NC ETH\r\nName2=\r\nName3=KORVO AI 2\r\n";
+    const ProgramRun run = Run({project_, "--slot", "2"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "korvo module: slot 2 is empty\n");
+    EXPECT_EQ(Run({project_, "--slot", "3"}).status, 0);
+}
+
 TEST_F(ModuleCommand, MalformedParameterIsReportedAndNothingIsWritten) {
     std::string text = ReadFile(kDemo);
     text.replace(text.find("Name8=0,0,"), 10, "Name8=5,70000,");
