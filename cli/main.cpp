@@ -1,6 +1,7 @@
 // korvo: the configurator's work from the command line.
 
 #include "bootp_command.h"
+#include "module_command.h"
 #include "online_commands.h"
 #include "plan_command.h"
 #include "program_folder.h"
@@ -26,9 +27,12 @@ constexpr const char* kUsage =
     "                                                print the connection plan or write it as PDF\n"
     "  bootp --mac MAC --ip IP [--mask M] [--gateway G] [--once] [--restart PRESENT-ADDRESS]\n"
     "        [--port PORT] [--timeout SECONDS]       give the coupler with this MAC its address\n"
+    "  module PROJECT --slot N [--json] [--channel C [--set \"OPTION\"]... [--value V]]... [--save]\n"
+    "                                                show or set a module's dialog parameters\n"
     "PROJECT commands take --catalogue FILE (default: korvo_config.ini next to the program).\n"
     "--timeout S ends check and diag after S seconds (60), io only when given, with exit 2.\n"
-    "Exit status: 0 success, 1 negative result (station differs, no reply), 2 error.\n";
+    "Exit status: 0 success, 1 negative result (station differs, no reply, value out of range),\n"
+    "2 error.\n";
 
 }  // namespace
 
@@ -46,6 +50,7 @@ int main(int argc, char** argv) {
     if (command == "io") return korvo::RunIoCommand(args, catalogue, std::cout, std::cerr);
     if (command == "diag") return korvo::RunDiagCommand(args, std::cout, std::cerr);
     if (command == "restart") return korvo::RunRestartCommand(args, std::cout, std::cerr);
+    if (command == "module") return korvo::RunModuleCommand(args, catalogue, std::cout, std::cerr);
     if (command == "ping") return korvo::RunPingCommand(args, std::cout, std::cerr);
     if (command == "plan") {
         return korvo::RunPlanCommand(args, catalogue, korvo::ProgramFolder().string() + "/", std::cout, std::cerr);

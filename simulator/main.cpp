@@ -29,7 +29,8 @@ void usage()
     std::cerr << "usage: korvo-sim --listen ADDRESS [--port PORT] [--refuse-writes modbus|watchdog|pnp]\n"
                  "                 [--max-connections N] [--idle-timeout SECONDS]\n"
                  "                 [--project FILE.prj [--catalogue FILE] [--station N]\n"
-                 "                  [--missing N] [--swap N] [--restart-seconds S]] [--mac MAC]\n"
+                 "                  [--missing N] [--swap N] [--restart-seconds S]\n"
+                 "                  [--fault-channel SLOT:CH:CODE]...] [--mac MAC]\n"
                  "  ADDRESS must be a 127.x.x.x address; PORT defaults to 1962 (0 picks a free one).\n"
                  "  At most N connections at a time (512); a connection without a request for\n"
                  "  SECONDS (600, 0 = never) is closed.\n"
@@ -38,7 +39,9 @@ void usage()
                  "  becomes the address the coupler answers on. With --mac, --listen may be left out.\n"
                  "  --project puts the modules of station N (default 1) of the project behind the\n"
                  "  coupler; --missing and --swap leave out or change the N-th bus module in the\n"
-                 "  reported configuration list; a restart keeps the coupler down S seconds (3).\n";
+                 "  reported configuration list; a restart keeps the coupler down S seconds (3).\n"
+                 "  --fault-channel makes channel CH of the analog module in project slot SLOT\n"
+                 "  report CODE (decimal or 0x hex, e.g. 0x8002 for a broken wire).\n";
 }
 
 // A whole number in min..max for an option, or nothing when the text is not one.
@@ -129,6 +132,13 @@ int main(int argc, char** argv)
             }
             std::copy_n(parsed.bytes.begin(), mac.size(), mac.begin());
             useBootp = true;
+        } else if (argument == "--fault-channel" && hasValue) {
+            const auto fault = korvo::sim::ParseChannelFault(argv[++i]);
+            if (!fault) {
+                std::cerr << "korvo-sim: invalid value " << argv[i] << " for --fault-channel (SLOT:CH:CODE)\n";
+                return 2;
+            }
+            stationOptions.faults.push_back(*fault);
         } else if (argument == "--project" && hasValue) {
             project = argv[++i];
         } else if (argument == "--catalogue" && hasValue) {

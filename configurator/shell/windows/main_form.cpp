@@ -13,6 +13,7 @@
 #include "docs/windows/about_box.h"
 #include "docs/windows/help_viewer.h"
 #include "docs/windows/report.h"
+#include "dialogs/windows/properties_windows.h"
 #include "shell/online_operation.h"
 #include "station/windows/connector_image.h"
 #include "station/windows/frm_konfig.h"
@@ -137,6 +138,9 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
     frmBootpServer_->hide();
     connect(frmBootpServer_, &TfrmBootpServer::stationStatusChanged, statusPanels_[0], &QLabel::setText);
     connect(frmBootpServer_, &TfrmBootpServer::helpRequested, frmHelp_, &TfrmHelp::OpenBootpHelp);
+
+    CreatePropertiesWindows([this] { return frmKonfig_ != nullptr ? &frmKonfig_->Model() : nullptr; }, this,
+                            [this](PropertiesDialog dialog, QWidget* window) { RegisterPropertiesDialog(dialog, window); });
 
     timerReadWrite_ = new QTimer(this);
     timerReadWrite_->setObjectName(QStringLiteral("TimerReadWrite"));
@@ -415,8 +419,12 @@ void TMainForm::ShowProperties(const std::string& typeName) {
     if (!dialog) return;
     const auto it = propertiesDialogs_.find(*dialog);
     if (it == propertiesDialogs_.end()) return NotBuiltYet("properties of " + typeName);
+    // A window already open for another module of the type takes the new current
+    // module when it is shown again; it would go on editing the old one otherwise.
+    if (it->second->isVisible()) it->second->hide();
     it->second->show();
     it->second->raise();
+    it->second->activateWindow();
 }
 
 void TMainForm::NotBuiltYet(const std::string& what) { SetStatusPanel1("not available yet: " + what); }

@@ -1,0 +1,21 @@
+#include "properties_windows.h"
+
+#include "frm_korvo_ai_2.h"
+#include "frm_korvo_ai_8.h"
+#include "frm_korvo_ao.h"
+
+namespace korvo {
+
+void CreatePropertiesWindows(const ModelSource& model, QWidget* owner,
+                             const RegisterPropertiesWindow& registerWindow) {
+    const auto add = [&](PropertiesDialog dialog, QWidget* window) {
+        window->hide();
+        registerWindow(dialog, window);
+    };
+    add(PropertiesDialog::Korvo_AI_2, new TfrmKorvo_AI_2(model, owner));
+    add(PropertiesDialog::Korvo_AI_8, new TfrmKorvo_AI_8(model, owner));
+    add(PropertiesDialog::Korvo_AO_1, new TfrmKorvo_AO_1(model, owner));
+    add(PropertiesDialog::Korvo_AO_2V, new TfrmKorvo_AO_2V(model, owner));
+}
+
+}  // namespace korvo
