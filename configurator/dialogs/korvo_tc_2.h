@@ -1,11 +1,15 @@
 #pragma once
-// Logic of the "KORVO TC 2" properties dialog.
+// The "KORVO TC 2" properties dialog's option tables and the type's defaults.
 
 namespace korvo {
 
 struct TModul;
+struct TwoChannelLayout;
 
 namespace Korvo_TC_2 {
+
+// Sensor, value format, resolution and cold junction of each channel's word.
+const TwoChannelLayout& Layout();
 
 // Writes the type's default parameter words and channel comments into a module that
 // has just been placed; the dialog's own state is not touched.

@@ -1,13 +1,16 @@
 #pragma once
-// Logic of the "KORVO TC 4" properties dialog.
+// The "KORVO TC 4" properties dialog's sensor table and the type's defaults.
 
 namespace korvo {
 
 struct TModul;
+struct MultiChannelLayout;
 
 namespace Korvo_TC_4 {
 
-// Writes the type's default parameter words and channel comments into a module that
+const MultiChannelLayout& Layout();
+
+// Writes the type's default sensor codes and channel comments into a module that
 // has just been placed; the dialog's own state is not touched.
 void SetDefaults(TModul& module);
 

@@ -1,0 +1,232 @@
+// The TC 4, TC 8 and RT 6 dialogs' logic: the command sequence over the ticks, the
+// unit and output bits in the commands, the configuration channel across openings,
+// the sensor codes and comments, and the responses shown per channel pair.
+
+#include "dialog_fixture.h"
+
+#include "dialogs/korvo_rt_6.h"
+#include "dialogs/korvo_tc_4.h"
+#include "dialogs/korvo_tc_8.h"
+#include "dialogs/multi_channel_temperature.h"
+#include "station/versch.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace korvo {
+namespace {
+
+using testing::DialogTest;
+
+class MultiChannelTest : public DialogTest {
+protected:
+    // The command code (byte 1) of each of the next ticks.
+    static std::vector<int> Codes(MultiChannelTemperatureDialog& dialog, const TModul& module, int ticks) {
+        std::vector<int> codes;
+        for (int i = 0; i < ticks; ++i) {
+            dialog.TimerTick();
+            codes.push_back(StrToInt(module.OutputData.substr(0, module.OutputData.find(','))));
+        }
+        return codes;
+    }
+};
+
+TEST_F(MultiChannelTest, NewTc8RunsReadsThenEachChannelsConfigurationThenApply) {
+    TModul& module = Place("KORVO TC 8");
+    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
+    dialog.FormShow();
+    dialog.FormActivate();
+    EXPECT_EQ(dialog.Layout().sensors[static_cast<std::size_t>(dialog.SelectedSensor())].caption,
+              std::string("tc typ L"));
+    EXPECT_EQ(module.ParameterComment[1], " tc typ L ");
+    EXPECT_EQ(dialog.NextChannelCaption(), "next channel 1");
+    EXPECT_TRUE(dialog.TimerEnabled());
+
+    dialog.TimerTick();
+    EXPECT_EQ(module.OutputData, "8,0,0,0,0,0,0,0,0,0,0,0,");
+    EXPECT_EQ(Codes(dialog, module, 3), (std::vector<int>{9, 10, 11}));
+    for (int channel = 0; channel < 8; ++channel) {
+        dialog.TimerTick();
+        EXPECT_EQ(module.OutputData, MultiChannelTemperatureDialog::CommandText(24 + channel, 0, 0));
+    }
+    EXPECT_TRUE(dialog.PassComplete());
+    dialog.TimerTick();
+    EXPECT_EQ(module.OutputData, "32,0,0,0,0,0,0,0,0,0,0,0,");
+    EXPECT_EQ(Codes(dialog, module, 5), (std::vector<int>{8, 9, 10, 11, 24}));
+}
+
+TEST_F(MultiChannelTest, ConfigurationChannelCarriesOverAndReactivationStartsWithRead8) {
+    TModul& module = Place("KORVO TC 8");
+    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
+    dialog.FormShow();
+    dialog.FormActivate();
+    EXPECT_EQ(Codes(dialog, module, 6), (std::vector<int>{8, 9, 10, 11, 24, 25}));
+    dialog.FormDeactivate();
+    EXPECT_FALSE(dialog.TimerEnabled());
+    dialog.FormActivate();
+    EXPECT_EQ(Codes(dialog, module, 11), (std::vector<int>{8, 9, 10, 11, 26, 27, 28, 29, 30, 31, 32}));
+    // Leaving after the last configuration command: the apply command follows the reads.
+    EXPECT_EQ(Codes(dialog, module, 12), (std::vector<int>{8, 9, 10, 11, 24, 25, 26, 27, 28, 29, 30, 31}));
+    dialog.FormClose();
+    dialog.FormActivate();
+    EXPECT_EQ(Codes(dialog, module, 6), (std::vector<int>{8, 9, 10, 11, 32, 8}));
+}
+
+TEST_F(MultiChannelTest, FahrenheitAndSensorCodesGoIntoTheConfigurationCommands) {
+    TModul& module = Place("KORVO TC 8");
+    module.Parameter = "1,2,3,4,5,6,7,11,";
+    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
+    dialog.FormShow();
+    dialog.FormActivate();
+    dialog.UnitClick(true);
+    Codes(dialog, module, 4);
+    const std::vector<int> codes{1, 2, 3, 4, 5, 6, 7, 11};
+    for (int channel = 0; channel < 8; ++channel) {
+        dialog.TimerTick();
+        EXPECT_EQ(module.OutputData, MultiChannelTemperatureDialog::CommandText(24 + channel, 32, codes[channel]));
+    }
+    dialog.UnitClick(false);
+    EXPECT_EQ(Codes(dialog, module, 6), (std::vector<int>{32, 8, 9, 10, 11, 24}));
+    EXPECT_EQ(module.OutputData, "24,0,1,0,0,0,0,0,0,0,0,0,");
+}
+
+TEST_F(MultiChannelTest, Rt6SendsNoUnitAndCyclesThreeReadsAndSixChannels) {
+    TModul& module = Place("KORVO RT 6");
+    MultiChannelTemperatureDialog dialog(Korvo_RT_6::Layout(), *model_);
+    dialog.FormShow();
+    dialog.FormActivate();
+    dialog.UnitClick(true);
+    EXPECT_EQ(Codes(dialog, module, 11), (std::vector<int>{8, 9, 10, 24, 25, 26, 27, 28, 29, 32, 8}));
+    dialog.FormActivate();
+    Codes(dialog, module, 3);
+    dialog.TimerTick();
+    EXPECT_EQ(module.OutputData, "24,0,20,0,0,0,0,0,0,0,0,0,");
+}
+
+TEST_F(MultiChannelTest, TickedOutputsTravelInTheReadCommands) {
+    TModul& module = Place("KORVO TC 8");
+    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
+    dialog.FormShow();
+    dialog.FormActivate();
+    dialog.OutputClick(1, true);
+    dialog.OutputClick(8, true);
+    EXPECT_EQ(dialog.OutputBits(), 129);
+    dialog.TimerTick();
+    EXPECT_EQ(module.OutputData, "8,129,0,0,0,0,0,0,0,0,0,0,");
+    dialog.OutputClick(1, false);
+    dialog.OutputClick(9, true);
+    dialog.TimerTick();
+    EXPECT_EQ(module.OutputData, "9,128,0,0,0,0,0,0,0,0,0,0,");
+}
+
+TEST_F(MultiChannelTest, ResponsesFillTheRowsOfTheirPairInTenths) {
+    TModul& module = Place("KORVO TC 8");
+    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
+    dialog.FormShow();
+    dialog.FormActivate();
+    module.InputData = "9,0,0,5,48,57,0,235,255,255,3,0,";
+    dialog.TimerTick();
+    const auto& rows = dialog.Rows();
+    EXPECT_EQ(rows[2].actual, "23.5");
+    EXPECT_EQ(rows[2].current, " 0.5");
+    EXPECT_EQ(rows[2].error, "3");
+    EXPECT_EQ(rows[3].current, "1234.5");
+    EXPECT_EQ(rows[3].actual, "6553.5");
+    EXPECT_EQ(rows[3].error, "0");
+    EXPECT_EQ(rows[0].actual, "");
+    // Other codes and short or garbled records change nothing.
+    for (const char* ignored : {"12,0,0,1,0,1,0,1,0,1,0,0,", "9,0,0,1,0,1,0,1,", "9,0,0,1,0,1,0,1,0,x,0,0,",
+                                "9,0,0,1,0,1,0,1,0,256,0,0,"}) {
+        module.InputData = ignored;
+        dialog.TimerTick();
+        EXPECT_EQ(rows[2].actual, "23.5") << ignored;
+    }
+}
+
+TEST_F(MultiChannelTest, Tc4IgnoresResponsesOfChannelsItDoesNotShowButStillReadsThem) {
+    TModul& module = Place("KORVO TC 4");
+    MultiChannelTemperatureDialog dialog(Korvo_TC_4::Layout(), *model_);
+    dialog.FormShow();
+    dialog.FormActivate();
+    ASSERT_EQ(dialog.Rows().size(), 4u);
+    module.InputData = "10,0,0,1,0,1,0,100,0,100,0,0,";
+    EXPECT_EQ(Codes(dialog, module, 4), (std::vector<int>{8, 9, 10, 11}));
+    module.InputData = "11,0,0,1,0,1,0,100,0,100,0,0,";
+    dialog.TimerTick();
+    for (const auto& row : dialog.Rows()) EXPECT_EQ(row.actual, "");
+    module.InputData = "9,0,0,1,0,1,0,100,0,100,0,0,";
+    dialog.TimerTick();
+    EXPECT_EQ(dialog.Rows()[3].actual, "10.0");
+    // All eight channels are configured.
+    EXPECT_EQ(Codes(dialog, module, 7), (std::vector<int>{26, 27, 28, 29, 30, 31, 32}));
+}
+
+TEST_F(MultiChannelTest, SensorClickWritesParameterAtOnceAndSaveUsesTheSavingTexts) {
+    TModul& module = Place("KORVO TC 8");
+    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
+    dialog.FormShow();
+    dialog.FormActivate();
+    for (int i = 0; i < 4; ++i) dialog.NextChannel();
+    EXPECT_EQ(dialog.CurrentChannel(), 5);
+    EXPECT_EQ(dialog.NextChannelCaption(), "next channel 5");
+    ASSERT_TRUE(dialog.SensorClick(4));
+    EXPECT_EQ(module.Parameter, "0,0,0,0,4,0,0,0,");
+    dialog.Save();
+    EXPECT_EQ(module.ParameterComment[5], " tc typ S ");
+    EXPECT_NE(SavedSettings().find("0,0,0,0,4,0,0,0,"), std::string::npos);
+    dialog.FormActivate();
+    for (int i = 0; i < 4; ++i) dialog.NextChannel();
+    EXPECT_EQ(module.ParameterComment[5], " tc typ s ");
+    for (int i = 0; i < 4; ++i) dialog.NextChannel();
+    EXPECT_EQ(dialog.CurrentChannel(), 1);
+    EXPECT_EQ(dialog.NextChannelCaption(), "next channel 1");
+}
+
+TEST_F(MultiChannelTest, UnknownCodeShowsFirstOptionKeepsCodeAndTakesPreviousComment) {
+    TModul& module = Place("KORVO TC 8");
+    module.Parameter = "2,99,";
+    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
+    dialog.FormShow();
+    dialog.FormActivate();
+    dialog.NextChannel();
+    EXPECT_EQ(dialog.SelectedSensor(), 0);
+    EXPECT_EQ(module.ParameterComment[2], " tc typ L ");
+    dialog.Save();
+    EXPECT_EQ(module.Parameter, "2,99,99,99,99,99,99,99,");
+    EXPECT_EQ(module.ParameterComment[1], " tc typ K ");
+    for (int channel = 2; channel <= 8; ++channel) EXPECT_EQ(module.ParameterComment[channel], " tc typ K ");
+}
+
+TEST_F(MultiChannelTest, Rt6StoresOptionNumberPlusTwentyAndWrapsAfterSix) {
+    TModul& module = Place("KORVO RT 6");
+    MultiChannelTemperatureDialog dialog(Korvo_RT_6::Layout(), *model_);
+    dialog.FormShow();
+    dialog.FormActivate();
+    ASSERT_TRUE(dialog.SensorClick(7));
+    EXPECT_EQ(module.Parameter, "27,20,20,20,20,20,");
+    dialog.FormActivate();
+    EXPECT_EQ(module.ParameterComment[1], " R0 0..450");
+    dialog.Save();
+    EXPECT_EQ(module.ParameterComment[1], " R0 0..450 ");
+    for (int i = 0; i < 6; ++i) dialog.NextChannel();
+    EXPECT_EQ(dialog.CurrentChannel(), 1);
+}
+
+TEST_F(MultiChannelTest, MalformedCodeStopsTheLoadAndStartsNothing) {
+    TModul& module = Place("KORVO TC 8");
+    module.Parameter = "3,";
+    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
+    dialog.FormShow();
+    dialog.FormActivate();
+    dialog.FormDeactivate();
+    for (const char* bad : {"1,x,", "1,256,", "-1,"}) {
+        module.Parameter = bad;
+        EXPECT_THROW(dialog.FormActivate(), ConversionError) << bad;
+        EXPECT_FALSE(dialog.TimerEnabled()) << bad;
+        for (int channel = 1; channel <= 8; ++channel) EXPECT_EQ(dialog.Code(channel), 3) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace korvo
