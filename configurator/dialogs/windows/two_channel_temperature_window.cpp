@@ -1,0 +1,199 @@
+#include "two_channel_temperature_window.h"
+
+#include "dialogs/korvo_rt_2.h"
+#include "dialogs/korvo_tc_2.h"
+#include "shell/windows/cp1252_text.h"
+#include "shell/windows/message_box.h"
+#include "station/profile_file.h"
+#include "station/versch.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace korvo {
+
+TwoChannelTemperatureWindow::TwoChannelTemperatureWindow(const TwoChannelLayout& layout, StationSource station,
+                                                         QWidget* parent)
+    : QWidget(parent, Qt::Window), layout_(layout), station_(std::move(station)) {
+    setWindowTitle(ToQString(layout_.windowCaption));
+    auto* outer = new QVBoxLayout(this);
+    auto* channels = new QHBoxLayout;
+    for (int channel = 1; channel <= 2; ++channel) channels->addWidget(CreateChannel(channel), 1);
+    outer->addLayout(channels);
+
+    auto* buttons = new QHBoxLayout;
+    auto* save = new QPushButton(QStringLiteral("Save Configuration"), this);
+    save->setObjectName(QStringLiteral("Button1"));
+    connect(save, &QPushButton::clicked, this, &TwoChannelTemperatureWindow::Button1Click);
+    auto* exit = new QPushButton(QStringLiteral("Exit"), this);
+    exit->setObjectName(QStringLiteral("Button2"));
+    connect(exit, &QPushButton::clicked, this, &TwoChannelTemperatureWindow::Button2Click);
+    buttons->addStretch();
+    buttons->addWidget(save);
+    buttons->addWidget(exit);
+    buttons->addStretch();
+    outer->addLayout(buttons);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(TwoChannelTemperatureDialog::kTimerMs);
+    connect(timer1_, &QTimer::timeout, this, &TwoChannelTemperatureWindow::Timer1Timer);
+}
+
+TwoChannelTemperatureWindow::~TwoChannelTemperatureWindow() = default;
+
+QWidget* TwoChannelTemperatureWindow::CreateChannel(int channel) {
+    auto* box = new QGroupBox(QStringLiteral("channel %1").arg(channel), this);
+    box->setObjectName(QStringLiteral("GroupChannel%1").arg(channel));
+    auto* column = new QVBoxLayout(box);
+
+    auto* value = new QLineEdit(QStringLiteral("0"), box);
+    value->setObjectName(QStringLiteral("EditValue%1").arg(channel));
+    value->setReadOnly(true);
+    column->addWidget(value);
+    auto* error = new QLabel(box);
+    error->setObjectName(QStringLiteral("LaError%1").arg(channel));
+    QPalette red = error->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    error->setPalette(red);
+    column->addWidget(error);
+    values_[channel - 1] = value;
+    errors_[channel - 1] = error;
+
+    auto& groups = options_[channel - 1];
+    QHBoxLayout* row = nullptr;
+    for (std::size_t g = 0; g < layout_.groups.size(); ++g) {
+        const WordGroup& spec = layout_.groups[g];
+        auto* group = new QGroupBox(ToQString(spec.caption), box);
+        group->setObjectName(QStringLiteral("%1%2").arg(QString::fromLatin1(spec.objectName)).arg(channel));
+        auto* grid = new QGridLayout(group);
+        grid->setVerticalSpacing(1);
+        const int perColumn = static_cast<int>((spec.options.size() + static_cast<std::size_t>(spec.columns) - 1) /
+                                               static_cast<std::size_t>(spec.columns));
+        std::vector<QRadioButton*> buttons;
+        for (std::size_t i = 0; i < spec.options.size(); ++i) {
+            const WordOption& option = spec.options[i];
+            auto* radio = new QRadioButton(ToQString(option.CaptionIn(channel)), group);
+            radio->setObjectName(QStringLiteral("Radio%1_%2").arg(channel).arg(option.tag));
+            radio->setProperty("tag", option.tag);
+            if (spec.hint) radio->setToolTip(ToQString(spec.hint));
+            const int index = static_cast<int>(i);
+            grid->addWidget(radio, index % perColumn, index / perColumn);
+            connect(radio, &QRadioButton::clicked, this, [this, channel, tag = option.tag] { OptionClick(channel, tag); });
+            buttons.push_back(radio);
+        }
+        groups.push_back(std::move(buttons));
+
+        const bool beside = std::find(layout_.besideNext.begin(), layout_.besideNext.end(), static_cast<int>(g)) !=
+                            layout_.besideNext.end();
+        if (row) {
+            row->addWidget(group);
+            row = nullptr;
+        } else if (beside) {
+            row = new QHBoxLayout;
+            row->addWidget(group);
+            column->addLayout(row);
+        } else {
+            column->addWidget(group);
+        }
+    }
+    column->addStretch();
+    return box;
+}
+
+void TwoChannelTemperatureWindow::FormShow() {
+    if (!logic_) {
+        StationModel* station = station_ ? station_() : nullptr;
+        if (station == nullptr) return;
+        logic_ = std::make_unique<TwoChannelTemperatureDialog>(layout_, *station);
+    }
+    logic_->FormShow();
+}
+
+void TwoChannelTemperatureWindow::FormActivate() {
+    if (!logic_) return;
+    try {
+        logic_->FormActivate();
+    } catch (const ConversionError& e) {
+        ShowMessageBox(this, e.what(), "KorvoConfigurator");
+        return;
+    }
+    ShowSelections();
+    SyncTimer();
+}
+
+void TwoChannelTemperatureWindow::ShowSelections() {
+    for (int c = 0; c < 2; ++c) {
+        for (std::size_t g = 0; g < options_[c].size(); ++g) {
+            options_[c][g][static_cast<std::size_t>(logic_->Selected(c + 1, static_cast<int>(g)))]->setChecked(true);
+        }
+    }
+}
+
+void TwoChannelTemperatureWindow::OptionClick(int channel, int tag) {
+    if (logic_) logic_->OptionClick(channel, tag);
+}
+
+void TwoChannelTemperatureWindow::Button1Click() {
+    if (!logic_) return;
+    try {
+        logic_->Save();
+    } catch (const ProfileError& e) {
+        ShowMessageBox(this, e.what(), "KorvoConfigurator");
+    }
+}
+
+void TwoChannelTemperatureWindow::Timer1Timer() {
+    if (!logic_) return;
+    logic_->TimerTick();
+    for (int c = 0; c < 2; ++c) {
+        values_[c]->setText(ToQString(logic_->Display(c + 1).value));
+        errors_[c]->setText(ToQString(logic_->Display(c + 1).error));
+    }
+}
+
+void TwoChannelTemperatureWindow::SyncTimer() {
+    if (logic_ && logic_->TimerEnabled()) {
+        if (!timer1_->isActive()) timer1_->start();
+    } else {
+        timer1_->stop();
+    }
+}
+
+void TwoChannelTemperatureWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TwoChannelTemperatureWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TwoChannelTemperatureWindow::closeEvent(QCloseEvent* event) {
+    if (logic_) logic_->FormClose();
+    SyncTimer();
+    QWidget::closeEvent(event);
+}
+
+TfrmKorvo_RT_2::TfrmKorvo_RT_2(StationSource station, QWidget* parent)
+    : TwoChannelTemperatureWindow(Korvo_RT_2::Layout(), std::move(station), parent) {
+    setObjectName(QStringLiteral("frmKorvo_RT_2"));
+}
+
+TfrmKorvo_TC_2::TfrmKorvo_TC_2(StationSource station, QWidget* parent)
+    : TwoChannelTemperatureWindow(Korvo_TC_2::Layout(), std::move(station), parent) {
+    setObjectName(QStringLiteral("frmKorvo_TC_2"));
+}
+
+}  // namespace korvo
