@@ -1,10 +1,11 @@
 #pragma once
 // The "KORVO RT 2" properties dialog's option tables and the type's defaults.
 
+#include "two_channel_temperature.h"
+
 namespace korvo {
 
 struct TModul;
-struct TwoChannelLayout;
 
 namespace Korvo_RT_2 {
 
@@ -14,6 +15,11 @@ const TwoChannelLayout& Layout();
 // Writes the type's default parameter words and channel comments into a module that
 // has just been placed; the dialog's own state is not touched.
 void SetDefaults(TModul& module);
+
+class Dialog : public TwoChannelTemperatureDialog {
+public:
+    Dialog() : TwoChannelTemperatureDialog(Korvo_RT_2::Layout()) {}
+};
 
 }  // namespace Korvo_RT_2
 }  // namespace korvo

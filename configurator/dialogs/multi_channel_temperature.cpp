@@ -1,12 +1,8 @@
 #include "multi_channel_temperature.h"
 
-#include "parameter_items.h"
+#include "module_data.h"
 
-#include "../station/project_file.h"
-#include "../station/station_model.h"
-#include "../station/versch.h"
-
-#include <filesystem>
+#include "station/versch.h"
 
 namespace korvo {
 
@@ -17,46 +13,52 @@ constexpr std::int32_t kMaxSensorCode = 255;
 
 }  // namespace
 
-MultiChannelTemperatureDialog::MultiChannelTemperatureDialog(const MultiChannelLayout& layout, StationModel& model)
+MultiChannelTemperatureDialog::MultiChannelTemperatureDialog(const MultiChannelLayout& layout)
     : layout_(layout),
-      model_(model),
       codes_(static_cast<std::size_t>(layout.channels), 0),
       rows_(static_cast<std::size_t>(layout.valueRows)) {}
 
-void MultiChannelTemperatureDialog::FormShow() { editedModule_ = model_.CurrentModule; }
-
-void MultiChannelTemperatureDialog::FormActivate() {
-    editedModule_ = model_.CurrentModule;
+void MultiChannelTemperatureDialog::FormActivate(StationModel& model) {
+    editedModule_ = model.CurrentModule;
     currentChannel_ = 1;
-    LoadChannel();
+    LoadChannel(model);
     step_ = kFirstStep;
 }
 
-void MultiChannelTemperatureDialog::LoadChannel() {
-    const TModul* module = model_.Module(editedModule_);
+void MultiChannelTemperatureDialog::Open(StationModel& model, int slot) {
+    editedModule_ = slot;
+    currentChannel_ = 1;
+    LoadChannel(model);
+    step_ = kFirstStep;
+    timerEnabled_ = false;
+}
+
+int MultiChannelTemperatureDialog::OptionOf(std::int32_t code) const {
+    for (std::size_t i = 0; i < layout_.sensors.size(); ++i) {
+        if (layout_.sensors[i].code == code) return static_cast<int>(i);
+    }
+    return 0;
+}
+
+void MultiChannelTemperatureDialog::LoadChannel(StationModel& model) {
+    TModul* module = model.Module(editedModule_);
     if (module == nullptr) {
         timerEnabled_ = true;
         return;
     }
-    if (!module->Parameter.empty()) {
-        codes_ = ReadParameterItems(module->Parameter, layout_.channels, 0, kMaxSensorCode);
-    }
+    if (const auto items = ReadParameterItems(module->Parameter, layout_.channels, 0, kMaxSensorCode)) codes_ = *items;
     loading_ = true;
-    selectedSensor_ = 0;
-    for (std::size_t i = 0; i < layout_.sensors.size(); ++i) {
-        if (layout_.sensors[i].code == Code(currentChannel_)) selectedSensor_ = static_cast<int>(i);
-    }
+    selectedSensor_ = OptionOf(Code(currentChannel_));
     loading_ = false;
-    model_.Module(editedModule_)->ParameterComment[currentChannel_] =
-        layout_.sensors[static_cast<std::size_t>(selectedSensor_)].loadComment;
+    module->ParameterComment[currentChannel_] = layout_.sensors[static_cast<std::size_t>(selectedSensor_)].loadComment;
     timerEnabled_ = true;
 }
 
-bool MultiChannelTemperatureDialog::SensorClick(int option) {
+bool MultiChannelTemperatureDialog::SensorClick(StationModel& model, int option) {
     if (loading_ || option < 0 || option >= static_cast<int>(layout_.sensors.size())) return false;
     selectedSensor_ = option;
     codes_[static_cast<std::size_t>(currentChannel_ - 1)] = layout_.sensors[static_cast<std::size_t>(option)].code;
-    WriteParameter();
+    WriteParameter(model);
     return true;
 }
 
@@ -66,21 +68,43 @@ void MultiChannelTemperatureDialog::OutputClick(int output, bool ticked) {
     outputBits_ = static_cast<std::uint8_t>(ticked ? outputBits_ | bit : outputBits_ & ~bit);
 }
 
-void MultiChannelTemperatureDialog::NextChannel() {
+void MultiChannelTemperatureDialog::NextChannel(StationModel& model) {
     currentChannel_ = currentChannel_ % layout_.channels + 1;
-    LoadChannel();
+    LoadChannel(model);
 }
 
-void MultiChannelTemperatureDialog::WriteParameter() {
-    if (TModul* module = model_.Module(editedModule_)) module->Parameter = CommaListWithTrailing(codes_);
+void MultiChannelTemperatureDialog::Click(StationModel& model, int channel, int group, int option) {
+    if (group != 0 || channel < 1 || channel > layout_.channels) return;
+    if (channel != currentChannel_) {
+        currentChannel_ = channel;
+        LoadChannel(model);
+    }
+    SensorClick(model, option);
 }
 
-void MultiChannelTemperatureDialog::Save() {
-    TModul* module = model_.Module(editedModule_);
+DialogChannel MultiChannelTemperatureDialog::Channel(int channel) const {
+    DialogChannel shown;
+    shown.channel = channel;
+    shown.word = Code(channel);
+    DialogGroup group;
+    group.caption = "sensor typ";
+    for (const SensorOption& sensor : layout_.sensors) group.options.emplace_back(sensor.caption);
+    group.selected = OptionOf(Code(channel));
+    shown.comment = layout_.sensors[static_cast<std::size_t>(group.selected)].loadComment;
+    shown.groups.push_back(std::move(group));
+    return shown;
+}
+
+void MultiChannelTemperatureDialog::WriteParameter(StationModel& model) {
+    if (TModul* module = model.Module(editedModule_)) module->Parameter = ParameterText(codes_, true);
+}
+
+void MultiChannelTemperatureDialog::SaveConfiguration(StationModel& model) {
+    TModul* module = model.Module(editedModule_);
     if (module == nullptr) return;
     std::string previous = layout_.sensors[static_cast<std::size_t>(selectedSensor_)].loadComment;
     module->ParameterComment[currentChannel_] = previous;
-    WriteParameter();
+    WriteParameter(model);
     // A code no option has takes the comment of the channel before it.
     for (int channel = 1; channel <= layout_.channels; ++channel) {
         for (const SensorOption& sensor : layout_.sensors) {
@@ -88,7 +112,6 @@ void MultiChannelTemperatureDialog::Save() {
         }
         module->ParameterComment[channel] = previous;
     }
-    SaveProject(model_, std::filesystem::path(model_.ProgramFolder()) / "korvo.ini");
 }
 
 std::string MultiChannelTemperatureDialog::CommandText(int code, int byte2, int byte3) {
@@ -96,10 +119,10 @@ std::string MultiChannelTemperatureDialog::CommandText(int code, int byte2, int 
     record[0] = code;
     record[1] = byte2;
     record[2] = byte3;
-    return CommaListWithTrailing(record);
+    return ParameterText(record, true);
 }
 
-void MultiChannelTemperatureDialog::TimerTick() {
+void MultiChannelTemperatureDialog::TimerTick(StationModel& model) {
     std::string command;
     if (step_ == LastStep() && passComplete_) {
         command = CommandText(kApplyCommand, 0, 0);
@@ -116,26 +139,24 @@ void MultiChannelTemperatureDialog::TimerTick() {
         ++step_;
         command = CommandText(step_, outputBits_, 0);
     }
-    TModul* module = model_.Module(editedModule_);
+    TModul* module = model.Module(editedModule_);
     if (module == nullptr) return;
     module->OutputData = command;
-    ShowResponse();
+    ShowResponse(*module);
 }
 
-void MultiChannelTemperatureDialog::ShowResponse() {
-    const TModul* module = model_.Module(editedModule_);
-    if (module->InputData.empty()) return;
+void MultiChannelTemperatureDialog::ShowResponse(const TModul& module) {
     // A short or garbled response keeps the last good display.
-    const auto record = ReadInputBytes(module->InputData, kRecordBytes);
+    const auto record = ReadInputBytes(module.InputData, kRecordBytes);
     if (!record) return;
     const std::vector<std::uint8_t>& r = *record;
     const int pair = r[0] - kReadCommand;
     if (pair < 0 || 2 * pair + 1 >= layout_.valueRows) return;
-    for (int k = 0; k < 2; ++k) {
-        ValueRow& row = rows_[static_cast<std::size_t>(2 * pair + k)];
-        row.current = TenthsText(r[static_cast<std::size_t>(2 + 2 * k)] << 8 | r[static_cast<std::size_t>(3 + 2 * k)]);
-        row.actual = TenthsText(r[static_cast<std::size_t>(6 + 2 * k)] << 8 | r[static_cast<std::size_t>(7 + 2 * k)]);
-        row.error = std::to_string(r[static_cast<std::size_t>(10 + k)]);
+    for (std::size_t k = 0; k < 2; ++k) {
+        ValueRow& row = rows_[static_cast<std::size_t>(2 * pair) + k];
+        row.current = TenthsText(WordAt(r, 2 + 2 * k));
+        row.actual = TenthsText(WordAt(r, 6 + 2 * k));
+        row.error = std::to_string(r[10 + k]);
     }
 }
 

@@ -5,13 +5,15 @@
 // configuration command per channel, the apply command) and shows the latest
 // response from "InputData". The window only binds controls to it.
 
+#include "module_dialog.h"
+
+#include "station/station_model.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace korvo {
-
-class StationModel;
 
 struct SensorOption {
     int code;
@@ -31,7 +33,7 @@ struct MultiChannelLayout {
     std::vector<SensorOption> sensors;
 };
 
-class MultiChannelTemperatureDialog {
+class MultiChannelTemperatureDialog : public ModuleDialog {
 public:
     static constexpr int kTimerMs = 500;
     static constexpr int kRecordBytes = 12;
@@ -47,7 +49,7 @@ public:
         std::string error;
     };
 
-    MultiChannelTemperatureDialog(const MultiChannelLayout& layout, StationModel& model);
+    explicit MultiChannelTemperatureDialog(const MultiChannelLayout& layout);
 
     const MultiChannelLayout& Layout() const { return layout_; }
     int EditedModule() const { return editedModule_; }
@@ -64,37 +66,47 @@ public:
     bool TimerEnabled() const { return timerEnabled_; }
     const std::vector<ValueRow>& Rows() const { return rows_; }
 
-    void FormShow();
+    void FormShow(const StationModel& model) { editedModule_ = model.CurrentModule; }
     // Every activation: back to channel 1 with the codes from "Parameter" and a new
     // series of read commands; the configuration channel carries over. A malformed
     // item throws ConversionError, leaves the codes as they were and starts nothing.
-    void FormActivate();
+    void FormActivate(StationModel& model);
     void FormDeactivate() { timerEnabled_ = false; }
     void FormClose() { timerEnabled_ = false; }
     // A click on the sensor option with this index; rewrites "Parameter" at once.
-    bool SensorClick(int option);
+    bool SensorClick(StationModel& model, int option);
     // Output check box "DO<output>" (1-based) ticked or cleared.
     void OutputClick(int output, bool ticked);
     void UnitClick(bool fahrenheit) { fahrenheit_ = fahrenheit; }
     // "next channel": the following channel, 1 after the last. Throws like FormActivate.
-    void NextChannel();
-    // "Save Configuration": comments of every channel, "Parameter", "korvo.ini".
-    void Save();
+    void NextChannel(StationModel& model);
+    // "Save Configuration" up to the automatic save: the comments of every channel
+    // and "Parameter".
+    void SaveConfiguration(StationModel& model);
     // One command into "OutputData" and the latest response on display.
-    void TimerTick();
+    void TimerTick(StationModel& model);
+
+    std::string TypeName() const override { return layout_.typeName; }
+    int ChannelCount() const override { return layout_.channels; }
+    void Open(StationModel& model, int slot) override;
+    DialogChannel Channel(int channel) const override;
+    // Shows the channel as "next channel" would, then clicks the sensor option.
+    void Click(StationModel& model, int channel, int group, int option) override;
+    void Save(StationModel& model) override { SaveConfiguration(model); }
 
     // The record texts the commands are written as.
     static std::string CommandText(int code, int byte2, int byte3);
 
 private:
-    void LoadChannel();
+    void LoadChannel(StationModel& model);
+    // The option a code selects: the one with that code, else the first.
+    int OptionOf(std::int32_t code) const;
     // The last read command: one per pair of channels.
     int LastStep() const { return kReadCommand + layout_.channels / 2 - 1; }
-    void WriteParameter();
-    void ShowResponse();
+    void WriteParameter(StationModel& model);
+    void ShowResponse(const TModul& module);
 
     const MultiChannelLayout& layout_;
-    StationModel& model_;
     int editedModule_ = 0;
     std::vector<std::int32_t> codes_;
     int currentChannel_ = 1;

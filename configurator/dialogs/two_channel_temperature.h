@@ -4,14 +4,16 @@
 // "Parameter" and the measured values of both channels. The window only binds
 // controls to it; the option tables of each type come with the type's unit.
 
+#include "module_dialog.h"
+
+#include "station/station_model.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace korvo {
-
-class StationModel;
 
 struct WordOption {
     int tag;
@@ -46,7 +48,7 @@ struct TwoChannelLayout {
     std::vector<int> besideNext;
 };
 
-class TwoChannelTemperatureDialog {
+class TwoChannelTemperatureDialog : public ModuleDialog {
 public:
     static constexpr int kChannels = 2;
     static constexpr int kTimerMs = 1000;
@@ -56,41 +58,47 @@ public:
         std::string error;
     };
 
-    TwoChannelTemperatureDialog(const TwoChannelLayout& layout, StationModel& model);
+    explicit TwoChannelTemperatureDialog(const TwoChannelLayout& layout);
 
     const TwoChannelLayout& Layout() const { return layout_; }
     int EditedModule() const { return editedModule_; }
-    std::uint16_t Word(int channel) const { return words_.at(channel - 1); }
+    std::uint16_t Word(int channel) const { return words_.at(static_cast<std::size_t>(channel - 1)); }
     bool TimerEnabled() const { return timerEnabled_; }
     // Index into the group's options of the option selected in a channel.
-    int Selected(int channel, int group) const { return selected_.at(channel - 1).at(group); }
-    const ChannelDisplay& Display(int channel) const { return display_.at(channel - 1); }
+    int Selected(int channel, int group) const {
+        return selected_.at(static_cast<std::size_t>(channel - 1)).at(static_cast<std::size_t>(group));
+    }
+    const ChannelDisplay& Display(int channel) const { return display_.at(static_cast<std::size_t>(channel - 1)); }
 
     // The window is shown: it edits the station's current module from now on.
-    void FormShow();
+    void FormShow(const StationModel& model) { editedModule_ = model.CurrentModule; }
     // Every activation: takes the words from "Parameter" (an empty one keeps the
     // words), sets the options, rebuilds both comments and starts the timer. A
     // malformed item throws ConversionError and changes nothing.
-    void FormActivate();
+    void FormActivate(StationModel& model);
     // A click on the option with the tag in a channel; false when it was ignored.
     bool OptionClick(int channel, int tag);
-    // "Save Configuration": writes "Parameter" and saves the station to "korvo.ini".
-    // The comments stay as the last activation built them.
-    void Save();
+    // "Save Configuration" up to the automatic save: writes "Parameter"; the
+    // comments stay as the last activation built them.
+    void SaveConfiguration(StationModel& model);
     void FormClose() { timerEnabled_ = false; }
     // Shows the measured values of both channels from the module's input bytes.
-    void TimerTick();
+    void TimerTick(const StationModel& model);
 
     // The comment the selected options of a channel give.
     std::string Comment(int channel) const;
-    // "Parameter" as saving writes it: both words, no trailing comma.
-    std::string ParameterText() const;
+
+    std::string TypeName() const override { return layout_.typeName; }
+    int ChannelCount() const override { return kChannels; }
+    void Open(StationModel& model, int slot) override;
+    DialogChannel Channel(int channel) const override;
+    void Click(StationModel& model, int channel, int group, int option) override;
+    void Save(StationModel& model) override { SaveConfiguration(model); }
 
 private:
-    void SelectFromWords();
+    void Load(StationModel& model);
 
     const TwoChannelLayout& layout_;
-    StationModel& model_;
     int editedModule_ = 0;
     std::array<std::uint16_t, kChannels> words_{};
     std::array<std::vector<int>, kChannels> selected_;

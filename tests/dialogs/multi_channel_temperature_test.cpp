@@ -7,6 +7,8 @@
 #include "dialogs/korvo_rt_6.h"
 #include "dialogs/korvo_tc_4.h"
 #include "dialogs/korvo_tc_8.h"
+#include "dialogs/automatic_save.h"
+#include "dialogs/module_dialog_registry.h"
 #include "dialogs/multi_channel_temperature.h"
 #include "station/versch.h"
 
@@ -22,10 +24,10 @@ using testing::DialogTest;
 class MultiChannelTest : public DialogTest {
 protected:
     // The command code (byte 1) of each of the next ticks.
-    static std::vector<int> Codes(MultiChannelTemperatureDialog& dialog, const TModul& module, int ticks) {
+    std::vector<int> Codes(MultiChannelTemperatureDialog& dialog, const TModul& module, int ticks) {
         std::vector<int> codes;
         for (int i = 0; i < ticks; ++i) {
-            dialog.TimerTick();
+            dialog.TimerTick(*model_);
             codes.push_back(StrToInt(module.OutputData.substr(0, module.OutputData.find(','))));
         }
         return codes;
@@ -34,56 +36,56 @@ protected:
 
 TEST_F(MultiChannelTest, NewTc8RunsReadsThenEachChannelsConfigurationThenApply) {
     TModul& module = Place("KORVO TC 8");
-    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
-    dialog.FormShow();
-    dialog.FormActivate();
+    Korvo_TC_8::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
     EXPECT_EQ(dialog.Layout().sensors[static_cast<std::size_t>(dialog.SelectedSensor())].caption,
               std::string("tc typ L"));
     EXPECT_EQ(module.ParameterComment[1], " tc typ L ");
     EXPECT_EQ(dialog.NextChannelCaption(), "next channel 1");
     EXPECT_TRUE(dialog.TimerEnabled());
 
-    dialog.TimerTick();
+    dialog.TimerTick(*model_);
     EXPECT_EQ(module.OutputData, "8,0,0,0,0,0,0,0,0,0,0,0,");
     EXPECT_EQ(Codes(dialog, module, 3), (std::vector<int>{9, 10, 11}));
     for (int channel = 0; channel < 8; ++channel) {
-        dialog.TimerTick();
+        dialog.TimerTick(*model_);
         EXPECT_EQ(module.OutputData, MultiChannelTemperatureDialog::CommandText(24 + channel, 0, 0));
     }
     EXPECT_TRUE(dialog.PassComplete());
-    dialog.TimerTick();
+    dialog.TimerTick(*model_);
     EXPECT_EQ(module.OutputData, "32,0,0,0,0,0,0,0,0,0,0,0,");
     EXPECT_EQ(Codes(dialog, module, 5), (std::vector<int>{8, 9, 10, 11, 24}));
 }
 
 TEST_F(MultiChannelTest, ConfigurationChannelCarriesOverAndReactivationStartsWithRead8) {
     TModul& module = Place("KORVO TC 8");
-    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
-    dialog.FormShow();
-    dialog.FormActivate();
+    Korvo_TC_8::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
     EXPECT_EQ(Codes(dialog, module, 6), (std::vector<int>{8, 9, 10, 11, 24, 25}));
     dialog.FormDeactivate();
     EXPECT_FALSE(dialog.TimerEnabled());
-    dialog.FormActivate();
+    dialog.FormActivate(*model_);
     EXPECT_EQ(Codes(dialog, module, 11), (std::vector<int>{8, 9, 10, 11, 26, 27, 28, 29, 30, 31, 32}));
     // Leaving after the last configuration command: the apply command follows the reads.
     EXPECT_EQ(Codes(dialog, module, 12), (std::vector<int>{8, 9, 10, 11, 24, 25, 26, 27, 28, 29, 30, 31}));
     dialog.FormClose();
-    dialog.FormActivate();
+    dialog.FormActivate(*model_);
     EXPECT_EQ(Codes(dialog, module, 6), (std::vector<int>{8, 9, 10, 11, 32, 8}));
 }
 
 TEST_F(MultiChannelTest, FahrenheitAndSensorCodesGoIntoTheConfigurationCommands) {
     TModul& module = Place("KORVO TC 8");
     module.Parameter = "1,2,3,4,5,6,7,11,";
-    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
-    dialog.FormShow();
-    dialog.FormActivate();
+    Korvo_TC_8::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
     dialog.UnitClick(true);
     Codes(dialog, module, 4);
     const std::vector<int> codes{1, 2, 3, 4, 5, 6, 7, 11};
     for (int channel = 0; channel < 8; ++channel) {
-        dialog.TimerTick();
+        dialog.TimerTick(*model_);
         EXPECT_EQ(module.OutputData, MultiChannelTemperatureDialog::CommandText(24 + channel, 32, codes[channel]));
     }
     dialog.UnitClick(false);
@@ -93,40 +95,40 @@ TEST_F(MultiChannelTest, FahrenheitAndSensorCodesGoIntoTheConfigurationCommands)
 
 TEST_F(MultiChannelTest, Rt6SendsNoUnitAndCyclesThreeReadsAndSixChannels) {
     TModul& module = Place("KORVO RT 6");
-    MultiChannelTemperatureDialog dialog(Korvo_RT_6::Layout(), *model_);
-    dialog.FormShow();
-    dialog.FormActivate();
+    Korvo_RT_6::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
     dialog.UnitClick(true);
     EXPECT_EQ(Codes(dialog, module, 11), (std::vector<int>{8, 9, 10, 24, 25, 26, 27, 28, 29, 32, 8}));
-    dialog.FormActivate();
+    dialog.FormActivate(*model_);
     Codes(dialog, module, 3);
-    dialog.TimerTick();
+    dialog.TimerTick(*model_);
     EXPECT_EQ(module.OutputData, "24,0,20,0,0,0,0,0,0,0,0,0,");
 }
 
 TEST_F(MultiChannelTest, TickedOutputsTravelInTheReadCommands) {
     TModul& module = Place("KORVO TC 8");
-    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
-    dialog.FormShow();
-    dialog.FormActivate();
+    Korvo_TC_8::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
     dialog.OutputClick(1, true);
     dialog.OutputClick(8, true);
     EXPECT_EQ(dialog.OutputBits(), 129);
-    dialog.TimerTick();
+    dialog.TimerTick(*model_);
     EXPECT_EQ(module.OutputData, "8,129,0,0,0,0,0,0,0,0,0,0,");
     dialog.OutputClick(1, false);
     dialog.OutputClick(9, true);
-    dialog.TimerTick();
+    dialog.TimerTick(*model_);
     EXPECT_EQ(module.OutputData, "9,128,0,0,0,0,0,0,0,0,0,0,");
 }
 
 TEST_F(MultiChannelTest, ResponsesFillTheRowsOfTheirPairInTenths) {
     TModul& module = Place("KORVO TC 8");
-    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
-    dialog.FormShow();
-    dialog.FormActivate();
+    Korvo_TC_8::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
     module.InputData = "9,0,0,5,48,57,0,235,255,255,3,0,";
-    dialog.TimerTick();
+    dialog.TimerTick(*model_);
     const auto& rows = dialog.Rows();
     EXPECT_EQ(rows[2].actual, "23.5");
     EXPECT_EQ(rows[2].current, " 0.5");
@@ -139,24 +141,24 @@ TEST_F(MultiChannelTest, ResponsesFillTheRowsOfTheirPairInTenths) {
     for (const char* ignored : {"12,0,0,1,0,1,0,1,0,1,0,0,", "9,0,0,1,0,1,0,1,", "9,0,0,1,0,1,0,1,0,x,0,0,",
                                 "9,0,0,1,0,1,0,1,0,256,0,0,"}) {
         module.InputData = ignored;
-        dialog.TimerTick();
+        dialog.TimerTick(*model_);
         EXPECT_EQ(rows[2].actual, "23.5") << ignored;
     }
 }
 
 TEST_F(MultiChannelTest, Tc4IgnoresResponsesOfChannelsItDoesNotShowButStillReadsThem) {
     TModul& module = Place("KORVO TC 4");
-    MultiChannelTemperatureDialog dialog(Korvo_TC_4::Layout(), *model_);
-    dialog.FormShow();
-    dialog.FormActivate();
+    Korvo_TC_4::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
     ASSERT_EQ(dialog.Rows().size(), 4u);
     module.InputData = "10,0,0,1,0,1,0,100,0,100,0,0,";
     EXPECT_EQ(Codes(dialog, module, 4), (std::vector<int>{8, 9, 10, 11}));
     module.InputData = "11,0,0,1,0,1,0,100,0,100,0,0,";
-    dialog.TimerTick();
+    dialog.TimerTick(*model_);
     for (const auto& row : dialog.Rows()) EXPECT_EQ(row.actual, "");
     module.InputData = "9,0,0,1,0,1,0,100,0,100,0,0,";
-    dialog.TimerTick();
+    dialog.TimerTick(*model_);
     EXPECT_EQ(dialog.Rows()[3].actual, "10.0");
     // All eight channels are configured.
     EXPECT_EQ(Codes(dialog, module, 7), (std::vector<int>{26, 27, 28, 29, 30, 31, 32}));
@@ -164,21 +166,20 @@ TEST_F(MultiChannelTest, Tc4IgnoresResponsesOfChannelsItDoesNotShowButStillReads
 
 TEST_F(MultiChannelTest, SensorClickWritesParameterAtOnceAndSaveUsesTheSavingTexts) {
     TModul& module = Place("KORVO TC 8");
-    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
-    dialog.FormShow();
-    dialog.FormActivate();
-    for (int i = 0; i < 4; ++i) dialog.NextChannel();
+    Korvo_TC_8::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
+    for (int i = 0; i < 4; ++i) dialog.NextChannel(*model_);
     EXPECT_EQ(dialog.CurrentChannel(), 5);
     EXPECT_EQ(dialog.NextChannelCaption(), "next channel 5");
-    ASSERT_TRUE(dialog.SensorClick(4));
+    ASSERT_TRUE(dialog.SensorClick(*model_, 4));
     EXPECT_EQ(module.Parameter, "0,0,0,0,4,0,0,0,");
-    dialog.Save();
+    dialog.SaveConfiguration(*model_);
     EXPECT_EQ(module.ParameterComment[5], " tc typ S ");
-    EXPECT_NE(SavedSettings().find("0,0,0,0,4,0,0,0,"), std::string::npos);
-    dialog.FormActivate();
-    for (int i = 0; i < 4; ++i) dialog.NextChannel();
+    dialog.FormActivate(*model_);
+    for (int i = 0; i < 4; ++i) dialog.NextChannel(*model_);
     EXPECT_EQ(module.ParameterComment[5], " tc typ s ");
-    for (int i = 0; i < 4; ++i) dialog.NextChannel();
+    for (int i = 0; i < 4; ++i) dialog.NextChannel(*model_);
     EXPECT_EQ(dialog.CurrentChannel(), 1);
     EXPECT_EQ(dialog.NextChannelCaption(), "next channel 1");
 }
@@ -186,13 +187,13 @@ TEST_F(MultiChannelTest, SensorClickWritesParameterAtOnceAndSaveUsesTheSavingTex
 TEST_F(MultiChannelTest, UnknownCodeShowsFirstOptionKeepsCodeAndTakesPreviousComment) {
     TModul& module = Place("KORVO TC 8");
     module.Parameter = "2,99,";
-    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
-    dialog.FormShow();
-    dialog.FormActivate();
-    dialog.NextChannel();
+    Korvo_TC_8::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
+    dialog.NextChannel(*model_);
     EXPECT_EQ(dialog.SelectedSensor(), 0);
     EXPECT_EQ(module.ParameterComment[2], " tc typ L ");
-    dialog.Save();
+    dialog.SaveConfiguration(*model_);
     EXPECT_EQ(module.Parameter, "2,99,99,99,99,99,99,99,");
     EXPECT_EQ(module.ParameterComment[1], " tc typ K ");
     for (int channel = 2; channel <= 8; ++channel) EXPECT_EQ(module.ParameterComment[channel], " tc typ K ");
@@ -200,32 +201,60 @@ TEST_F(MultiChannelTest, UnknownCodeShowsFirstOptionKeepsCodeAndTakesPreviousCom
 
 TEST_F(MultiChannelTest, Rt6StoresOptionNumberPlusTwentyAndWrapsAfterSix) {
     TModul& module = Place("KORVO RT 6");
-    MultiChannelTemperatureDialog dialog(Korvo_RT_6::Layout(), *model_);
-    dialog.FormShow();
-    dialog.FormActivate();
-    ASSERT_TRUE(dialog.SensorClick(7));
+    Korvo_RT_6::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
+    ASSERT_TRUE(dialog.SensorClick(*model_, 7));
     EXPECT_EQ(module.Parameter, "27,20,20,20,20,20,");
-    dialog.FormActivate();
+    dialog.FormActivate(*model_);
     EXPECT_EQ(module.ParameterComment[1], " R0 0..450");
-    dialog.Save();
+    dialog.SaveConfiguration(*model_);
     EXPECT_EQ(module.ParameterComment[1], " R0 0..450 ");
-    for (int i = 0; i < 6; ++i) dialog.NextChannel();
+    for (int i = 0; i < 6; ++i) dialog.NextChannel(*model_);
     EXPECT_EQ(dialog.CurrentChannel(), 1);
 }
 
 TEST_F(MultiChannelTest, MalformedCodeStopsTheLoadAndStartsNothing) {
     TModul& module = Place("KORVO TC 8");
     module.Parameter = "3,";
-    MultiChannelTemperatureDialog dialog(Korvo_TC_8::Layout(), *model_);
-    dialog.FormShow();
-    dialog.FormActivate();
+    Korvo_TC_8::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
     dialog.FormDeactivate();
     for (const char* bad : {"1,x,", "1,256,", "-1,"}) {
         module.Parameter = bad;
-        EXPECT_THROW(dialog.FormActivate(), ConversionError) << bad;
+        EXPECT_THROW(dialog.FormActivate(*model_), ConversionError) << bad;
         EXPECT_FALSE(dialog.TimerEnabled()) << bad;
         for (int channel = 1; channel <= 8; ++channel) EXPECT_EQ(dialog.Code(channel), 3) << bad;
     }
+}
+
+TEST_F(MultiChannelTest, HeadlessFaceShowsChannelsAndClicksByCaptionOnAnyChannel) {
+    TModul& module = Place("KORVO TC 4");
+    module.Parameter = "2,2,2,2,2,2,2,77,";
+    const std::unique_ptr<ModuleDialog> dialog = MakeModuleDialog("KORVO TC 4");
+    ASSERT_NE(dialog, nullptr);
+    dialog->Open(*model_, model_->ModuleCount);
+    EXPECT_EQ(dialog->ChannelCount(), 8);
+    const DialogChannel eighth = dialog->Channel(8);
+    EXPECT_EQ(eighth.word, 77);
+    ASSERT_EQ(eighth.groups.size(), 1u);
+    EXPECT_EQ(eighth.groups[0].caption, "sensor typ");
+    EXPECT_EQ(eighth.groups[0].selected, 0);
+    EXPECT_EQ(eighth.comment, " tc typ L ");
+
+    const OptionMatch match = FindOption(dialog->Channel(5), " tc typ S ");
+    ASSERT_EQ(match.result, OptionMatch::Found);
+    dialog->Click(*model_, 5, match.group, match.option);
+    EXPECT_EQ(module.Parameter, "2,2,2,2,4,2,2,77,");
+    EXPECT_EQ(dialog->Channel(5).comment, " tc typ s ");
+    dialog->Save(*model_);
+    SaveStationAutomatically(*model_);
+    EXPECT_EQ(module.ParameterComment[5], " tc typ S ");
+    EXPECT_EQ(module.ParameterComment[8], " tc typ K ");
+    const std::string saved = SavedSettings();
+    EXPECT_NE(saved.find("2,2,2,2,4,2,2,77,"), std::string::npos) << saved;
+    EXPECT_NE(saved.find(" tc typ S "), std::string::npos) << saved;
 }
 
 }  // namespace

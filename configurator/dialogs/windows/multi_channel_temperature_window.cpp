@@ -4,12 +4,9 @@
 #include "dialogs/korvo_tc_4.h"
 #include "dialogs/korvo_tc_8.h"
 #include "shell/windows/cp1252_text.h"
-#include "shell/windows/message_box.h"
-#include "station/profile_file.h"
 #include "station/versch.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,9 +19,9 @@
 
 namespace korvo {
 
-MultiChannelTemperatureWindow::MultiChannelTemperatureWindow(const MultiChannelLayout& layout,
-                                                             StationSource station, QWidget* parent)
-    : QWidget(parent, Qt::Window), layout_(layout), station_(std::move(station)) {
+MultiChannelTemperatureWindow::MultiChannelTemperatureWindow(const MultiChannelLayout& layout, ModelSource model,
+                                                             QWidget* owner)
+    : ModuleWindow(std::move(model), owner), layout_(layout), logic_(layout) {
     setWindowTitle(ToQString(layout_.windowCaption));
     auto* outer = new QVBoxLayout(this);
     auto* columns = new QHBoxLayout;
@@ -43,7 +40,7 @@ MultiChannelTemperatureWindow::MultiChannelTemperatureWindow(const MultiChannelL
     connect(save, &QPushButton::clicked, this, &MultiChannelTemperatureWindow::Button1Click);
     auto* exit = new QPushButton(QStringLiteral("Exit"), this);
     exit->setObjectName(QStringLiteral("Button2"));
-    connect(exit, &QPushButton::clicked, this, &MultiChannelTemperatureWindow::Button2Click);
+    connect(exit, &QPushButton::clicked, this, &QWidget::close);
     buttons->addStretch();
     buttons->addWidget(save);
     buttons->addWidget(exit);
@@ -65,9 +62,7 @@ QWidget* MultiChannelTemperatureWindow::CreateOutputs() {
     for (int output = 1; output <= layout_.outputs; ++output) {
         auto* box = new QCheckBox(QStringLiteral("DO%1").arg(output), group);
         box->setObjectName(QStringLiteral("CheckBox%1").arg(output));
-        connect(box, &QCheckBox::clicked, this, [this, output](bool ticked) {
-            if (logic_) logic_->OutputClick(output, ticked);
-        });
+        connect(box, &QCheckBox::clicked, this, [this, output](bool ticked) { logic_.OutputClick(output, ticked); });
         column->addWidget(box);
         outputs_.push_back(box);
     }
@@ -112,7 +107,7 @@ QWidget* MultiChannelTemperatureWindow::CreateSensors() {
         radio->setObjectName(QStringLiteral("RadioSensor%1").arg(i));
         radio->setProperty("tag", static_cast<int>(i));
         connect(radio, &QRadioButton::clicked, this, [this, option = static_cast<int>(i)] {
-            if (logic_) logic_->SensorClick(option);
+            if (Model() != nullptr) logic_.SensorClick(*Model(), option);
         });
         options->addWidget(radio);
         sensors_.push_back(radio);
@@ -131,86 +126,65 @@ QWidget* MultiChannelTemperatureWindow::CreateUnit() {
     fahrenheit_ = new QRadioButton(QStringLiteral("Fahrenheit"), group);
     fahrenheit_->setObjectName(QStringLiteral("RadioFahrenheit"));
     for (QRadioButton* option : {celsius, fahrenheit_}) {
-        connect(option, &QRadioButton::clicked, this, [this] {
-            if (logic_) logic_->UnitClick(fahrenheit_->isChecked());
-        });
+        connect(option, &QRadioButton::clicked, this, [this] { logic_.UnitClick(fahrenheit_->isChecked()); });
         row->addWidget(option);
     }
     return group;
 }
 
-void MultiChannelTemperatureWindow::FormShow() {
-    if (!logic_) {
-        StationModel* station = station_ ? station_() : nullptr;
-        if (station == nullptr) return;
-        logic_ = std::make_unique<MultiChannelTemperatureDialog>(layout_, *station);
-    }
-    logic_->FormShow();
-}
-
-void MultiChannelTemperatureWindow::ReportError(const char* text) {
-    ShowMessageBox(this, text, "KorvoConfigurator");
-}
+void MultiChannelTemperatureWindow::FormShow() { logic_.FormShow(*Model()); }
 
 void MultiChannelTemperatureWindow::FormActivate() {
-    if (!logic_) return;
     try {
-        logic_->FormActivate();
+        logic_.FormActivate(*Model());
     } catch (const ConversionError& e) {
-        button3_->setText(ToQString(logic_->NextChannelCaption()));
-        ReportError(e.what());
+        button3_->setText(ToQString(logic_.NextChannelCaption()));
+        ReportError(e);
         return;
     }
     ShowChannel();
-    SyncTimer();
+    timer1_->start();
 }
 
+// The command sequence runs only while the window is active; the I/O cycle goes on
+// sending the last command written.
 void MultiChannelTemperatureWindow::FormDeactivate() {
-    if (logic_) logic_->FormDeactivate();
-    SyncTimer();
+    logic_.FormDeactivate();
+    timer1_->stop();
+}
+
+void MultiChannelTemperatureWindow::FormClose() {
+    logic_.FormClose();
+    timer1_->stop();
 }
 
 void MultiChannelTemperatureWindow::Button3Click() {
-    if (!logic_) return;
+    if (Model() == nullptr) return;
     try {
-        logic_->NextChannel();
+        logic_.NextChannel(*Model());
     } catch (const ConversionError& e) {
-        button3_->setText(ToQString(logic_->NextChannelCaption()));
-        ReportError(e.what());
+        button3_->setText(ToQString(logic_.NextChannelCaption()));
+        ReportError(e);
         return;
     }
     ShowChannel();
-    SyncTimer();
 }
 
 void MultiChannelTemperatureWindow::ShowChannel() {
-    button3_->setText(ToQString(logic_->NextChannelCaption()));
-    sensors_[static_cast<std::size_t>(logic_->SelectedSensor())]->setChecked(true);
+    button3_->setText(ToQString(logic_.NextChannelCaption()));
+    sensors_[static_cast<std::size_t>(logic_.SelectedSensor())]->setChecked(true);
 }
 
 void MultiChannelTemperatureWindow::Button1Click() {
-    if (!logic_) return;
-    try {
-        logic_->Save();
-    } catch (const ProfileError& e) {
-        ReportError(e.what());
-    }
-}
-
-void MultiChannelTemperatureWindow::Button2Click() {
-    if (logic_) logic_->FormClose();
-    SyncTimer();
-    close();
+    if (Model() == nullptr) return;
+    logic_.SaveConfiguration(*Model());
+    SaveAutomatically();
 }
 
 void MultiChannelTemperatureWindow::Timer1Timer() {
-    if (!logic_) return;
-    logic_->TimerTick();
-    ShowRows();
-}
-
-void MultiChannelTemperatureWindow::ShowRows() {
-    const auto& rows = logic_->Rows();
+    if (Model() == nullptr) return;
+    logic_.TimerTick(*Model());
+    const auto& rows = logic_.Rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         actual_[i]->setText(ToQString(rows[i].actual));
         current_[i]->setText(ToQString(rows[i].current));
@@ -218,44 +192,18 @@ void MultiChannelTemperatureWindow::ShowRows() {
     }
 }
 
-void MultiChannelTemperatureWindow::SyncTimer() {
-    if (logic_ && logic_->TimerEnabled()) {
-        if (!timer1_->isActive()) timer1_->start();
-    } else {
-        timer1_->stop();
-    }
-}
-
-void MultiChannelTemperatureWindow::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    FormShow();
-}
-
-void MultiChannelTemperatureWindow::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange) return;
-    if (isActiveWindow()) FormActivate();
-    else FormDeactivate();
-}
-
-void MultiChannelTemperatureWindow::closeEvent(QCloseEvent* event) {
-    if (logic_) logic_->FormClose();
-    SyncTimer();
-    QWidget::closeEvent(event);
-}
-
-TfrmKorvo_TC_4::TfrmKorvo_TC_4(StationSource station, QWidget* parent)
-    : MultiChannelTemperatureWindow(Korvo_TC_4::Layout(), std::move(station), parent) {
+TfrmKorvo_TC_4::TfrmKorvo_TC_4(ModelSource model, QWidget* owner)
+    : MultiChannelTemperatureWindow(Korvo_TC_4::Layout(), std::move(model), owner) {
     setObjectName(QStringLiteral("frmKorvo_TC_4"));
 }
 
-TfrmKorvo_TC_8::TfrmKorvo_TC_8(StationSource station, QWidget* parent)
-    : MultiChannelTemperatureWindow(Korvo_TC_8::Layout(), std::move(station), parent) {
+TfrmKorvo_TC_8::TfrmKorvo_TC_8(ModelSource model, QWidget* owner)
+    : MultiChannelTemperatureWindow(Korvo_TC_8::Layout(), std::move(model), owner) {
     setObjectName(QStringLiteral("frmKorvo_TC_8"));
 }
 
-TfrmKorvo_RT_6::TfrmKorvo_RT_6(StationSource station, QWidget* parent)
-    : MultiChannelTemperatureWindow(Korvo_RT_6::Layout(), std::move(station), parent) {
+TfrmKorvo_RT_6::TfrmKorvo_RT_6(ModelSource model, QWidget* owner)
+    : MultiChannelTemperatureWindow(Korvo_RT_6::Layout(), std::move(model), owner) {
     setObjectName(QStringLiteral("frmKorvo_RT_6"));
 }
 

@@ -4,11 +4,8 @@
 // unit. MultiChannelTemperatureDialog decides; the window binds controls to it.
 
 #include "dialogs/multi_channel_temperature.h"
-#include "dialogs/windows/two_channel_temperature_window.h"
+#include "module_window.h"
 
-#include <QWidget>
-
-#include <memory>
 #include <vector>
 
 class QCheckBox;
@@ -19,42 +16,32 @@ class QTimer;
 
 namespace korvo {
 
-class MultiChannelTemperatureWindow : public QWidget {
+class MultiChannelTemperatureWindow : public ModuleWindow {
     Q_OBJECT
 public:
-    MultiChannelTemperatureWindow(const MultiChannelLayout& layout, StationSource station, QWidget* parent);
+    MultiChannelTemperatureWindow(const MultiChannelLayout& layout, ModelSource model, QWidget* owner);
     ~MultiChannelTemperatureWindow() override;
 
-    // Null until the window was first shown with a station.
-    MultiChannelTemperatureDialog* Logic() const { return logic_.get(); }
-
-    void FormShow();
-    void FormActivate();
-    void FormDeactivate();
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Timer1Timer();
+    MultiChannelTemperatureDialog& Logic() { return logic_; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void FormShow() override;
+    void FormActivate() override;
+    void FormDeactivate() override;
+    void FormClose() override;
 
 private:
+    void Button1Click();
+    void Button3Click();
+    void Timer1Timer();
     QWidget* CreateOutputs();
     QWidget* CreateValues();
     QWidget* CreateSensors();
     QWidget* CreateUnit();
     void ShowChannel();
-    void ShowRows();
-    void SyncTimer();
-    // The program's general error box, for a malformed parameter or a failed save.
-    void ReportError(const char* text);
 
     const MultiChannelLayout& layout_;
-    StationSource station_;
-    std::unique_ptr<MultiChannelTemperatureDialog> logic_;
+    MultiChannelTemperatureDialog logic_;
     std::vector<QCheckBox*> outputs_;
     std::vector<QLineEdit*> actual_;
     std::vector<QLineEdit*> current_;
@@ -68,19 +55,19 @@ private:
 class TfrmKorvo_TC_4 final : public MultiChannelTemperatureWindow {
     Q_OBJECT
 public:
-    TfrmKorvo_TC_4(StationSource station, QWidget* parent);
+    TfrmKorvo_TC_4(ModelSource model, QWidget* owner);
 };
 
 class TfrmKorvo_TC_8 final : public MultiChannelTemperatureWindow {
     Q_OBJECT
 public:
-    TfrmKorvo_TC_8(StationSource station, QWidget* parent);
+    TfrmKorvo_TC_8(ModelSource model, QWidget* owner);
 };
 
 class TfrmKorvo_RT_6 final : public MultiChannelTemperatureWindow {
     Q_OBJECT
 public:
-    TfrmKorvo_RT_6(StationSource station, QWidget* parent);
+    TfrmKorvo_RT_6(ModelSource model, QWidget* owner);
 };
 
 }  // namespace korvo

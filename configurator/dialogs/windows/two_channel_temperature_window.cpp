@@ -2,12 +2,10 @@
 
 #include "dialogs/korvo_rt_2.h"
 #include "dialogs/korvo_tc_2.h"
+#include "analog_option_groups.h"
 #include "shell/windows/cp1252_text.h"
-#include "shell/windows/message_box.h"
-#include "station/profile_file.h"
 #include "station/versch.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,9 +20,9 @@
 
 namespace korvo {
 
-TwoChannelTemperatureWindow::TwoChannelTemperatureWindow(const TwoChannelLayout& layout, StationSource station,
-                                                         QWidget* parent)
-    : QWidget(parent, Qt::Window), layout_(layout), station_(std::move(station)) {
+TwoChannelTemperatureWindow::TwoChannelTemperatureWindow(const TwoChannelLayout& layout, ModelSource model,
+                                                         QWidget* owner)
+    : ModuleWindow(std::move(model), owner), layout_(layout), logic_(layout) {
     setWindowTitle(ToQString(layout_.windowCaption));
     auto* outer = new QVBoxLayout(this);
     auto* channels = new QHBoxLayout;
@@ -37,7 +35,7 @@ TwoChannelTemperatureWindow::TwoChannelTemperatureWindow(const TwoChannelLayout&
     connect(save, &QPushButton::clicked, this, &TwoChannelTemperatureWindow::Button1Click);
     auto* exit = new QPushButton(QStringLiteral("Exit"), this);
     exit->setObjectName(QStringLiteral("Button2"));
-    connect(exit, &QPushButton::clicked, this, &TwoChannelTemperatureWindow::Button2Click);
+    connect(exit, &QPushButton::clicked, this, &QWidget::close);
     buttons->addStretch();
     buttons->addWidget(save);
     buttons->addWidget(exit);
@@ -63,9 +61,7 @@ QWidget* TwoChannelTemperatureWindow::CreateChannel(int channel) {
     column->addWidget(value);
     auto* error = new QLabel(box);
     error->setObjectName(QStringLiteral("LaError%1").arg(channel));
-    QPalette red = error->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    error->setPalette(red);
+    MakeErrorLabel(error);
     column->addWidget(error);
     values_[channel - 1] = value;
     errors_[channel - 1] = error;
@@ -89,7 +85,7 @@ QWidget* TwoChannelTemperatureWindow::CreateChannel(int channel) {
             if (spec.hint) radio->setToolTip(ToQString(spec.hint));
             const int index = static_cast<int>(i);
             grid->addWidget(radio, index % perColumn, index / perColumn);
-            connect(radio, &QRadioButton::clicked, this, [this, channel, tag = option.tag] { OptionClick(channel, tag); });
+            connect(radio, &QRadioButton::clicked, this, [this, channel, tag = option.tag] { logic_.OptionClick(channel, tag); });
             buttons.push_back(radio);
         }
         groups.push_back(std::move(buttons));
@@ -111,88 +107,51 @@ QWidget* TwoChannelTemperatureWindow::CreateChannel(int channel) {
     return box;
 }
 
-void TwoChannelTemperatureWindow::FormShow() {
-    if (!logic_) {
-        StationModel* station = station_ ? station_() : nullptr;
-        if (station == nullptr) return;
-        logic_ = std::make_unique<TwoChannelTemperatureDialog>(layout_, *station);
-    }
-    logic_->FormShow();
-}
+void TwoChannelTemperatureWindow::FormShow() { logic_.FormShow(*Model()); }
 
 void TwoChannelTemperatureWindow::FormActivate() {
-    if (!logic_) return;
     try {
-        logic_->FormActivate();
+        logic_.FormActivate(*Model());
     } catch (const ConversionError& e) {
-        ShowMessageBox(this, e.what(), "KorvoConfigurator");
+        ReportError(e);
         return;
     }
-    ShowSelections();
-    SyncTimer();
-}
-
-void TwoChannelTemperatureWindow::ShowSelections() {
-    for (int c = 0; c < 2; ++c) {
+    for (std::size_t c = 0; c < options_.size(); ++c) {
         for (std::size_t g = 0; g < options_[c].size(); ++g) {
-            options_[c][g][static_cast<std::size_t>(logic_->Selected(c + 1, static_cast<int>(g)))]->setChecked(true);
+            options_[c][g][static_cast<std::size_t>(logic_.Selected(static_cast<int>(c) + 1, static_cast<int>(g)))]
+                ->setChecked(true);
         }
     }
+    timer1_->start();
 }
 
-void TwoChannelTemperatureWindow::OptionClick(int channel, int tag) {
-    if (logic_) logic_->OptionClick(channel, tag);
+void TwoChannelTemperatureWindow::FormClose() {
+    logic_.FormClose();
+    timer1_->stop();
 }
 
 void TwoChannelTemperatureWindow::Button1Click() {
-    if (!logic_) return;
-    try {
-        logic_->Save();
-    } catch (const ProfileError& e) {
-        ShowMessageBox(this, e.what(), "KorvoConfigurator");
-    }
+    if (Model() == nullptr) return;
+    logic_.SaveConfiguration(*Model());
+    SaveAutomatically();
 }
 
 void TwoChannelTemperatureWindow::Timer1Timer() {
-    if (!logic_) return;
-    logic_->TimerTick();
-    for (int c = 0; c < 2; ++c) {
-        values_[c]->setText(ToQString(logic_->Display(c + 1).value));
-        errors_[c]->setText(ToQString(logic_->Display(c + 1).error));
+    if (Model() == nullptr) return;
+    logic_.TimerTick(*Model());
+    for (std::size_t c = 0; c < values_.size(); ++c) {
+        values_[c]->setText(ToQString(logic_.Display(static_cast<int>(c) + 1).value));
+        errors_[c]->setText(ToQString(logic_.Display(static_cast<int>(c) + 1).error));
     }
 }
 
-void TwoChannelTemperatureWindow::SyncTimer() {
-    if (logic_ && logic_->TimerEnabled()) {
-        if (!timer1_->isActive()) timer1_->start();
-    } else {
-        timer1_->stop();
-    }
-}
-
-void TwoChannelTemperatureWindow::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    FormShow();
-}
-
-void TwoChannelTemperatureWindow::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
-}
-
-void TwoChannelTemperatureWindow::closeEvent(QCloseEvent* event) {
-    if (logic_) logic_->FormClose();
-    SyncTimer();
-    QWidget::closeEvent(event);
-}
-
-TfrmKorvo_RT_2::TfrmKorvo_RT_2(StationSource station, QWidget* parent)
-    : TwoChannelTemperatureWindow(Korvo_RT_2::Layout(), std::move(station), parent) {
+TfrmKorvo_RT_2::TfrmKorvo_RT_2(ModelSource model, QWidget* owner)
+    : TwoChannelTemperatureWindow(Korvo_RT_2::Layout(), std::move(model), owner) {
     setObjectName(QStringLiteral("frmKorvo_RT_2"));
 }
 
-TfrmKorvo_TC_2::TfrmKorvo_TC_2(StationSource station, QWidget* parent)
-    : TwoChannelTemperatureWindow(Korvo_TC_2::Layout(), std::move(station), parent) {
+TfrmKorvo_TC_2::TfrmKorvo_TC_2(ModelSource model, QWidget* owner)
+    : TwoChannelTemperatureWindow(Korvo_TC_2::Layout(), std::move(model), owner) {
     setObjectName(QStringLiteral("frmKorvo_TC_2"));
 }
 

@@ -4,12 +4,9 @@
 // decides; the window binds controls to it.
 
 #include "dialogs/two_channel_temperature.h"
-
-#include <QWidget>
+#include "module_window.h"
 
 #include <array>
-#include <functional>
-#include <memory>
 #include <vector>
 
 class QLabel;
@@ -19,40 +16,26 @@ class QTimer;
 
 namespace korvo {
 
-class StationModel;
-
-// The station exists once the main window has been activated; until then null.
-using StationSource = std::function<StationModel*()>;
-
-class TwoChannelTemperatureWindow : public QWidget {
+class TwoChannelTemperatureWindow : public ModuleWindow {
     Q_OBJECT
 public:
-    TwoChannelTemperatureWindow(const TwoChannelLayout& layout, StationSource station, QWidget* parent);
+    TwoChannelTemperatureWindow(const TwoChannelLayout& layout, ModelSource model, QWidget* owner);
     ~TwoChannelTemperatureWindow() override;
 
-    // Null until the window was first shown with a station.
-    TwoChannelTemperatureDialog* Logic() const { return logic_.get(); }
-
-    void FormShow();
-    void FormActivate();
-    void Button1Click();
-    void Button2Click() { close(); }
-    void Timer1Timer();
+    TwoChannelTemperatureDialog& Logic() { return logic_; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void FormShow() override;
+    void FormActivate() override;
+    void FormClose() override;
 
 private:
+    void Button1Click();
+    void Timer1Timer();
     QWidget* CreateChannel(int channel);
-    void OptionClick(int channel, int tag);
-    void ShowSelections();
-    void SyncTimer();
 
     const TwoChannelLayout& layout_;
-    StationSource station_;
-    std::unique_ptr<TwoChannelTemperatureDialog> logic_;
+    TwoChannelTemperatureDialog logic_;
     std::array<QLineEdit*, 2> values_{};
     std::array<QLabel*, 2> errors_{};
     // Per channel and group, the radio buttons in option order.
@@ -63,13 +46,13 @@ private:
 class TfrmKorvo_RT_2 final : public TwoChannelTemperatureWindow {
     Q_OBJECT
 public:
-    TfrmKorvo_RT_2(StationSource station, QWidget* parent);
+    TfrmKorvo_RT_2(ModelSource model, QWidget* owner);
 };
 
 class TfrmKorvo_TC_2 final : public TwoChannelTemperatureWindow {
     Q_OBJECT
 public:
-    TfrmKorvo_TC_2(StationSource station, QWidget* parent);
+    TfrmKorvo_TC_2(ModelSource model, QWidget* owner);
 };
 
 }  // namespace korvo

@@ -1,0 +1,22 @@
+#include "properties_windows.h"
+
+#include "frm_korvo_ai_2.h"
+#include "multi_channel_temperature_window.h"
+#include "two_channel_temperature_window.h"
+
+namespace korvo {
+
+void CreatePropertiesWindows(const ModelSource& model, QWidget* owner, const RegisterPropertiesWindow& registerWindow) {
+    const auto add = [&](PropertiesDialog dialog, QWidget* window) {
+        window->hide();
+        registerWindow(dialog, window);
+    };
+    add(PropertiesDialog::Korvo_AI_2, new TfrmKorvo_AI_2(model, owner));
+    add(PropertiesDialog::Korvo_RT_2, new TfrmKorvo_RT_2(model, owner));
+    add(PropertiesDialog::Korvo_TC_2, new TfrmKorvo_TC_2(model, owner));
+    add(PropertiesDialog::Korvo_TC_4, new TfrmKorvo_TC_4(model, owner));
+    add(PropertiesDialog::Korvo_TC_8, new TfrmKorvo_TC_8(model, owner));
+    add(PropertiesDialog::Korvo_RT_6, new TfrmKorvo_RT_6(model, owner));
+}
+
+}  // namespace korvo
