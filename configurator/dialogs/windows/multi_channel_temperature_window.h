@@ -23,6 +23,8 @@ public:
     ~MultiChannelTemperatureWindow() override;
 
     MultiChannelTemperatureDialog& Logic() { return logic_; }
+    // The timer event, public so a test can run a tick without waiting for it.
+    void Timer1Timer();
 
 protected:
     void FormShow() override;
@@ -33,7 +35,6 @@ protected:
 private:
     void Button1Click();
     void Button3Click();
-    void Timer1Timer();
     QWidget* CreateOutputs();
     QWidget* CreateValues();
     QWidget* CreateSensors();

@@ -54,6 +54,7 @@ QWidget* TwoChannelTemperatureWindow::CreateChannel(int channel) {
     auto* box = new QGroupBox(QStringLiteral("channel %1").arg(channel), this);
     box->setObjectName(QStringLiteral("GroupChannel%1").arg(channel));
     auto* column = new QVBoxLayout(box);
+    column->setSpacing(2);
 
     auto* value = new QLineEdit(QStringLiteral("0"), box);
     value->setObjectName(QStringLiteral("EditValue%1").arg(channel));
@@ -73,7 +74,8 @@ QWidget* TwoChannelTemperatureWindow::CreateChannel(int channel) {
         auto* group = new QGroupBox(ToQString(spec.caption), box);
         group->setObjectName(QStringLiteral("%1%2").arg(QString::fromLatin1(spec.objectName)).arg(channel));
         auto* grid = new QGridLayout(group);
-        grid->setVerticalSpacing(1);
+        grid->setVerticalSpacing(0);
+        grid->setContentsMargins(6, 2, 6, 2);
         const int perColumn = static_cast<int>((spec.options.size() + static_cast<std::size_t>(spec.columns) - 1) /
                                                static_cast<std::size_t>(spec.columns));
         std::vector<QRadioButton*> buttons;

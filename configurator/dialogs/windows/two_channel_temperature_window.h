@@ -23,6 +23,8 @@ public:
     ~TwoChannelTemperatureWindow() override;
 
     TwoChannelTemperatureDialog& Logic() { return logic_; }
+    // The timer event, public so a test can run a tick without waiting for it.
+    void Timer1Timer();
 
 protected:
     void FormShow() override;
@@ -31,7 +33,6 @@ protected:
 
 private:
     void Button1Click();
-    void Timer1Timer();
     QWidget* CreateChannel(int channel);
 
     const TwoChannelLayout& layout_;
