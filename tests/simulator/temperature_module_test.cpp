@@ -22,9 +22,9 @@ uint16_t WordAt(const Record& r, std::size_t first) { return static_cast<uint16_
 TEST(TemperatureModule, ConfigurationTakesEffectOnlyWithApply) {
     TemperatureModule module;
     Record response{};
-    module.Take(Record{25, 32, 4}.data());
+    module.Take(Record{26, 32, 4}.data());
     EXPECT_FALSE(module.Answer(0.0, response.data()));
-    EXPECT_FALSE(module.Applied(2).fahrenheit);
+    EXPECT_FALSE(module.Applied(3).fahrenheit);
 
     module.Take(Record{9, 0, 0}.data());
     ASSERT_TRUE(module.Answer(0.0, response.data()));
@@ -33,9 +33,9 @@ TEST(TemperatureModule, ConfigurationTakesEffectOnlyWithApply) {
     EXPECT_EQ(WordAt(response, 8), DriftingTemperature(0.0, 3));
 
     module.Take(Record{32}.data());
-    EXPECT_TRUE(module.Applied(2).fahrenheit);
-    EXPECT_EQ(module.Applied(2).sensor, 4);
-    EXPECT_FALSE(module.Applied(3).fahrenheit);
+    EXPECT_TRUE(module.Applied(3).fahrenheit);
+    EXPECT_EQ(module.Applied(3).sensor, 4);
+    EXPECT_FALSE(module.Applied(4).fahrenheit);
     module.Take(Record{9, 0, 0}.data());
     ASSERT_TRUE(module.Answer(0.0, response.data()));
     EXPECT_EQ(WordAt(response, 6), DriftingTemperature(0.0, 2) * 9 / 5 + 320);
