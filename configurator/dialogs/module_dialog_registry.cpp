@@ -1,6 +1,9 @@
 #include "module_dialog_registry.h"
 
 #include "korvo_ai_2.h"
+#include "korvo_ai_8.h"
+#include "korvo_ao_1.h"
+#include "korvo_ao_2v.h"
 #include "korvo_rt_2.h"
 #include "korvo_rt_6.h"
 #include "korvo_tc_2.h"
@@ -24,6 +27,9 @@ struct DialogFactory {
 // One line per module type whose dialog has a headless face.
 constexpr DialogFactory kFactories[] = {
     {"KORVO AI 2", &Make<Korvo_AI_2::Dialog>},
+    {"KORVO AI 8", &Make<Korvo_AI_8::Dialog>},
+    {"KORVO AO 1", &Make<Korvo_AO_1::Dialog>},
+    {"KORVO AO 2V", &Make<Korvo_AO_2V::Dialog>},
     {"KORVO RT 2", &Make<Korvo_RT_2::Dialog>},
     {"KORVO TC 2", &Make<Korvo_TC_2::Dialog>},
     {"KORVO TC 4", &Make<Korvo_TC_4::Dialog>},

@@ -101,6 +101,7 @@ std::vector<BusModule> SimulatedStation::FromProject(const std::string& project,
         module.outStart = m.OutputStart();
         module.channels = m.tag_anzahl_input;
         module.passive = m.ModulType == kPassiveType || m.ModulType == kPassiveRowBreakType;
+        module.slot = i;
         bus.push_back(module);
     }
     return bus;
@@ -229,6 +230,8 @@ void SimulatedStation::update(std::chrono::milliseconds sinceStart) {
     const Bytes outputs = controller_.outputs(0, kImageSize);
     for (std::size_t i = 0; i < bus_.size(); ++i) {
         updateModule(bus_[i], sinceStart, inputs, outputs);
+        // The multi-channel temperature modules report faults in their error bytes.
+        if (!IsMultiChannelTemperature(bus_[i])) ApplyChannelFaults(options_.faults, bus_[i], inputs, outputs);
     }
     controller_.setInputs(0, inputs);
     logOutputChanges(outputs);
@@ -271,6 +274,9 @@ void SimulatedStation::updateModule(const BusModule& m, std::chrono::millisecond
         PutWord(inputs, in + 2, count);
     } else if (IsMultiChannelTemperature(m)) {
         if (out < 0 || out + m.out > static_cast<int>(kImageSize)) return;
+        for (const ChannelFault& fault : options_.faults) {
+            if (fault.slot == m.slot) temperatureModule(m).SetError(fault.channel, static_cast<uint8_t>(fault.code & 0xFF));
+        }
         temperatureModule(m).Take(&outputs[static_cast<std::size_t>(out)]);
         temperatureModule(m).Answer(seconds, &inputs[static_cast<std::size_t>(in)]);
     } else if (Contains(m.type, "KORVO RT") || Contains(m.type, "KORVO TC")) {
@@ -304,7 +310,7 @@ void SimulatedStation::logOutputChanges(const Bytes& outputs) {
             const std::string command = DescribeTemperatureCommand(now.data());
             if (!command.empty()) line += " (" + command + ")";
         }
-        outputLogger_(line);
+        outputLogger_(line + AnalogOutputMeaning(m, now));
     }
 }
 

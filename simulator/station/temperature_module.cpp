@@ -34,6 +34,10 @@ void TemperatureModule::Take(const uint8_t* record) {
     command_ = code;
 }
 
+void TemperatureModule::SetError(int channel, uint8_t code) {
+    if (channel >= 1 && channel <= kMaxChannels) errors_[static_cast<std::size_t>(channel - 1)] = code;
+}
+
 bool TemperatureModule::Answer(double seconds, uint8_t* response) const {
     if (command_ < kFirstRead || command_ > kLastRead) return false;
     const int first = 2 * (command_ - kFirstRead);
@@ -46,7 +50,7 @@ bool TemperatureModule::Answer(double seconds, uint8_t* response) const {
         const int celsius = DriftingTemperature(seconds, channel);
         const int value = applied_[static_cast<std::size_t>(channel)].fahrenheit ? celsius * 9 / 5 + 320 : celsius;
         PutWord(response + 6 + 2 * k, static_cast<uint16_t>(value));
-        response[10 + k] = 0;
+        response[10 + k] = errors_[static_cast<std::size_t>(channel)];
     }
     return true;
 }

@@ -30,12 +30,15 @@ public:
     // Writes the answer to the last read command into the twelve input bytes; false
     // (and nothing written) while the last command was no read command.
     bool Answer(double seconds, uint8_t* response) const;
+    // The error byte channel 1..8 reports from now on (0: none).
+    void SetError(int channel, uint8_t code);
     // Channel 1..8 as the last apply command left it.
     const Channel& Applied(int channel) const { return applied_.at(static_cast<std::size_t>(channel - 1)); }
 
 private:
     std::array<Channel, kMaxChannels> pending_{};
     std::array<Channel, kMaxChannels> applied_{};
+    std::array<uint8_t, kMaxChannels> errors_{};
     uint8_t command_ = 0;
 };
 

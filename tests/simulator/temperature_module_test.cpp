@@ -94,5 +94,25 @@ TEST(TemperatureModule, StationAnswersReadsAndLogsConfiguration) {
     EXPECT_EQ(readBe16(inputs, 8), DriftingTemperature(0.0, 3));
 }
 
+TEST(TemperatureModule, ChannelFaultGoesIntoTheErrorByteNotOverTheRecord) {
+    Controller controller;
+    BusModule tc4;
+    tc4.type = "KORVO TC 4";
+    tc4.slot = 7;
+    tc4.in = 12;
+    tc4.out = 12;
+    StationOptions options;
+    options.faults.push_back(ChannelFault{7, 4, 0x8002});
+    SimulatedStation station(controller, {tc4}, options);
+    const Record read{9, 0};
+    controller.setOutputs(0, read);
+    station.update(std::chrono::milliseconds(0));
+    const Bytes inputs = controller.inputs(0, 12);
+    EXPECT_EQ(inputs[0], 9);
+    EXPECT_EQ(readBe16(inputs, 6), DriftingTemperature(0.0, 2));
+    EXPECT_EQ(inputs[10], 0);
+    EXPECT_EQ(inputs[11], 2);
+}
+
 }  // namespace
 }  // namespace korvo::sim
