@@ -36,7 +36,7 @@ class TemperatureWindowsTest : public QObject {
 private Q_SLOTS:
     void Rt2OpensFromStationViewAndSavesClickedWordToSettings();
     void Tc8OpensFromPopupSavesSensorAndRunsCommandsOnlyWhileActive();
-    void MalformedParameterShowsErrorBoxAndKeepsTimerStopped();
+    void MalformedParameterShowsErrorBoxOncePerOpeningAndKeepsTimerStopped();
 };
 
 void TemperatureWindowsTest::Rt2OpensFromStationViewAndSavesClickedWordToSettings() {
@@ -119,7 +119,7 @@ void TemperatureWindowsTest::Tc8OpensFromPopupSavesSensorAndRunsCommandsOnlyWhil
     QCOMPARE(module.OutputData, std::string("8,129,0,0,0,0,0,0,0,0,0,0,"));
 }
 
-void TemperatureWindowsTest::MalformedParameterShowsErrorBoxAndKeepsTimerStopped() {
+void TemperatureWindowsTest::MalformedParameterShowsErrorBoxOncePerOpeningAndKeepsTimerStopped() {
     QByteArray station = TemperatureStation();
     station.replace("Name6=20,20,20,20,20,20,", "Name6=20,2x,");
     ProgramFolder folder(station);
@@ -138,6 +138,16 @@ void TemperatureWindowsTest::MalformedParameterShowsErrorBoxAndKeepsTimerStopped
     QVERIFY2(boxes.first().contains(QStringLiteral("'2x'")), qPrintable(boxes.first()));
     QVERIFY(!Child<QTimer>(dialog, QStringLiteral("Timer1"))->isActive());
     QCOMPARE(form.frmKonfig()->Model().Module(6)->ParameterComment[1], std::string());
+
+    // Coming back to the window does not bring the box back; opening it anew does.
+    form.activateWindow();
+    QTRY_VERIFY(form.isActiveWindow());
+    dialog->activateWindow();
+    QTRY_VERIFY(dialog->isActiveWindow());
+    QCOMPARE(boxes.size(), 1);
+    dialog->close();
+    QTest::mouseDClick(Picture(form, 6), Qt::LeftButton);
+    QTRY_COMPARE(boxes.size(), 2);
     korvo::MessageBoxSeam() = previous;
 }
 

@@ -132,16 +132,20 @@ QWidget* MultiChannelTemperatureWindow::CreateUnit() {
     return group;
 }
 
-void MultiChannelTemperatureWindow::FormShow() { logic_.FormShow(*Model()); }
+void MultiChannelTemperatureWindow::FormShow() {
+    loadFailure_.Reset();
+    logic_.FormShow(*Model());
+}
 
 void MultiChannelTemperatureWindow::FormActivate() {
     try {
         logic_.FormActivate(*Model());
     } catch (const ConversionError& e) {
         button3_->setText(ToQString(logic_.NextChannelCaption()));
-        ReportError(e);
+        if (loadFailure_.ShouldReport(e.what())) ReportError(e);
         return;
     }
+    loadFailure_.Reset();
     ShowChannel();
     timer1_->start();
 }
@@ -168,6 +172,7 @@ void MultiChannelTemperatureWindow::Button3Click() {
         return;
     }
     ShowChannel();
+    if (!timer1_->isActive()) timer1_->start();
 }
 
 void MultiChannelTemperatureWindow::ShowChannel() {

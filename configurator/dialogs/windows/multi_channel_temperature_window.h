@@ -4,6 +4,7 @@
 // unit. MultiChannelTemperatureDialog decides; the window binds controls to it.
 
 #include "dialogs/multi_channel_temperature.h"
+#include "load_failure_report.h"
 #include "module_window.h"
 
 #include <vector>
@@ -51,6 +52,7 @@ private:
     QRadioButton* fahrenheit_ = nullptr;
     QPushButton* button3_ = nullptr;
     QTimer* timer1_;
+    LoadFailureReport loadFailure_;
 };
 
 class TfrmKorvo_TC_4 final : public MultiChannelTemperatureWindow {

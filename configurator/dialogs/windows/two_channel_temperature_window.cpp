@@ -109,15 +109,19 @@ QWidget* TwoChannelTemperatureWindow::CreateChannel(int channel) {
     return box;
 }
 
-void TwoChannelTemperatureWindow::FormShow() { logic_.FormShow(*Model()); }
+void TwoChannelTemperatureWindow::FormShow() {
+    loadFailure_.Reset();
+    logic_.FormShow(*Model());
+}
 
 void TwoChannelTemperatureWindow::FormActivate() {
     try {
         logic_.FormActivate(*Model());
     } catch (const ConversionError& e) {
-        ReportError(e);
+        if (loadFailure_.ShouldReport(e.what())) ReportError(e);
         return;
     }
+    loadFailure_.Reset();
     for (std::size_t c = 0; c < options_.size(); ++c) {
         for (std::size_t g = 0; g < options_[c].size(); ++g) {
             options_[c][g][static_cast<std::size_t>(logic_.Selected(static_cast<int>(c) + 1, static_cast<int>(g)))]

@@ -4,6 +4,7 @@
 // decides; the window binds controls to it.
 
 #include "dialogs/two_channel_temperature.h"
+#include "load_failure_report.h"
 #include "module_window.h"
 
 #include <array>
@@ -42,6 +43,7 @@ private:
     // Per channel and group, the radio buttons in option order.
     std::array<std::vector<std::vector<QRadioButton*>>, 2> options_;
     QTimer* timer1_;
+    LoadFailureReport loadFailure_;
 };
 
 class TfrmKorvo_RT_2 final : public TwoChannelTemperatureWindow {
