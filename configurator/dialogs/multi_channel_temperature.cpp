@@ -18,8 +18,18 @@ MultiChannelTemperatureDialog::MultiChannelTemperatureDialog(const MultiChannelL
       codes_(static_cast<std::size_t>(layout.channels), 0),
       rows_(static_cast<std::size_t>(layout.valueRows)) {}
 
+// A slot may have come to hold another module since it was taken (modules move when
+// one is deleted); the dialog never writes into a module of another type.
+TModul* MultiChannelTemperatureDialog::Edited(StationModel& model) const {
+    TModul* module = model.Module(editedModule_);
+    return module != nullptr && module->ModulType == layout_.typeName ? module : nullptr;
+}
+
 void MultiChannelTemperatureDialog::FormActivate(StationModel& model) {
-    editedModule_ = model.CurrentModule;
+    // The current module may be one of another type clicked in the station view
+    // meanwhile; the dialog then goes on with the module it was opened for.
+    const TModul* current = model.Module(model.CurrentModule);
+    if (current != nullptr && current->ModulType == layout_.typeName) editedModule_ = model.CurrentModule;
     currentChannel_ = 1;
     LoadChannel(model);
     step_ = kFirstStep;
@@ -41,7 +51,7 @@ int MultiChannelTemperatureDialog::OptionOf(std::int32_t code) const {
 }
 
 void MultiChannelTemperatureDialog::LoadChannel(StationModel& model) {
-    TModul* module = model.Module(editedModule_);
+    TModul* module = Edited(model);
     if (module == nullptr) {
         timerEnabled_ = true;
         return;
@@ -96,11 +106,11 @@ DialogChannel MultiChannelTemperatureDialog::Channel(int channel) const {
 }
 
 void MultiChannelTemperatureDialog::WriteParameter(StationModel& model) {
-    if (TModul* module = model.Module(editedModule_)) module->Parameter = ParameterText(codes_, true);
+    if (TModul* module = Edited(model)) module->Parameter = ParameterText(codes_, true);
 }
 
 void MultiChannelTemperatureDialog::SaveConfiguration(StationModel& model) {
-    TModul* module = model.Module(editedModule_);
+    TModul* module = Edited(model);
     if (module == nullptr) return;
     std::string previous = layout_.sensors[static_cast<std::size_t>(selectedSensor_)].loadComment;
     module->ParameterComment[currentChannel_] = previous;
@@ -139,7 +149,7 @@ void MultiChannelTemperatureDialog::TimerTick(StationModel& model) {
         ++step_;
         command = CommandText(step_, outputBits_, 0);
     }
-    TModul* module = model.Module(editedModule_);
+    TModul* module = Edited(model);
     if (module == nullptr) return;
     module->OutputData = command;
     ShowResponse(*module);

@@ -98,6 +98,7 @@ public:
     static std::string CommandText(int code, int byte2, int byte3);
 
 private:
+    TModul* Edited(StationModel& model) const;
     void LoadChannel(StationModel& model);
     // The option a code selects: the one with that code, else the first.
     int OptionOf(std::int32_t code) const;

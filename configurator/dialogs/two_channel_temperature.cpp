@@ -20,6 +20,18 @@ TwoChannelTemperatureDialog::TwoChannelTemperatureDialog(const TwoChannelLayout&
     for (auto& channel : selected_) channel.assign(layout_.groups.size(), 0);
 }
 
+// A slot may have come to hold another module since it was taken (modules move when
+// one is deleted); the dialog never writes into a module of another type.
+TModul* TwoChannelTemperatureDialog::Edited(StationModel& model) const {
+    TModul* module = model.Module(editedModule_);
+    return module != nullptr && module->ModulType == layout_.typeName ? module : nullptr;
+}
+
+const TModul* TwoChannelTemperatureDialog::Edited(const StationModel& model) const {
+    const TModul* module = model.Module(editedModule_);
+    return module != nullptr && module->ModulType == layout_.typeName ? module : nullptr;
+}
+
 void TwoChannelTemperatureDialog::FormActivate(StationModel& model) {
     Load(model);
     timerEnabled_ = true;
@@ -31,7 +43,7 @@ void TwoChannelTemperatureDialog::Open(StationModel& model, int slot) {
 }
 
 void TwoChannelTemperatureDialog::Load(StationModel& model) {
-    TModul* module = model.Module(editedModule_);
+    TModul* module = Edited(model);
     if (module == nullptr) return;
     if (const auto items = ReadParameterItems(module->Parameter, kChannels)) {
         for (std::size_t c = 0; c < kChannels; ++c) words_[c] = static_cast<std::uint16_t>((*items)[c]);
@@ -97,14 +109,14 @@ DialogChannel TwoChannelTemperatureDialog::Channel(int channel) const {
 }
 
 void TwoChannelTemperatureDialog::SaveConfiguration(StationModel& model) {
-    TModul* module = model.Module(editedModule_);
+    TModul* module = Edited(model);
     if (module == nullptr) return;
     const std::int32_t words[] = {words_[0], words_[1]};
     module->Parameter = ParameterText(words, false);
 }
 
 void TwoChannelTemperatureDialog::TimerTick(const StationModel& model) {
-    const TModul* module = model.Module(editedModule_);
+    const TModul* module = Edited(model);
     if (module == nullptr) return;
     // A short or garbled input record keeps the last good display.
     const auto bytes = ReadInputBytes(module->InputData, 2 * kChannels);

@@ -96,6 +96,8 @@ public:
     void Save(StationModel& model) override { SaveConfiguration(model); }
 
 private:
+    TModul* Edited(StationModel& model) const;
+    const TModul* Edited(const StationModel& model) const;
     void Load(StationModel& model);
 
     const TwoChannelLayout& layout_;

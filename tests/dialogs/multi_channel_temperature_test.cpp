@@ -229,6 +229,33 @@ TEST_F(MultiChannelTest, MalformedCodeStopsTheLoadAndStartsNothing) {
     }
 }
 
+TEST_F(MultiChannelTest, ModuleOfAnotherTypeMadeCurrentNeverReceivesCommands) {
+    TModul& tc8 = Place("KORVO TC 8");
+    const int tc8Slot = model_->ModuleCount;
+    TModul& outputs = Place("KORVO DO 16");
+    Korvo_TC_8::Dialog dialog;
+    model_->CurrentModule = tc8Slot;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
+    // The user clicks the output module in the station view and comes back.
+    model_->CurrentModule = model_->ModuleCount;
+    dialog.FormActivate(*model_);
+    dialog.TimerTick(*model_);
+    EXPECT_EQ(dialog.EditedModule(), tc8Slot);
+    EXPECT_EQ(tc8.OutputData, "8,0,0,0,0,0,0,0,0,0,0,0,");
+    EXPECT_EQ(outputs.OutputData, "");
+    EXPECT_EQ(outputs.ParameterComment[1], "");
+
+    // The slot now holds another type (modules moved up after a deletion).
+    tc8.ModulType = "KORVO DI 8";
+    tc8.OutputData.clear();
+    dialog.TimerTick(*model_);
+    ASSERT_TRUE(dialog.SensorClick(*model_, 3));
+    dialog.SaveConfiguration(*model_);
+    EXPECT_EQ(tc8.OutputData, "");
+    EXPECT_EQ(tc8.Parameter, "0,0,0,0,0,0,0,0,");
+}
+
 TEST_F(MultiChannelTest, HeadlessFaceShowsChannelsAndClicksByCaptionOnAnyChannel) {
     TModul& module = Place("KORVO TC 4");
     module.Parameter = "2,2,2,2,2,2,2,77,";

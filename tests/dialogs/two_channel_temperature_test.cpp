@@ -163,6 +163,21 @@ TEST_F(TwoChannelTest, ShortOrGarbledInputKeepsTheDisplay) {
     }
 }
 
+TEST_F(TwoChannelTest, SlotThatNowHoldsAnotherTypeIsNeverWritten) {
+    TModul& module = Place("KORVO TC 2");
+    Korvo_TC_2::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
+    ASSERT_TRUE(dialog.OptionClick(1, 14));
+    module.ModulType = "KORVO CT 1";
+    module.Parameter = "5265,0";
+    module.ParameterComment[1] = "counter";
+    dialog.SaveConfiguration(*model_);
+    dialog.FormActivate(*model_);
+    EXPECT_EQ(module.Parameter, "5265,0");
+    EXPECT_EQ(module.ParameterComment[1], "counter");
+}
+
 TEST_F(TwoChannelTest, HeadlessFaceNamesGroupsTrimmedAndFindsAmbiguousReserve) {
     TModul& module = Place("KORVO RT 2");
     const std::unique_ptr<ModuleDialog> dialog = MakeModuleDialog("KORVO RT 2");
