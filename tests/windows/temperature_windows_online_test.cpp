@@ -1,7 +1,7 @@
 // The temperature dialogs while the I/O test runs against the simulated coupler: the
 // TC 8 dialog's read command reaches the module and its answer shows as a
-// temperature, the RT 2 dialog shows both channels' words; and each of the five
-// dialogs is rendered with live values to a PNG in screenshots/ of the build folder.
+// temperature; and each of the five dialogs is rendered with live values and a
+// simulated channel fault to a PNG in screenshots/ of the build folder.
 
 #include "program_folder.h"
 #include "simulated_coupler.h"
@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 
@@ -31,11 +32,11 @@ std::string OwnAddress() {
 }
 
 struct OnlineStation {
-    OnlineStation()
+    explicit OnlineStation(korvo::sim::StationOptions options = {})
         : address(OwnAddress()),
           folder(TemperatureStation(address)),
           coupler(address, folder.FilePath(QStringLiteral("korvo.ini")).toStdString(),
-                  folder.FilePath(QStringLiteral("korvo_config.ini")).toStdString()),
+                  folder.FilePath(QStringLiteral("korvo_config.ini")).toStdString(), options),
           form(folder.Path(), korvo::OnlineSeams{&pinger, &clock}) {
         pinger.reachable.insert(address);
         form.show();
@@ -126,7 +127,11 @@ void TemperatureWindowsOnlineTest::Tc8ReadCommandBringsTemperatureIntoItsRow() {
 }
 
 void TemperatureWindowsOnlineTest::RenderAllFiveDialogsWithLiveValues() {
-    OnlineStation station;
+    // A broken wire on channel 2 of the RT 2 and an error byte on channel 3 of each
+    // multi-channel module, so the pictures show the error displays too.
+    korvo::sim::StationOptions options;
+    options.faults = {{2, 2, 0x8002}, {4, 3, 2}, {5, 3, 2}, {6, 3, 2}};
+    OnlineStation station(options);
     QTRY_VERIFY(station.GoOnline());
     for (const auto& [slot, name, file] : {std::tuple{2, "frmKorvo_RT_2", "dialog-rt2.png"},
                                            std::tuple{3, "frmKorvo_TC_2", "dialog-tc2.png"}}) {
@@ -135,6 +140,11 @@ void TemperatureWindowsOnlineTest::RenderAllFiveDialogsWithLiveValues() {
         station.Exchange();
         window->Timer1Timer();
         QVERIFY(Text(window, QStringLiteral("EditValue1")) != QStringLiteral("0"));
+        if (slot == 2) {
+            QCOMPARE(Text(window, QStringLiteral("EditValue2")), QStringLiteral("32770"));
+            QCOMPARE(window->findChild<QLabel*>(QStringLiteral("LaError2"))->text(),
+                     QStringLiteral("Error wire breaking"));
+        }
         Save(window, file);
         window->close();
     }
@@ -146,6 +156,7 @@ void TemperatureWindowsOnlineTest::RenderAllFiveDialogsWithLiveValues() {
         window->findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->click();
         RunCommandSteps(station, window, 4);
         QVERIFY(!Text(window, QStringLiteral("EditActual1")).isEmpty());
+        QCOMPARE(Text(window, QStringLiteral("EditError3")), QStringLiteral("2"));
         Save(window, file);
         window->close();
     }
