@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QRadioButton>
 
 #include <chrono>
 #include <string>
@@ -99,11 +100,11 @@ void RunCommandSteps(OnlineStation& station, korvo::MultiChannelTemperatureWindo
 class TemperatureWindowsOnlineTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void Tc8ReadCommandBringsTemperatureIntoItsRow();
+    void Tc8ReadCommandBringsTemperatureIntoItsRowAndFahrenheitReachesTheModule();
     void RenderAllFiveDialogsWithLiveValues();
 };
 
-void TemperatureWindowsOnlineTest::Tc8ReadCommandBringsTemperatureIntoItsRow() {
+void TemperatureWindowsOnlineTest::Tc8ReadCommandBringsTemperatureIntoItsRowAndFahrenheitReachesTheModule() {
     OnlineStation station;
     QTRY_VERIFY(station.GoOnline());
     QVERIFY(station.recorder.boxes.isEmpty());
@@ -123,6 +124,19 @@ void TemperatureWindowsOnlineTest::Tc8ReadCommandBringsTemperatureIntoItsRow() {
     QCOMPARE(Text(tc8, QStringLiteral("EditActual2")), QStringLiteral("23.6"));
     QCOMPARE(Text(tc8, QStringLiteral("EditError1")), QStringLiteral("0"));
     QCOMPARE(Text(tc8, QStringLiteral("EditActual3")), QString());
+
+    // With "Fahrenheit" the configuration pass and its apply command switch the module's
+    // unit: the next answer for channels 1 and 2 reads in tenths of a degree Fahrenheit.
+    tc8->findChild<QRadioButton*>(QStringLiteral("RadioFahrenheit"))->click();
+    for (int step = 0; step < 2 + 8 + 1 + 1; ++step) {
+        station.Exchange();
+        tc8->Timer1Timer();
+    }
+    QVERIFY(station.coupler.Station().temperatureModuleOf("KORVO TC 8")->Applied(8).fahrenheit);
+    station.Exchange();
+    tc8->Timer1Timer();
+    QCOMPARE(Text(tc8, QStringLiteral("EditActual1")), QStringLiteral("68.0"));
+    QCOMPARE(Text(tc8, QStringLiteral("EditActual2")), QStringLiteral("74.4"));
     Action(station.form, "ToolTest")->trigger();
 }
 
