@@ -41,7 +41,8 @@ void usage()
                  "  coupler; --missing and --swap leave out or change the N-th bus module in the\n"
                  "  reported configuration list; a restart keeps the coupler down S seconds (3).\n"
                  "  --fault-channel makes channel CH of the analog module in project slot SLOT\n"
-                 "  report CODE (decimal or 0x hex, e.g. 0x8002 for a broken wire).\n";
+                 "  report CODE (decimal or 0x hex, e.g. 0x8002 for a broken wire); on a TC 4, TC 8\n"
+                 "  or RT 6 the low byte of CODE becomes the channel's error byte.\n";
 }
 
 // A whole number in min..max for an option, or nothing when the text is not one.

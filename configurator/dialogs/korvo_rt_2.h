@@ -1,5 +1,7 @@
 #pragma once
-// Logic of the "KORVO RT 2" properties dialog.
+// The "KORVO RT 2" properties dialog's option tables and the type's defaults.
+
+#include "two_channel_temperature.h"
 
 namespace korvo {
 
@@ -7,9 +9,17 @@ struct TModul;
 
 namespace Korvo_RT_2 {
 
+// Sensor, value format, resolution, R0 and connection of each channel's word.
+const TwoChannelLayout& Layout();
+
 // Writes the type's default parameter words and channel comments into a module that
 // has just been placed; the dialog's own state is not touched.
 void SetDefaults(TModul& module);
+
+class Dialog : public TwoChannelTemperatureDialog {
+public:
+    Dialog() : TwoChannelTemperatureDialog(Korvo_RT_2::Layout()) {}
+};
 
 }  // namespace Korvo_RT_2
 }  // namespace korvo

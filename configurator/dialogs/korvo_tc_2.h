@@ -1,5 +1,7 @@
 #pragma once
-// Logic of the "KORVO TC 2" properties dialog.
+// The "KORVO TC 2" properties dialog's option tables and the type's defaults.
+
+#include "two_channel_temperature.h"
 
 namespace korvo {
 
@@ -7,9 +9,17 @@ struct TModul;
 
 namespace Korvo_TC_2 {
 
+// Sensor, value format, resolution and cold junction of each channel's word.
+const TwoChannelLayout& Layout();
+
 // Writes the type's default parameter words and channel comments into a module that
 // has just been placed; the dialog's own state is not touched.
 void SetDefaults(TModul& module);
+
+class Dialog : public TwoChannelTemperatureDialog {
+public:
+    Dialog() : TwoChannelTemperatureDialog(Korvo_TC_2::Layout()) {}
+};
 
 }  // namespace Korvo_TC_2
 }  // namespace korvo

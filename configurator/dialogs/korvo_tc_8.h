@@ -1,5 +1,7 @@
 #pragma once
-// Logic of the "KORVO TC 8" properties dialog.
+// The "KORVO TC 8" properties dialog's sensor table and the type's defaults.
+
+#include "multi_channel_temperature.h"
 
 namespace korvo {
 
@@ -7,9 +9,16 @@ struct TModul;
 
 namespace Korvo_TC_8 {
 
-// Writes the type's default parameter words and channel comments into a module that
+const MultiChannelLayout& Layout();
+
+// Writes the type's default sensor codes and channel comments into a module that
 // has just been placed; the dialog's own state is not touched.
 void SetDefaults(TModul& module);
+
+class Dialog : public MultiChannelTemperatureDialog {
+public:
+    Dialog() : MultiChannelTemperatureDialog(Korvo_TC_8::Layout()) {}
+};
 
 }  // namespace Korvo_TC_8
 }  // namespace korvo

@@ -4,6 +4,11 @@
 #include "korvo_ai_8.h"
 #include "korvo_ao_1.h"
 #include "korvo_ao_2v.h"
+#include "korvo_rt_2.h"
+#include "korvo_rt_6.h"
+#include "korvo_tc_2.h"
+#include "korvo_tc_4.h"
+#include "korvo_tc_8.h"
 
 namespace korvo {
 
@@ -25,6 +30,11 @@ constexpr DialogFactory kFactories[] = {
     {"KORVO AI 8", &Make<Korvo_AI_8::Dialog>},
     {"KORVO AO 1", &Make<Korvo_AO_1::Dialog>},
     {"KORVO AO 2V", &Make<Korvo_AO_2V::Dialog>},
+    {"KORVO RT 2", &Make<Korvo_RT_2::Dialog>},
+    {"KORVO TC 2", &Make<Korvo_TC_2::Dialog>},
+    {"KORVO TC 4", &Make<Korvo_TC_4::Dialog>},
+    {"KORVO TC 8", &Make<Korvo_TC_8::Dialog>},
+    {"KORVO RT 6", &Make<Korvo_RT_6::Dialog>},
 };
 
 }  // namespace

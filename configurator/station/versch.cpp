@@ -136,9 +136,12 @@ void ParseIntList(const std::string& list, std::int32_t* values, int highestInde
 }
 
 std::string TenthsText(std::int32_t tenths) {
-    char text[32];
-    const int written = std::snprintf(text, sizeof text, "%4.1f", static_cast<double>(tenths) / 10.0);
-    if (written <= 0 || static_cast<std::size_t>(written) >= sizeof text) return "1,00";
+    // Built from integers: printf's "%f" would take the decimal separator from the
+    // locale, which the GUI sets from the environment (a comma in German).
+    const std::int64_t value = tenths;
+    const std::int64_t magnitude = value < 0 ? -value : value;
+    std::string text = (value < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10);
+    if (text.size() < 4) text.insert(0, 4 - text.size(), ' ');
     return text;
 }
 

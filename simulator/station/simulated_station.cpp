@@ -1,5 +1,7 @@
 #include "simulated_station.h"
 
+#include "temperature_module.h"
+
 #include "station/catalogue.h"
 #include "station/profile_file.h"
 #include "station/project_file.h"
@@ -32,6 +34,13 @@ MailboxMessage Confirmation(const std::vector<uint16_t>& words) {
 
 bool Contains(const std::string& type, const char* part) { return type.find(part) != std::string::npos; }
 
+// The temperature modules that take commands and answer in twelve bytes each way.
+bool IsMultiChannelTemperature(const BusModule& m) {
+    return m.in == static_cast<int>(TemperatureModule::kRecordBytes) &&
+           m.out == static_cast<int>(TemperatureModule::kRecordBytes) &&
+           (Contains(m.type, "KORVO TC") || Contains(m.type, "KORVO RT"));
+}
+
 void PutWord(Bytes& image, int offset, uint16_t value) {
     if (offset < 0 || static_cast<std::size_t>(offset) + 2 > image.size()) return;
     image[static_cast<std::size_t>(offset)] = static_cast<uint8_t>(value >> 8);
@@ -44,16 +53,21 @@ uint16_t GetWord(const Bytes& image, int offset) {
                                  image[static_cast<std::size_t>(offset) + 1]);
 }
 
-// A temperature in tenths of a degree that drifts slowly around a base value.
-uint16_t Temperature(double seconds, int channel) {
-    const double base = 200.0 + 15.0 * channel;
-    return static_cast<uint16_t>(std::lround(base + 25.0 * std::sin(seconds / 20.0 + channel)));
-}
-
 }  // namespace
 
 SimulatedStation::SimulatedStation(Controller& controller, std::vector<BusModule> bus, StationOptions options)
-    : controller_(controller), bus_(std::move(bus)), options_(options) {}
+    : controller_(controller), bus_(std::move(bus)), options_(options), temperatureModules_(bus_.size()) {}
+
+TemperatureModule& SimulatedStation::temperatureModule(const BusModule& module) {
+    return temperatureModules_[static_cast<std::size_t>(&module - bus_.data())];
+}
+
+const TemperatureModule* SimulatedStation::temperatureModuleOf(const std::string& type) const {
+    for (std::size_t i = 0; i < bus_.size(); ++i) {
+        if (bus_[i].type == type) return &temperatureModules_[i];
+    }
+    return nullptr;
+}
 
 SimulatedStation::~SimulatedStation() { stop(); }
 
@@ -216,7 +230,8 @@ void SimulatedStation::update(std::chrono::milliseconds sinceStart) {
     const Bytes outputs = controller_.outputs(0, kImageSize);
     for (std::size_t i = 0; i < bus_.size(); ++i) {
         updateModule(bus_[i], sinceStart, inputs, outputs);
-        ApplyChannelFaults(options_.faults, bus_[i], inputs, outputs);
+        // The multi-channel temperature modules report faults in their error bytes.
+        if (!IsMultiChannelTemperature(bus_[i])) ApplyChannelFaults(options_.faults, bus_[i], inputs, outputs);
     }
     controller_.setInputs(0, inputs);
     logOutputChanges(outputs);
@@ -257,22 +272,15 @@ void SimulatedStation::updateModule(const BusModule& m, std::chrono::millisecond
         if (command == 0x4000) count = GetWord(outputs, out + 2);
         PutWord(inputs, in, configuration);
         PutWord(inputs, in + 2, count);
-    } else if (m.in == 12 && m.out == 12) {
-        // Multi-channel temperature modules answer read command 8 + p with channels 2p+1 and 2p+2.
-        const uint8_t command = outputs[static_cast<std::size_t>(out)];
-        if (command >= 8 && command <= 11) {
-            const int p = command - 8;
-            inputs[static_cast<std::size_t>(in)] = command;
-            inputs[static_cast<std::size_t>(in) + 1] = 0;
-            PutWord(inputs, in + 2, static_cast<uint16_t>(40 + p));
-            PutWord(inputs, in + 4, static_cast<uint16_t>(41 + p));
-            PutWord(inputs, in + 6, Temperature(seconds, 2 * p));
-            PutWord(inputs, in + 8, Temperature(seconds, 2 * p + 1));
-            inputs[static_cast<std::size_t>(in) + 10] = 0;
-            inputs[static_cast<std::size_t>(in) + 11] = 0;
+    } else if (IsMultiChannelTemperature(m)) {
+        if (out < 0 || out + m.out > static_cast<int>(kImageSize)) return;
+        for (const ChannelFault& fault : options_.faults) {
+            if (fault.slot == m.slot) temperatureModule(m).SetError(fault.channel, static_cast<uint8_t>(fault.code & 0xFF));
         }
+        temperatureModule(m).Take(&outputs[static_cast<std::size_t>(out)]);
+        temperatureModule(m).Answer(seconds, &inputs[static_cast<std::size_t>(in)]);
     } else if (Contains(m.type, "KORVO RT") || Contains(m.type, "KORVO TC")) {
-        for (int c = 0; c * 2 + 1 < m.in; ++c) PutWord(inputs, in + 2 * c, Temperature(seconds, c));
+        for (int c = 0; c * 2 + 1 < m.in; ++c) PutWord(inputs, in + 2 * c, DriftingTemperature(seconds, c));
     }
 }
 
@@ -297,6 +305,10 @@ void SimulatedStation::logOutputChanges(const Bytes& outputs) {
         for (const uint8_t byte : now) {
             std::snprintf(hex, sizeof hex, " %02X", byte);
             line += hex;
+        }
+        if (IsMultiChannelTemperature(m)) {
+            const std::string command = DescribeTemperatureCommand(now.data());
+            if (!command.empty()) line += " (" + command + ")";
         }
         outputLogger_(line + AnalogOutputMeaning(m, now));
     }

@@ -6,6 +6,7 @@
 
 #include "channel_fault.h"
 #include "korvo_sim/controller.h"
+#include "temperature_module.h"
 
 #include <atomic>
 #include <chrono>
@@ -74,11 +75,17 @@ public:
 
     std::vector<MailboxMessage> onMailbox(uint16_t nodeId, const MailboxMessage& sent);
 
+    // The first multi-channel temperature module of the type on the bus, as its
+    // configuration and apply commands left it; null when there is none. Read it
+    // while the live-input thread is stopped.
+    const TemperatureModule* temperatureModuleOf(const std::string& type) const;
+
 private:
     void loop();
     void applyRefusal();
     void logOutputChanges(const Bytes& outputs);
     void updateModule(const BusModule& module, std::chrono::milliseconds t, Bytes& inputs, const Bytes& outputs);
+    TemperatureModule& temperatureModule(const BusModule& module);
 
     Controller& controller_;
     std::vector<BusModule> bus_;
@@ -96,6 +103,8 @@ private:
     bool restarting_ = false;
     std::function<void(const std::string&)> outputLogger_;
     std::vector<Bytes> lastOutputs_;
+    // One per bus module; only the multi-channel temperature modules use theirs.
+    std::vector<TemperatureModule> temperatureModules_;
 };
 
 }  // namespace korvo::sim

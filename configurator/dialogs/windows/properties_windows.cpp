@@ -3,6 +3,8 @@
 #include "frm_korvo_ai_2.h"
 #include "frm_korvo_ai_8.h"
 #include "frm_korvo_ao.h"
+#include "multi_channel_temperature_window.h"
+#include "two_channel_temperature_window.h"
 
 namespace korvo {
 
@@ -16,6 +18,11 @@ void CreatePropertiesWindows(const ModelSource& model, QWidget* owner,
     add(PropertiesDialog::Korvo_AI_8, new TfrmKorvo_AI_8(model, owner));
     add(PropertiesDialog::Korvo_AO_1, new TfrmKorvo_AO_1(model, owner));
     add(PropertiesDialog::Korvo_AO_2V, new TfrmKorvo_AO_2V(model, owner));
+    add(PropertiesDialog::Korvo_RT_2, new TfrmKorvo_RT_2(model, owner));
+    add(PropertiesDialog::Korvo_TC_2, new TfrmKorvo_TC_2(model, owner));
+    add(PropertiesDialog::Korvo_TC_4, new TfrmKorvo_TC_4(model, owner));
+    add(PropertiesDialog::Korvo_TC_8, new TfrmKorvo_TC_8(model, owner));
+    add(PropertiesDialog::Korvo_RT_6, new TfrmKorvo_RT_6(model, owner));
 }
 
 }  // namespace korvo
