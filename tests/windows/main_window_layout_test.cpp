@@ -204,8 +204,8 @@ void MainWindowLayoutTest::CommandsWithoutWindowSayInStatusLine() {
         QCOMPARE(StatusPanel(form, 1), QStringLiteral("not available yet: ") + QString::fromLatin1(window));
     }
 
-    form.ShowProperties("KORVO AI 2");
-    QCOMPARE(StatusPanel(form, 1), QStringLiteral("not available yet: properties of KORVO AI 2"));
+    form.ShowProperties("KORVO CT 1");
+    QCOMPARE(StatusPanel(form, 1), QStringLiteral("not available yet: properties of KORVO CT 1"));
     // A type the properties table does not name opens nothing and says nothing.
     form.findChild<QLabel*>(QStringLiteral("StatusPanel1"))->clear();
     form.ShowProperties("KORVO PS");
