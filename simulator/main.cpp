@@ -22,12 +22,14 @@ namespace {
 void usage()
 {
     std::cerr << "usage: korvo-sim --listen ADDRESS [--port PORT] [--refuse-writes modbus|watchdog|pnp]\n"
+                 "                 [--pcap FILE]\n"
                  "                 [--project FILE.prj [--catalogue FILE] [--station N]\n"
                  "                  [--missing N] [--swap N] [--restart-seconds S]]\n"
                  "  ADDRESS must be a 127.x.x.x address; PORT defaults to 1962.\n"
                  "  --project puts the modules of station N (default 1) of the project behind the\n"
                  "  coupler; --missing and --swap leave out or change the N-th bus module in the\n"
-                 "  reported configuration list; a restart keeps the coupler down S seconds (3).\n";
+                 "  reported configuration list; a restart keeps the coupler down S seconds (3).\n"
+                 "  --pcap writes every exchange to FILE as a capture that Wireshark reads.\n";
 }
 
 // A positive number for an option, or nothing when the text is not one.
@@ -61,6 +63,7 @@ int main(int argc, char** argv)
     };
 
     std::string project;
+    std::string pcap;
     std::string catalogue = programFolder() + "/korvo_config.ini";
     long station = 1;
     korvo::sim::StationOptions stationOptions;
@@ -82,6 +85,8 @@ int main(int argc, char** argv)
             refusal = refusals.at(argv[++i]);
         } else if (argument == "--project" && hasValue) {
             project = argv[++i];
+        } else if (argument == "--pcap" && hasValue) {
+            pcap = argv[++i];
         } else if (argument == "--catalogue" && hasValue) {
             catalogue = argv[++i];
         } else if ((argument == "--station" || argument == "--missing" || argument == "--swap" ||
@@ -132,6 +137,14 @@ int main(int argc, char** argv)
     std::unique_ptr<korvo::sim::SimulatedStation> simulatedStation;
     if (!project.empty())
         simulatedStation = std::make_unique<korvo::sim::SimulatedStation>(simulator.controller(), bus, stationOptions);
+    if (!pcap.empty()) {
+        try {
+            simulator.setCapture(std::make_shared<korvo::sim::PcapWriter>(pcap));
+        } catch (const std::exception& error) {
+            std::cerr << "korvo-sim: " << error.what() << "\n";
+            return 2;
+        }
+    }
     std::mutex outputMutex;
     simulator.setLogger([&](const std::string& line) {
         std::lock_guard lock(outputMutex);

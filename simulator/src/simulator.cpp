@@ -63,6 +63,8 @@ bool Session::send(std::span<const uint8_t> bytes)
             continue;
         if (sent <= 0)
             return false;
+        if (capture_)
+            capture_->data(captureStream_, Direction::ToClient, bytes.first(static_cast<std::size_t>(sent)));
         bytes = bytes.subspan(static_cast<std::size_t>(sent));
     }
     return bytes.empty();
@@ -77,6 +79,8 @@ void Session::close()
         // reused under a running read.
         ::shutdown(fd_, SHUT_RDWR);
         closed_ = true;
+        if (capture_)
+            capture_->closed(captureStream_);
     }
 }
 
@@ -169,6 +173,14 @@ void Simulator::acceptLoop()
         std::erase_if(sessions_, [](const auto& session) { return session->finished_.load(); });
         auto session = std::make_unique<Session>(fd, std::string(text) + ":" + std::to_string(ntohs(peer.sin_port)));
         Session& served = *session;
+        if (capture_) {
+            sockaddr_in local{};
+            socklen_t localSize = sizeof local;
+            getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize);
+            served.capture_ = capture_.get();
+            served.captureStream_ = capture_->opened({ntohl(peer.sin_addr.s_addr), ntohs(peer.sin_port)},
+                                                     {ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)});
+        }
         sessions_.push_back(std::move(session));
         served.thread_ = std::thread(&Simulator::serve, this, std::ref(served));
     }
@@ -196,6 +208,9 @@ bool Simulator::readRequest(Session& session, Request& request)
             continue;
         if (got <= 0)
             return false;
+        if (session.capture_)
+            session.capture_->data(session.captureStream_, Direction::ToServer,
+                                   std::span<const uint8_t>(chunk, static_cast<std::size_t>(got)));
         pending.insert(pending.end(), chunk, chunk + got);
     }
 }
@@ -318,6 +333,12 @@ void Simulator::setLogger(std::function<void(const std::string&)> logger)
 {
     std::lock_guard lock(mutex_);
     logger_ = std::move(logger);
+}
+
+void Simulator::setCapture(std::shared_ptr<PcapWriter> capture)
+{
+    std::lock_guard lock(mutex_);
+    capture_ = std::move(capture);
 }
 
 void Simulator::setRequestTap(std::function<void(const Request&)> tap)
