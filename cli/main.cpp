@@ -1,10 +1,12 @@
 // korvo: the configurator's work from the command line.
 
+#include "command_help.h"
 #include "online_commands.h"
 #include "plan_command.h"
 #include "program_folder.h"
 #include "station_command.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korvo COMMAND ...\n"
+    "       korvo --version\n"
     "commands:\n"
     "  station PROJECT [--catalogue FILE] [--json]   print the process-image address map\n"
     "  check ADDRESS PROJECT [--station N]           compare the coupler's bus with the project\n"
@@ -24,6 +27,7 @@ constexpr const char* kUsage =
     "  plan PROJECT [--station N] [--pdf FILE | --text]\n"
     "                                                print the connection plan or write it as PDF\n"
     "PROJECT commands take --catalogue FILE (default: korvo_config.ini next to the program).\n"
+    "korvo COMMAND --help shows the usage of one command.\n"
     "Exit status: 0 success, 1 negative result (station differs, no reply), 2 error.\n";
 
 }  // namespace
@@ -34,8 +38,17 @@ int main(int argc, char** argv) {
         (args.empty() ? std::cerr : std::cout) << kUsage;
         return args.empty() ? 2 : 0;
     }
+    if (args[0] == "--version") {
+        std::cout << "korvo " KORVO_VERSION "\n";
+        return 0;
+    }
     const std::string command = args[0];
     args.erase(args.begin());
+    if (const std::string help = korvo::CommandUsage(kUsage, command);
+        !help.empty() && std::find(args.begin(), args.end(), "--help") != args.end()) {
+        std::cout << help;
+        return 0;
+    }
     const std::string catalogue = (korvo::ProgramFolder() / "korvo_config.ini").string();
     if (command == "station") return korvo::RunStationCommand(args, catalogue, std::cout, std::cerr);
     if (command == "check") return korvo::RunCheckCommand(args, catalogue, std::cout, std::cerr);
