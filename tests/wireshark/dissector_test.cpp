@@ -112,7 +112,7 @@ std::vector<Frame> Decode(const std::filesystem::path& capture)
                           + " -Y quorrin -T fields -E separator=/t -E occurrence=a -E 'aggregator=;'";
     for (const char* field : fields)
         command += std::string(" -e ") + field;
-    Output output = Shell(command + " 2>/dev/null");
+    Output output = Shell(command);
     EXPECT_EQ(output.status, 0) << output.text;
     std::vector<Frame> frames;
     for (const std::string& line : Split(output.text, '\n')) {
@@ -351,6 +351,51 @@ TEST_F(DissectorTest, EveryLibraryServiceIsNamedWithItsCodeSequenceAndLength)
     EXPECT_EQ(sent->messages[0].service, "Send message");
     EXPECT_EQ(sent->messages[1].seq, sent->messages[0].seq + 1);
     EXPECT_NE(sent->mailboxCommands.find("0x030b"), std::string::npos) << sent->mailboxCommands;
+}
+
+Bytes RawMessage(uint16_t code, uint16_t announced, std::size_t size)
+{
+    Bytes bytes(size, 0);
+    writeBe16(bytes, 0, code);
+    writeBe16(bytes, 2, announced);
+    return bytes;
+}
+
+TEST_F(DissectorTest, CutAndAbsurdMessagesAreFlaggedWithoutScriptErrors)
+{
+    {
+        PcapWriter writer(capture_.string());
+        const Endpoint client{0x7F000001, 40001};
+        const Endpoint coupler{0x7F0000A3, 1962};
+        uint32_t stream = writer.opened(client, coupler);
+        // A write request without its fields, then one whose data runs past its end.
+        writer.data(stream, Direction::ToServer, RawMessage(0x0103, 12, 12));
+        Bytes write = RawMessage(0x0103, 20, 20);
+        writeBe16(write, 14, 300);
+        writer.data(stream, Direction::ToServer, write);
+        // A receive confirmation cut after the header, a control request
+        // announcing more payload than it holds, a length below the header.
+        writer.data(stream, Direction::ToClient, RawMessage(0x8106, 16, 16));
+        Bytes control = RawMessage(0x0109, 20, 20);
+        writeBe16(control, 12, 0x0801);
+        writeBe16(control, 14, 1000);
+        writer.data(stream, Direction::ToServer, control);
+        writer.data(stream, Direction::ToServer, RawMessage(0x0104, 3, 6));
+        writer.closed(stream);
+        writer.datagram(coupler, {0x7F000001, 1500}, Bytes(30, 0xFF));
+        writer.datagram(coupler, {0x7F000001, 1500}, Bytes(5, 0xFF));
+    }
+    Output verbose = Shell("tshark -X lua_script:" KORVO_DISSECTOR " -r " + capture_.string() + " -V");
+    EXPECT_EQ(verbose.status, 0) << verbose.text;
+    EXPECT_EQ(verbose.text.find("Lua Error"), std::string::npos) << verbose.text;
+    EXPECT_NE(verbose.text.find("Message shorter than its fields"), std::string::npos) << verbose.text;
+    EXPECT_NE(verbose.text.find("Indication datagram"), std::string::npos) << verbose.text;
+
+    auto messages = Messages(Decode(capture_));
+    ASSERT_GE(messages.size(), 4u);
+    EXPECT_EQ(messages[0].service, "Write data");
+    EXPECT_EQ(messages[1].length, 20u) << "framed by the announced length, not by the data length inside";
+    EXPECT_EQ(messages[3].service, "Device control: Read MPM");
 }
 
 bool Connectable(const std::string& address)

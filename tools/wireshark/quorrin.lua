@@ -98,8 +98,11 @@ f.word12 = ProtoField.uint16("quorrin.word12", "Word at 12", base.HEX)
 f.error = ProtoField.uint16("quorrin.error", "Controller error code", base.HEX)
 f.service = ProtoField.string("quorrin.service", "Service")
 f.kind = ProtoField.string("quorrin.kind", "Message kind")
-f.request_in = ProtoField.framenum("quorrin.request_in", "Request in frame", base.NONE, frametype.REQUEST)
-f.response_in = ProtoField.framenum("quorrin.response_in", "Confirmation in frame", base.NONE, frametype.RESPONSE)
+-- Frame types mark the links in the packet list; Wireshark before 3.6 lacks them.
+f.request_in = ProtoField.framenum("quorrin.request_in", "Request in frame", base.NONE,
+    frametype and frametype.REQUEST)
+f.response_in = ProtoField.framenum("quorrin.response_in", "Confirmation in frame", base.NONE,
+    frametype and frametype.RESPONSE)
 
 f.name_length = ProtoField.uint16("quorrin.name_length", "Node name length", base.DEC)
 f.node_name = ProtoField.stringz("quorrin.node_name", "Node name")
