@@ -64,7 +64,7 @@ done
 
 root=$work/root
 for package in "$program" "$runtime" "$development"; do dpkg -x "$package" "$root"; done
-export LD_LIBRARY_PATH="$root/usr/lib"
+# The programs find the library beside them in the unpacked root by their run path.
 
 [ "$("$root/usr/bin/korvo" --version)" = "korvo $version" ] || fail "korvo --version: $("$root/usr/bin/korvo" --version)"
 station=$("$root/usr/bin/korvo" station "$root/usr/lib/korvo/demo/demo.prj") || fail "korvo station failed: $station"
@@ -77,7 +77,8 @@ if [ -x "$root/usr/lib/korvo/KorvoConfigurator" ]; then
     home=$work/home
     mkdir -p "$home"
     status=0
-    HOME=$home XDG_DATA_HOME= QT_QPA_PLATFORM=offscreen timeout 3 "$root/usr/bin/KorvoConfigurator" \
+    # The user's copy lies outside the root, so it needs to be shown the library.
+    HOME=$home XDG_DATA_HOME= LD_LIBRARY_PATH="$root/usr/lib" QT_QPA_PLATFORM=offscreen timeout 3 "$root/usr/bin/KorvoConfigurator" \
         >"$work/gui.log" 2>&1 || status=$?
     [ "$status" -eq 124 ] || { cat "$work/gui.log"; fail "KorvoConfigurator ended with $status instead of running"; }
     folder=$home/.local/share/korvo
