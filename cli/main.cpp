@@ -2,11 +2,13 @@
 
 #include "bootp_command.h"
 #include "module_command.h"
+#include "command_help.h"
 #include "online_commands.h"
 #include "plan_command.h"
 #include "program_folder.h"
 #include "station_command.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korvo COMMAND ...\n"
+    "       korvo --version\n"
     "commands:\n"
     "  station PROJECT [--catalogue FILE] [--json]   print the process-image address map\n"
     "  check ADDRESS PROJECT [--station N] [--timeout S]  compare the coupler's bus with the project\n"
@@ -31,6 +34,7 @@ constexpr const char* kUsage =
     "                                                show or set a module's dialog parameters\n"
     "PROJECT commands take --catalogue FILE (default: korvo_config.ini next to the program).\n"
     "--timeout S ends check and diag after S seconds (60), io only when given, with exit 2.\n"
+    "korvo COMMAND --help shows the usage of one command.\n"
     "Exit status: 0 success, 1 negative result (station differs, no reply, value out of range),\n"
     "2 error.\n";
 
@@ -42,8 +46,17 @@ int main(int argc, char** argv) {
         (args.empty() ? std::cerr : std::cout) << kUsage;
         return args.empty() ? 2 : 0;
     }
+    if (args[0] == "--version") {
+        std::cout << "korvo " KORVO_VERSION "\n";
+        return 0;
+    }
     const std::string command = args[0];
     args.erase(args.begin());
+    if (const std::string help = korvo::CommandUsage(kUsage, command);
+        !help.empty() && std::find(args.begin(), args.end(), "--help") != args.end()) {
+        std::cout << help;
+        return 0;
+    }
     const std::string catalogue = (korvo::ProgramFolder() / "korvo_config.ini").string();
     if (command == "station") return korvo::RunStationCommand(args, catalogue, std::cout, std::cerr);
     if (command == "check") return korvo::RunCheckCommand(args, catalogue, std::cout, std::cerr);

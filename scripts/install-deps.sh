@@ -9,6 +9,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb iproute2
 )
+# tshark serves only the dissector test, which skips without it: installed on request.
+if [[ "${KORVO_WITH_TSHARK:-}" == "1" ]]; then
+  packages+=(tshark)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,5 +26,7 @@ if ((${#missing[@]})); then
   sudo_cmd=()
   if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
   "${sudo_cmd[@]}" apt-get update -qq
+  # Capturing stays with root; the dissector test reads files and needs no capture rights.
+  echo "wireshark-common wireshark-common/install-setuid boolean false" | "${sudo_cmd[@]}" debconf-set-selections
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -27,7 +27,7 @@ namespace {
 void usage()
 {
     std::cerr << "usage: korvo-sim --listen ADDRESS [--port PORT] [--refuse-writes modbus|watchdog|pnp]\n"
-                 "                 [--max-connections N] [--idle-timeout SECONDS]\n"
+                 "                 [--max-connections N] [--idle-timeout SECONDS] [--pcap FILE]\n"
                  "                 [--project FILE.prj [--catalogue FILE] [--station N]\n"
                  "                  [--missing N] [--swap N] [--restart-seconds S]\n"
                  "                  [--fault-channel SLOT:CH:CODE]...] [--mac MAC]\n"
@@ -42,7 +42,8 @@ void usage()
                  "  reported configuration list; a restart keeps the coupler down S seconds (3).\n"
                  "  --fault-channel makes channel CH of the analog module in project slot SLOT\n"
                  "  report CODE (decimal or 0x hex, e.g. 0x8002 for a broken wire); on a TC 4, TC 8\n"
-                 "  or RT 6 the low byte of CODE becomes the channel's error byte.\n";
+                 "  or RT 6 the low byte of CODE becomes the channel's error byte.\n"
+                 "  --pcap writes every exchange to FILE as a capture that Wireshark reads.\n";
 }
 
 // A whole number in min..max for an option, or nothing when the text is not one.
@@ -95,6 +96,7 @@ int main(int argc, char** argv)
     };
 
     std::string project;
+    std::string pcap;
     std::string catalogue = programFolder() + "/korvo_config.ini";
     long station = 1;
     korvo::sim::StationOptions stationOptions;
@@ -142,6 +144,8 @@ int main(int argc, char** argv)
             stationOptions.faults.push_back(*fault);
         } else if (argument == "--project" && hasValue) {
             project = argv[++i];
+        } else if (argument == "--pcap" && hasValue) {
+            pcap = argv[++i];
         } else if (argument == "--catalogue" && hasValue) {
             catalogue = argv[++i];
         } else if ((argument == "--station" || argument == "--missing" || argument == "--swap" ||
@@ -199,6 +203,17 @@ int main(int argc, char** argv)
         }
     }
 
+    // One capture for the whole run, also across a move to a new address.
+    std::shared_ptr<korvo::sim::PcapWriter> capture;
+    if (!pcap.empty()) {
+        try {
+            capture = std::make_shared<korvo::sim::PcapWriter>(pcap);
+        } catch (const std::exception& error) {
+            std::cerr << "korvo-sim: " << error.what() << "\n";
+            return 2;
+        }
+    }
+
     std::mutex outputMutex;
     const auto print = [&](const std::string& line) {
         std::lock_guard lock(outputMutex);
@@ -230,6 +245,8 @@ int main(int argc, char** argv)
         coupler.simulator = std::make_unique<korvo::sim::Simulator>(at);
         coupler.simulator->controller().setWriteRefusal(refusal);
         coupler.simulator->setLogger(print);
+        if (capture)
+            coupler.simulator->setCapture(capture);
         coupler.simulator->start();
         if (withStation) {
             coupler.station =

@@ -76,6 +76,8 @@ bool Session::send(std::span<const uint8_t> bytes)
             close();
             return false;
         }
+        if (capture_)
+            capture_->data(captureStream_, Direction::ToClient, bytes.first(static_cast<std::size_t>(sent)));
         bytes = bytes.subspan(static_cast<std::size_t>(sent));
     }
     return bytes.empty();
@@ -87,8 +89,11 @@ void Session::close()
     // wakes the serving thread's blocked read as well; the descriptor itself
     // goes only after that thread has ended, so it is never reused under a
     // running read.
-    if (!closed_.exchange(true))
+    if (!closed_.exchange(true)) {
         ::shutdown(fd_, SHUT_RDWR);
+        if (capture_)
+            capture_->closed(captureStream_);
+    }
 }
 
 bool Session::peerGone() const
@@ -207,6 +212,14 @@ void Simulator::acceptOne()
     inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
 
     auto session = std::make_shared<Session>(fd, std::string(text) + ":" + std::to_string(ntohs(peer.sin_port)));
+    if (capture_) {
+        sockaddr_in local{};
+        socklen_t localSize = sizeof local;
+        getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize);
+        session->capture_ = capture_.get();
+        session->captureStream_ = capture_->opened({ntohl(peer.sin_addr.s_addr), ntohs(peer.sin_port)},
+                                                   {ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)});
+    }
     sessions_.push_back(session);
     session->thread_ = std::thread(&Simulator::serve, this, std::ref(*session));
 }
@@ -246,6 +259,9 @@ bool Simulator::readRequest(Session& session, Request& request)
             continue;
         if (got <= 0)
             return false;
+        if (session.capture_)
+            session.capture_->data(session.captureStream_, Direction::ToServer,
+                                   std::span<const uint8_t>(chunk, static_cast<std::size_t>(got)));
         pending.insert(pending.end(), chunk, chunk + got);
     }
 }
@@ -362,6 +378,12 @@ void Simulator::clearFaults()
 {
     std::lock_guard lock(mutex_);
     faults_.clear();
+}
+
+void Simulator::setCapture(std::shared_ptr<PcapWriter> capture)
+{
+    std::lock_guard lock(mutex_);
+    capture_ = std::move(capture);
 }
 
 void Simulator::setLogger(std::function<void(const std::string&)> logger)

@@ -7,6 +7,7 @@
 #include "korvo_sim/controller.h"
 #include "korvo_sim/fault.h"
 #include "korvo_sim/management_services.h"
+#include "korvo_sim/pcap_writer.h"
 
 #include <atomic>
 #include <chrono>
@@ -56,6 +57,8 @@ private:
     std::string peer_;
     std::thread thread_;
     std::atomic<bool> finished_{false};
+    PcapWriter* capture_ = nullptr;  // records the connection when set
+    uint32_t captureStream_ = 0;
 };
 
 struct SimulatorOptions {
@@ -94,6 +97,8 @@ public:
     void setLogger(std::function<void(const std::string&)> logger);
     // Sees every request exactly as it arrived, before it is answered.
     void setRequestTap(std::function<void(const Request&)> tap);
+    // Records every connection and the bytes on it from then on.
+    void setCapture(std::shared_ptr<PcapWriter> capture);
     // Sends bytes unasked on the connection that holds the node.
     bool sendToNode(uint16_t nodeId, std::span<const uint8_t> bytes);
     std::size_t connectionCount() const;
@@ -127,6 +132,7 @@ private:
     std::deque<Fault> faults_;
     std::function<void(const std::string&)> logger_;
     std::function<void(const Request&)> tap_;
+    std::shared_ptr<PcapWriter> capture_;
 };
 
 } // namespace korvo::sim
