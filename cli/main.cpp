@@ -1,5 +1,6 @@
 // korvo: the configurator's work from the command line.
 
+#include "export_command.h"
 #include "online_commands.h"
 #include "plan_command.h"
 #include "program_folder.h"
@@ -23,6 +24,8 @@ constexpr const char* kUsage =
     "  ping ADDRESS [-c COUNT]                       send ICMP echo requests\n"
     "  plan PROJECT [--station N] [--pdf FILE | --text]\n"
     "                                                print the connection plan or write it as PDF\n"
+    "  export PROJECT --format csv|gvl|json [--station N] [--input-base BYTE]\n"
+    "         [--output-base BYTE] [-o FILE]         write the address map for a PLC program\n"
     "PROJECT commands take --catalogue FILE (default: korvo_config.ini next to the program).\n"
     "Exit status: 0 success, 1 negative result (station differs, no reply), 2 error.\n";
 
@@ -45,6 +48,9 @@ int main(int argc, char** argv) {
     if (command == "ping") return korvo::RunPingCommand(args, std::cout, std::cerr);
     if (command == "plan") {
         return korvo::RunPlanCommand(args, catalogue, korvo::ProgramFolder().string() + "/", std::cout, std::cerr);
+    }
+    if (command == "export") {
+        return korvo::RunExportCommand(args, catalogue, korvo::ProgramFolder().string() + "/", std::cout, std::cerr);
     }
     std::cerr << "korvo: unknown command \"" << command << "\"\n" << kUsage;
     return 2;

@@ -3,6 +3,7 @@
 #include "access/coupler_diagnosis.h"
 #include "access/ddi_funktionen.h"
 #include "access/nc_restart.h"
+#include "io_record.h"
 #include "shell/online_operation.h"
 #include "station/catalogue.h"
 #include "station/profile_file.h"
@@ -54,6 +55,7 @@ private:
 struct Options {
     std::vector<std::string> positional;
     std::string catalogue;
+    std::string record;
     int station = 1;
     int count = 1;
     int intervalMs = 1000;
@@ -90,6 +92,10 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<std::s
             std::optional<int> number;
             if (arg == "--catalogue") {
                 options.catalogue = value;
+                continue;
+            }
+            if (arg == "--record") {
+                options.record = value;
                 continue;
             }
             if (arg == "--station") number = Number(value, 1, StationModel::kMaxModules);
@@ -217,16 +223,24 @@ int RunCheckCommand(const std::vector<std::string>& args, const std::string& def
 int RunIoCommand(const std::vector<std::string>& args, const std::string& defaultCatalogue, std::ostream& out,
                  std::ostream& err) {
     const std::string usage =
-        "usage: korvo io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--catalogue FILE]";
+        "usage: korvo io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--catalogue FILE] "
+        "[--record FILE.json]";
     Options options;
     options.catalogue = defaultCatalogue;
-    if (!ParseOptions(args, {"--cycles", "--interval", "--station", "--catalogue"}, 2, usage, options, err)) {
+    if (!ParseOptions(args, {"--cycles", "--interval", "--station", "--catalogue", "--record"}, 2, usage, options,
+                      err)) {
         return 2;
     }
     OnlineSession session;
     if (!session.Load(options.positional[0], options.positional[1], options.catalogue, options.station, err)) return 2;
     ConsoleUi ui(out, err, true);
     OnlineOperation online(*session.model, session.catalogue, *session.access, ui, session.pinger);
+    CouplerDiagnosis diagnosis(*session.model, *session.access, online, ui);
+    online.SetDiagnosis(&diagnosis);
+    std::unique_ptr<IoRecordSession> record;
+    if (!options.record.empty()) {
+        record = std::make_unique<IoRecordSession>(*session.model, online, diagnosis, options.positional[1]);
+    }
     if (!online.OpenConnection()) {
         err << "korvo: cannot connect to " << options.positional[0] << ":" << ui.lastStatus << "\n";
         session.access->CloseNodePair();
@@ -234,9 +248,11 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
     }
     session.model->Online = true;
     int status = 0;
+    int cycles = 0;
     for (int cycle = 1; cycle <= options.count; ++cycle) {
         out << "cycle " << cycle << "\n";
         online.IoCycle();
+        cycles = cycle;
         if (!session.model->Online) {
             err << "korvo: " << ui.lastStatus << "\n";
             status = 2;
@@ -245,6 +261,7 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
         if (cycle < options.count) std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
     }
     session.access->CloseNodePair();
+    if (record && !record->Write(options.record, cycles, err)) return 2;
     return status;
 }
 

@@ -234,6 +234,7 @@ void OnlineOperation::StopAfterCycleError(const std::string& status) {
     buttonImage_ = OnlineImageIndex;
     ui_.SetOnlineButton(false, OnlineImageIndex);
     model_.Online = false;
+    if (cycleObserver_ != nullptr) cycleObserver_->CycleStopped(status);
 }
 
 void OnlineOperation::SkipModule(const TModul& module, const std::string& why) {
@@ -271,6 +272,8 @@ void OnlineOperation::IoCycle() {
         StopAfterCycleError("Error read data  CHECK IP settings ??");
         // The library has dropped the node; a later start opens a fresh pair.
         access_.CloseNodePair();
+    } else if (cycleObserver_ != nullptr) {
+        cycleObserver_->InputsRead(access_.InputImage.data(), readLength);
     }
 
     for (int i = 1; i <= model_.ModuleCount; ++i) {
@@ -292,6 +295,7 @@ void OnlineOperation::IoCycle() {
     ui_.AddMemoLine("WRITE SectionWriteData ------");
     OutputLength = last > 0 ? model_.Module(last)->ByteOffsetOutput : 0;
     const auto writeLength = static_cast<std::uint16_t>(std::clamp(OutputLength, 0, imageSize));
+    bool outputsReached = false;
     for (int i = 1; i <= model_.ModuleCount; ++i) {
         TModul* m = model_.Module(i);
         if (m == nullptr || m->ModulZuStations != station || m->output <= 0) continue;
@@ -307,7 +311,10 @@ void OnlineOperation::IoCycle() {
             ui_.AddMemoLine(m->ModulType + "  Date " + e.what());
         }
         const std::uint32_t result = access_.WriteProcessData(access_.DataNode, 0, writeLength);
-        if (result == DDI_OK) continue;
+        if (result == DDI_OK) {
+            outputsReached = true;
+            continue;
+        }
         if ((result & 0xFF) == kModbusClientCode) {
             ui_.SetStatusPanel1("Error Write!! ModbusClient aktiv");
             if (!ModbusWarningShown) {
@@ -320,7 +327,10 @@ void OnlineOperation::IoCycle() {
         }
         StopAfterCycleError("Error write data  CHECK IP settings ??");
         access_.CloseNodePair();
-        break;
+        return;
+    }
+    if (outputsReached && cycleObserver_ != nullptr) {
+        cycleObserver_->OutputsWritten(access_.OutputImage.data(), writeLength);
     }
 }
 
