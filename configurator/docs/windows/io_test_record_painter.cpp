@@ -47,7 +47,7 @@ int RowsPerPage(bool first) {
 }
 
 QString Address(const AddressEntry& e) {
-    QString address = e.direction == PointDirection::Input ? QStringLiteral("I") : QStringLiteral("Q");
+    QString address = e.direction == PointDirection::Input ? QStringLiteral("%I") : QStringLiteral("%Q");
     if (e.width == PointWidth::Bool) return address + QStringLiteral("X%1.%2").arg(e.byte).arg(e.bit);
     return address + QStringLiteral("W%1").arg(e.byte);
 }
