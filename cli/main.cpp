@@ -17,7 +17,7 @@ constexpr const char* kUsage =
     "commands:\n"
     "  station PROJECT [--catalogue FILE] [--json]   print the process-image address map\n"
     "  check ADDRESS PROJECT [--station N]           compare the coupler's bus with the project\n"
-    "  io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N]\n"
+    "  io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--record FILE.json]\n"
     "                                                run I/O cycles and print the process data\n"
     "  diag ADDRESS                                  show the coupler's state bits\n"
     "  restart ADDRESS [--wait] [--timeout SECONDS]  restart the coupler, optionally wait for it\n"
