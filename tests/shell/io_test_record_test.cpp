@@ -78,7 +78,9 @@ TEST_F(IoTestRecordTest, WalkingInputsAreSeenInBothStatesAfterAFullWalk) {
     const IoTestRecord& record = recorder_->Record();
     EXPECT_EQ(record.cycles, 8);
     for (const PointRecord& p : record.points) {
-        if (p.entry.width == PointWidth::Bool) EXPECT_TRUE(p.Complete()) << p.entry.tag;
+        if (p.entry.width == PointWidth::Bool) {
+            EXPECT_TRUE(p.Complete()) << p.entry.tag;
+        }
     }
     // The analog channels moved with the simulated sine.
     const PointRecord& channel = Point("Station1_M4_AI_1");

@@ -117,6 +117,7 @@ void IoRecordWindowTest::ClickedOutputsAreMarkedAndTheRecordOutlivesTheTest() {
         korvo::PaintIoTestRecordPage(painter, form.IoRecorder()->Record(), 0, pixelsPerMm);
     }
     QVERIFY(page.save(QStringLiteral(KORVO_SCREENSHOT_DIR "/io-test-record-page.png"), "PNG"));
+    grid->scrollToItem(grid->item(both - 3, 0), QAbstractItemView::PositionAtTop);
     QVERIFY(window->grab().save(QStringLiteral(KORVO_SCREENSHOT_DIR "/io-test-record-window.png"), "PNG"));
 }
 

@@ -55,6 +55,7 @@ TfrmIoRecord::TfrmIoRecord(QWidget* parent) : QWidget(parent, Qt::Window) {
     gridPoints_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     gridPoints_->setSelectionBehavior(QAbstractItemView::SelectRows);
     gridPoints_->verticalHeader()->setVisible(false);
+    gridPoints_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     gridPoints_->horizontalHeader()->setStretchLastSection(true);
 
     const auto button = [this](const char* name, const char* text) {
