@@ -3,6 +3,7 @@
 #include "bootp_command.h"
 #include "module_command.h"
 #include "command_help.h"
+#include "export_command.h"
 #include "online_commands.h"
 #include "plan_command.h"
 #include "program_folder.h"
@@ -22,6 +23,7 @@ constexpr const char* kUsage =
     "  station PROJECT [--catalogue FILE] [--json]   print the process-image address map\n"
     "  check ADDRESS PROJECT [--station N] [--timeout S]  compare the coupler's bus with the project\n"
     "  io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--timeout S]\n"
+    "     [--record FILE.json]\n"
     "                                                run I/O cycles and print the process data\n"
     "  diag ADDRESS [--timeout S]                    show the coupler's state bits\n"
     "  restart ADDRESS [--wait] [--timeout SECONDS]  restart the coupler, optionally wait for it\n"
@@ -32,6 +34,8 @@ constexpr const char* kUsage =
     "        [--port PORT] [--timeout SECONDS]       give the coupler with this MAC its address\n"
     "  module PROJECT --slot N [--json] [--channel C [--set \"OPTION\"]... [--value V]]... [--save]\n"
     "                                                show or set a module's dialog parameters\n"
+    "  export PROJECT --format csv|gvl|json [--station N] [--input-base BYTE]\n"
+    "         [--output-base BYTE] [-o FILE]         write the address map for a PLC program\n"
     "PROJECT commands take --catalogue FILE (default: korvo_config.ini next to the program).\n"
     "--timeout S ends check and diag after S seconds (60), io only when given, with exit 2.\n"
     "korvo COMMAND --help shows the usage of one command.\n"
@@ -70,6 +74,9 @@ int main(int argc, char** argv) {
     }
     if (command == "bootp") {
         return korvo::RunBootpCommand(args, (korvo::ProgramFolder() / "korvo").string(), std::cout, std::cerr);
+    }
+    if (command == "export") {
+        return korvo::RunExportCommand(args, catalogue, korvo::ProgramFolder().string() + "/", std::cout, std::cerr);
     }
     std::cerr << "korvo: unknown command \"" << command << "\"\n" << kUsage;
     return 2;

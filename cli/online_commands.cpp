@@ -5,6 +5,7 @@
 #include "access/coupler_diagnosis.h"
 #include "access/ddi_funktionen.h"
 #include "access/nc_restart.h"
+#include "io_record.h"
 #include "shell/online_operation.h"
 #include "station/catalogue.h"
 #include "station/profile_file.h"
@@ -74,6 +75,7 @@ private:
 struct Options {
     std::vector<std::string> positional;
     std::string catalogue;
+    std::string record;
     int station = 1;
     int count = 1;
     int intervalMs = 1000;
@@ -110,6 +112,10 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<std::s
             std::optional<int> number;
             if (arg == "--catalogue") {
                 options.catalogue = value;
+                continue;
+            }
+            if (arg == "--record") {
+                options.record = value;
                 continue;
             }
             if (arg == "--station") number = Number(value, 1, StationModel::kMaxModules);
@@ -264,13 +270,13 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
                  std::ostream& err) {
     const std::string usage =
         "usage: korvo io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--catalogue FILE]\n"
-        "                [--timeout SECONDS]";
+        "                [--timeout SECONDS] [--record FILE.json]";
     Options options;
     options.catalogue = defaultCatalogue;
     // Many cycles may rightly take long: no overall limit unless one is given.
     options.timeoutSeconds = 0;
-    if (!ParseOptions(args, {"--cycles", "--interval", "--station", "--catalogue", "--timeout"}, 2, usage, options,
-                      err)) {
+    if (!ParseOptions(args, {"--cycles", "--interval", "--station", "--catalogue", "--timeout", "--record"}, 2, usage,
+                      options, err)) {
         return 2;
     }
     CommandDeadline deadline(std::chrono::seconds(options.timeoutSeconds),
@@ -280,6 +286,12 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
     ConsoleUi ui(out, err, true);
     ui.holdLog = true;
     OnlineOperation online(*session.model, session.catalogue, *session.access, ui, session.pinger);
+    CouplerDiagnosis diagnosis(*session.model, *session.access, online, ui);
+    online.SetDiagnosis(&diagnosis);
+    std::unique_ptr<IoRecordSession> record;
+    if (!options.record.empty()) {
+        record = std::make_unique<IoRecordSession>(*session.model, online, diagnosis, options.positional[1]);
+    }
     if (!online.OpenConnection()) {
         err << "korvo: cannot connect to " << options.positional[0] << ":" << ui.lastStatus << "\n";
         session.access->CloseNodePair();
@@ -287,9 +299,11 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
     }
     session.model->Online = true;
     int status = 0;
+    int cycles = 0;
     for (int cycle = 1; cycle <= options.count; ++cycle) {
         out << "cycle " << cycle << "\n";
         online.IoCycle();
+        cycles = cycle;
         if (!session.model->Online || NodeDropped(*session.access)) {
             err << "korvo: " << options.positional[0] << ": "
                 << (session.model->Online ? "the connection was lost during the cycle" : ui.lastStatus) << "\n";
@@ -300,6 +314,7 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
         if (cycle < options.count) std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
     }
     session.access->CloseNodePair();
+    if (record && !record->Write(options.record, cycles, err)) return 2;
     return status;
 }
 

@@ -41,6 +41,10 @@ std::string ParameterTagName(const std::string& station, int number, int paramet
     return station + "_M" + std::to_string(number) + "_P" + std::to_string(parameter);
 }
 
+std::string WordTagName(const std::string& station, int number, const std::string& groupKey, const std::string& word) {
+    return station + "_M" + std::to_string(number) + "_" + groupKey + "_" + word;
+}
+
 ModuleTags TagNamesOf(const StationModel& model, int slot) {
     ModuleTags tags;
     const TModul* module = model.Module(slot);

@@ -24,6 +24,10 @@ std::string PointTagName(const std::string& station, int number, const std::stri
 // "Station1_M3_P2": station name, slot number, parameter number.
 std::string ParameterTagName(const std::string& station, int number, int parameter);
 
+// "Station1_M10_CT_IW2": a process-data word of a module whose points share a record
+// (a counter, a multiplexed or command-driven module); word is "IW" or "QW" with its number.
+std::string WordTagName(const std::string& station, int number, const std::string& groupKey, const std::string& word);
+
 // All tag names of the module in the slot: its input/output points (inputs first) and
 // its parameters (at most 32), in plan order. Needs no description file.
 struct ModuleTags {

@@ -244,6 +244,7 @@ void OnlineOperation::StopAfterCycleError(const std::string& status) {
     buttonImage_ = OnlineImageIndex;
     ui_.SetOnlineButton(false, OnlineImageIndex);
     model_.Online = false;
+    if (cycleObserver_ != nullptr) cycleObserver_->CycleStopped(status);
 }
 
 void OnlineOperation::SkipModule(const TModul& module, const std::string& why) {
@@ -281,6 +282,8 @@ void OnlineOperation::IoCycle() {
         StopAfterCycleError("Error read data  CHECK IP settings ??");
         // The library has dropped the node; a later start opens a fresh pair.
         access_.CloseNodePair();
+    } else if (cycleObserver_ != nullptr) {
+        cycleObserver_->InputsRead(access_.InputImage.data(), readLength);
     }
 
     for (int i = 1; i <= model_.ModuleCount; ++i) {
@@ -302,6 +305,7 @@ void OnlineOperation::IoCycle() {
     ui_.AddMemoLine("WRITE SectionWriteData ------");
     OutputLength = last > 0 ? model_.Module(last)->ByteOffsetOutput : 0;
     const auto writeLength = static_cast<std::uint16_t>(std::clamp(OutputLength, 0, imageSize));
+    bool outputsReached = false;
     for (int i = 1; i <= model_.ModuleCount; ++i) {
         TModul* m = model_.Module(i);
         if (m == nullptr || m->ModulZuStations != station || m->output <= 0) continue;
@@ -319,7 +323,10 @@ void OnlineOperation::IoCycle() {
         // After a read error the pair is closed: this cycle writes nothing.
         if (access_.DataNode == 0) continue;
         const std::uint32_t result = access_.WriteProcessData(access_.DataNode, 0, writeLength);
-        if (result == DDI_OK) continue;
+        if (result == DDI_OK) {
+            outputsReached = true;
+            continue;
+        }
         if ((result & 0xFF) == kModbusClientCode) {
             ui_.SetStatusPanel1("Error Write!! ModbusClient aktiv");
             if (!ModbusWarningShown) {
@@ -332,7 +339,10 @@ void OnlineOperation::IoCycle() {
         }
         StopAfterCycleError("Error write data  CHECK IP settings ??");
         access_.CloseNodePair();
-        break;
+        return;
+    }
+    if (outputsReached && cycleObserver_ != nullptr) {
+        cycleObserver_->OutputsWritten(access_.OutputImage.data(), writeLength);
     }
 }
 

@@ -4,6 +4,7 @@
 // test cycle that reads all inputs and writes the outputs once per second.
 
 #include "access/ddi_funktionen.h"
+#include "io_cycle_observer.h"
 #include "online_ui.h"
 #include "pinger.h"
 #include "station/catalogue.h"
@@ -36,6 +37,8 @@ public:
 
     // The error reset before each configuration check is the diagnosis window's.
     void SetDiagnosis(CouplerDiagnosis* diagnosis) { diagnosis_ = diagnosis; }
+    // Told what every I/O cycle exchanged (the commissioning record); may be null.
+    void SetCycleObserver(IoCycleObserver* observer) { cycleObserver_ = observer; }
 
     bool PingReply = false;
     int InputLength = 0;
@@ -95,6 +98,7 @@ private:
     OnlineUi& ui_;
     Pinger& pinger_;
     CouplerDiagnosis* diagnosis_ = nullptr;
+    IoCycleObserver* cycleObserver_ = nullptr;
     int buttonImage_ = kOnlineImageIndex;
 };
 

@@ -10,13 +10,19 @@
 #include "access/nc_restart.h"
 #include "access/windows/ncb_restart.h"
 #include "access/windows/system_config.h"
+#include "docs/address_map_export.h"
+#include "docs/export_text.h"
 #include "docs/windows/about_box.h"
 #include "docs/windows/help_viewer.h"
+#include "docs/windows/io_record_window.h"
+#include "shell/io_test_header.h"
+#include "shell/io_test_record.h"
 #include "docs/windows/report.h"
 #include "dialogs/windows/properties_windows.h"
 #include "shell/online_operation.h"
 #include "station/windows/connector_image.h"
 #include "station/windows/frm_konfig.h"
+#include "station/text_encoding.h"
 #include "station/windows/module_drawing.h"
 #include "tools/udp_bootp_server.h"
 #include "tools/windows/frm_bootp_server.h"
@@ -131,6 +137,8 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
     connect(frmReport_, &TfrmReport::progress, this, [this](int percent) {
         SetStatusPanel1("Connection List  " + std::to_string(percent) + " %");
     });
+    frmIoRecord_ = new TfrmIoRecord(this);
+    frmIoRecord_->hide();
     connect(frmsystemconfig_, &Tfrmsystemconfig::helpRequested, frmHelp_, &TfrmHelp::OpenDiagnosisHelp);
 
     // Created with the others, so the BOOTP port is bound from program start on.
@@ -247,6 +255,8 @@ void TMainForm::CreateMenus() {
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     item(file, "MenuSaveAs", QStringLiteral("&save as"), ImageIndex::SaveProject, &TMainForm::ToolSaveClick)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    item(file, "MenuExportAddressMap", QStringLiteral("export address map..."), -1,
+         &TMainForm::ExportAddressMapClick);
     file->addSeparator();
     item(file, "MenuExit", QStringLiteral("&exit"), -1, &QWidget::close);
 
@@ -271,6 +281,7 @@ void TMainForm::CreateMenus() {
 
     QMenu* report = bar->addMenu(QStringLiteral("Report"));
     item(report, "MenuPreview", QStringLiteral("preview"), -1, &TMainForm::PreviewClick);
+    item(report, "MenuIoRecord", QStringLiteral("I/O test record..."), -1, &TMainForm::IoRecordClick);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     item(help, "MenuInfo", QStringLiteral("&info..."), -1, &TMainForm::InfoClick);
@@ -408,6 +419,10 @@ void TMainForm::CreateOnline(StationModel& model) {
     bootp_ = std::make_unique<BootpServer>(model, *access_, *online_, *pinger_, frmBootpServer_->Socket(),
                                            *frmBootpServer_, state_.SettingsFile());
     frmBootpServer_->Bind(*bootp_);
+
+    recorder_ = std::make_unique<IoTestRecorder>(model);
+    online_->SetCycleObserver(recorder_.get());
+    frmIoRecord_->Bind(*recorder_);
 }
 
 void TMainForm::RegisterPropertiesDialog(PropertiesDialog dialog, QWidget* window) {
@@ -493,6 +508,7 @@ void TMainForm::ToolconfigClick() {
     if (!online_) return;
     online_->CheckConfigurationCommand();
     state_.DebugShown = online_->DebugShown;
+    FollowIoTest("stopped by the configuration check");
 }
 
 void TMainForm::ToolTestClick() {
@@ -500,6 +516,7 @@ void TMainForm::ToolTestClick() {
     online_->OnlineCommand();
     // Clicking the checkable button toggles it; whether the test runs decides its state.
     toolTest_->setChecked(frmKonfig_->Model().Online);
+    FollowIoTest("stopped by the user");
 }
 
 void TMainForm::TooldebugClick() {
@@ -641,6 +658,56 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::FollowIoTest(const std::string& stopReason) {
+    if (!recorder_ || frmKonfig_ == nullptr) return;
+    const StationModel& model = frmKonfig_->Model();
+    if (model.Online && !recorder_->Running()) {
+        const std::string project = projectCommands_ && !projectCommands_->ProjectFileName.empty()
+                                        ? std::filesystem::path(projectCommands_->ProjectFileName).filename().string()
+                                        : std::string("korvo.ini");
+        // The test only starts after a configuration check that passed.
+        recorder_->Begin(MakeRecordHeader(model, project, CheckResultText(*online_, model, true),
+                                          CouplerStateText(diagnosis_->State)));
+    } else if (!model.Online) {
+        recorder_->Finish(stopReason);
+    }
+}
+
+void TMainForm::IoRecordClick() { frmIoRecord_->ShowRecord(); }
+
+void TMainForm::ExportAddressMapClick() {
+    if (frmKonfig_ == nullptr) return;
+    const QString csv = QStringLiteral("CSV table (*.csv)");
+    const QString gvl = QStringLiteral("IEC 61131-3 global variable list (*.gvl)");
+    const QString json = QStringLiteral("JSON (*.json)");
+    QFileDialog dialog(this, QStringLiteral("export address map"));
+    dialog.setObjectName(QStringLiteral("ExportAddressMapDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({csv, gvl, json});
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        dialog.setDefaultSuffix(filter == gvl ? QStringLiteral("gvl") : filter == json ? QStringLiteral("json")
+                                                                                       : QStringLiteral("csv"));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const std::filesystem::path file(QFile::encodeName(dialog.selectedFiles().first()).toStdString());
+    ExportOptions options;
+    const QString filter = dialog.selectedNameFilter();
+    options.format = FormatOfFile(file).value_or(filter == gvl    ? ExportFormat::Gvl
+                                                 : filter == json ? ExportFormat::Json
+                                                                  : ExportFormat::Csv);
+    if (projectCommands_ && !projectCommands_->ProjectFileName.empty()) {
+        options.project = std::filesystem::path(projectCommands_->ProjectFileName).filename().string();
+    }
+    try {
+        const AddressMapExport result = ExportAddressMap(frmKonfig_->Model(), options, file);
+        SetStatusPanel1("address map: " + std::to_string(result.rows.size()) + " entries written" +
+                        (result.notes.empty() ? "" : ", " + std::to_string(result.notes.size()) + " names changed"));
+    } catch (const ExportError& e) {
+        ShowMessage(Utf8ToCp1252(e.what()), "export address map");
+    }
 }
 
 }  // namespace korvo

@@ -30,6 +30,8 @@ namespace korvo {
 class Clock;
 class ControllerAccess;
 class CouplerDiagnosis;
+class IoTestRecorder;
+class TfrmIoRecord;
 class NcRestart;
 class OnlineOperation;
 class Pinger;
@@ -75,6 +77,11 @@ public:
     TfrmReport* frmReport() const { return frmReport_; }
 
     TfrmBootpServer* frmBootpServer() const { return frmBootpServer_; }
+
+    // The commissioning record of the I/O test and its window; the recorder is null
+    // until the first activation, like the online logic that feeds it.
+    TfrmIoRecord* frmIoRecord() const { return frmIoRecord_; }
+    IoTestRecorder* IoRecorder() const { return recorder_.get(); }
     // Null until the first activation, like the station it works on.
     ControllerAccess* Access() const { return access_.get(); }
     // The image index the online button shows now.
@@ -141,6 +148,10 @@ private:
     void NotBuiltYet(const std::string& what);
 
     void PreviewClick();
+    void ExportAddressMapClick();
+    void IoRecordClick();
+    // Starts the record when the I/O test has started, ends it when the test stopped.
+    void FollowIoTest(const std::string& stopReason);
     void InfoClick();
     void HelpClick();
 
@@ -158,6 +169,8 @@ private:
     TfrmHelp* frmHelp_ = nullptr;
     TAboutBox* aboutBox_ = nullptr;
     TfrmReport* frmReport_ = nullptr;
+    TfrmIoRecord* frmIoRecord_ = nullptr;
+    std::unique_ptr<IoTestRecorder> recorder_;
     std::unique_ptr<ControllerAccess> access_;
     std::unique_ptr<OnlineOperation> online_;
     std::unique_ptr<CouplerDiagnosis> diagnosis_;

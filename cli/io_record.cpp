@@ -1,0 +1,36 @@
+#include "io_record.h"
+
+#include "access/coupler_diagnosis.h"
+#include "docs/export_text.h"
+#include "docs/io_test_record_export.h"
+#include "shell/io_test_header.h"
+#include "shell/online_operation.h"
+
+#include <filesystem>
+#include <ostream>
+
+namespace korvo {
+
+IoRecordSession::IoRecordSession(StationModel& model, OnlineOperation& online, CouplerDiagnosis& diagnosis,
+                                 const std::string& project)
+    : online_(online), recorder_(model) {
+    const bool passed = online.CheckConfiguration();
+    recorder_.Begin(MakeRecordHeader(model, std::filesystem::path(project).filename().string(),
+                                     CheckResultText(online, model, passed), CouplerStateText(diagnosis.State)));
+    online.SetCycleObserver(&recorder_);
+}
+
+IoRecordSession::~IoRecordSession() { online_.SetCycleObserver(nullptr); }
+
+bool IoRecordSession::Write(const std::string& file, int cycles, std::ostream& err) {
+    recorder_.Finish("the test ended after " + std::to_string(cycles) + " cycles");
+    try {
+        WriteIoTestRecord(recorder_.Record(), file, true);
+    } catch (const ExportError& e) {
+        err << "korvo: " << e.what() << "\n";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace korvo

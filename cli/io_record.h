@@ -1,0 +1,36 @@
+#pragma once
+// "korvo io --record FILE.json": the commissioning record of the cycles run, written
+// when the test ends, also when it ended with a lost connection.
+
+#include "shell/io_test_record.h"
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+namespace korvo {
+
+class CouplerDiagnosis;
+class OnlineOperation;
+class StationModel;
+
+class IoRecordSession {
+public:
+    // Runs the configuration check (which also reads the coupler's state) for the
+    // record's header and starts recording the cycles of online.
+    IoRecordSession(StationModel& model, OnlineOperation& online, CouplerDiagnosis& diagnosis,
+                    const std::string& project);
+    ~IoRecordSession();
+    IoRecordSession(const IoRecordSession&) = delete;
+    IoRecordSession& operator=(const IoRecordSession&) = delete;
+
+    // Ends the record after the cycles (a stopped test has ended it already) and writes
+    // it; false after a one-line error on err.
+    bool Write(const std::string& file, int cycles, std::ostream& err);
+
+private:
+    OnlineOperation& online_;
+    IoTestRecorder recorder_;
+};
+
+}  // namespace korvo

@@ -1,0 +1,23 @@
+#pragma once
+// The commissioning record as files: a CSV table (RFC 4180, UTF-8) and a JSON object
+// with the header, the end of the test and one entry per point.
+
+#include "shell/io_test_record.h"
+
+#include <filesystem>
+#include <string>
+
+namespace korvo {
+
+// What a point's row shows in the "result" column: "tested", "not seen at 1", ...
+std::string PointResult(const PointRecord& point);
+// The values a point's row shows: "0 and 1 seen", "1200..16350", "on 10:15:02".
+std::string PointValues(const PointRecord& point);
+
+std::string IoTestRecordCsv(const IoTestRecord& record);
+std::string IoTestRecordJson(const IoTestRecord& record);
+
+// The record written whole or not at all; throws ExportError.
+void WriteIoTestRecord(const IoTestRecord& record, const std::filesystem::path& file, bool json);
+
+}  // namespace korvo

@@ -1,0 +1,187 @@
+#include "io_test_record_painter.h"
+
+#include "docs/connection_list.h"
+#include "docs/io_test_record_export.h"
+#include "docs/windows/connection_list_painter.h"
+#include "station/text_encoding.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <array>
+
+namespace korvo {
+
+namespace {
+
+using G = ReportGeometry;
+
+constexpr double kHeadHeight = 48;
+constexpr double kRowHeight = 4.2;
+constexpr double kTableTop = G::kTop + kHeadHeight;
+const QColor kUntested(0xFF, 0xE0, 0xA0);
+
+struct Column {
+    const char* title;
+    double width;  // mm
+};
+constexpr std::array<Column, 8> kColumns = {{{"slot", 9},
+                                             {"tag", 50},
+                                             {"dir", 10},
+                                             {"address", 17},
+                                             {"result", 28},
+                                             {"seen / switched", 33},
+                                             {"by", 15},
+                                             {"first change", 23}}};
+
+QString Text(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
+QString Utf8(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+int RowsPerPage(bool first) {
+    const double top = first ? kTableTop : G::kTop;
+    return static_cast<int>((G::kPaperHeight - G::kBottom - G::kFooterHeight - top) / kRowHeight) - 1;
+}
+
+QString Address(const AddressEntry& e) {
+    QString address = e.direction == PointDirection::Input ? QStringLiteral("%I") : QStringLiteral("%Q");
+    if (e.width == PointWidth::Bool) return address + QStringLiteral("X%1.%2").arg(e.byte).arg(e.bit);
+    return address + QStringLiteral("W%1").arg(e.byte);
+}
+
+std::array<QString, kColumns.size()> Cells(const PointRecord& p) {
+    return {QString::number(p.entry.slot),
+            Text(p.entry.tag),
+            p.entry.direction == PointDirection::Input ? QStringLiteral("in") : QStringLiteral("out"),
+            Address(p.entry),
+            Utf8(PointResult(p)),
+            Utf8(PointValues(p)),
+            QString::fromLatin1(SourceName(p.source)),
+            Utf8(p.firstChange.size() > 11 ? p.firstChange.substr(11) : p.firstChange)};
+}
+
+void DrawRow(QPainter& painter, const std::array<QString, kColumns.size()>& cells, double top, double scale,
+             bool shaded, bool bold) {
+    const double width = G::kPaperWidth - G::kLeft - G::kRight;
+    if (shaded) painter.fillRect(QRectF(G::kLeft * scale, top * scale, width * scale, kRowHeight * scale), kUntested);
+    QFont font = ReportQFont(ReportFont::Regular8);
+    font.setPointSizeF(7);
+    font.setBold(bold);
+    painter.setFont(font);
+    double left = G::kLeft;
+    for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        const QRectF cell((left + 0.8) * scale, top * scale, (kColumns[c].width - 1.6) * scale, kRowHeight * scale);
+        painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         painter.fontMetrics().elidedText(cells[c], Qt::ElideRight, static_cast<int>(cell.width())));
+        left += kColumns[c].width;
+    }
+    painter.setPen(QPen(QColor(0xB0, 0xB0, 0xB0), 0.1 * scale));
+    painter.drawLine(QPointF(G::kLeft * scale, (top + kRowHeight) * scale),
+                     QPointF((G::kLeft + width) * scale, (top + kRowHeight) * scale));
+    painter.setPen(Qt::black);
+}
+
+void DrawHead(QPainter& painter, const IoTestRecord& r, double scale) {
+    const RecordHeader& h = r.header;
+    QFont title = ReportQFont(ReportFont::Bold10);
+    title.setPointSize(13);
+    painter.setFont(title);
+    painter.drawText(QRectF(G::kLeft * scale, G::kTop * scale, 180 * scale, 7 * scale), Qt::AlignLeft | Qt::AlignVCenter,
+                     QString::fromLatin1(kIoTestRecordTitle));
+    painter.setFont(ReportQFont(ReportFont::Regular8));
+    const QString ended = r.ended.empty() ? QStringLiteral("(test running)") : Utf8(r.ended);
+    const std::array<std::pair<const char*, QString>, 9> lines = {{
+        {"Project", Utf8(h.project)},
+        {"Station", QStringLiteral("%1  %2").arg(h.station).arg(Text(h.stationName))},
+        {"Coupler address", Utf8(h.couplerAddress)},
+        {"Configuration check", Utf8(h.configurationCheck)},
+        {"Coupler state", Utf8(h.stateRegister)},
+        {"Started", Utf8(h.started)},
+        {"Ended", ended},
+        {"Stopped because", Utf8(r.stopReason)},
+        {"Result", QStringLiteral("%1 of %2 points tested in %3 cycles")
+                       .arg(r.CompleteCount())
+                       .arg(r.points.size())
+                       .arg(r.cycles)},
+    }};
+    double top = G::kTop + 9;
+    for (const auto& [label, value] : lines) {
+        painter.drawText(QRectF(G::kLeft * scale, top * scale, 40 * scale, 4 * scale), Qt::AlignLeft | Qt::AlignVCenter,
+                         QString::fromLatin1(label) + QStringLiteral(":"));
+        painter.drawText(QRectF((G::kLeft + 40) * scale, top * scale, 145 * scale, 4 * scale),
+                         Qt::AlignLeft | Qt::AlignVCenter, value);
+        top += 4;
+    }
+}
+
+}  // namespace
+
+int IoTestRecordPageCount(const IoTestRecord& record) {
+    const int rows = static_cast<int>(record.points.size());
+    const int first = RowsPerPage(true);
+    if (rows <= first) return 1;
+    const int later = RowsPerPage(false);
+    return 1 + (rows - first + later - 1) / later;
+}
+
+void PaintIoTestRecordPage(QPainter& painter, const IoTestRecord& record, int page, double pixelsPerMm) {
+    const double scale = pixelsPerMm;
+    painter.save();
+    painter.setPen(Qt::black);
+    const bool first = page == 0;
+    if (first) DrawHead(painter, record, scale);
+    const int begin = first ? 0 : RowsPerPage(true) + (page - 1) * RowsPerPage(false);
+    const int end = std::min<int>(static_cast<int>(record.points.size()), begin + RowsPerPage(first));
+    double top = first ? kTableTop : G::kTop;
+    std::array<QString, kColumns.size()> titles;
+    for (std::size_t c = 0; c < kColumns.size(); ++c) titles[c] = QString::fromLatin1(kColumns[c].title);
+    DrawRow(painter, titles, top, scale, false, true);
+    top += kRowHeight;
+    for (int i = begin; i < end; ++i) {
+        const PointRecord& p = record.points[static_cast<std::size_t>(i)];
+        DrawRow(painter, Cells(p), top, scale, !p.Complete(), false);
+        top += kRowHeight;
+    }
+    painter.setFont(ReportQFont(ReportFont::Regular8));
+    painter.drawText(QRectF(0, (G::kPaperHeight - G::kBottom - G::kFooterHeight) * scale, G::kPaperWidth * scale,
+                            G::kFooterHeight * scale),
+                     Qt::AlignHCenter | Qt::AlignVCenter,
+                     QStringLiteral("Page %1 of %2").arg(page + 1).arg(IoTestRecordPageCount(record)));
+    painter.restore();
+}
+
+void PrintIoTestRecord(QPagedPaintDevice& device, const IoTestRecord& record) {
+    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                                     QPageLayout::Millimeter));
+    QPainter painter(&device);
+    const double pixelsPerMm = device.logicalDpiX() / 25.4;
+    for (int page = 0; page < IoTestRecordPageCount(record); ++page) {
+        if (page > 0) device.newPage();
+        PaintIoTestRecordPage(painter, record, page, pixelsPerMm);
+    }
+}
+
+bool WriteIoTestRecordPdf(const IoTestRecord& record, const QString& file, QString* error) {
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly)) {
+        if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(file, out.errorString());
+        return false;
+    }
+    {
+        QPdfWriter writer(&out);
+        writer.setTitle(QString::fromLatin1(kIoTestRecordTitle));
+        writer.setCreator(QStringLiteral("Korvo Configurator"));
+        writer.setResolution(300);
+        PrintIoTestRecord(writer, record);
+    }
+    if (!out.commit()) {
+        if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(file, out.errorString());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace korvo

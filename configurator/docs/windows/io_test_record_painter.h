@@ -1,0 +1,25 @@
+#pragma once
+// The commissioning record on A4 pages: a head with project, station, coupler, check
+// result, state bits and dates, then one table row per point; rows of points not yet
+// seen in both states are shaded. Needs only QtGui, like the connection list.
+
+#include "shell/io_test_record.h"
+
+#include <QString>
+
+class QPagedPaintDevice;
+class QPainter;
+
+namespace korvo {
+
+inline constexpr const char* kIoTestRecordTitle = "I/O test record";
+
+int IoTestRecordPageCount(const IoTestRecord& record);
+// Page index (0-based) at the given scale; the painter's origin is the paper's corner.
+void PaintIoTestRecordPage(QPainter& painter, const IoTestRecord& record, int page, double pixelsPerMm);
+// All pages on an A4 portrait device without margins.
+void PrintIoTestRecord(QPagedPaintDevice& device, const IoTestRecord& record);
+// The record as a PDF file, complete or not written; false with the reason in error.
+bool WriteIoTestRecordPdf(const IoTestRecord& record, const QString& file, QString* error);
+
+}  // namespace korvo

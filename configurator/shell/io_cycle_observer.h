@@ -1,0 +1,21 @@
+#pragma once
+// What the I/O cycle tells a listener (the commissioning record): the images it
+// exchanged with the coupler and why it stopped the test.
+
+#include <cstdint>
+#include <string>
+
+namespace korvo {
+
+class IoCycleObserver {
+public:
+    virtual ~IoCycleObserver() = default;
+    // The station's input image was read; length bytes from offset 0.
+    virtual void InputsRead(const std::uint8_t* image, int length) = 0;
+    // The output image reached the coupler in this cycle.
+    virtual void OutputsWritten(const std::uint8_t* image, int length) = 0;
+    // A read or write error stopped the I/O test; status is the text of panel 1.
+    virtual void CycleStopped(const std::string& status) = 0;
+};
+
+}  // namespace korvo

@@ -1,0 +1,142 @@
+#include "io_test_record.h"
+
+#include "station/station_model.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace korvo {
+
+namespace {
+
+constexpr int kErrorBit = 0x8000;
+
+int ValueAt(const PointRecord& p, const std::uint8_t* image, int length) {
+    const int byte = p.entry.byte;
+    if (p.entry.width == PointWidth::Bool) {
+        if (byte < 0 || byte >= length) return -1;
+        return (image[byte] >> p.entry.bit) & 1;
+    }
+    if (byte < 0 || byte + 1 >= length) return -1;
+    return image[byte] * 256 + image[byte + 1];
+}
+
+void NoteWord(PointRecord& p, int value) {
+    if (!p.seenValue) {
+        p.minimum = p.maximum = value;
+        p.seenValue = true;
+        return;
+    }
+    p.minimum = std::min(p.minimum, value);
+    p.maximum = std::max(p.maximum, value);
+}
+
+}  // namespace
+
+const char* SourceName(OutputSource source) {
+    switch (source) {
+        case OutputSource::LedClick: return "LED click";
+        case OutputSource::Dialog: return "dialog";
+        case OutputSource::None: break;
+    }
+    return "";
+}
+
+bool PointRecord::Complete() const {
+    if (entry.width == PointWidth::Bool) return seen0 && seen1;
+    return seenValue && minimum != maximum;
+}
+
+int IoTestRecord::CompleteCount() const {
+    return static_cast<int>(std::count_if(points.begin(), points.end(), [](const PointRecord& p) { return p.Complete(); }));
+}
+
+IoTestRecorder::IoTestRecorder(const StationModel& model, Clock clock) : model_(model), clock_(std::move(clock)) {}
+
+std::string IoTestRecorder::TimeText(std::chrono::system_clock::time_point time) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(time);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+void IoTestRecorder::Begin(RecordHeader header) {
+    record_ = IoTestRecord{};
+    record_.header = std::move(header);
+    record_.header.started = TimeText(clock_());
+    outputsWritten_ = false;
+    for (AddressEntry& entry : BuildAddressMap(model_, model_.CurrentStation)) {
+        PointRecord point;
+        point.entry = std::move(entry);
+        record_.points.push_back(std::move(point));
+    }
+    running_ = true;
+    started_ = true;
+    Changed();
+}
+
+void IoTestRecorder::Finish(const std::string& reason) {
+    if (!running_) return;
+    running_ = false;
+    record_.ended = TimeText(clock_());
+    record_.stopReason = reason;
+    Changed();
+}
+
+void IoTestRecorder::InputsRead(const std::uint8_t* image, int length) {
+    if (!running_) return;
+    ++record_.cycles;
+    for (PointRecord& p : record_.points) {
+        if (p.entry.direction != PointDirection::Input) continue;
+        const int value = ValueAt(p, image, length);
+        if (value < 0) continue;
+        if (p.entry.width == PointWidth::Bool) {
+            (value != 0 ? p.seen1 : p.seen0) = true;
+        } else if (p.entry.channel && (value & kErrorBit) != 0) {
+            // An analog channel reports its errors with the top bit set.
+            if (p.errorCode < 0) p.errorCode = value;
+        } else {
+            NoteWord(p, value);
+        }
+        p.last = value;
+    }
+    Changed();
+}
+
+void IoTestRecorder::OutputsWritten(const std::uint8_t* image, int length) {
+    if (!running_) return;
+    const std::string now = TimeText(clock_());
+    // The first image written is where the test starts from, not a change by anyone.
+    const bool baseline = !outputsWritten_;
+    outputsWritten_ = true;
+    for (PointRecord& p : record_.points) {
+        if (p.entry.direction != PointDirection::Output) continue;
+        const int value = ValueAt(p, image, length);
+        if (value < 0) continue;
+        if (p.entry.width == PointWidth::Word) NoteWord(p, value);
+        if (baseline) p.last = value;
+        if (value == p.last) continue;
+        if (p.entry.width == PointWidth::Bool) (value != 0 ? p.seen1 : p.seen0) = true;
+        if (p.source == OutputSource::None) {
+            const TModul* m = model_.Module(p.entry.slot);
+            p.source = m != nullptr && m->WriteMethode == 1 ? OutputSource::LedClick : OutputSource::Dialog;
+            p.firstChange = now;
+        }
+        p.last = value;
+    }
+    Changed();
+}
+
+void IoTestRecorder::CycleStopped(const std::string& status) {
+    if (!running_) return;
+    record_.connectionLost = true;
+    Finish("connection lost: " + status);
+}
+
+void IoTestRecorder::Changed() {
+    if (changed_) changed_();
+}
+
+}  // namespace korvo

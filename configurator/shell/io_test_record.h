@@ -1,0 +1,99 @@
+#pragma once
+// The commissioning record of the I/O test: per input point whether it was seen at 0
+// and at 1, per analog channel the range seen and any error code, per output point
+// whether it was switched on and off, by whom, and when first. Fed by the I/O cycle;
+// what was seen stays when the connection is lost, with the time and the reason.
+
+#include "docs/address_map.h"
+#include "shell/io_cycle_observer.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace korvo {
+
+class StationModel;
+
+// Who switched an output: LED clicks on a digital output module, or a module dialog
+// that put its values or commands into the module's output data.
+enum class OutputSource { None, LedClick, Dialog };
+const char* SourceName(OutputSource source);  // "", "LED click", "dialog"
+
+struct PointRecord {
+    AddressEntry entry;
+    // BOOL points: inputs seen at 0 / 1; outputs switched off / on (after having been on).
+    bool seen0 = false;
+    bool seen1 = false;
+    // WORD points: the range of values seen or written, error codes left out.
+    bool seenValue = false;
+    int minimum = 0;
+    int maximum = 0;
+    int errorCode = -1;  // the first error word of an analog input channel, -1: none
+    // Outputs: who made the first change and when.
+    OutputSource source = OutputSource::None;
+    std::string firstChange;
+    int last = 0;  // the value of the last cycle
+
+    // Seen in both states (a BOOL) or seen moving (a WORD).
+    bool Complete() const;
+};
+
+struct RecordHeader {
+    std::string project;          // file name, UTF-8
+    int station = 0;
+    std::string stationName;      // Windows-1252
+    std::string couplerAddress;
+    std::string configurationCheck;  // e.g. "station OK"
+    std::string stateRegister;       // the coupler's state bits in words
+    std::string started;             // "2026-12-09 10:15:00"
+};
+
+struct IoTestRecord {
+    RecordHeader header;
+    std::vector<PointRecord> points;
+    int cycles = 0;
+    std::string ended;       // empty while the test runs
+    std::string stopReason;  // why it ended
+    bool connectionLost = false;
+
+    int CompleteCount() const;
+};
+
+class IoTestRecorder : public IoCycleObserver {
+public:
+    using Clock = std::function<std::chrono::system_clock::time_point()>;
+
+    explicit IoTestRecorder(const StationModel& model, Clock clock = &std::chrono::system_clock::now);
+
+    // Starts a new record of the model's current station; the header's start time is set here.
+    void Begin(RecordHeader header);
+    // Ends the record (the user stopped the test, the cycles are done).
+    void Finish(const std::string& reason);
+    bool Running() const { return running_; }
+    bool HasRecord() const { return started_; }
+    const IoTestRecord& Record() const { return record_; }
+    // Told after every change of the record.
+    void SetChanged(std::function<void()> changed) { changed_ = std::move(changed); }
+
+    void InputsRead(const std::uint8_t* image, int length) override;
+    void OutputsWritten(const std::uint8_t* image, int length) override;
+    void CycleStopped(const std::string& status) override;
+
+    // "YYYY-MM-DD hh:mm:ss" in local time.
+    static std::string TimeText(std::chrono::system_clock::time_point time);
+
+private:
+    void Changed();
+
+    const StationModel& model_;
+    Clock clock_;
+    IoTestRecord record_;
+    bool running_ = false;
+    bool started_ = false;
+    bool outputsWritten_ = false;
+    std::function<void()> changed_;
+};
+
+}  // namespace korvo

@@ -1,0 +1,84 @@
+// "korvo io --record": the record file of a run against the simulated demo station, in
+// this process on a loopback address of the test's own, and a file that cannot be
+// written.
+
+#include "temp_folder.h"
+
+#include "korvo_sim/simulator.h"
+#include "online_commands.h"
+#include "simulated_station.h"
+#include "tools/icmp_echo.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace korvo {
+namespace {
+
+const std::string kAddress = "127.0.0.59";
+const std::string kDataFolder = std::string(KORVO_TEST_DATA_DIR) + "/";
+const std::string kCatalogue = kDataFolder + "korvo_config.ini";
+const std::string kDemo = kDataFolder + "demo/demo.prj";
+
+class IoRecordCommand : public testing::TempFolder {
+protected:
+    IoRecordCommand() : simulator_(sim::SimulatorOptions{kAddress, sim::kDefaultPort}) {}
+
+    void SetUp() override {
+        TempFolder::SetUp();
+        if (SendEcho("127.0.0.1").reply.bytes == 0) GTEST_SKIP() << "ICMP echo is not allowed for this user";
+        simulator_.start();
+        station_ = std::make_unique<sim::SimulatedStation>(simulator_.controller(),
+                                                           sim::SimulatedStation::FromProject(kDemo, kCatalogue));
+        station_->start();
+    }
+    void TearDown() override {
+        if (station_) station_->stop();
+        simulator_.stop();
+        TempFolder::TearDown();
+    }
+
+    int RunIo(const std::vector<std::string>& args, std::string& out, std::string& err) {
+        std::ostringstream o;
+        std::ostringstream e;
+        const int status = RunIoCommand(args, kCatalogue, o, e);
+        out = o.str();
+        err = e.str();
+        return status;
+    }
+
+    sim::Simulator simulator_;
+    std::unique_ptr<sim::SimulatedStation> station_;
+};
+
+TEST_F(IoRecordCommand, WritesTheRecordWithCheckStateAndEveryPointOfTheStation) {
+    const auto file = File("record.json");
+    std::string out;
+    std::string err;
+    EXPECT_EQ(RunIo({kAddress, kDemo, "--cycles", "2", "--interval", "0", "--record", file.string()}, out, err), 0)
+        << err;
+    const std::string json = Read(file);
+    EXPECT_NE(json.find("\"project\": \"demo.prj\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"stationName\": \"PumpHouse\""), std::string::npos);
+    EXPECT_NE(json.find("\"coupler\": \"" + kAddress + "\""), std::string::npos);
+    EXPECT_NE(json.find("\"configurationCheck\": \"station OK\""), std::string::npos);
+    EXPECT_NE(json.find("\"couplerState\": \"ready, activ, run\""), std::string::npos);
+    EXPECT_NE(json.find("\"cycles\": 2"), std::string::npos);
+    EXPECT_NE(json.find("\"stopReason\": \"the test ended after 2 cycles\""), std::string::npos);
+    EXPECT_NE(json.find("\"connectionLost\": false"), std::string::npos);
+    EXPECT_NE(json.find("\"tag\": \"PumpHouse_M10_CT_IW2\""), std::string::npos);
+    EXPECT_EQ(json.find("BoilerRoom"), std::string::npos) << "only the tested station belongs in the record";
+}
+
+TEST_F(IoRecordCommand, RecordThatCannotBeWrittenExitsWithTwo) {
+    std::string out;
+    std::string err;
+    const auto file = File("no-such-folder") / "record.json";
+    EXPECT_EQ(RunIo({kAddress, kDemo, "--cycles", "1", "--record", file.string()}, out, err), 2);
+    EXPECT_NE(err.find("cannot write"), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+}  // namespace
+}  // namespace korvo

@@ -1,0 +1,165 @@
+// The commissioning record fed by real I/O cycles against the simulated coupler: the
+// walking inputs seen in both states, LED clicks on outputs, analog ranges, and a
+// connection the simulator drops in the middle of the test.
+
+#include "online_fixture.h"
+
+#include "docs/io_test_record_export.h"
+#include "shell/io_test_header.h"
+#include "shell/io_test_record.h"
+#include "station/view_clicks.h"
+
+#include <gtest/gtest.h>
+
+namespace korvo {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kDataFolder = std::string(KORVO_TEST_DATA_DIR) + "/";
+
+class IoTestRecordTest : public testing::OnlineTest {
+protected:
+    IoTestRecordTest() : OnlineTest("127.0.0.57") {}
+
+    // The station with the shipped catalogue; its inputs move only when the test says.
+    void LoadShipped(const std::vector<std::string>& types) {
+        catalogueIni_ = ProfileFile::Load(kDataFolder + "korvo_config.ini");
+        catalogue_ = ReadCatalogueList(catalogueIni_);
+        model_ = std::make_unique<StationModel>(&catalogueIni_, kDataFolder);
+        LoadProject(*model_, ProfileFile::FromText(Project(types) + "[Station1]\nStation Name=Station1\n"));
+        model_->CurrentIP = address_;
+        model_->CurrentStation = 1;
+        model_->CurrentCouplerModule = 1;
+        std::vector<sim::BusModule> bus;
+        for (int i = 2; i <= model_->ModuleCount; ++i) {
+            const TModul& m = *model_->Module(i);
+            bus.push_back({m.ModulType, m.id_code, m.lenght_code, m.Input, m.output, m.InputStart(), m.OutputStart(),
+                           m.tag_anzahl_input, false});
+        }
+        station_ = std::make_unique<sim::SimulatedStation>(simulator_.controller(), bus);
+        access_ = std::make_unique<ControllerAccess>(model_->CurrentIP, clock_);
+        online_ = std::make_unique<OnlineOperation>(*model_, catalogue_, *access_, ui_, pinger_);
+        recorder_ = std::make_unique<IoTestRecorder>(*model_, [this] { return now_; });
+        online_->SetCycleObserver(recorder_.get());
+        recorder_->Begin(MakeRecordHeader(*model_, "test.prj", "station OK", "ready, activ, run"));
+        ASSERT_TRUE(online_->OpenConnection()) << ui_.panel1;
+        model_->Online = true;
+    }
+
+    // One cycle at the given second of the simulated station's life.
+    void CycleAt(int second) {
+        station_->update(std::chrono::milliseconds(second * 1000));
+        now_ = std::chrono::system_clock::time_point(std::chrono::seconds(1'800'000'000 + second));
+        online_->IoCycle();
+    }
+
+    const PointRecord& Point(const std::string& tag) const {
+        for (const PointRecord& p : recorder_->Record().points) {
+            if (p.entry.tag == tag) return p;
+        }
+        ADD_FAILURE() << "no point " << tag;
+        static const PointRecord none;
+        return none;
+    }
+
+    std::chrono::system_clock::time_point now_{std::chrono::seconds(1'800'000'000)};
+    std::unique_ptr<IoTestRecorder> recorder_;
+};
+
+TEST_F(IoTestRecordTest, WalkingInputsAreSeenInBothStatesAfterAFullWalk) {
+    LoadShipped({"KORVO NC ETH", "KORVO DI 8", "KORVO DI 4", "KORVO AI 2"});
+    for (int second = 0; second < 4; ++second) CycleAt(second);
+    // After half the walk of the 8 inputs, the upper four have not been at 1 yet.
+    EXPECT_TRUE(Point("Station1_M3_DI_4").Complete());
+    EXPECT_FALSE(Point("Station1_M2_DI_5").Complete());
+    EXPECT_EQ(PointResult(Point("Station1_M2_DI_5")), "not seen at 1");
+    for (int second = 4; second < 8; ++second) CycleAt(second);
+    const IoTestRecord& record = recorder_->Record();
+    EXPECT_EQ(record.cycles, 8);
+    for (const PointRecord& p : record.points) {
+        if (p.entry.width == PointWidth::Bool) {
+            EXPECT_TRUE(p.Complete()) << p.entry.tag;
+        }
+    }
+    // The analog channels moved with the simulated sine.
+    const PointRecord& channel = Point("Station1_M4_AI_1");
+    EXPECT_TRUE(channel.seenValue);
+    EXPECT_LT(channel.minimum, channel.maximum);
+    EXPECT_TRUE(channel.Complete());
+    EXPECT_EQ(channel.errorCode, -1);
+    EXPECT_TRUE(recorder_->Running());
+    EXPECT_FALSE(record.connectionLost);
+}
+
+TEST_F(IoTestRecordTest, OutputsClickedOnAndOffAreMarkedWithSourceAndFirstChange) {
+    LoadShipped({"KORVO NC ETH", "KORVO DO 4", "KORVO AO 1"});
+    TModul& outputs = *model_->Module(2);
+    CycleAt(0);
+    ASSERT_EQ(ClickLed(outputs, 2, false), std::optional<bool>(true));
+    CycleAt(1);
+    const PointRecord& clicked = Point("Station1_M2_DO_2");
+    EXPECT_TRUE(clicked.seen1);
+    EXPECT_FALSE(clicked.seen0);
+    EXPECT_EQ(PointResult(clicked), "not switched off");
+    EXPECT_EQ(clicked.source, OutputSource::LedClick);
+    EXPECT_EQ(clicked.firstChange, IoTestRecorder::TimeText(now_));
+    const std::string firstChange = clicked.firstChange;
+    ASSERT_EQ(ClickLed(outputs, 2, true), std::optional<bool>(false));
+    CycleAt(2);
+    EXPECT_TRUE(Point("Station1_M2_DO_2").Complete());
+    EXPECT_EQ(Point("Station1_M2_DO_2").firstChange, firstChange);
+    EXPECT_EQ(Point("Station1_M2_DO_1").source, OutputSource::None);
+    EXPECT_EQ(PointResult(Point("Station1_M2_DO_1")), "not switched");
+    // The analog output's dialog puts its word into the output data.
+    model_->Module(3)->OutputData = "39,16";
+    CycleAt(3);
+    const PointRecord& analog = Point("Station1_M3_AO_1");
+    EXPECT_EQ(analog.source, OutputSource::Dialog);
+    EXPECT_EQ(analog.maximum, 10000);
+    EXPECT_EQ(analog.minimum, 0);
+    // Both reach the coupler as the record says.
+    const auto written = simulator_.controller().outputs(0, 4);
+    EXPECT_EQ(written[1] & 0x02, 0);
+    EXPECT_EQ(written[2], 39);
+}
+
+TEST_F(IoTestRecordTest, DroppedConnectionKeepsWhatWasSeenAndSaysWhenAndWhy) {
+    LoadShipped({"KORVO NC ETH", "KORVO DI 2", "KORVO DO 2"});
+    CycleAt(0);
+    CycleAt(1);
+    EXPECT_TRUE(Point("Station1_M2_DI_1").Complete());
+    simulator_.inject(sim::Fault::closeMidMessage(0x0104));
+    CycleAt(2);
+    EXPECT_FALSE(model_->Online);
+    const IoTestRecord& record = recorder_->Record();
+    EXPECT_FALSE(recorder_->Running());
+    EXPECT_TRUE(record.connectionLost);
+    EXPECT_EQ(record.stopReason, "connection lost: Error read data  CHECK IP settings ??");
+    EXPECT_EQ(record.ended, IoTestRecorder::TimeText(now_));
+    EXPECT_EQ(record.cycles, 2);
+    EXPECT_TRUE(Point("Station1_M2_DI_1").Complete());
+    // Stopping afterwards does not overwrite why the test ended.
+    recorder_->Finish("stopped by the user");
+    EXPECT_EQ(recorder_->Record().stopReason, "connection lost: Error read data  CHECK IP settings ??");
+    const std::string json = IoTestRecordJson(record);
+    EXPECT_NE(json.find("\"connectionLost\": true"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"stopReason\": \"connection lost: Error read data  CHECK IP settings ??\""),
+              std::string::npos);
+    EXPECT_NE(json.find("\"project\": \"test.prj\""), std::string::npos);
+}
+
+TEST(IoTestRecordExport, AnalogErrorWordsAreKeptApartFromTheRange) {
+    PointRecord p;
+    p.entry.width = PointWidth::Word;
+    p.entry.channel = true;
+    p.seenValue = true;
+    p.minimum = 100;
+    p.maximum = 200;
+    p.errorCode = 0x8001;
+    EXPECT_EQ(PointValues(p), "100..200, error 8001h");
+    EXPECT_EQ(PointResult(p), "tested");
+}
+
+}  // namespace
+}  // namespace korvo
