@@ -221,7 +221,12 @@ void Simulator::acceptOne()
                                                    {ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)});
     }
     sessions_.push_back(session);
-    session->thread_ = std::thread(&Simulator::serve, this, std::ref(*session));
+    try {
+        session->thread_ = std::thread(&Simulator::serve, this, std::ref(*session));
+    } catch (const std::system_error&) {
+        // The process cannot start another thread: this client is dropped.
+        sessions_.pop_back();
+    }
 }
 
 void Simulator::reapFinished()

@@ -159,6 +159,11 @@ TEST(ProgramLogTest, ClosedLogDoesNotStopTheSimulator)
 
 TEST(ProgramDescriptorsTest, ServesAgainOnceConnectionsEndedWhileDescriptorsRanOut)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer runtime checks memory through a pipe of its own; with the
+    // descriptors used up that check fails and it reports objects as invalid.
+    GTEST_SKIP() << "the sanitizer runtime cannot run with the process's descriptors used up";
+#endif
     Started started = spawn({"--listen", kAddress, "--port", "0"}, 32);
     ASSERT_GT(started.pid, 0);
     uint16_t port = listeningPort(started.out);
