@@ -31,6 +31,7 @@ class Clock;
 class ControllerAccess;
 class CouplerDiagnosis;
 class NcRestart;
+class OnlineLog;
 class OnlineOperation;
 class Pinger;
 class TAboutBox;
@@ -171,6 +172,7 @@ private:
     TypeList* listModule_ = nullptr;
     QFrame* paDebug_ = nullptr;
     QPlainTextEdit* memo_ = nullptr;
+    std::unique_ptr<OnlineLog> onlineLog_;
     QPlainTextEdit* memoDebug_ = nullptr;
     QLabel* laStatus_ = nullptr;
     QLabel* statusPanels_[3] = {};
