@@ -13,8 +13,22 @@
 
 namespace korvo {
 
+namespace {
+
+// A window that is never activated (a display without a window manager) never shows
+// its station; the program must not wait for it for ever.
+constexpr int kFirstPaintLimitMs = 30000;
+
+}  // namespace
+
 FirstPaintScreenshot::FirstPaintScreenshot(TMainForm& form, QString file) : form_(form), file_(std::move(file)) {
     QCoreApplication::instance()->installEventFilter(this);
+    QTimer::singleShot(kFirstPaintLimitMs, this, [this] {
+        if (scheduled_) return;
+        std::fprintf(stderr, "KorvoConfigurator: the station was not painted within %d s; no screenshot\n",
+                     kFirstPaintLimitMs / 1000);
+        QCoreApplication::exit(2);
+    });
 }
 
 bool FirstPaintScreenshot::eventFilter(QObject* watched, QEvent* event) {

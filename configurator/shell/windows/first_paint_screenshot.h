@@ -1,7 +1,7 @@
 #pragma once
 // Renders the main window into a PNG file once the station view has been painted
 // for the first time, then ends the event loop: 0 when the file was written
-// (written whole or not at all), 2 when not.
+// (written whole or not at all), 2 when not or when no paint came within 30 s.
 
 #include <QObject>
 #include <QString>
