@@ -27,8 +27,9 @@ net::WaitLimit confirmationLimit(const Node& node)
 // drips bytes or streams indications could stretch one exchange without
 // end; the exchange as a whole ends at this deadline.
 struct ExchangeWait {
+    using Clock = std::chrono::steady_clock;
     net::WaitLimit piece;
-    std::optional<std::chrono::steady_clock::time_point> deadline;
+    std::optional<Clock::time_point> deadline;
 
     explicit ExchangeWait(const Node& node) : piece(confirmationLimit(node))
     {
@@ -37,18 +38,34 @@ struct ExchangeWait {
         int32_t seconds = library().exchangeTimeout.load();
         auto whole = seconds > 0 ? std::chrono::milliseconds(std::chrono::seconds(seconds))
                                  : *piece * kPieceLimitsPerExchange;
-        deadline = std::chrono::steady_clock::now() + whole;
+        started_ = Clock::now();
+        deadline = started_ + whole;
+    }
+
+    // The time now, read once per piece; the first piece starts when the
+    // exchange did, which saves a clock read on the common single-piece path.
+    Clock::time_point now()
+    {
+        if (fresh_) {
+            fresh_ = false;
+            return started_;
+        }
+        return Clock::now();
     }
 
     // The wait for the next piece: the piece limit, or less near the deadline.
-    net::WaitLimit next() const
+    net::WaitLimit next(Clock::time_point now) const
     {
         if (!deadline)
             return piece;
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - now);
         return std::clamp(left, std::chrono::milliseconds(0), *piece);
     }
-    bool over() const { return deadline && std::chrono::steady_clock::now() >= *deadline; }
+    bool over(Clock::time_point now) const { return deadline && now >= *deadline; }
+
+private:
+    Clock::time_point started_;
+    bool fresh_ = true;
 };
 
 void applyExceptionWord(Node& node, uint16_t code)
@@ -91,7 +108,7 @@ void dispatchIndication(Node& node, Reply& message)
 // Reads one whole message. Each read takes whatever has arrived, so a
 // confirmation usually costs one; bytes past the message's end belong to the
 // next message and wait in the node's inbox.
-uint32_t readMessage(Node& node, Reply& message, const ExchangeWait& wait)
+uint32_t readMessage(Node& node, Reply& message, ExchangeWait& wait)
 {
     std::size_t received = node.inboxLength;
     std::copy_n(node.inbox.begin(), received, message.bytes.begin());
@@ -108,13 +125,14 @@ uint32_t readMessage(Node& node, Reply& message, const ExchangeWait& wait)
         }
         if (expected && received >= *expected)
             break;
-        if (wait.over()) {
+        const auto now = wait.deadline ? wait.now() : ExchangeWait::Clock::time_point();
+        if (wait.over(now)) {
             setLastNetworkError(static_cast<int32_t>(ERR_TIMEOUT));
             return ERR_TIMEOUT;
         }
         std::size_t count = 0;
         auto space = std::span<uint8_t>(message.bytes).subspan(received);
-        net::Outcome outcome = node.socket.receiveSome(space, wait.next(), count);
+        net::Outcome outcome = node.socket.receiveSome(space, wait.next(now), count);
         if (!outcome.ok()) {
             setLastNetworkError(outcome.networkError);
             return outcome.result;
