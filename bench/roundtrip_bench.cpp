@@ -14,6 +14,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -92,6 +93,55 @@ private:
 };
 #endif
 
+// The simulator answering read requests sent as raw bytes, without the library:
+// its share of a round trip.
+class RawReader {
+public:
+    explicit RawReader(const std::string& address) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        int on = 1;
+        ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        sockaddr_in remote{};
+        remote.sin_family = AF_INET;
+        remote.sin_port = htons(QUORRIN_PORT);
+        inet_pton(AF_INET, address.c_str(), &remote.sin_addr);
+        if (::connect(fd_, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) return;
+        const char name[] = "KNETH01N1_D";
+        std::vector<uint8_t> open(14 + sizeof name, 0);
+        open[0] = 0x01;
+        open[1] = 0x01;
+        open[3] = static_cast<uint8_t>(open.size());
+        open[11] = 3;
+        open[13] = sizeof name;
+        std::memcpy(open.data() + 14, name, sizeof name);
+        uint8_t confirmation[20];
+        if (!Exchange(open.data(), open.size(), confirmation, sizeof confirmation)) return;
+        read_ = {0x01, 0x04, 0, 18, 0, 0, 0, 0, 0, 0, confirmation[16], confirmation[17], 0, 0, 0, 2, 0, 2};
+        ready_ = true;
+    }
+    ~RawReader() { ::close(fd_); }
+    bool ready() const { return ready_; }
+    bool Read() {
+        uint8_t confirmation[22];
+        return Exchange(read_.data(), read_.size(), confirmation, sizeof confirmation);
+    }
+
+private:
+    bool Exchange(const uint8_t* request, std::size_t size, uint8_t* reply, std::size_t replySize) {
+        if (::send(fd_, request, size, MSG_NOSIGNAL) != static_cast<ssize_t>(size)) return false;
+        while (replySize > 0) {
+            const ssize_t got = ::recv(fd_, reply, replySize, 0);
+            if (got <= 0) return false;
+            reply += got;
+            replySize -= static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+    int fd_ = -1;
+    bool ready_ = false;
+    std::vector<uint8_t> read_;
+};
+
 int Option(int argc, char** argv, const char* name, int fallback) {
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], name) == 0) return std::max(1, std::atoi(argv[i + 1]));
@@ -127,12 +177,18 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> incoming(kMessage);
 
     korvo::bench::PingPongPeer rawRead({kRead2});
+    RawReader rawRequests(address);
+    if (!rawRequests.ready()) {
+        std::fprintf(stderr, "roundtrip bench: the simulator does not answer raw requests on %s\n", address.c_str());
+        return 2;
+    }
     korvo::bench::PingPongPeer rawWrite({kWrite512});
     korvo::bench::PingPongPeer rawMailbox({kSendMessage, kReceiveMessage});
 
     std::vector<Case> cases = {
         {"raw read 2 bytes", 1, [&] { return rawRead.RunScript(); }},
         {"quorrin read 2 bytes", 1, [&] { return DDI_DTI_ReadData(data, &readRecord) == DDI_OK; }},
+        {"simulator read 2 bytes", 1, [&] { return rawRequests.Read(); }},
         {"raw write 512 bytes", 1, [&] { return rawWrite.RunScript(); }},
         {"quorrin write 512 bytes", 1, [&] { return DDI_DTI_WriteData(data, &writeRecord) == DDI_OK; }},
         {"raw mailbox exchange", 2, [&] { return rawMailbox.RunScript(); }},
@@ -181,6 +237,7 @@ int main(int argc, char** argv) {
             std::printf("  %-44s %5.2f x\n", label, median[of] / median[to]);
     };
     ratio("quorrin / raw, read 2 bytes", "quorrin read 2 bytes", "raw read 2 bytes");
+    ratio("simulator answering raw requests / raw, read", "simulator read 2 bytes", "raw read 2 bytes");
     ratio("quorrin / raw, write 512 bytes", "quorrin write 512 bytes", "raw write 512 bytes");
     ratio("quorrin / raw, mailbox exchange", "quorrin mailbox exchange", "raw mailbox exchange");
     ratio("quorrin read 2 bytes / libmodbus read", "quorrin read 2 bytes", "libmodbus read 1 register");
