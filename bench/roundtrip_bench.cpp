@@ -1,8 +1,9 @@
 // Round trips of one process, measured side by side in interleaved rounds: a
 // raw TCP ping-pong of the very message sizes quorrin exchanges (what the
-// wire costs), quorrin against the in-process simulated coupler, and
-// libmodbus reading and writing one register from its own server. The ratios
-// show what the library and the simulator add to the wire.
+// wire costs), quorrin against the in-process simulated coupler, the simulator
+// answering read requests sent as raw bytes (its own share), and libmodbus
+// reading and writing one register from its own server. The ratios show what
+// the library and the simulator add to the wire.
 #include "loopback_peers.h"
 
 #include "korvo_sim/controller.h"
