@@ -21,7 +21,10 @@ std::vector<std::vector<uint8_t>> indicated;
 
 void recordIndication(uint32_t, DDI_PD_RECORD* record)
 {
-    indicated.emplace_back(record->data, record->data + record->length);
+    // Copied out first: the packed record's members are not aligned.
+    const uint8_t* data = record->data;
+    const uint16_t length = record->length;
+    indicated.emplace_back(data, data + length);
 }
 
 class ReceiveInboxTest : public SimulatorTest {
