@@ -6,6 +6,7 @@
 //
 //   korvo_soak [CYCLES] [SEED]      (defaults: 10000 cycles, seed 1)
 #include "korvo_sim/simulator.h"
+#include "loopback_peers.h"
 #include "quorrin.h"
 
 #include <chrono>
@@ -22,7 +23,6 @@ namespace {
 using korvo::sim::Fault;
 using namespace std::chrono_literals;
 
-constexpr const char* kAddress = "127.0.0.92";
 constexpr uint16_t kRead = 0x0104;
 constexpr uint16_t kWrite = 0x0103;
 
@@ -59,9 +59,10 @@ int main(int argc, char** argv)
     const unsigned seed = argc > 2 ? static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)) : 1;
     std::mt19937 random(seed);
 
-    korvo::sim::Simulator simulator(korvo::sim::SimulatorOptions{kAddress});
-    simulator.start();
-    const std::string name = "KNETHIP[" + std::string(kAddress) + "|1,1]N1_D";
+    std::string address;
+    const auto ownSimulator = korvo::bench::StartSimulator(address);
+    korvo::sim::Simulator& simulator = *ownSimulator;
+    const std::string name = "KNETHIP[" + address + "|1,1]N1_D";
     int32_t second = 1;
     ETH_SetClientOptions(ETH_OPTION_RECEIVE_TIMEOUT, &second, sizeof second);
     ETH_SetClientOptions(ETH_OPTION_CONNECT_TIMEOUT, &second, sizeof second);

@@ -1,6 +1,7 @@
 #include "online_commands.h"
 
 #include "command_deadline.h"
+#include "cycle_times.h"
 
 #include "access/coupler_diagnosis.h"
 #include "access/ddi_funktionen.h"
@@ -300,10 +301,13 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
     session.model->Online = true;
     int status = 0;
     int cycles = 0;
+    CycleTimes times;
     for (int cycle = 1; cycle <= options.count; ++cycle) {
         out << "cycle " << cycle << "\n";
+        const auto started = std::chrono::steady_clock::now();
         online.IoCycle();
         cycles = cycle;
+        times.Add(std::chrono::steady_clock::now() - started);
         if (!session.model->Online || NodeDropped(*session.access)) {
             err << "korvo: " << options.positional[0] << ": "
                 << (session.model->Online ? "the connection was lost during the cycle" : ui.lastStatus) << "\n";
@@ -314,6 +318,7 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
         if (cycle < options.count) std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
     }
     session.access->CloseNodePair();
+    if (status == 0) out << times.Summary() << "\n";
     if (record && !record->Write(options.record, cycles, err)) return 2;
     return status;
 }

@@ -1,7 +1,9 @@
-// KorvoConfigurator: the main window and its station view. No command-line arguments
-// are read; every file lies in the folder of the program.
+// KorvoConfigurator: the main window and its station view. Every file lies in the
+// folder of the program; the command line only asks for a screenshot or a project.
 
 #include "shell/app_state.h"
+#include "shell/start_options.h"
+#include "shell/windows/first_paint_screenshot.h"
 #include "shell/windows/main_form.h"
 
 #include <QApplication>
@@ -10,14 +12,32 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    std::string error;
+    const std::optional<korvo::StartOptions> options =
+        korvo::ParseStartOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "KorvoConfigurator: %s\n%s\n", error.c_str(), korvo::kStartUsage);
+        return 2;
+    }
+    if (options->help) {
+        std::printf("%s\n", korvo::kStartUsage);
+        return 0;
+    }
     try {
         const std::string folder =
             korvo::ProgramFolderOf(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
         QApplication::setWindowIcon(QIcon(QFile::decodeName(QByteArray::fromStdString(folder + "images/korvo.png"))));
         korvo::TMainForm mainForm(folder);
+        mainForm.State().StartProject = options->project;
+        std::unique_ptr<korvo::FirstPaintScreenshot> screenshot;
+        if (!options->screenshot.empty()) {
+            screenshot = std::make_unique<korvo::FirstPaintScreenshot>(
+                mainForm, QFile::decodeName(QByteArray::fromStdString(options->screenshot)));
+        }
         mainForm.show();
         return QApplication::exec();
     } catch (const std::exception& e) {

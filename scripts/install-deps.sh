@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-qpa-plugins libjpeg-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libmodbus-dev
   xvfb iproute2
 )
 # tshark serves only the dissector test, which skips without it: installed on request.

@@ -15,10 +15,12 @@ named_tests=(
   quorrin_confirmation_corpus quorrin_control_corpus quorrin_management_corpus
   korvo_sim_test korvo_sim_services_test korvo_sim_hardening_test korvo_sim_program_test
   korvo_sim_request_corpus profile_file_corpus catalogue_values_corpus
+  quorrin_receive_inbox_test korvo_sim_answer_path_test
 )
 discovered_tests=(
   versch_test profile_file_test catalogue_test station_model_test station_layout_test
   project_file_test view_clicks_test property_call_test text_encoding_test file_safety_test
+  arrange_once_test
 )
 
 if [[ ! -f "$build/build.ninja" ]]; then

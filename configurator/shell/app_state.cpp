@@ -12,7 +12,7 @@ std::optional<ProjectLoadReport> RunFirstActivation(AppState& state, StationMode
     if (!state.FirstActivation) return std::nullopt;
     ProjectLoadReport report;
     try {
-        report = LoadProject(model, state.SettingsFile());
+        report = LoadProject(model, state.StartProject.empty() ? state.SettingsFile() : state.StartProject);
     } catch (const ProfileError& e) {
         report.warnings.push_back(e.what());
     }

@@ -26,6 +26,8 @@ struct AppState {
     bool Vertical = false;
     int ModulesPerRow = 100;
     ZoomState Zoom;
+    // The project the first activation loads; empty: the settings file.
+    std::filesystem::path StartProject;
 
     std::filesystem::path SettingsFile() const { return std::filesystem::path(ProgramFolder) / kSettingsFileName; }
     std::filesystem::path CatalogueFile() const { return std::filesystem::path(ProgramFolder) / kCatalogueFileName; }

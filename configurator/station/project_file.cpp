@@ -93,6 +93,7 @@ ProjectLoadReport LoadProject(StationModel& model, const ProfileFile& file) {
     for (int i = 1; i <= count; ++i) moduleNames.push_back(file.ReadString(kModuleSection, NameKey(i), ""));
 
     bool first = true;
+    const StationModel::ArrangeHold arrangeOnce(model);
     for (int i = 1; i <= static_cast<int>(moduleNames.size()); ++i) {
         const std::string& name = moduleNames[static_cast<std::size_t>(i - 1)];
         std::optional<std::string> error;

@@ -95,8 +95,18 @@ bool StationModel::AppendModule(const std::string& typeName, std::optional<std::
     ++ModuleCount;
     auto result = CreateModule(ModuleCount, typeName, true);
     if (error && result) *error = std::move(result);
-    ui_->ArrangeModules(ModuleCount);
+    if (arrangeHolds_ > 0) {
+        arrangePending_ = true;
+    } else {
+        ui_->ArrangeModules(ModuleCount);
+    }
     return true;
+}
+
+StationModel::ArrangeHold::~ArrangeHold() {
+    if (--model_.arrangeHolds_ > 0 || !model_.arrangePending_) return;
+    model_.arrangePending_ = false;
+    model_.ui_->ArrangeModules(model_.ModuleCount);
 }
 
 std::optional<std::string> StationModel::LoadCatalogueData(const std::string& typeName, int slot) {

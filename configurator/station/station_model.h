@@ -84,6 +84,20 @@ public:
     // "StationName  IP:address" of status-bar panel 0.
     static std::string StationStatusText(const TModul& coupler);
 
+    // While one is alive, appended modules are arranged once, when the last
+    // hold ends, instead of each re-arranging the whole view: loading n
+    // modules then costs n, not n squared.
+    class ArrangeHold {
+    public:
+        explicit ArrangeHold(StationModel& model) : model_(model) { ++model_.arrangeHolds_; }
+        ~ArrangeHold();
+        ArrangeHold(const ArrangeHold&) = delete;
+        ArrangeHold& operator=(const ArrangeHold&) = delete;
+
+    private:
+        StationModel& model_;
+    };
+
 private:
     void ShowNormalPicture(int slot);
     void ShowClickPicture(int slot);
@@ -94,6 +108,8 @@ private:
     StationUi defaultUi_;
     StationUi* ui_;
     std::array<std::unique_ptr<TModul>, kMaxModules + 1> slots_{};
+    int arrangeHolds_ = 0;
+    bool arrangePending_ = false;
 };
 
 // The message shown when a placement would need a slot beyond the last one.

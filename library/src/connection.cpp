@@ -27,8 +27,9 @@ net::WaitLimit confirmationLimit(const Node& node)
 // drips bytes or streams indications could stretch one exchange without
 // end; the exchange as a whole ends at this deadline.
 struct ExchangeWait {
+    using Clock = std::chrono::steady_clock;
     net::WaitLimit piece;
-    std::optional<std::chrono::steady_clock::time_point> deadline;
+    std::optional<Clock::time_point> deadline;
 
     explicit ExchangeWait(const Node& node) : piece(confirmationLimit(node))
     {
@@ -37,18 +38,34 @@ struct ExchangeWait {
         int32_t seconds = library().exchangeTimeout.load();
         auto whole = seconds > 0 ? std::chrono::milliseconds(std::chrono::seconds(seconds))
                                  : *piece * kPieceLimitsPerExchange;
-        deadline = std::chrono::steady_clock::now() + whole;
+        started_ = Clock::now();
+        deadline = started_ + whole;
+    }
+
+    // The time now, read once per piece; the first piece starts when the
+    // exchange did, which saves a clock read on the common single-piece path.
+    Clock::time_point now()
+    {
+        if (fresh_) {
+            fresh_ = false;
+            return started_;
+        }
+        return Clock::now();
     }
 
     // The wait for the next piece: the piece limit, or less near the deadline.
-    net::WaitLimit next() const
+    net::WaitLimit next(Clock::time_point now) const
     {
         if (!deadline)
             return piece;
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - now);
         return std::clamp(left, std::chrono::milliseconds(0), *piece);
     }
-    bool over() const { return deadline && std::chrono::steady_clock::now() >= *deadline; }
+    bool over(Clock::time_point now) const { return deadline && now >= *deadline; }
+
+private:
+    Clock::time_point started_;
+    bool fresh_ = true;
 };
 
 void applyExceptionWord(Node& node, uint16_t code)
@@ -88,37 +105,43 @@ void dispatchIndication(Node& node, Reply& message)
     node.monitoringCallback(node.handle, &record);
 }
 
-// Reads one whole message: the fixed header first, then exactly the bytes
-// its length announces, so nothing of a following message is consumed.
-uint32_t readMessage(Node& node, Reply& message, const ExchangeWait& wait)
+// Reads one whole message. Each read takes whatever has arrived, so a
+// confirmation usually costs one; bytes past the message's end belong to the
+// next message and wait in the node's inbox.
+uint32_t readMessage(Node& node, Reply& message, ExchangeWait& wait)
 {
-    std::size_t received = 0;
-    std::size_t expected = wire::kMessageHeaderSize;
-    bool lengthKnown = false;
-    while (received < expected) {
-        if (wait.over()) {
-            setLastNetworkError(static_cast<int32_t>(ERR_TIMEOUT));
-            return ERR_TIMEOUT;
-        }
-        std::size_t count = 0;
-        auto space = std::span<uint8_t>(message.bytes).subspan(received, expected - received);
-        net::Outcome outcome = node.socket.receiveSome(space, wait.next(), count);
-        if (!outcome.ok()) {
-            setLastNetworkError(outcome.networkError);
-            return outcome.result;
-        }
-        received += count;
-        if (!lengthKnown && received >= kLengthFieldEnd) {
+    std::size_t received = node.inboxLength;
+    std::copy_n(node.inbox.begin(), received, message.bytes.begin());
+    node.inboxLength = 0;
+    std::optional<std::size_t> expected;
+    for (;;) {
+        if (!expected && received >= kLengthFieldEnd) {
             auto header = wire::decodeHeader(std::span<const uint8_t>(message.bytes.data(), received));
             if (!header) {
                 setLastNetworkError(static_cast<int32_t>(ERR_NETWORK));
                 return ERR_NETWORK;
             }
             expected = header->length;
-            lengthKnown = true;
         }
+        if (expected && received >= *expected)
+            break;
+        const auto now = wait.deadline ? wait.now() : ExchangeWait::Clock::time_point();
+        if (wait.over(now)) {
+            setLastNetworkError(static_cast<int32_t>(ERR_TIMEOUT));
+            return ERR_TIMEOUT;
+        }
+        std::size_t count = 0;
+        auto space = std::span<uint8_t>(message.bytes).subspan(received);
+        net::Outcome outcome = node.socket.receiveSome(space, wait.next(now), count);
+        if (!outcome.ok()) {
+            setLastNetworkError(outcome.networkError);
+            return outcome.result;
+        }
+        received += count;
     }
-    message.length = expected;
+    message.length = *expected;
+    node.inboxLength = received - *expected;
+    std::copy_n(message.bytes.begin() + static_cast<std::ptrdiff_t>(*expected), node.inboxLength, node.inbox.begin());
     return 0;
 }
 
@@ -333,6 +356,12 @@ QUORRIN_API uint32_t ETH_WaitForIndication(uint32_t handle, uint32_t)
         return ERR_HANDLE_RANGE;
     if (node->state.load() != NodeState::OpenIdle)
         return ERR_NODE_STATE;
+    // Bytes already read past the last confirmation are what has arrived.
+    if (node->inboxLength > 0) {
+        auto kept = static_cast<uint32_t>(node->inboxLength);
+        node->inboxLength = 0;
+        return ERR_DEVICE_BASE + kept;
+    }
     std::array<uint8_t, wire::kReceiveBuffer> buffer;
     std::size_t received = 0;
     net::Outcome outcome = node->socket.receiveOnce(buffer, received);

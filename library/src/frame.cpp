@@ -129,6 +129,7 @@ void resetEntry(Node& node)
 {
     node.nodeId = 0;
     node.openWord = 0;
+    node.inboxLength = 0;
     node.handlerState = HandlerState::None;
     node.pendingException = 0;
     node.handler = nullptr;

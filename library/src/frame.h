@@ -3,6 +3,7 @@
 
 #include "netsocket.h"
 #include "quorrin.h"
+#include "wire.h"
 
 #include <array>
 #include <atomic>
@@ -46,6 +47,10 @@ struct Node {
     uint16_t nodeId = 0;
     uint16_t openWord = 0;
     net::TcpSocket socket;
+    // Bytes read past the end of the last message: the start of the next
+    // one, kept so that a message costs one read and nothing is lost.
+    std::array<uint8_t, wire::kReceiveBuffer> inbox{};
+    std::size_t inboxLength = 0;
 
     HandlerState handlerState = HandlerState::None;
     uint16_t pendingException = 0;

@@ -34,6 +34,11 @@ bool inImage(std::size_t address, std::size_t count)
     return address <= kImageSize && count <= kImageSize - address;
 }
 
+std::shared_ptr<const RequestHandler> shared(RequestHandler handler)
+{
+    return std::make_shared<const RequestHandler>(std::move(handler));
+}
+
 } // namespace
 
 Controller::Controller()
@@ -44,23 +49,23 @@ Controller::Controller()
 void Controller::registerNodeServices()
 {
     using namespace std::placeholders;
-    handlers_[kOpenNode] = std::bind(&Controller::openNode, this, _1, _2);
-    handlers_[kCloseNode] = std::bind(&Controller::closeNode, this, _1, _2);
-    handlers_[kWriteData] = std::bind(&Controller::writeData, this, _1, _2);
-    handlers_[kReadData] = std::bind(&Controller::readData, this, _1, _2);
-    handlers_[kReadWriteData] = std::bind(&Controller::readWriteData, this, _1, _2);
-    handlers_[kSendMessage] = std::bind(&Controller::sendMessage, this, _1, _2);
-    handlers_[kReceiveMessage] = std::bind(&Controller::receiveMessage, this, _1, _2);
-    handlers_[kSetNotification] = [this](const Request& r, Session& s) { return notification(r, s, true); };
-    handlers_[kClearNotification] = [this](const Request& r, Session& s) { return notification(r, s, false); };
+    handlers_[kOpenNode] = shared(std::bind(&Controller::openNode, this, _1, _2));
+    handlers_[kCloseNode] = shared(std::bind(&Controller::closeNode, this, _1, _2));
+    handlers_[kWriteData] = shared(std::bind(&Controller::writeData, this, _1, _2));
+    handlers_[kReadData] = shared(std::bind(&Controller::readData, this, _1, _2));
+    handlers_[kReadWriteData] = shared(std::bind(&Controller::readWriteData, this, _1, _2));
+    handlers_[kSendMessage] = shared(std::bind(&Controller::sendMessage, this, _1, _2));
+    handlers_[kReceiveMessage] = shared(std::bind(&Controller::receiveMessage, this, _1, _2));
+    handlers_[kSetNotification] = shared([this](const Request& r, Session& s) { return notification(r, s, true); });
+    handlers_[kClearNotification] = shared([this](const Request& r, Session& s) { return notification(r, s, false); });
     for (uint16_t code : {kDiagnostic, kDipSwitch, kSysFail})
-        handlers_[code] = std::bind(&Controller::registers, this, _1, _2);
+        handlers_[code] = shared(std::bind(&Controller::registers, this, _1, _2));
 }
 
 void Controller::setRequestHandler(uint16_t code, RequestHandler handler)
 {
     std::lock_guard lock(mutex_);
-    handlers_[code] = std::move(handler);
+    handlers_[code] = shared(std::move(handler));
 }
 
 void Controller::setRefusalBuilder(uint16_t code, RefusalBuilder builder)
@@ -88,7 +93,7 @@ void Controller::addInputsObserver(InputsObserver observer)
 
 std::optional<Bytes> Controller::handle(const Request& request, Session& session)
 {
-    RequestHandler handler;
+    std::shared_ptr<const RequestHandler> handler;
     uint16_t exceptionWord;
     {
         std::lock_guard lock(mutex_);
@@ -97,7 +102,7 @@ std::optional<Bytes> Controller::handle(const Request& request, Session& session
             handler = found->second;
         exceptionWord = exceptionWord_;
     }
-    std::optional<Bytes> reply = handler ? handler(request, session) : ConfirmationBuilder(request, kErrUnknownService).finish();
+    std::optional<Bytes> reply = handler ? (*handler)(request, session) : ConfirmationBuilder(request, kErrUnknownService).finish();
     if (reply && exceptionWord != 0)
         writeBe16(*reply, kExceptionOffset, exceptionWord);
     return reply;
@@ -230,6 +235,8 @@ std::optional<Bytes> Controller::sendMessage(const Request& request, Session& se
         if (data.size() != length)
             return ConfirmationBuilder(request, kErrMessageLength).finish();
         message = MailboxMessage{request.word(12), request.word(14), Bytes(data.begin(), data.end())};
+        if (node->sent.size() == kSentHistory)
+            node->sent.pop_front();
         node->sent.push_back(message);
         handler = mailboxHandler_;
     }
@@ -383,7 +390,9 @@ std::vector<MailboxMessage> Controller::sentMessages(uint16_t nodeId) const
 {
     std::lock_guard lock(mutex_);
     auto found = nodes_.find(nodeId);
-    return found == nodes_.end() ? std::vector<MailboxMessage>{} : found->second.sent;
+    if (found == nodes_.end())
+        return {};
+    return std::vector<MailboxMessage>(found->second.sent.begin(), found->second.sent.end());
 }
 
 std::vector<uint16_t> Controller::openNodes(const std::string& name) const

@@ -3,6 +3,14 @@
 #include <algorithm>
 
 namespace korvo::sim {
+namespace {
+
+// Room for the longest confirmation, so that building one never grows the buffer.
+constexpr std::size_t kConfirmationRoom = 2048;
+
+thread_local Bytes spareConfirmation;
+
+} // namespace
 
 uint16_t readBe16(std::span<const uint8_t> bytes, std::size_t offset)
 {
@@ -37,8 +45,11 @@ std::span<const uint8_t> Request::tail(std::size_t offset, std::size_t count) co
     return std::span<const uint8_t>(bytes).subspan(offset, std::min(count, bytes.size() - offset));
 }
 
-ConfirmationBuilder::ConfirmationBuilder(const Request& request, uint16_t errorCode) : bytes_(kConfirmationHeaderSize, 0)
+ConfirmationBuilder::ConfirmationBuilder(const Request& request, uint16_t errorCode)
+    : bytes_(std::move(spareConfirmation))
 {
+    bytes_.reserve(kConfirmationRoom);
+    bytes_.assign(kConfirmationHeaderSize, 0);
     writeBe16(bytes_, 0, static_cast<uint16_t>(request.code() | kConfirmationBit));
     writeBe16(bytes_, 4, request.sequence());
     writeBe16(bytes_, kStatusOffset, errorCode != 0 ? 1 : 0);
@@ -69,6 +80,11 @@ Bytes ConfirmationBuilder::finish()
 {
     writeBe16(bytes_, kLengthOffset, static_cast<uint16_t>(bytes_.size()));
     return std::move(bytes_);
+}
+
+void recycleConfirmation(Bytes&& sent)
+{
+    spareConfirmation = std::move(sent);
 }
 
 Bytes processDataIndication(uint16_t address, uint16_t attribute, std::span<const uint8_t> data)

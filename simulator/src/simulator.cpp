@@ -275,13 +275,15 @@ void Simulator::serve(Session& session)
 {
     Request request;
     while (readRequest(session, request)) {
-        std::function<void(const Request&)> tap;
-        {
-            std::lock_guard lock(mutex_);
-            tap = tap_;
+        if (tapped_) {
+            std::shared_ptr<const std::function<void(const Request&)>> tap;
+            {
+                std::lock_guard lock(mutex_);
+                tap = tap_;
+            }
+            if (tap)
+                (*tap)(request);
         }
-        if (tap)
-            tap(request);
         std::optional<Fault> fault = takeFault(request.code());
         // A refusal is the controller's whole answer: the service does not run.
         std::optional<Bytes> reply;
@@ -290,8 +292,10 @@ void Simulator::serve(Session& session)
         else if (!fault || fault->kind != FaultKind::Silent)
             reply = controller_.handle(request, session);
         log(session, request, reply);
-        if (reply)
-            answer(session, std::move(*reply), fault);
+        if (reply) {
+            answer(session, *reply, fault);
+            recycleConfirmation(std::move(*reply));
+        }
         if (fault && fault->kind == FaultKind::CloseMidMessage)
             break;
     }
@@ -302,6 +306,8 @@ void Simulator::serve(Session& session)
 
 std::optional<Fault> Simulator::takeFault(uint16_t code)
 {
+    if (!faultsQueued_)
+        return std::nullopt;
     std::lock_guard lock(mutex_);
     for (auto it = faults_.begin(); it != faults_.end(); ++it) {
         if (it->requestCode != 0 && it->requestCode != code)
@@ -309,12 +315,13 @@ std::optional<Fault> Simulator::takeFault(uint16_t code)
         Fault fault = *it;
         if (--it->times <= 0)
             faults_.erase(it);
+        faultsQueued_ = !faults_.empty();
         return fault;
     }
     return std::nullopt;
 }
 
-void Simulator::answer(Session& session, Bytes reply, const std::optional<Fault>& fault)
+void Simulator::answer(Session& session, Bytes& reply, const std::optional<Fault>& fault)
 {
     if (!fault) {
         session.send(reply);
@@ -377,12 +384,14 @@ void Simulator::inject(Fault fault)
 {
     std::lock_guard lock(mutex_);
     faults_.push_back(std::move(fault));
+    faultsQueued_ = true;
 }
 
 void Simulator::clearFaults()
 {
     std::lock_guard lock(mutex_);
     faults_.clear();
+    faultsQueued_ = false;
 }
 
 void Simulator::setCapture(std::shared_ptr<PcapWriter> capture)
@@ -394,13 +403,15 @@ void Simulator::setCapture(std::shared_ptr<PcapWriter> capture)
 void Simulator::setLogger(std::function<void(const std::string&)> logger)
 {
     std::lock_guard lock(mutex_);
-    logger_ = std::move(logger);
+    logger_ = logger ? std::make_shared<const std::function<void(const std::string&)>>(std::move(logger)) : nullptr;
+    logged_ = logger_ != nullptr;
 }
 
 void Simulator::setRequestTap(std::function<void(const Request&)> tap)
 {
     std::lock_guard lock(mutex_);
-    tap_ = std::move(tap);
+    tap_ = tap ? std::make_shared<const std::function<void(const Request&)>>(std::move(tap)) : nullptr;
+    tapped_ = tap_ != nullptr;
 }
 
 bool Simulator::sendToNode(uint16_t nodeId, std::span<const uint8_t> bytes)
@@ -439,7 +450,9 @@ std::size_t Simulator::sessionCount() const
 
 void Simulator::log(const Session& session, const Request& request, const std::optional<Bytes>& reply)
 {
-    std::function<void(const std::string&)> logger;
+    if (!logged_)
+        return;
+    std::shared_ptr<const std::function<void(const std::string&)>> logger;
     {
         std::lock_guard lock(mutex_);
         logger = logger_;
@@ -457,7 +470,7 @@ void Simulator::log(const Session& session, const Request& request, const std::o
                       serviceName(request.code()), request.code(), request.nodeId(), request.sequence(),
                       request.bytes.size());
     }
-    logger(line);
+    (*logger)(line);
 }
 
 } // namespace korvo::sim

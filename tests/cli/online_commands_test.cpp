@@ -124,6 +124,18 @@ TEST_F(OnlineCommands, CheckIoDiagAndRestartAgainstTheSimulatedDemoStation) {
     EXPECT_NE(restart.output.find("coupler is back"), std::string::npos) << restart.output;
 }
 
+TEST_F(OnlineCommands, IoBackToBackEndsWithTheMedianCycleTime) {
+    SimulatorProcess sim({"--project", kDemo});
+    ASSERT_TRUE(sim.Running());
+    const Result io = RunKorvo("io " + kAddress + " " + kDemo + " --cycles 5 --interval 0");
+    EXPECT_EQ(io.status, 0) << io.output;
+    EXPECT_NE(io.output.find("cycle 5\n"), std::string::npos) << io.output;
+    const std::size_t summary = io.output.find("median cycle time ");
+    ASSERT_NE(summary, std::string::npos) << io.output;
+    EXPECT_NE(io.output.find(" ms over 5 cycles\n", summary), std::string::npos) << io.output;
+    EXPECT_GT(summary, io.output.rfind("cycle 5\n"));
+}
+
 TEST_F(OnlineCommands, DifferentBusExitsWithOne) {
     SimulatorProcess sim({"--project", kDemo, "--swap", "2"});
     ASSERT_TRUE(sim.Running());

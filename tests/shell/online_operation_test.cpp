@@ -112,6 +112,22 @@ TEST_F(OnlineOperationTest, StartingTheTestShowsNoOkBoxAndLocksTheTypeList) {
     EXPECT_EQ((ui_.leds[{1, 17}]), LedColor::Grey);
 }
 
+TEST_F(OnlineOperationTest, InputBytesOfEveryWidthAreListedInDecimalAndHex) {
+    Load(Project({"KORVO NC ETH", "KORVO DI 16", "KORVO AI 2"}));
+    model_->CurrentStation = 1;
+    model_->CurrentCouplerModule = 1;
+    GoOnline();
+    station_->stop();
+    SetInputs(0, {0x00, 0xFF, 9, 10, 99, 100});
+    online_->IoCycle();
+    ASSERT_TRUE(model_->Online) << ui_.panel1;
+    EXPECT_EQ(model_->Module(2)->InputData, "0,255,");
+    EXPECT_EQ(model_->Module(2)->InputHex, "00,FF,");
+    EXPECT_EQ(model_->Module(3)->InputData, "9,10,99,100,");
+    EXPECT_EQ(model_->Module(3)->InputHex, "09,0A,63,64,");
+    EXPECT_TRUE(ui_.MemoHas("KORVO AI 2  Date 09,0A,63,64,"));
+}
+
 TEST_F(OnlineOperationTest, CycleLightsInputLedsAndWritesOutputBytesByteByByte) {
     Load(Project({"KORVO NC ETH", "KORVO DI 16", "KORVO DO 16", "KORVO AI 2", "KORVO AO 1"}));
     model_->CurrentStation = 1;

@@ -2,6 +2,7 @@
 
 #include "cp1252_text.h"
 #include "message_box.h"
+#include "online_log.h"
 #include "toolbar_images.h"
 #include "type_list.h"
 #include "window_placement.h"
@@ -333,6 +334,7 @@ void TMainForm::CreateCentralArea() {
     debugLayout->setContentsMargins(0, 0, 0, 0);
     memo_ = new QPlainTextEdit(paDebug_);
     memo_->setObjectName(QStringLiteral("Memo"));
+    onlineLog_ = std::make_unique<OnlineLog>(memo_);
     memo_->setFixedWidth(kMemoWidth);
     memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memoDebug_ = new QPlainTextEdit(paDebug_);
@@ -560,10 +562,14 @@ void TMainForm::InfoClick() { aboutBox_->ShowCentred(); }
 void TMainForm::HelpClick() { frmHelp_->OpenFromMainMenu(); }
 
 void TMainForm::TimerReadWriteTimer() {
-    if (online_) online_->IoCycle();
+    if (!online_) return;
+    onlineLog_->Hold();
+    online_->IoCycle();
+    onlineLog_->Release();
 }
 
 void TMainForm::ShowMessage(const std::string& text, const std::string& caption) {
+    if (onlineLog_) onlineLog_->Flush();
     ShowMessageBox(this, text, caption);
 }
 
@@ -571,9 +577,9 @@ void TMainForm::SetStatusPanel1(const std::string& text) { statusPanels_[1]->set
 
 void TMainForm::ProcessMessages() { QCoreApplication::processEvents(); }
 
-void TMainForm::ClearMemo() { memo_->clear(); }
+void TMainForm::ClearMemo() { onlineLog_->Clear(); }
 
-void TMainForm::AddMemoLine(const std::string& line) { memo_->appendPlainText(ToQString(line)); }
+void TMainForm::AddMemoLine(const std::string& line) { onlineLog_->Add(ToQString(line)); }
 
 void TMainForm::SetMemoVisible(bool visible) { memo_->setVisible(visible); }
 

@@ -33,6 +33,7 @@ class CouplerDiagnosis;
 class IoTestRecorder;
 class TfrmIoRecord;
 class NcRestart;
+class OnlineLog;
 class OnlineOperation;
 class Pinger;
 class TAboutBox;
@@ -184,6 +185,7 @@ private:
     TypeList* listModule_ = nullptr;
     QFrame* paDebug_ = nullptr;
     QPlainTextEdit* memo_ = nullptr;
+    std::unique_ptr<OnlineLog> onlineLog_;
     QPlainTextEdit* memoDebug_ = nullptr;
     QLabel* laStatus_ = nullptr;
     QLabel* statusPanels_[3] = {};

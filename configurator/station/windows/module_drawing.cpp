@@ -69,6 +69,10 @@ void ModulePanel::RenameLeds() {
 }
 
 void ModulePanel::ApplyScale(double scale) {
+    if (scale == appliedScale_ && normalRect == appliedRect_ && normalLedRects == appliedLedRects_) return;
+    appliedScale_ = scale;
+    appliedRect_ = normalRect;
+    appliedLedRects_ = normalLedRects;
     const auto scaled = [scale](const QRect& r) {
         return QRect(static_cast<int>(std::lround(r.left() * scale)), static_cast<int>(std::lround(r.top() * scale)),
                      static_cast<int>(std::lround(r.width() * scale)), static_cast<int>(std::lround(r.height() * scale)));

@@ -66,6 +66,8 @@ public:
     // Normal-size geometry of the panel and of each LED; the view scales them.
     QRect normalRect;
     std::array<QRect, kLedCount + 1> normalLedRects{};
+    // Sets the scaled geometry; does nothing when neither the rectangles nor the
+    // scale changed since the last call, so re-arranging a station stays cheap.
     void ApplyScale(double scale);
 
 protected:
@@ -73,6 +75,9 @@ protected:
 
 private:
     int slot_ = 0;
+    double appliedScale_ = 0;
+    QRect appliedRect_;
+    std::array<QRect, kLedCount + 1> appliedLedRects_{};
     ModulePicture* picture_;
     std::array<LedShape*, kLedCount + 1> leds_{};
 };

@@ -115,8 +115,10 @@ private:
         bool notification = false;
         int32_t waitTime = 0;
         std::deque<MailboxMessage> queue;
-        std::vector<MailboxMessage> sent;
+        // The latest sent messages only: a long-running simulator must not grow without end.
+        std::deque<MailboxMessage> sent;
     };
+    static constexpr std::size_t kSentHistory = 1024;
 
     void registerNodeServices();
     // The node named by the request, open on this connection; null otherwise.
@@ -134,7 +136,8 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable mailboxChanged_;
     bool stopping_ = false;
-    std::map<uint16_t, RequestHandler> handlers_;
+    // Shared so that a request holds its handler without copying it.
+    std::map<uint16_t, std::shared_ptr<const RequestHandler>> handlers_;
     std::map<uint16_t, RefusalBuilder> refusals_;
     std::vector<InputsObserver> inputsObservers_;
     std::map<uint16_t, Node> nodes_;

@@ -58,6 +58,10 @@ private:
     Bytes bytes_;
 };
 
+// Hands an answer's buffer back once it has been sent: the next confirmation
+// built on this thread reuses it, so a serving thread answers without allocating.
+void recycleConfirmation(Bytes&& sent);
+
 // Offsets of confirmation fields the fault injection rewrites.
 inline constexpr std::size_t kLengthOffset = 2;
 inline constexpr std::size_t kExceptionOffset = 6;

@@ -113,7 +113,7 @@ private:
     void serve(Session& session);
     bool readRequest(Session& session, Request& request);
     std::optional<Fault> takeFault(uint16_t code);
-    void answer(Session& session, Bytes reply, const std::optional<Fault>& fault);
+    void answer(Session& session, Bytes& reply, const std::optional<Fault>& fault);
     bool pause(std::chrono::milliseconds duration);
     void log(const Session& session, const Request& request, const std::optional<Bytes>& reply);
 
@@ -130,8 +130,13 @@ private:
     bool stopping_ = false;
     std::vector<std::shared_ptr<Session>> sessions_;
     std::deque<Fault> faults_;
-    std::function<void(const std::string&)> logger_;
-    std::function<void(const Request&)> tap_;
+    // Read without the lock on every request, so the plain answer path takes none of it.
+    std::atomic<bool> faultsQueued_{false};
+    std::atomic<bool> tapped_{false};
+    std::atomic<bool> logged_{false};
+    // Shared, so that a request takes them without copying the functions.
+    std::shared_ptr<const std::function<void(const std::string&)>> logger_;
+    std::shared_ptr<const std::function<void(const Request&)>> tap_;
     std::shared_ptr<PcapWriter> capture_;
 };
 
