@@ -66,6 +66,11 @@ Session::~Session()
 bool Session::send(std::span<const uint8_t> bytes)
 {
     std::lock_guard lock(writeMutex_);
+    // Recorded as it is handed over: a client that already has the answer may
+    // stop the simulator, and with it the recorded connection, before this
+    // thread would get to record it afterwards.
+    if (capture_ && !closed_)
+        capture_->data(captureStream_, Direction::ToClient, bytes);
     while (!bytes.empty() && !closed_) {
         ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR)
@@ -76,8 +81,6 @@ bool Session::send(std::span<const uint8_t> bytes)
             close();
             return false;
         }
-        if (capture_)
-            capture_->data(captureStream_, Direction::ToClient, bytes.first(static_cast<std::size_t>(sent)));
         bytes = bytes.subspan(static_cast<std::size_t>(sent));
     }
     return bytes.empty();
