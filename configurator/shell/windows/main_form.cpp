@@ -13,6 +13,7 @@
 #include "station/windows/connector_image.h"
 #include "station/windows/frm_konfig.h"
 #include "station/windows/module_drawing.h"
+#include "tools/windows/eth_ping_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -110,6 +111,8 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
     frmsystemconfig_->hide();
     frmNCBRestart_ = new TfrmNCBRestart(this);
     frmNCBRestart_->hide();
+    frmPing_ = new TfrmPing(this, *pinger_);
+    frmPing_->hide();
 
     timerReadWrite_ = new QTimer(this);
     timerReadWrite_->setObjectName(QStringLiteral("TimerReadWrite"));
@@ -481,6 +484,12 @@ void TMainForm::RestartClick() {
         return;
     }
     frmNCBRestart_->ShowCentredOver(this);
+}
+
+void TMainForm::PingClick() {
+    frmPing_->show();
+    frmPing_->raise();
+    frmPing_->activateWindow();
 }
 
 void TMainForm::TimerReadWriteTimer() {

@@ -35,6 +35,7 @@ class Pinger;
 class TfrmConnectorImage;
 class TfrmKonfig;
 class TfrmNCBRestart;
+class TfrmPing;
 class Tfrmsystemconfig;
 class TypeList;
 
@@ -61,6 +62,7 @@ public:
     QMenu* ModulePopup() const { return popupMenu_; }
     Tfrmsystemconfig* frmsystemconfig() const { return frmsystemconfig_; }
     TfrmNCBRestart* frmNCBRestart() const { return frmNCBRestart_; }
+    TfrmPing* frmPing() const { return frmPing_; }
     // Null until the first activation, like the station it works on.
     ControllerAccess* Access() const { return access_.get(); }
     // The image index the online button shows now.
@@ -120,10 +122,10 @@ private:
     void TooldebugClick();
     void DiagnosisClick();
     void RestartClick();
+    void PingClick();
 
     // Commands whose windows come with later work: they open nothing yet.
     void ToolIPClick() {}
-    void PingClick() {}
     void PreviewClick() {}
     void InfoClick() {}
     void HelpClick() {}
@@ -139,6 +141,7 @@ private:
     TfrmConnectorImage* frmConnectorImage_ = nullptr;
     Tfrmsystemconfig* frmsystemconfig_ = nullptr;
     TfrmNCBRestart* frmNCBRestart_ = nullptr;
+    TfrmPing* frmPing_ = nullptr;
     std::unique_ptr<ControllerAccess> access_;
     std::unique_ptr<OnlineOperation> online_;
     std::unique_ptr<CouplerDiagnosis> diagnosis_;
