@@ -1,13 +1,99 @@
 #include "korvo_ai_2.h"
 
-#include "../station/module.h"
+#include "measured_value_errors.h"
+#include "module_data.h"
 
-namespace korvo::Korvo_AI_2 {
+#include "station/station_model.h"
+
+namespace korvo {
+
+DialogChannel AnalogChannel(AnalogInputType type, int channel, std::uint16_t word) {
+    DialogChannel shown;
+    shown.channel = channel;
+    shown.word = word;
+    const AnalogSelection selection = SelectAnalogOptions(type, word);
+    for (int g = 0; g < kAnalogGroupCount; ++g) {
+        const AnalogGroup& group = AnalogInputGroup(type, g);
+        DialogGroup& out = shown.groups.emplace_back();
+        out.caption = group.caption;
+        for (const AnalogOption& option : group.options) out.options.emplace_back(option.caption);
+        out.selected = selection.option[g];
+    }
+    shown.comment = AnalogComment(type, word, channel);
+    return shown;
+}
+
+namespace Korvo_AI_2 {
 
 void SetDefaults(TModul& module) {
     module.Parameter = "0,0,";
-    for (int channel = 1; channel <= 2; ++channel)
-        module.ParameterComment[channel] = "16 average/  0..10/FMT1 15bit/";
+    for (int channel = 1; channel <= Dialog::kChannels; ++channel)
+        module.ParameterComment[static_cast<std::size_t>(channel)] = "16 average/  0..10/FMT1 15bit/";
 }
 
-}  // namespace korvo::Korvo_AI_2
+void Dialog::FormShow(const StationModel& model) { edited_ = model.CurrentModule; }
+
+void Dialog::FormActivate(StationModel& model, const AnalogOptionSetter& setOption) {
+    TModul* module = model.Module(edited_);
+    if (module != nullptr) {
+        if (const auto items = ReadParameterItems(module->Parameter, kChannels)) {
+            for (int c = 0; c < kChannels; ++c) words_[static_cast<std::size_t>(c)] = static_cast<std::uint16_t>((*items)[static_cast<std::size_t>(c)]);
+        }
+    }
+    loading_ = true;
+    for (int channel = 1; channel <= kChannels; ++channel) {
+        const AnalogSelection selection = SelectAnalogOptions(AnalogInputType::AI_2, Word(channel));
+        for (int g = 0; g < kAnalogGroupCount; ++g) setOption(channel, g, selection.option[g]);
+    }
+    loading_ = false;
+    if (module != nullptr) RebuildComments(*module);
+}
+
+void Dialog::OptionClick(int channel, int tag) {
+    int group = 0;
+    int option = 0;
+    if (loading_ || channel < 1 || channel > kChannels || !AnalogOptionOfTag(AnalogInputType::AI_2, tag, group, option))
+        return;
+    std::uint16_t& word = words_[static_cast<std::size_t>(channel - 1)];
+    word = ClickAnalogOption(AnalogInputType::AI_2, word, group, option);
+}
+
+void Dialog::SaveConfiguration(StationModel& model) {
+    TModul* module = model.Module(edited_);
+    if (module == nullptr) return;
+    RebuildComments(*module);
+    const std::array<std::int32_t, kChannels> items{words_[0], words_[1]};
+    module->Parameter = ParameterText(items, false);
+}
+
+std::optional<std::array<AnalogReading, Dialog::kChannels>> Dialog::Timer1Timer(const StationModel& model) const {
+    const TModul* module = model.Module(edited_);
+    if (module == nullptr || module->InputData.empty()) return std::nullopt;
+    const auto bytes = ReadInputBytes(module->InputData, 2 * kChannels);
+    if (!bytes) return std::nullopt;
+    std::array<AnalogReading, kChannels> readings;
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        readings[c].value = WordAt(*bytes, 2 * c);
+        readings[c].error = ExactErrorText(readings[c].value);
+    }
+    return readings;
+}
+
+void Dialog::RebuildComments(TModul& module) const {
+    for (int channel = 1; channel <= kChannels; ++channel)
+        module.ParameterComment[static_cast<std::size_t>(channel)] = AnalogComment(AnalogInputType::AI_2, Word(channel), channel);
+}
+
+void Dialog::Open(StationModel& model, int slot) {
+    edited_ = slot;
+    FormActivate(model, [](int, int, int) {});
+}
+
+DialogChannel Dialog::Channel(int channel) const { return AnalogChannel(AnalogInputType::AI_2, channel, Word(channel)); }
+
+void Dialog::Click(StationModel&, int channel, int group, int option) {
+    OptionClick(channel, AnalogTagOf(AnalogInputType::AI_2, group, option));
+}
+
+}  // namespace Korvo_AI_2
+}  // namespace korvo

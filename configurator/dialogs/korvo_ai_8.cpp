@@ -1,13 +1,96 @@
 #include "korvo_ai_8.h"
 
-#include "../station/module.h"
+#include "measured_value_errors.h"
+#include "module_data.h"
+
+#include "station/station_model.h"
+
+#include <algorithm>
 
 namespace korvo::Korvo_AI_8 {
 
 void SetDefaults(TModul& module) {
     module.Parameter = "0,0,0,0,0,0,0,0,";
-    for (int channel = 1; channel <= 8; ++channel)
-        module.ParameterComment[channel] = "16 average/  0..10/FMT1 15bit/";
+    for (int channel = 1; channel <= Dialog::kChannels; ++channel)
+        module.ParameterComment[static_cast<std::size_t>(channel)] = "16 average/  0..10/FMT1 15bit/";
+}
+
+void Dialog::FormActivate(StationModel& model, const AnalogOptionSetter& setOption) {
+    edited_ = model.CurrentModule;
+    LoadChannel(model, 1, setOption);
+}
+
+void Dialog::Button3Click(StationModel& model, const AnalogOptionSetter& setOption) {
+    LoadChannel(model, current_ == kChannels ? 1 : current_ + 1, setOption);
+}
+
+// The channel changes only once its words are read, so a malformed Parameter leaves
+// the dialog on the channel it showed.
+void Dialog::LoadChannel(StationModel& model, int channel, const AnalogOptionSetter& setOption) {
+    TModul* module = model.Module(edited_);
+    if (module != nullptr) {
+        if (const auto items = ReadParameterItems(module->Parameter, kChannels)) {
+            for (std::size_t c = 0; c < kChannels; ++c) words_[c] = static_cast<std::uint16_t>((*items)[c]);
+        }
+    }
+    current_ = channel;
+    loading_ = true;
+    const AnalogSelection selection = SelectAnalogOptions(AnalogInputType::AI_8, Word(current_));
+    for (int g = 0; g < kAnalogGroupCount; ++g) setOption(current_, g, selection.option[g]);
+    loading_ = false;
+    if (module != nullptr)
+        module->ParameterComment[static_cast<std::size_t>(current_)] = AnalogComment(AnalogInputType::AI_8, Word(current_), current_);
+}
+
+void Dialog::OptionClick(StationModel& model, int tag) {
+    int group = 0;
+    int option = 0;
+    if (loading_ || !AnalogOptionOfTag(AnalogInputType::AI_8, tag, group, option)) return;
+    std::uint16_t& word = words_[static_cast<std::size_t>(current_ - 1)];
+    word = ClickAnalogOption(AnalogInputType::AI_8, word, group, option);
+    if (TModul* module = model.Module(edited_)) WriteParameter(*module);
+}
+
+void Dialog::SaveConfiguration(StationModel& model) {
+    TModul* module = model.Module(edited_);
+    if (module == nullptr) return;
+    // Every channel's comment follows its word, also of channels changed and then
+    // left with "next channel".
+    for (int channel = 1; channel <= kChannels; ++channel)
+        module->ParameterComment[static_cast<std::size_t>(channel)] = AnalogComment(AnalogInputType::AI_8, Word(channel), channel);
+    WriteParameter(*module);
+}
+
+void Dialog::WriteParameter(TModul& module) const {
+    std::array<std::int32_t, kChannels> items{};
+    std::copy(words_.begin(), words_.end(), items.begin());
+    module.Parameter = ParameterText(items, true);
+}
+
+std::optional<Ai8Display> Dialog::Timer1Timer(const StationModel& model) const {
+    const TModul* module = model.Module(edited_);
+    if (edited_ == 0 || module == nullptr) return std::nullopt;
+    Ai8Display display;
+    for (std::size_t c = 0; c < kChannels; ++c) display.values[c] = module->ChannelValue[c + 1];
+    const int next = std::clamp(module->MuxChannel, 0, kChannels - 1) + 1;
+    if (model.Online) display.marker = next;
+    display.errorChannel = next;
+    const std::int32_t value = display.values[static_cast<std::size_t>(next - 1)];
+    if (value >= 0 && value <= 0xFFFF) display.error = ExactErrorText(static_cast<std::uint16_t>(value));
+    return display;
+}
+
+void Dialog::Open(StationModel& model, int slot) {
+    edited_ = slot;
+    LoadChannel(model, 1, [](int, int, int) {});
+}
+
+DialogChannel Dialog::Channel(int channel) const { return AnalogChannel(AnalogInputType::AI_8, channel, Word(channel)); }
+
+void Dialog::Click(StationModel& model, int channel, int group, int option) {
+    if (channel < 1 || channel > kChannels) return;
+    if (channel != current_) LoadChannel(model, channel, [](int, int, int) {});
+    OptionClick(model, AnalogTagOf(AnalogInputType::AI_8, group, option));
 }
 
 }  // namespace korvo::Korvo_AI_8

@@ -9,6 +9,7 @@
 #include "access/nc_restart.h"
 #include "access/windows/ncb_restart.h"
 #include "access/windows/system_config.h"
+#include "dialogs/windows/properties_windows.h"
 #include "shell/online_operation.h"
 #include "station/windows/connector_image.h"
 #include "station/windows/frm_konfig.h"
@@ -111,6 +112,8 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
     frmsystemconfig_->hide();
     frmNCBRestart_ = new TfrmNCBRestart(this);
     frmNCBRestart_->hide();
+    CreatePropertiesWindows([this] { return frmKonfig_ != nullptr ? &frmKonfig_->Model() : nullptr; }, this,
+                            [this](PropertiesDialog dialog, QWidget* window) { RegisterPropertiesDialog(dialog, window); });
     frmPing_ = new TfrmPing(this, *pinger_);
     frmPing_->hide();
 
@@ -389,6 +392,7 @@ void TMainForm::ShowProperties(const std::string& typeName) {
     if (it == propertiesDialogs_.end()) return;
     it->second->show();
     it->second->raise();
+    it->second->activateWindow();
 }
 
 void TMainForm::ShowConnectionImage(const std::string& typeName) {

@@ -1,0 +1,36 @@
+#pragma once
+// Output values of the analog output dialogs: the typed text in engineering units,
+// its range check and its conversion to the module's output word.
+
+#include <cstdint>
+#include <string>
+
+namespace korvo {
+
+// One output range: the accepted values and the words of its two ends.
+struct OutputRange {
+    const char* caption;
+    float lower;
+    float upper;
+    float lowerWord;
+    float upperWord;
+};
+
+// The number in a value field: a first "." counts as the decimal ",", blanks around it
+// are ignored. Throws ConversionError when the text is no number.
+float ReadOutputValue(const std::string& text);
+
+// A limit as the field shows it, e.g. "10,000" or "-10,000".
+std::string LimitText(float limit);
+
+// The violated limit's text when the value lies outside the range, else empty.
+std::string ViolatedLimit(const OutputRange& range, float value);
+
+// The output word in single precision, truncated toward zero; a negative word comes
+// back as its two's complement.
+std::uint16_t OutputWord(const OutputRange& range, float value);
+
+// "high,low" of a word in decimal.
+std::string WordBytesText(std::uint16_t word);
+
+}  // namespace korvo

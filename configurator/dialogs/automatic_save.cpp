@@ -1,0 +1,12 @@
+#include "automatic_save.h"
+
+#include "shell/app_state.h"
+#include "station/project_file.h"
+
+namespace korvo {
+
+void SaveStationAutomatically(const StationModel& model) {
+    SaveProject(model, std::filesystem::path(model.ProgramFolder()) / kSettingsFileName);
+}
+
+}  // namespace korvo

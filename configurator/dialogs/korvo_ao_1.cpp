@@ -1,0 +1,65 @@
+#include "korvo_ao_1.h"
+
+#include "station/station_model.h"
+
+#include <stdexcept>
+
+namespace korvo::Korvo_AO_1 {
+
+namespace {
+
+constexpr OutputRange kRanges[] = {
+    {"0..10 Volt", 0.0f, 10.0f, 0.0f, 65535.0f},
+    {"0..20 mA", 0.0f, 20.0f, 0.0f, 65535.0f},
+    {"4..20 mA", 4.0f, 20.0f, 0.0f, 65535.0f},
+};
+
+}  // namespace
+
+std::span<const OutputRange> Ranges() { return kRanges; }
+
+void Dialog::FormShow(const StationModel& model) { edited_ = model.CurrentModule; }
+
+void Dialog::SetRangeOption(int option) {
+    if (option >= 0 && option < static_cast<int>(std::size(kRanges))) range_ = option;
+}
+
+ValueOutcome Dialog::Button1Click(StationModel& model) {
+    const OutputRange& range = kRanges[static_cast<std::size_t>(range_)];
+    const float value = ReadOutputValue(value_);
+    if (const std::string limit = ViolatedLimit(range, value); !limit.empty()) {
+        value_ = limit;
+        return {false, "value outside " + std::string(range.caption) + ": set to " + limit + ", nothing sent"};
+    }
+    const std::string bytes = WordBytesText(OutputWord(range, value));
+    TModul* module = model.Module(edited_);
+    if (module == nullptr) return {true, "no module in slot " + std::to_string(edited_) + ", nothing sent"};
+    module->OutputData = bytes;
+    return {true, "OutputData " + bytes};
+}
+
+DialogChannel Dialog::Channel(int channel) const {
+    DialogChannel shown;
+    shown.channel = channel;
+    DialogGroup& group = shown.groups.emplace_back();
+    group.caption = "output";
+    for (const OutputRange& range : kRanges) group.options.emplace_back(range.caption);
+    group.selected = range_;
+    shown.values.push_back({"value", value_});
+    return shown;
+}
+
+void Dialog::Click(StationModel&, int channel, int group, int option) {
+    if (channel == 1 && group == 0) SetRangeOption(option);
+}
+
+ValueOutcome Dialog::ApplyValues(StationModel& model, const std::vector<ValueSetting>& values) {
+    for (const ValueSetting& setting : values) {
+        if (setting.channel != 1 || setting.name != "value")
+            throw std::invalid_argument("the KORVO AO 1 dialog has one value, on channel 1");
+        value_ = setting.text;
+    }
+    return Button1Click(model);
+}
+
+}  // namespace korvo::Korvo_AO_1

@@ -1,0 +1,32 @@
+#pragma once
+// Reading and writing the module texts the dialogs work on: the parameter words in
+// Parameter and the input bytes in InputData, both "," lists of decimal items.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace korvo {
+
+// Reads `count` items of a Parameter list, blanks around items ignored; a list that
+// runs out early repeats its last item. An empty list gives nullopt (the dialog keeps
+// its words). An item that is no integer in min..max throws ConversionError naming
+// it, and then nothing is taken from the list.
+std::optional<std::vector<std::int32_t>> ReadParameterItems(const std::string& parameter, int count,
+                                                            std::int32_t min = 0, std::int32_t max = 65535);
+
+// The items in decimal joined by ","; with a trailing "," when asked.
+std::string ParameterText(std::span<const std::int32_t> items, bool trailingComma);
+
+// The first `count` items of InputData as bytes; nullopt when the text is empty,
+// holds fewer items or an item that is no byte value.
+std::optional<std::vector<std::uint8_t>> ReadInputBytes(const std::string& inputData, int count);
+
+// Item pairs as 16-bit words, high byte first.
+inline std::uint16_t WordAt(const std::vector<std::uint8_t>& bytes, std::size_t first) {
+    return static_cast<std::uint16_t>(bytes[first] << 8 | bytes[first + 1]);
+}
+
+}  // namespace korvo

@@ -1,0 +1,39 @@
+#include "module_dialog_registry.h"
+
+#include "korvo_ai_2.h"
+#include "korvo_ai_8.h"
+#include "korvo_ao_1.h"
+#include "korvo_ao_2v.h"
+
+namespace korvo {
+
+namespace {
+
+template <typename T>
+std::unique_ptr<ModuleDialog> Make() {
+    return std::make_unique<T>();
+}
+
+struct DialogFactory {
+    const char* type;
+    std::unique_ptr<ModuleDialog> (*make)();
+};
+
+// One line per module type whose dialog has a headless face.
+constexpr DialogFactory kFactories[] = {
+    {"KORVO AI 2", &Make<Korvo_AI_2::Dialog>},
+    {"KORVO AI 8", &Make<Korvo_AI_8::Dialog>},
+    {"KORVO AO 1", &Make<Korvo_AO_1::Dialog>},
+    {"KORVO AO 2V", &Make<Korvo_AO_2V::Dialog>},
+};
+
+}  // namespace
+
+std::unique_ptr<ModuleDialog> MakeModuleDialog(const std::string& typeName) {
+    for (const DialogFactory& factory : kFactories) {
+        if (typeName == factory.type) return factory.make();
+    }
+    return nullptr;
+}
+
+}  // namespace korvo

@@ -1,0 +1,95 @@
+#include "frm_korvo_ai_2.h"
+
+#include "analog_option_groups.h"
+#include "shell/windows/cp1252_text.h"
+#include "station/versch.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace korvo {
+
+TfrmKorvo_AI_2::TfrmKorvo_AI_2(ModelSource model, QWidget* owner) : ModuleWindow(std::move(model), owner) {
+    setObjectName(QStringLiteral("frmKorvo_AI_2"));
+    setWindowTitle(QStringLiteral("properties AI 2"));
+    auto* layout = new QVBoxLayout(this);
+    auto* columns = new QHBoxLayout;
+    for (int c = 1; c <= Korvo_AI_2::Dialog::kChannels; ++c) {
+        const auto index = static_cast<std::size_t>(c - 1);
+        auto* box = new QGroupBox(QStringLiteral("channel %1").arg(c), this);
+        box->setObjectName(QStringLiteral("GroupChannel%1").arg(c));
+        auto* column = new QVBoxLayout(box);
+        values_[index] = new QLineEdit(QStringLiteral("0"), box);
+        values_[index]->setObjectName(QStringLiteral("EdValue%1").arg(c));
+        values_[index]->setReadOnly(true);
+        errors_[index] = new QLabel(box);
+        errors_[index]->setObjectName(QStringLiteral("LaError%1").arg(c));
+        MakeErrorLabel(errors_[index]);
+        column->addWidget(values_[index]);
+        column->addWidget(errors_[index]);
+        groups_[index] = std::make_unique<AnalogOptionGroups>(
+            AnalogInputType::AI_2, box, QStringLiteral("Radio%1_").arg(c), [this, c](int tag) {
+                logic_.OptionClick(c, tag);
+            });
+        for (int g = 0; g < kAnalogGroupCount; ++g) column->addWidget(groups_[index]->Box(g));
+        column->addStretch();
+        columns->addWidget(box, 1);
+    }
+    layout->addLayout(columns);
+    auto* buttons = new QHBoxLayout;
+    auto* save = new QPushButton(QStringLiteral("Save Configuration"), this);
+    save->setObjectName(QStringLiteral("Button1"));
+    connect(save, &QPushButton::clicked, this, &TfrmKorvo_AI_2::Button1Click);
+    auto* exit = new QPushButton(QStringLiteral("Exit"), this);
+    exit->setObjectName(QStringLiteral("Button2"));
+    connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    buttons->addWidget(save);
+    buttons->addWidget(exit);
+    layout->addLayout(buttons);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(Korvo_AI_2::Dialog::kTimerMs);
+    connect(timer1_, &QTimer::timeout, this, &TfrmKorvo_AI_2::Timer1Timer);
+}
+
+TfrmKorvo_AI_2::~TfrmKorvo_AI_2() = default;
+
+void TfrmKorvo_AI_2::FormShow() { logic_.FormShow(*Model()); }
+
+void TfrmKorvo_AI_2::FormActivate() {
+    try {
+        logic_.FormActivate(*Model(), [this](int channel, int group, int option) {
+            groups_[static_cast<std::size_t>(channel - 1)]->Select(group, option);
+        });
+    } catch (const ConversionError& e) {
+        ReportError(e);
+        return;
+    }
+    timer1_->start();
+}
+
+void TfrmKorvo_AI_2::FormClose() { timer1_->stop(); }
+
+void TfrmKorvo_AI_2::Button1Click() {
+    if (Model() == nullptr) return;
+    logic_.SaveConfiguration(*Model());
+    SaveAutomatically();
+}
+
+void TfrmKorvo_AI_2::Timer1Timer() {
+    if (Model() == nullptr) return;
+    const auto readings = logic_.Timer1Timer(*Model());
+    if (!readings) return;
+    for (std::size_t c = 0; c < readings->size(); ++c) {
+        values_[c]->setText(QString::number((*readings)[c].value));
+        errors_[c]->setText(ToQString((*readings)[c].error));
+    }
+}
+
+}  // namespace korvo

@@ -1,0 +1,58 @@
+#include "module_window.h"
+
+#include "dialogs/automatic_save.h"
+#include "shell/windows/message_box.h"
+#include "station/profile_file.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QShowEvent>
+
+namespace korvo {
+
+namespace {
+
+constexpr const char* kErrorCaption = "Korvo Configurator";
+
+}  // namespace
+
+ModuleWindow::ModuleWindow(ModelSource model, QWidget* owner) : QWidget(owner, Qt::Window), model_(std::move(model)) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void ModuleWindow::ReportError(const std::exception& error) { ShowMessageBox(this, error.what(), kErrorCaption); }
+
+void ModuleWindow::SaveAutomatically() {
+    const StationModel* model = Model();
+    if (model == nullptr) return;
+    try {
+        SaveStationAutomatically(*model);
+    } catch (const ProfileError& e) {
+        ReportError(e);
+    }
+}
+
+void ModuleWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous() || Model() == nullptr) return;
+    FormShow();
+    // A window manager may not activate the window (or the platform may not report
+    // it); the showing then counts as the activation.
+    if (!isActiveWindow()) FormActivate();
+}
+
+void ModuleWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isVisible() || Model() == nullptr) return;
+    if (isActiveWindow())
+        FormActivate();
+    else
+        FormDeactivate();
+}
+
+void ModuleWindow::closeEvent(QCloseEvent* event) {
+    if (Model() != nullptr) FormClose();
+    event->accept();
+}
+
+}  // namespace korvo

@@ -1,0 +1,56 @@
+#pragma once
+// What every module properties window shares: a modeless window of its own, created
+// hidden at program start and kept until the program ends; the handlers FormShow,
+// FormActivate, FormDeactivate and FormClose driven by the toolkit's events; the
+// station it edits; the general error report; the automatic save of "korvo.ini".
+//
+// Usage: derive, build the controls in the constructor, bind them to the type's
+// logic class, and override the handlers the type has:
+//   class TfrmKorvo_XY : public ModuleWindow {
+//       void FormShow() override { logic_.FormShow(*Model()); }
+//       void FormActivate() override { ... logic_.FormActivate(*Model()); timer_->start(); }
+//   };
+// then add one line to CreatePropertiesWindows (properties_windows.cpp).
+
+#include <QWidget>
+
+#include <exception>
+#include <functional>
+
+namespace korvo {
+
+class StationModel;
+
+// The station the windows edit; null until the main window's first activation.
+using ModelSource = std::function<StationModel*()>;
+
+class ModuleWindow : public QWidget {
+    Q_OBJECT
+public:
+    ModuleWindow(ModelSource model, QWidget* owner);
+
+    // Null before the main window's first activation; the handlers run only after it.
+    StationModel* Model() const { return model_(); }
+
+protected:
+    virtual void FormShow() {}
+    // Every time the window becomes the active window, including the first showing.
+    virtual void FormActivate() {}
+    virtual void FormDeactivate() {}
+    virtual void FormClose() {}
+
+    // The general error report: a message box with what the logic reported.
+    void ReportError(const std::exception& error);
+    // Writes the whole station to "korvo.ini" in the program folder; a failure is
+    // reported and the previous file stays.
+    void SaveAutomatically();
+
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    ModelSource model_;
+};
+
+}  // namespace korvo

@@ -1,0 +1,256 @@
+// The AI 2 and AI 8 dialogs: parameter words, option rule, comments, saving and the
+// measured values, through the logic the windows bind.
+
+#include "dialog_station.h"
+
+#include "dialogs/korvo_ai_2.h"
+#include "dialogs/korvo_ai_8.h"
+#include "station/versch.h"
+
+#include <map>
+#include <string>
+
+namespace korvo {
+namespace {
+
+using testing::DialogStation;
+
+// Clicks the option with the caption (blanks trimmed) on a channel, as the user does.
+void ClickCaption(ModuleDialog& dialog, StationModel& model, int channel, const std::string& caption) {
+    const OptionMatch match = FindOption(dialog.Channel(channel), caption);
+    ASSERT_EQ(match.result, OptionMatch::Found) << caption;
+    dialog.Click(model, channel, match.group, match.option);
+}
+
+// group caption -> selected option caption
+std::map<std::string, std::string> Selected(const ModuleDialog& dialog, int channel) {
+    std::map<std::string, std::string> selected;
+    for (const DialogGroup& group : dialog.Channel(channel).groups)
+        selected[group.caption] = group.selected < 0 ? "" : group.options[static_cast<std::size_t>(group.selected)];
+    return selected;
+}
+
+class Ai2DialogTest : public DialogStation {
+protected:
+    Korvo_AI_2::Dialog dialog;
+    // What the window's option controls were set to while loading.
+    std::map<std::pair<int, int>, int> shownOptions;
+
+    void Activate() {
+        dialog.FormShow(model);
+        dialog.FormActivate(model, [this](int channel, int group, int option) {
+            EXPECT_TRUE(dialog.Loading());
+            shownOptions[{channel, group}] = option;
+        });
+    }
+};
+
+TEST_F(Ai2DialogTest, NewModuleShowsFirstOptionsAndSavesTwoWordsWithoutTrailingComma) {
+    const int slot = Place("KORVO AI 2");
+    EXPECT_EQ(At(slot).Parameter, "0,0,");
+    EXPECT_EQ(At(slot).ParameterComment[1], "16 average/  0..10/FMT1 15bit/");
+    Activate();
+    for (int channel = 1; channel <= 2; ++channel) {
+        EXPECT_EQ(Selected(dialog, channel),
+                  (std::map<std::string, std::string>{{"filter", "average (16)"},
+                                                      {"measuring range", "voltage      0..10 "},
+                                                      {"size", "15 bit diagnostic"}}));
+        EXPECT_EQ(At(slot).ParameterComment[static_cast<std::size_t>(channel)], "average filter/  0..10/FMT1 15bit/");
+        EXPECT_EQ(shownOptions[std::make_pair(channel, 0)], 0);
+    }
+    EXPECT_FALSE(dialog.Loading());
+    dialog.SaveConfiguration(model);
+    EXPECT_EQ(At(slot).Parameter, "0,0");
+}
+
+TEST_F(Ai2DialogTest, ChoicesGiveWord314AndChannelSpecificComments) {
+    const int slot = Place("KORVO AI 2");
+    Activate();
+    for (int channel = 1; channel <= 2; ++channel) {
+        ClickCaption(dialog, model, channel, "no filter");
+        ClickCaption(dialog, model, channel, "current      4..20");
+        ClickCaption(dialog, model, channel, "  standardizes ");
+    }
+    EXPECT_EQ(dialog.Word(1), 314);
+    EXPECT_EQ(At(slot).Parameter, "0,0,") << "a click alone writes nothing";
+    dialog.SaveConfiguration(model);
+    EXPECT_EQ(At(slot).Parameter, "314,314");
+    EXPECT_EQ(At(slot).ParameterComment[1], "none filter  /  4..20/standard  /");
+    EXPECT_EQ(At(slot).ParameterComment[2], "none filter    /  4..20/standard   /");
+}
+
+TEST_F(Ai2DialogTest, UnusedHighBitsAndUnwrittenCodesSelectByTheirBitsAndClearOnClick) {
+    const int slot = Place("KORVO AI 2");
+    At(slot).Parameter = std::to_string(0xF00A) + "," + std::to_string(0x0042);
+    Activate();
+    EXPECT_EQ(Selected(dialog, 1)["measuring range"], "current      4..20");
+    EXPECT_EQ(Selected(dialog, 1)["filter"], "average (16)");
+    // Range field 2 and format field 4 are codes the AI 2 never writes.
+    EXPECT_EQ(Selected(dialog, 2)["measuring range"], "voltage      0..10 ");
+    EXPECT_EQ(Selected(dialog, 2)["size"], "15 bit diagnostic");
+    EXPECT_EQ(dialog.Word(1), 0xF00A) << "loading alone keeps the word";
+    ClickCaption(dialog, model, 1, "no filter");
+    EXPECT_EQ(dialog.Word(1), 266);
+}
+
+TEST_F(Ai2DialogTest, ActivationDiscardsUnsavedClicks) {
+    const int slot = Place("KORVO AI 2");
+    At(slot).Parameter = "256, 1";
+    Activate();
+    EXPECT_EQ(dialog.Word(1), 256);
+    EXPECT_EQ(dialog.Word(2), 1);
+    ClickCaption(dialog, model, 2, "current     -20..20");
+    Activate();
+    EXPECT_EQ(dialog.Word(2), 1);
+    // A list of one item repeats it.
+    At(slot).Parameter = "9";
+    Activate();
+    EXPECT_EQ(dialog.Word(2), 9);
+}
+
+TEST_F(Ai2DialogTest, MalformedParameterChangesNeitherWordsNorComments) {
+    const int slot = Place("KORVO AI 2");
+    At(slot).Parameter = "266,1";
+    Activate();
+    for (const std::string bad : {"10,abc", "70000,0", "-1,0", "3,,"}) {
+        At(slot).Parameter = bad;
+        At(slot).ParameterComment[1] = "kept";
+        EXPECT_THROW(Activate(), ConversionError) << bad;
+        EXPECT_EQ(dialog.Word(1), 266) << bad;
+        EXPECT_EQ(dialog.Word(2), 1) << bad;
+        EXPECT_EQ(At(slot).ParameterComment[1], "kept") << bad;
+        EXPECT_FALSE(dialog.Loading());
+    }
+}
+
+TEST_F(Ai2DialogTest, MeasuredWordsAreUnsignedWithExactErrorMatching) {
+    const int slot = Place("KORVO AI 2");
+    Activate();
+    At(slot).InputData = "128,1,0,100,";
+    auto readings = dialog.Timer1Timer(model);
+    ASSERT_TRUE(readings.has_value());
+    EXPECT_EQ((*readings)[0].value, 32769);
+    EXPECT_EQ((*readings)[0].error, "Error measuring range");
+    EXPECT_EQ((*readings)[1].value, 100);
+    EXPECT_EQ((*readings)[1].error, "");
+    // Exact matching: 0x8003 is no code of its own.
+    At(slot).InputData = "128,3,255,255,";
+    readings = dialog.Timer1Timer(model);
+    ASSERT_TRUE(readings.has_value());
+    EXPECT_EQ((*readings)[0].error, "");
+    EXPECT_EQ((*readings)[1].value, 65535);
+}
+
+TEST_F(Ai2DialogTest, ShortOrBrokenInputDataLeavesTheDisplay) {
+    const int slot = Place("KORVO AI 2");
+    Activate();
+    for (const std::string input : {"", "1,2,3,", "1,2,x,4,", "1,256,3,4,", "1,-2,3,4,"}) {
+        At(slot).InputData = input;
+        EXPECT_FALSE(dialog.Timer1Timer(model).has_value()) << input;
+    }
+    model.DeleteModule(slot);
+    EXPECT_FALSE(dialog.Timer1Timer(model).has_value());
+}
+
+class Ai8DialogTest : public DialogStation {
+protected:
+    Korvo_AI_8::Dialog dialog;
+    std::map<int, int> shownOptions;  // group -> option of the shown channel
+
+    AnalogOptionSetter Setter() {
+        return [this](int, int group, int option) { shownOptions[group] = option; };
+    }
+};
+
+TEST_F(Ai8DialogTest, ClickOnChannel3WritesWord77AtOnce) {
+    const int slot = Place("KORVO AI 8");
+    dialog.FormActivate(model, Setter());
+    for (int i = 0; i < 2; ++i) dialog.Button3Click(model, Setter());
+    EXPECT_EQ(dialog.CurrentChannel(), 3);
+    ClickCaption(dialog, model, 3, "current    -40..40");
+    ClickCaption(dialog, model, 3, "16 bit");
+    EXPECT_EQ(dialog.Word(3), 77);
+    EXPECT_EQ(At(slot).Parameter, "0,0,77,0,0,0,0,0,");
+    EXPECT_EQ(At(slot).ParameterComment[3], "16 average/  0..10/FMT1 15bit/") << "a click builds no comment";
+    dialog.SaveConfiguration(model);
+    EXPECT_EQ(At(slot).ParameterComment[3], "16 average/-40..40/PIO       /");
+    EXPECT_EQ(At(slot).Parameter, "0,0,77,0,0,0,0,0,");
+}
+
+TEST_F(Ai8DialogTest, UnwrittenRangeCodeSelectsHighestContainedCodeWithoutChangingTheWord) {
+    const int slot = Place("KORVO AI 8");
+    At(slot).Parameter = "7,0,0,0,0,0,0,0,";
+    dialog.FormActivate(model, Setter());
+    EXPECT_EQ(Selected(dialog, 1)["measuring range"], "voltage     0..50");
+    EXPECT_EQ(shownOptions[kRangeGroup], 6);
+    EXPECT_EQ(dialog.Word(1), 7);
+    EXPECT_EQ(At(slot).Parameter, "7,0,0,0,0,0,0,0,");
+    EXPECT_EQ(At(slot).ParameterComment[1], "16 average/  0..50/FMT1 15bit/");
+}
+
+TEST_F(Ai8DialogTest, NextChannelCyclesThroughEightAndEveryActivationReturnsToChannel1) {
+    Place("KORVO AI 8");
+    dialog.FormActivate(model, Setter());
+    EXPECT_EQ(dialog.Button3Caption(), "next channel 1");
+    dialog.Button3Click(model, Setter());
+    EXPECT_EQ(dialog.Button3Caption(), "next channel 2");
+    for (int i = 0; i < 7; ++i) dialog.Button3Click(model, Setter());
+    EXPECT_EQ(dialog.CurrentChannel(), 1);
+    EXPECT_EQ(dialog.Button3Caption(), "next channel 1");
+    dialog.Button3Click(model, Setter());
+    dialog.FormActivate(model, Setter());
+    EXPECT_EQ(dialog.CurrentChannel(), 1);
+}
+
+TEST_F(Ai8DialogTest, ShortListRepeatsItsLastItem) {
+    const int slot = Place("KORVO AI 8");
+    At(slot).Parameter = "5,7";
+    dialog.FormActivate(model, Setter());
+    EXPECT_EQ(dialog.Word(1), 5);
+    for (int c = 2; c <= 8; ++c) EXPECT_EQ(dialog.Word(c), 7) << c;
+}
+
+TEST_F(Ai8DialogTest, SavingRebuildsTheCommentsOfChannelsChangedAndLeft) {
+    const int slot = Place("KORVO AI 8");
+    dialog.FormActivate(model, Setter());
+    ClickCaption(dialog, model, 1, "average (32)");
+    dialog.Button3Click(model, Setter());
+    dialog.SaveConfiguration(model);
+    EXPECT_EQ(At(slot).ParameterComment[1], "32 average/  0..10/FMT1 15bit/");
+    EXPECT_EQ(At(slot).Parameter, "768,0,0,0,0,0,0,0,");
+}
+
+TEST_F(Ai8DialogTest, MalformedParameterKeepsTheShownChannel) {
+    const int slot = Place("KORVO AI 8");
+    dialog.FormActivate(model, Setter());
+    At(slot).Parameter = "1,2,x,";
+    EXPECT_THROW(dialog.Button3Click(model, Setter()), ConversionError);
+    EXPECT_EQ(dialog.CurrentChannel(), 1);
+    EXPECT_EQ(dialog.Word(2), 0);
+}
+
+TEST_F(Ai8DialogTest, MarkerOnlyWhileOnlineAndOnlyTheReadChannelsErrorLabel) {
+    const int slot = Place("KORVO AI 8");
+    EXPECT_FALSE(dialog.Timer1Timer(model).has_value()) << "no module edited yet";
+    dialog.FormActivate(model, Setter());
+    TModul& m = At(slot);
+    for (int c = 1; c <= 8; ++c) m.ChannelValue[static_cast<std::size_t>(c)] = 100 * c;
+    m.ChannelValue[4] = 0x8002;
+    m.MuxChannel = 3;
+    auto display = dialog.Timer1Timer(model);
+    ASSERT_TRUE(display.has_value());
+    EXPECT_EQ(display->values[0], 100);
+    EXPECT_EQ(display->values[7], 800);
+    EXPECT_EQ(display->marker, 0);
+    EXPECT_EQ(display->errorChannel, 4);
+    EXPECT_EQ(display->error, "Error wire breaking");
+    model.Online = true;
+    m.MuxChannel = 7;
+    display = dialog.Timer1Timer(model);
+    EXPECT_EQ(display->marker, 8);
+    EXPECT_EQ(display->errorChannel, 8);
+    EXPECT_EQ(display->error, "");
+}
+
+}  // namespace
+}  // namespace korvo
