@@ -1,10 +1,11 @@
 #include "korvo_ct_1.h"
 
-#include "../station/project_file.h"
 #include "../station/station_model.h"
 #include "../station/versch.h"
 
 #include <cstdio>
+#include <stdexcept>
+#include <utility>
 
 namespace korvo {
 
@@ -51,6 +52,20 @@ constexpr std::uint16_t FieldMask(CounterGroup group) {
     }
 }
 
+// The mode buttons in the window's order, as the headless face lists them.
+constexpr struct {
+    CounterMode mode;
+    const char* caption;
+} kModes[] = {
+    {CounterMode::EventCounter, "event counter"},
+    {CounterMode::TimeFrequency, "time controlled frequenz"},
+    {CounterMode::StateFrequency, "state controlled frequenz"},
+};
+
+// The option groups of the headless face after "mode".
+constexpr CounterGroup kFaceGroups[] = {CounterGroup::Continuation, CounterGroup::Gate, CounterGroup::Output,
+                                        CounterGroup::Direction, CounterGroup::StateGate};
+
 const CounterOption* FindOption(int tag) {
     if (tag < 1 || tag > static_cast<int>(std::size(kOptions))) return nullptr;
     return &kOptions[tag - 1];
@@ -78,19 +93,22 @@ const char* CounterGroupCaption(CounterGroup group) {
     return "";
 }
 
-Korvo_CT_1::Korvo_CT_1(StationModel& model, std::filesystem::path settingsFile)
-    : model_(model), settingsFile_(std::move(settingsFile)) {}
+namespace Korvo_CT_1 {
 
-TModul* Korvo_CT_1::Counter() {
-    TModul* module = model_.Module(edited_);
+const TModul* EditedCounter(const StationModel& model, int slot) {
+    const TModul* module = model.Module(slot);
     // Deleting modules moves the others up, so the slot may hold another type now.
     return module != nullptr && module->ModulType == kTypeName ? module : nullptr;
 }
 
-void Korvo_CT_1::FormShow() { edited_ = model_.CurrentModule; }
+TModul* EditedCounter(StationModel& model, int slot) {
+    return const_cast<TModul*>(EditedCounter(std::as_const(model), slot));
+}
 
-void Korvo_CT_1::FormActivate() {
-    TModul* counter = Counter();
+void Dialog::FormShow(const StationModel& model) { edited_ = model.CurrentModule; }
+
+void Dialog::FormActivate(StationModel& model) {
+    TModul* counter = EditedCounter(model, edited_);
     if (counter != nullptr && !counter->Parameter.empty()) {
         std::string list = counter->Parameter;
         std::string item;
@@ -115,14 +133,14 @@ void Korvo_CT_1::FormActivate() {
     if (counter != nullptr) counter->ParameterComment[1] = Comment();
 }
 
-void Korvo_CT_1::SelectOptionsFromW() {
+void Dialog::SelectOptionsFromW() {
     for (int group = 0; group < kCounterGroupCount; ++group) selected_[group] = 0;
     for (const CounterOption& option : kOptions) {
         if ((w_ & option.value) == option.value) selected_[static_cast<int>(option.group)] = option.tag;
     }
 }
 
-void Korvo_CT_1::EnableOnly(std::initializer_list<CounterGroup> groups) {
+void Dialog::EnableOnly(std::initializer_list<CounterGroup> groups) {
     for (CounterGroup group : {CounterGroup::Continuation, CounterGroup::Gate, CounterGroup::Output,
                                CounterGroup::StateGate, CounterGroup::TimeFrequency}) {
         enabled_[static_cast<int>(group)] = false;
@@ -131,12 +149,12 @@ void Korvo_CT_1::EnableOnly(std::initializer_list<CounterGroup> groups) {
     enabled_[static_cast<int>(CounterGroup::Direction)] = true;
 }
 
-std::uint16_t Korvo_CT_1::SelectedValue(CounterGroup group) const {
+std::uint16_t Dialog::SelectedValue(CounterGroup group) const {
     const CounterOption* option = FindOption(SelectedTag(group));
     return option != nullptr ? option->value : 0;
 }
 
-void Korvo_CT_1::OptionClick(int tag) {
+void Dialog::OptionClick(int tag) {
     const CounterOption* option = FindOption(tag);
     if (option == nullptr) return;
     selected_[static_cast<int>(option->group)] = tag;
@@ -151,7 +169,7 @@ void Korvo_CT_1::OptionClick(int tag) {
     }
 }
 
-void Korvo_CT_1::ModeButtonClick(CounterMode button) {
+void Dialog::ModeButtonClick(CounterMode button) {
     const CounterMode after = mode_ == button ? CounterMode::None : button;
     switch (button) {
         case CounterMode::EventCounter:
@@ -175,7 +193,7 @@ void Korvo_CT_1::ModeButtonClick(CounterMode button) {
     mode_ = after;
 }
 
-void Korvo_CT_1::Edit1Change(const std::string& text) {
+void Dialog::Edit1Change(const std::string& text) {
     gateTime_ = text;
     std::int32_t v = StrToInt(text);
     if (v < kShortestGate || v > kLongestGate) v = kFallbackGate;
@@ -184,7 +202,7 @@ void Korvo_CT_1::Edit1Change(const std::string& text) {
     if (mode_ == CounterMode::TimeFrequency) w_ = static_cast<std::uint16_t>(kTimeBase + v);
 }
 
-std::string Korvo_CT_1::Comment() const {
+std::string Dialog::Comment() const {
     if (w_ > kEventBase) {
         std::string comment = "event counter : ";
         for (CounterGroup group :
@@ -200,37 +218,40 @@ std::string Korvo_CT_1::Comment() const {
     return "frequenz time controll :  : " + gateTime_ + " 1/100 [sec]";
 }
 
-void Korvo_CT_1::Save() {
-    TModul* counter = Counter();
+void Dialog::SaveConfiguration(StationModel& model) {
+    TModul* counter = EditedCounter(model, edited_);
     if (counter == nullptr) return;
     counter->ParameterComment[1] = Comment();
     counter->Parameter = std::to_string(w_) + ",0";
-    SetCommand(w_, 0);
-    SaveProject(model_, settingsFile_);
+    SetCommand(model, w_, 0);
 }
 
-void Korvo_CT_1::SetCommand(std::uint16_t command, std::uint16_t value) {
-    TModul* counter = Counter();
+void Dialog::SetCommand(StationModel& model, std::uint16_t command, std::uint16_t value) {
+    TModul* counter = EditedCounter(model, edited_);
     if (counter == nullptr) return;
     counter->OutputData = std::to_string(command >> 8) + "," + std::to_string(command & 0xFF) + "," +
                           std::to_string(value >> 8) + "," + std::to_string(value & 0xFF);
 }
 
-void Korvo_CT_1::SendCommand(CounterCommand command) {
+void Dialog::SendCommand(StationModel& model, CounterCommand command) {
     switch (command) {
-        case CounterCommand::Start: SetCommand(0x2400, 0); break;
-        case CounterCommand::Stop: SetCommand(0x2000, 0); break;
-        case CounterCommand::Reset: SetCommand(0x2800, 0); break;
-        case CounterCommand::Read: SetCommand(0, 0); break;
+        case CounterCommand::Start: SetCommand(model, 0x2400, 0); break;
+        case CounterCommand::Stop: SetCommand(model, 0x2000, 0); break;
+        case CounterCommand::Reset: SetCommand(model, 0x2800, 0); break;
+        case CounterCommand::Read: SetCommand(model, 0, 0); break;
     }
 }
 
-void Korvo_CT_1::SendStartValue(const std::string& text) { SetCommand(0x4000, WordFromText(text)); }
+void Dialog::SendStartValue(StationModel& model, const std::string& text) {
+    SetCommand(model, 0x4000, WordFromText(text));
+}
 
-void Korvo_CT_1::SendEndValue(const std::string& text) { SetCommand(0x5000, WordFromText(text)); }
+void Dialog::SendEndValue(StationModel& model, const std::string& text) {
+    SetCommand(model, 0x5000, WordFromText(text));
+}
 
-bool Korvo_CT_1::ShowInputWords() {
-    const TModul* counter = Counter();
+bool Dialog::ShowInputWords(const StationModel& model) {
+    const TModul* counter = EditedCounter(model, edited_);
     if (counter == nullptr || counter->InputData.empty()) return false;
     std::string list = counter->InputData;
     int bytes[4] = {};
@@ -248,4 +269,70 @@ bool Korvo_CT_1::ShowInputWords() {
     return true;
 }
 
+void Dialog::Open(StationModel& model, int slot) {
+    edited_ = slot;
+    FormActivate(model);
+}
+
+DialogChannel Dialog::Channel(int) const {
+    DialogChannel channel;
+    channel.channel = 1;
+    channel.word = w_;
+    DialogGroup modes{kModeGroup, {}, -1};
+    for (std::size_t i = 0; i < std::size(kModes); ++i) {
+        modes.options.emplace_back(kModes[i].caption);
+        if (kModes[i].mode == mode_) modes.selected = static_cast<int>(i);
+    }
+    channel.groups.push_back(modes);
+    for (CounterGroup group : kFaceGroups) {
+        DialogGroup shown{CounterGroupCaption(group), {}, -1};
+        for (const CounterOption& option : kOptions) {
+            if (option.group != group) continue;
+            if (option.tag == SelectedTag(group)) shown.selected = static_cast<int>(shown.options.size());
+            shown.options.emplace_back(option.caption);
+        }
+        channel.groups.push_back(shown);
+    }
+    channel.comment = Comment();
+    channel.values.push_back({kGateTimeValue, gateTime_});
+    return channel;
+}
+
+void Dialog::Click(StationModel&, int, int group, int option) {
+    if (group == 0) {
+        if (option < 0 || option >= static_cast<int>(std::size(kModes))) return;
+        const CounterMode mode = kModes[option].mode;
+        if (mode != mode_) ModeButtonClick(mode);
+        return;
+    }
+    if (group < 1 || group > static_cast<int>(std::size(kFaceGroups))) return;
+    int index = 0;
+    for (const CounterOption& candidate : kOptions) {
+        if (candidate.group != kFaceGroups[group - 1]) continue;
+        if (index++ == option) {
+            OptionClick(candidate.tag);
+            return;
+        }
+    }
+}
+
+ValueOutcome Dialog::ApplyValues(StationModel&, const std::vector<ValueSetting>& values) {
+    ValueOutcome outcome;
+    for (const ValueSetting& value : values) {
+        if (value.name != kGateTimeValue) {
+            throw std::invalid_argument("the dialog of " + TypeName() + " has no field \"" + value.name + "\"");
+        }
+        const std::int32_t typed = StrToInt(value.text);
+        Edit1Change(value.text);
+        if (typed < kShortestGate || typed > kLongestGate) {
+            outcome.inRange = false;
+            outcome.message = "gate time " + value.text + " lies outside 1..1000; the field holds " + gateTime_;
+        } else {
+            outcome.message = "gate time " + gateTime_ + " (1/100 s)";
+        }
+    }
+    return outcome;
+}
+
+}  // namespace Korvo_CT_1
 }  // namespace korvo

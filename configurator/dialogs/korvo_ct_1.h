@@ -4,15 +4,16 @@
 // buttons and option groups that edit it, the comment, and the command words the
 // dialog puts into the module's OutputData for the I/O test to send.
 
+#include "module_dialog.h"
+
 #include <array>
 #include <cstdint>
-#include <filesystem>
+#include <initializer_list>
 #include <span>
 #include <string>
 
 namespace korvo {
 
-class StationModel;
 struct TModul;
 
 // The three mode buttons; None when every button is up.
@@ -38,37 +39,42 @@ const char* CounterGroupCaption(CounterGroup group);
 // The buttons that write a fixed command word.
 enum class CounterCommand { Start, Stop, Reset, Read };
 
-class Korvo_CT_1 {
+namespace Korvo_CT_1 {
+
+inline constexpr const char* kTypeName = "KORVO CT 1";
+// The command-line name of the gate-time field, in 1/100 s.
+inline constexpr const char* kGateTimeValue = "gate-time";
+// The caption the mode buttons go by where they form one group.
+inline constexpr const char* kModeGroup = "mode";
+
+class Dialog : public ModuleDialog {
 public:
-    static constexpr const char* kTypeName = "KORVO CT 1";
     static constexpr int kTimerMs = 1000;
 
-    // settingsFile is "korvo.ini" in the program folder, written after every save.
-    Korvo_CT_1(StationModel& model, std::filesystem::path settingsFile);
-
     // Window shown: the dialog edits the current module from now on.
-    void FormShow();
+    void FormShow(const StationModel& model);
     // Every activation: loads W from Parameter and sets buttons, groups and options.
     // Throws ConversionError for a first item that is not a word; nothing changes then.
-    void FormActivate();
+    void FormActivate(StationModel& model);
     // An option clicked by the user.
     void OptionClick(int tag);
     // A mode button clicked: the button that is down goes up, any other goes down.
+    // In the time mode a gate-time text that is no number throws ConversionError.
     void ModeButtonClick(CounterMode button);
     // The gate-time field's text changed. Throws ConversionError for a text that is
     // not a number; W stays as it was.
     void Edit1Change(const std::string& text);
-    // "Save Configuration" (and "Exit" before closing). Throws ProfileError when
-    // "korvo.ini" cannot be written; the module has its new texts already.
-    void Save();
-    void SendCommand(CounterCommand command);
+    // "Save Configuration" (and "Exit") up to the automatic save: comment, Parameter
+    // and the configuration command in OutputData.
+    void SaveConfiguration(StationModel& model);
+    void SendCommand(StationModel& model, CounterCommand command);
     // "startvalue" / "endvalue" with the text of the field beside the button.
     // Throws ConversionError for a text that is not a number in 0..65535.
-    void SendStartValue(const std::string& text);
-    void SendEndValue(const std::string& text);
+    void SendStartValue(StationModel& model, const std::string& text);
+    void SendEndValue(StationModel& model, const std::string& text);
     // Timer tick: shows the configuration echo and the counter value from InputData.
     // Returns false (showing nothing new) while the module has no complete input.
-    bool ShowInputWords();
+    bool ShowInputWords(const StationModel& model);
 
     std::uint16_t W() const { return w_; }
     CounterMode Mode() const { return mode_; }
@@ -79,19 +85,26 @@ public:
     const std::string& ConfigValueText() const { return configValue_; }
     const std::string& CounterValueText() const { return counterValue_; }
     int EditedModule() const { return edited_; }
-    // The comment of the present choice, as Save writes it.
+    // The comment of the present choice, as saving writes it.
     std::string Comment() const;
 
+    // The headless face: one channel whose groups are the mode buttons ("mode") and
+    // the option groups; choosing the mode that is down already keeps it down.
+    std::string TypeName() const override { return kTypeName; }
+    int ChannelCount() const override { return 1; }
+    void Open(StationModel& model, int slot) override;
+    DialogChannel Channel(int channel) const override;
+    void Click(StationModel& model, int channel, int group, int option) override;
+    void Save(StationModel& model) override { SaveConfiguration(model); }
+    std::vector<std::string> ValueNames() const override { return {kGateTimeValue}; }
+    ValueOutcome ApplyValues(StationModel& model, const std::vector<ValueSetting>& values) override;
+
 private:
-    // The counter this dialog edits; null when the slot holds no counter any more.
-    TModul* Counter();
     void SelectOptionsFromW();
     void EnableOnly(std::initializer_list<CounterGroup> groups);
     std::uint16_t SelectedValue(CounterGroup group) const;
-    void SetCommand(std::uint16_t command, std::uint16_t value);
+    void SetCommand(StationModel& model, std::uint16_t command, std::uint16_t value);
 
-    StationModel& model_;
-    std::filesystem::path settingsFile_;
     int edited_ = 0;
     std::uint16_t w_ = 0;
     CounterMode mode_ = CounterMode::StateFrequency;
@@ -102,4 +115,9 @@ private:
     std::string counterValue_ = "0";
 };
 
+// The counter in the slot; null when the slot holds no counter (any more).
+const TModul* EditedCounter(const StationModel& model, int slot);
+TModul* EditedCounter(StationModel& model, int slot);
+
+}  // namespace Korvo_CT_1
 }  // namespace korvo

@@ -1,7 +1,6 @@
 #include "korvo_nc_eth.h"
 
 #include "../shell/pinger.h"
-#include "../station/project_file.h"
 #include "../station/station_model.h"
 #include "../station/versch.h"
 
@@ -69,39 +68,36 @@ std::string DecimalAddress(const std::string& address) {
     return decimal;
 }
 
-Korvo_NC_ETH::Korvo_NC_ETH(StationModel& model, std::filesystem::path settingsFile, Pinger& pinger, CouplerUi& ui)
-    : model_(model), settingsFile_(std::move(settingsFile)), pinger_(pinger), ui_(ui) {}
-
-TModul* Korvo_NC_ETH::Coupler() {
-    TModul* module = model_.Module(edited_);
+TModul* Korvo_NC_ETH::Coupler(StationModel& model) const {
+    TModul* module = model.Module(edited_);
     return module != nullptr && module->IsCoupler() ? module : nullptr;
 }
 
-std::optional<CouplerFields> Korvo_NC_ETH::FormActivate() {
+std::optional<CouplerFields> Korvo_NC_ETH::FormActivate(StationModel& model) {
     // Coming back from a click on another module keeps the coupler: its settings must
     // not land in that module or blank the connection state.
-    if (const TModul* current = model_.Module(model_.CurrentModule); current != nullptr && current->IsCoupler()) {
-        edited_ = model_.CurrentModule;
+    if (const TModul* current = model.Module(model.CurrentModule); current != nullptr && current->IsCoupler()) {
+        edited_ = model.CurrentModule;
     }
-    const TModul* coupler = Coupler();
+    const TModul* coupler = Coupler(model);
     if (coupler == nullptr) return std::nullopt;
-    model_.CurrentIP = coupler->IPAddress;
-    model_.CurrentMask = coupler->Subnet_Maske;
-    model_.CurrentGateway = coupler->Gate_way;
-    model_.CurrentStationName = coupler->StationName;
-    model_.CurrentMAC = coupler->MACAddress;
-    return CouplerFields{model_.CurrentIP, model_.CurrentMask, model_.CurrentGateway, model_.CurrentStationName};
+    model.CurrentIP = coupler->IPAddress;
+    model.CurrentMask = coupler->Subnet_Maske;
+    model.CurrentGateway = coupler->Gate_way;
+    model.CurrentStationName = coupler->StationName;
+    model.CurrentMAC = coupler->MACAddress;
+    return CouplerFields{model.CurrentIP, model.CurrentMask, model.CurrentGateway, model.CurrentStationName};
 }
 
-void Korvo_NC_ETH::StationNameChange(const std::string& text) {
-    TModul* coupler = Coupler();
+void Korvo_NC_ETH::StationNameChange(StationModel& model, const std::string& text) {
+    TModul* coupler = Coupler(model);
     if (coupler == nullptr) return;
     coupler->StationName = text;
-    model_.CurrentStationName = text;
+    model.CurrentStationName = text;
 }
 
-void Korvo_NC_ETH::AddressChange(AddressField field, const std::string& fieldText) {
-    TModul* coupler = Coupler();
+void Korvo_NC_ETH::AddressChange(StationModel& model, AddressField field, const std::string& fieldText) {
+    TModul* coupler = Coupler(model);
     if (coupler == nullptr) return;
     const auto index = static_cast<std::size_t>(field);
     const AddressCheck check = CheckAddressField(fieldText, kFieldLabels[index]);
@@ -110,15 +106,15 @@ void Korvo_NC_ETH::AddressChange(AddressField field, const std::string& fieldTex
     if (!check.problem.empty()) return;
     switch (field) {
         case AddressField::IPAddress:
-            model_.CurrentIP = check.address;
+            model.CurrentIP = check.address;
             coupler->IPAddress = check.address;
             break;
         case AddressField::SubnetMask:
-            model_.CurrentMask = check.address;
+            model.CurrentMask = check.address;
             coupler->Subnet_Maske = check.address;
             break;
         case AddressField::Gateway:
-            model_.CurrentGateway = check.address;
+            model.CurrentGateway = check.address;
             coupler->Gate_way = check.address;
             break;
     }
@@ -135,13 +131,13 @@ void Korvo_NC_ETH::ShowProblems() {
     statusShowsProblem_ = false;
 }
 
-void Korvo_NC_ETH::BuPingClick(const std::string& ipFieldText) {
+void Korvo_NC_ETH::BuPingClick(const StationModel& model, const std::string& ipFieldText) {
     ui_.SetPingEnabled(false);
     std::string host = ipFieldText;
     RemoveBlanks(host);
     const EchoResult result = pinger_.Ping(DecimalAddress(host));
     if (result.sent) {
-        ui_.SetStatus((result.reply.bytes != 0 ? kResponse : kNoResponse) + model_.CurrentIP);
+        ui_.SetStatus((result.reply.bytes != 0 ? kResponse : kNoResponse) + model.CurrentIP);
         statusShowsProblem_ = false;
     } else {
         ui_.ShowMessage("ERROR !! check IP settings", "communication error");
@@ -150,9 +146,8 @@ void Korvo_NC_ETH::BuPingClick(const std::string& ipFieldText) {
     ui_.SetPingEnabled(true);
 }
 
-void Korvo_NC_ETH::FormClose() {
-    model_.Ui().SetStationStatus(model_.CurrentStationName + "  IP:" + model_.CurrentIP);
-    SaveProject(model_, settingsFile_);
+void Korvo_NC_ETH::FormClose(StationModel& model) {
+    model.Ui().SetStationStatus(model.CurrentStationName + "  IP:" + model.CurrentIP);
 }
 
 }  // namespace korvo

@@ -4,7 +4,6 @@
 // they are typed, the connection test by ICMP echo, and the save when it closes.
 
 #include <array>
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -54,27 +53,25 @@ public:
     static constexpr const char* kResponse = "  Response from: ";
     static constexpr const char* kNoResponse = " NO Response from: ";
 
-    Korvo_NC_ETH(StationModel& model, std::filesystem::path settingsFile, Pinger& pinger, CouplerUi& ui);
+    Korvo_NC_ETH(Pinger& pinger, CouplerUi& ui) : pinger_(pinger), ui_(ui) {}
 
     // Every activation: takes the current coupler's settings into the connection
     // state and returns what the fields show. Nothing when no coupler is to be edited.
-    std::optional<CouplerFields> FormActivate();
-    void StationNameChange(const std::string& text);
-    void AddressChange(AddressField field, const std::string& fieldText);
+    std::optional<CouplerFields> FormActivate(StationModel& model);
+    void StationNameChange(StationModel& model, const std::string& text);
+    void AddressChange(StationModel& model, AddressField field, const std::string& fieldText);
     // "connection test" with the text of the IP address field.
-    void BuPingClick(const std::string& ipFieldText);
-    // Shows the station in the main window's status bar and saves "korvo.ini".
-    // Throws ProfileError when the file cannot be written.
-    void FormClose();
+    void BuPingClick(const StationModel& model, const std::string& ipFieldText);
+    // Shows the station in the main window's status bar; the window then saves
+    // "korvo.ini".
+    void FormClose(StationModel& model);
 
     int EditedCoupler() const { return edited_; }
 
 private:
-    TModul* Coupler();
+    TModul* Coupler(StationModel& model) const;
     void ShowProblems();
 
-    StationModel& model_;
-    std::filesystem::path settingsFile_;
     Pinger& pinger_;
     CouplerUi& ui_;
     int edited_ = 0;

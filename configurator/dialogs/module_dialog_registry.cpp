@@ -4,6 +4,7 @@
 #include "korvo_ai_8.h"
 #include "korvo_ao_1.h"
 #include "korvo_ao_2v.h"
+#include "korvo_ct_1.h"
 
 namespace korvo {
 
@@ -25,6 +26,7 @@ constexpr DialogFactory kFactories[] = {
     {"KORVO AI 8", &Make<Korvo_AI_8::Dialog>},
     {"KORVO AO 1", &Make<Korvo_AO_1::Dialog>},
     {"KORVO AO 2V", &Make<Korvo_AO_2V::Dialog>},
+    {"KORVO CT 1", &Make<Korvo_CT_1::Dialog>},
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "dialog_fixture.h"
 
 #include "dialogs/korvo_ct_1.h"
+#include "dialogs/module_dialog_registry.h"
 #include "station/versch.h"
 
 namespace korvo {
@@ -15,15 +16,18 @@ protected:
     void Open(const std::string& parameter) {
         Load("[Module]\r\nAnzahl=2\r\nName1=KORVO NC ETH\r\nName2=KORVO CT 1\r\n[Parameter]\r\nName2=" + parameter +
              "\r\n");
-        dialog_ = std::make_unique<Korvo_CT_1>(*model_, SettingsFile());
         model_->CurrentModule = 2;
-        dialog_->FormShow();
-        dialog_->FormActivate();
+        dialog_.FormShow(*model_);
+        dialog_.FormActivate(*model_);
     }
-    Korvo_CT_1& Dialog() { return *dialog_; }
+    Korvo_CT_1::Dialog& Dialog() { return dialog_; }
     TModul& Counter() { return Module(2); }
+    void Save() {
+        dialog_.SaveConfiguration(*model_);
+        SaveProject(*model_, SettingsFile());
+    }
 
-    std::unique_ptr<Korvo_CT_1> dialog_;
+    Korvo_CT_1::Dialog dialog_;
 };
 
 TEST_F(CounterDialog, NewCounterLoadsDefaultWordWithoutGate) {
@@ -46,7 +50,7 @@ TEST_F(CounterDialog, EventWordGivesCommentOfAllFourGroups) {
     Open("5265,0");
     EXPECT_EQ(Counter().ParameterComment[1],
               "event counter :  nonrecurring  ;  high pegel   ; Output : high puls direction : downward; ");
-    Dialog().Save();
+    Save();
     EXPECT_EQ(Counter().Parameter, "5265,0");
     EXPECT_EQ(Counter().OutputData, "20,145,0,0");
 }
@@ -57,7 +61,7 @@ TEST_F(CounterDialog, StateWordSavesItselfAndItsConfigurationCommand) {
     EXPECT_EQ(Dialog().SelectedTag(CounterGroup::StateGate), 14);
     EXPECT_TRUE(Dialog().GroupEnabled(CounterGroup::StateGate));
     EXPECT_FALSE(Dialog().GroupEnabled(CounterGroup::Gate));
-    Dialog().Save();
+    Save();
     EXPECT_EQ(Counter().Parameter, "5116,0");
     EXPECT_EQ(Counter().OutputData, "19,252,0,0");
     EXPECT_EQ(Counter().ParameterComment[1], "frequenz state controll :  :  high pegel");
@@ -87,7 +91,7 @@ TEST_F(CounterDialog, TimeWordShowsGateTimeAndSavesUnchanged) {
     EXPECT_EQ(Dialog().GateTimeText(), "100");
     EXPECT_TRUE(Dialog().GroupEnabled(CounterGroup::TimeFrequency));
     EXPECT_FALSE(Dialog().GroupEnabled(CounterGroup::StateGate));
-    Dialog().Save();
+    Save();
     EXPECT_EQ(Counter().Parameter, "4196,0");
     EXPECT_EQ(Counter().ParameterComment[1], "frequenz time controll :  : 100 1/100 [sec]");
 }
@@ -160,7 +164,7 @@ TEST_F(CounterDialog, ClickOnDownButtonRaisesItAndStillRuns) {
 TEST_F(CounterDialog, WordOfTimeBaseOrLessKeepsModeButtons) {
     Open("5116,0");
     Counter().Parameter = "4096,0";
-    Dialog().FormActivate();
+    Dialog().FormActivate(*model_);
     EXPECT_EQ(Dialog().Mode(), CounterMode::StateFrequency);
     EXPECT_EQ(Dialog().W(), 4096);
 }
@@ -169,7 +173,7 @@ TEST_F(CounterDialog, MalformedParameterStopsLoadingAndKeepsWord) {
     Open("5116,0");
     for (const char* bad : {"x,0", "70000,0", "-1,0"}) {
         Counter().Parameter = bad;
-        EXPECT_THROW(Dialog().FormActivate(), ConversionError) << bad;
+        EXPECT_THROW(Dialog().FormActivate(*model_), ConversionError) << bad;
         EXPECT_EQ(Dialog().W(), 5116) << bad;
         EXPECT_EQ(Dialog().Mode(), CounterMode::StateFrequency) << bad;
     }
@@ -177,46 +181,46 @@ TEST_F(CounterDialog, MalformedParameterStopsLoadingAndKeepsWord) {
 
 TEST_F(CounterDialog, CommandButtonsWriteCommandAndValueBytes) {
     Open("5265,0");
-    Dialog().SendCommand(CounterCommand::Start);
+    Dialog().SendCommand(*model_, CounterCommand::Start);
     EXPECT_EQ(Counter().OutputData, "36,0,0,0");
-    Dialog().SendCommand(CounterCommand::Stop);
+    Dialog().SendCommand(*model_, CounterCommand::Stop);
     EXPECT_EQ(Counter().OutputData, "32,0,0,0");
-    Dialog().SendCommand(CounterCommand::Reset);
+    Dialog().SendCommand(*model_, CounterCommand::Reset);
     EXPECT_EQ(Counter().OutputData, "40,0,0,0");
-    Dialog().SendCommand(CounterCommand::Read);
+    Dialog().SendCommand(*model_, CounterCommand::Read);
     EXPECT_EQ(Counter().OutputData, "0,0,0,0");
-    Dialog().SendStartValue("258");
+    Dialog().SendStartValue(*model_, "258");
     EXPECT_EQ(Counter().OutputData, "64,0,1,2");
-    Dialog().SendEndValue("300");
+    Dialog().SendEndValue(*model_, "300");
     EXPECT_EQ(Counter().OutputData, "80,0,1,44");
-    Dialog().SendEndValue("65535");
+    Dialog().SendEndValue(*model_, "65535");
     EXPECT_EQ(Counter().OutputData, "80,0,255,255");
 }
 
 TEST_F(CounterDialog, StartOrEndValueThatIsNoWordIsRejected) {
     Open("5265,0");
-    Dialog().SendStartValue("258");
+    Dialog().SendStartValue(*model_, "258");
     for (const char* bad : {"", "12a", "65536", "-1"}) {
-        EXPECT_THROW(Dialog().SendStartValue(bad), ConversionError) << bad;
-        EXPECT_THROW(Dialog().SendEndValue(bad), ConversionError) << bad;
+        EXPECT_THROW(Dialog().SendStartValue(*model_, bad), ConversionError) << bad;
+        EXPECT_THROW(Dialog().SendEndValue(*model_, bad), ConversionError) << bad;
     }
     EXPECT_EQ(Counter().OutputData, "64,0,1,2");
 }
 
 TEST_F(CounterDialog, InputShowsEchoInHexAndCounterInDecimal) {
     Open("5265,0");
-    EXPECT_FALSE(Dialog().ShowInputWords());
+    EXPECT_FALSE(Dialog().ShowInputWords(*model_));
     Counter().InputData = "20,145,1,44,";
-    ASSERT_TRUE(Dialog().ShowInputWords());
+    ASSERT_TRUE(Dialog().ShowInputWords(*model_));
     EXPECT_EQ(Dialog().ConfigValueText(), "1491");
     EXPECT_EQ(Dialog().CounterValueText(), "300");
     Counter().InputData = "0,10,255,255,";
-    ASSERT_TRUE(Dialog().ShowInputWords());
+    ASSERT_TRUE(Dialog().ShowInputWords(*model_));
     EXPECT_EQ(Dialog().ConfigValueText(), "000A");
     EXPECT_EQ(Dialog().CounterValueText(), "65535");
     for (const char* bad : {"20,145,", "20,256,1,1,", "a,1,1,1,"}) {
         Counter().InputData = bad;
-        EXPECT_FALSE(Dialog().ShowInputWords()) << bad;
+        EXPECT_FALSE(Dialog().ShowInputWords(*model_)) << bad;
         EXPECT_EQ(Dialog().CounterValueText(), "65535") << bad;
     }
 }
@@ -227,10 +231,51 @@ TEST_F(CounterDialog, SlotThatNoLongerHoldsTheCounterIsNotWritten) {
     model_->AppendModule("KORVO AI 2");
     ASSERT_EQ(Module(2).ModulType, "KORVO AI 2");
     const std::string parameter = Module(2).Parameter;
-    Dialog().Save();
-    Dialog().SendCommand(CounterCommand::Start);
+    Save();
+    Dialog().SendCommand(*model_, CounterCommand::Start);
     EXPECT_EQ(Module(2).Parameter, parameter);
     EXPECT_TRUE(Module(2).OutputData.empty());
+}
+
+TEST_F(CounterDialog, HeadlessFaceChoosesModeAndOptionsByCaption) {
+    Open("5116,0");
+    const std::unique_ptr<ModuleDialog> face = MakeModuleDialog("KORVO CT 1");
+    ASSERT_NE(face, nullptr);
+    face->Open(*model_, 2);
+    DialogChannel shown = face->Channel(1);
+    ASSERT_EQ(shown.groups.size(), 6u);
+    EXPECT_EQ(shown.groups[0].caption, "mode");
+    EXPECT_EQ(shown.groups[0].selected, 2);
+    EXPECT_EQ(shown.word, 5116);
+    EXPECT_EQ(FindOption(shown, "high pegel").result, OptionMatch::Ambiguous);
+
+    for (const char* caption : {"event counter", "event counter", "upward", "st\xE4ndig", "toggle (h)"}) {
+        const OptionMatch match = FindOption(face->Channel(1), caption);
+        ASSERT_EQ(match.result, OptionMatch::Found) << caption;
+        face->Click(*model_, 1, match.group, match.option);
+    }
+    shown = face->Channel(1);
+    EXPECT_EQ(shown.groups[0].selected, 0) << "choosing the mode that is down keeps it";
+    // Event mode from 13FCh: continuation and gate fields come from the old word.
+    EXPECT_EQ(shown.word, 0x14FC);
+    face->Save(*model_);
+    EXPECT_EQ(Counter().Parameter, "5372,0");
+    EXPECT_EQ(Counter().OutputData, "20,252,0,0");
+}
+
+TEST_F(CounterDialog, HeadlessGateTimeIsCorrectedAndSaysSo) {
+    Open("4196,0");
+    Korvo_CT_1::Dialog& face = Dialog();
+    ValueOutcome outcome = face.ApplyValues(*model_, {{1, "gate-time", "250"}});
+    EXPECT_TRUE(outcome.inRange);
+    EXPECT_EQ(face.W(), 0x1000 + 250);
+    outcome = face.ApplyValues(*model_, {{1, "gate-time", "2000"}});
+    EXPECT_FALSE(outcome.inRange);
+    EXPECT_NE(outcome.message.find("10"), std::string::npos) << outcome.message;
+    EXPECT_EQ(face.W(), 0x100A);
+    EXPECT_THROW(face.ApplyValues(*model_, {{1, "gate-time", "ten"}}), ConversionError);
+    EXPECT_THROW(face.ApplyValues(*model_, {{1, "value", "1"}}), std::invalid_argument);
+    EXPECT_EQ(face.Channel(1).values.at(0).text, "10");
 }
 
 TEST(CounterOptions, TagsCaptionsAndStaendigInWindows1252) {

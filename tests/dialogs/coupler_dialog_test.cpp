@@ -50,7 +50,7 @@ protected:
     void SetUp() override {
         DialogTest::SetUp();
         Load(kProject);
-        dialog_ = std::make_unique<Korvo_NC_ETH>(*model_, SettingsFile(), pinger_, couplerUi_);
+        dialog_ = std::make_unique<Korvo_NC_ETH>(pinger_, couplerUi_);
     }
     Korvo_NC_ETH& Dialog() { return *dialog_; }
 
@@ -62,7 +62,7 @@ protected:
 TEST_F(CouplerDialog, ActivationLoadsCouplerIntoConnectionState) {
     model_->CurrentModule = 1;
     model_->CurrentIP = "stale";
-    const std::optional<CouplerFields> fields = Dialog().FormActivate();
+    const std::optional<CouplerFields> fields = Dialog().FormActivate(*model_);
     ASSERT_TRUE(fields);
     EXPECT_EQ(fields->ipAddress, "127.0.0.10");
     EXPECT_EQ(fields->subnetMask, "255.0.0.0");
@@ -77,11 +77,11 @@ TEST_F(CouplerDialog, EmptyCouplerLeavesConnectionStateEmpty) {
     Module(3).IPAddress.clear();
     Module(3).StationName.clear();
     model_->CurrentModule = 3;
-    const std::optional<CouplerFields> fields = Dialog().FormActivate();
+    const std::optional<CouplerFields> fields = Dialog().FormActivate(*model_);
     ASSERT_TRUE(fields);
     EXPECT_TRUE(fields->ipAddress.empty());
-    Dialog().AddressChange(AddressField::IPAddress, "   .   .   .   ");
-    Dialog().StationNameChange("");
+    Dialog().AddressChange(*model_, AddressField::IPAddress, "   .   .   .   ");
+    Dialog().StationNameChange(*model_, "");
     EXPECT_TRUE(model_->CurrentIP.empty());
     EXPECT_TRUE(Module(3).IPAddress.empty());
     EXPECT_TRUE(couplerUi_.status.empty());
@@ -89,11 +89,11 @@ TEST_F(CouplerDialog, EmptyCouplerLeavesConnectionStateEmpty) {
 
 TEST_F(CouplerDialog, TypedValuesGoIntoModuleAndStateWithoutBlanks) {
     model_->CurrentModule = 3;
-    Dialog().FormActivate();
-    Dialog().AddressChange(AddressField::IPAddress, "192.168.  0. 17");
-    Dialog().AddressChange(AddressField::SubnetMask, "255.255.255.  0");
-    Dialog().AddressChange(AddressField::Gateway, "192.168.  0.  1");
-    Dialog().StationNameChange("K\xFChlraum");
+    Dialog().FormActivate(*model_);
+    Dialog().AddressChange(*model_, AddressField::IPAddress, "192.168.  0. 17");
+    Dialog().AddressChange(*model_, AddressField::SubnetMask, "255.255.255.  0");
+    Dialog().AddressChange(*model_, AddressField::Gateway, "192.168.  0.  1");
+    Dialog().StationNameChange(*model_, "K\xFChlraum");
     EXPECT_EQ(Module(3).IPAddress, "192.168.0.17");
     EXPECT_EQ(model_->CurrentIP, "192.168.0.17");
     EXPECT_EQ(Module(3).Subnet_Maske, "255.255.255.0");
@@ -106,37 +106,37 @@ TEST_F(CouplerDialog, TypedValuesGoIntoModuleAndStateWithoutBlanks) {
 
 TEST_F(CouplerDialog, WrongAddressIsNotTakenAndStatusNamesTheField) {
     model_->CurrentModule = 1;
-    Dialog().FormActivate();
-    Dialog().AddressChange(AddressField::SubnetMask, "255.256.  0.  0");
+    Dialog().FormActivate(*model_);
+    Dialog().AddressChange(*model_, AddressField::SubnetMask, "255.256.  0.  0");
     EXPECT_EQ(Module(1).Subnet_Maske, "255.0.0.0");
     EXPECT_EQ(model_->CurrentMask, "255.0.0.0");
     EXPECT_NE(couplerUi_.status.find("Subnet mask"), std::string::npos) << couplerUi_.status;
     EXPECT_NE(couplerUi_.status.find("256 is above 255"), std::string::npos) << couplerUi_.status;
 
-    Dialog().AddressChange(AddressField::Gateway, "10.1a.0.1");
+    Dialog().AddressChange(*model_, AddressField::Gateway, "10.1a.0.1");
     EXPECT_NE(couplerUi_.status.find("Subnet mask"), std::string::npos) << "first wrong field stays shown";
-    Dialog().AddressChange(AddressField::SubnetMask, "255.255.  0.  0");
+    Dialog().AddressChange(*model_, AddressField::SubnetMask, "255.255.  0.  0");
     EXPECT_NE(couplerUi_.status.find("gateway"), std::string::npos) << couplerUi_.status;
     EXPECT_NE(couplerUi_.status.find("\"1a\" is not a number"), std::string::npos) << couplerUi_.status;
-    Dialog().AddressChange(AddressField::Gateway, "10.1.0.1");
+    Dialog().AddressChange(*model_, AddressField::Gateway, "10.1.0.1");
     EXPECT_TRUE(couplerUi_.status.empty());
     EXPECT_EQ(Module(1).Gate_way, "10.1.0.1");
 }
 
 TEST_F(CouplerDialog, IncompleteAddressIsNotTaken) {
     model_->CurrentModule = 1;
-    Dialog().FormActivate();
-    Dialog().AddressChange(AddressField::IPAddress, "192.168.   .   ");
+    Dialog().FormActivate(*model_);
+    Dialog().AddressChange(*model_, AddressField::IPAddress, "192.168.   .   ");
     EXPECT_EQ(model_->CurrentIP, "127.0.0.10");
     EXPECT_NE(couplerUi_.status.find("IP address 192.168..: four groups"), std::string::npos) << couplerUi_.status;
 }
 
 TEST_F(CouplerDialog, ReturningFromAnotherModuleKeepsEditingTheCoupler) {
     model_->CurrentModule = 1;
-    Dialog().FormActivate();
+    Dialog().FormActivate(*model_);
     model_->CurrentModule = 2;  // the user clicked the DI 4 in the station view
-    ASSERT_TRUE(Dialog().FormActivate());
-    Dialog().StationNameChange("Renamed");
+    ASSERT_TRUE(Dialog().FormActivate(*model_));
+    Dialog().StationNameChange(*model_, "Renamed");
     EXPECT_EQ(Dialog().EditedCoupler(), 1);
     EXPECT_EQ(Module(1).StationName, "Renamed");
     EXPECT_TRUE(Module(2).StationName.empty());
@@ -145,43 +145,41 @@ TEST_F(CouplerDialog, ReturningFromAnotherModuleKeepsEditingTheCoupler) {
 
 TEST_F(CouplerDialog, ConnectionTestReportsResponseOrNone) {
     model_->CurrentModule = 1;
-    Dialog().FormActivate();
+    Dialog().FormActivate(*model_);
     pinger_.answering.insert("127.0.0.10");
-    Dialog().BuPingClick("127.  0.  0. 10");
+    Dialog().BuPingClick(*model_, "127.  0.  0. 10");
     EXPECT_EQ(couplerUi_.status, "  Response from: 127.0.0.10");
     EXPECT_EQ(couplerUi_.pingStates, (std::vector<bool>{false, true}));
     pinger_.answering.clear();
-    Dialog().BuPingClick("127.0.0.10");
+    Dialog().BuPingClick(*model_, "127.0.0.10");
     EXPECT_EQ(couplerUi_.status, " NO Response from: 127.0.0.10");
     EXPECT_TRUE(couplerUi_.messages.empty());
 }
 
 TEST_F(CouplerDialog, LeadingZerosArePingedAsDecimal) {
     model_->CurrentModule = 1;
-    Dialog().FormActivate();
-    Dialog().BuPingClick("127.000.000.010");
+    Dialog().FormActivate(*model_);
+    Dialog().BuPingClick(*model_, "127.000.000.010");
     ASSERT_EQ(pinger_.hosts.size(), 1u);
     EXPECT_EQ(pinger_.hosts[0], "127.0.0.10");
 }
 
 TEST_F(CouplerDialog, EchoThatCannotBeSentShowsBoxAndEnablesButton) {
     model_->CurrentModule = 1;
-    Dialog().FormActivate();
+    Dialog().FormActivate(*model_);
     pinger_.sendable = false;
-    Dialog().BuPingClick("127.0.0.10");
+    Dialog().BuPingClick(*model_, "127.0.0.10");
     EXPECT_EQ(couplerUi_.messages, (std::vector<std::string>{"communication error|ERROR !! check IP settings"}));
     EXPECT_EQ(couplerUi_.pingStates.back(), true);
     EXPECT_GE(couplerUi_.processed, 1);
 }
 
-TEST_F(CouplerDialog, CloseShowsStationInStatusBarAndSaves) {
+TEST_F(CouplerDialog, CloseShowsStationInStatusBar) {
     model_->CurrentModule = 1;
-    Dialog().FormActivate();
-    Dialog().StationNameChange("Boiler");
-    Dialog().FormClose();
+    Dialog().FormActivate(*model_);
+    Dialog().StationNameChange(*model_, "Boiler");
+    Dialog().FormClose(*model_);
     EXPECT_EQ(ui_.stationStatus, "Boiler  IP:127.0.0.10");
-    const std::string saved = Read(SettingsFile());
-    EXPECT_NE(saved.find("Station Name=Boiler\r\n"), std::string::npos) << saved;
 }
 
 TEST(AddressField, ChecksEveryGroup) {

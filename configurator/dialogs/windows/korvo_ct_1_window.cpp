@@ -1,12 +1,9 @@
 #include "korvo_ct_1_window.h"
 
 #include "shell/windows/cp1252_text.h"
-#include "shell/windows/message_box.h"
-#include "station/profile_file.h"
 #include "station/versch.h"
 
 #include <QButtonGroup>
-#include <QCloseEvent>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,8 +19,6 @@ namespace korvo {
 
 namespace {
 
-constexpr const char* kErrorCaption = "Korvo Configurator";
-
 QLineEdit* Field(const char* name, const QString& text, QWidget* parent) {
     auto* field = new QLineEdit(text, parent);
     field->setObjectName(QString::fromLatin1(name));
@@ -38,8 +33,7 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
 
 }  // namespace
 
-TfrmKorvo_CT_1::TfrmKorvo_CT_1(QWidget* parent, StationModel& model, std::filesystem::path settingsFile)
-    : QWidget(parent, Qt::Window), logic_(model, std::move(settingsFile)) {
+TfrmKorvo_CT_1::TfrmKorvo_CT_1(ModelSource model, QWidget* owner) : ModuleWindow(std::move(model), owner) {
     setObjectName(QStringLiteral("frmKorvo_CT_1"));
     setWindowTitle(QStringLiteral("frmKorvo_CT_1"));
     auto* layout = new QVBoxLayout(this);
@@ -94,16 +88,16 @@ TfrmKorvo_CT_1::TfrmKorvo_CT_1(QWidget* parent, StationModel& model, std::filesy
 
     auto* commands = new QGridLayout;
     QPushButton* save = Button("Button1", "Save Configuration", this);
-    connect(save, &QPushButton::clicked, this, [this] { Run([&] { logic_.Save(); }); });
+    connect(save, &QPushButton::clicked, this, &TfrmKorvo_CT_1::Button1Click);
     commands->addWidget(save, 0, 0, 1, 2);
     edit2_ = Field("Edit2", QStringLiteral("0"), this);
     edit3_ = Field("Edit3", QStringLiteral("0"), this);
     QPushButton* startValue = Button("Button5", "startvalue             ", this);
     connect(startValue, &QPushButton::clicked, this,
-            [this] { Run([&] { logic_.SendStartValue(FromQString(edit2_->text())); }); });
+            [this] { Run([&] { logic_.SendStartValue(*Model(), FromQString(edit2_->text())); }); });
     QPushButton* endValue = Button("Button6", "endvalue              ", this);
     connect(endValue, &QPushButton::clicked, this,
-            [this] { Run([&] { logic_.SendEndValue(FromQString(edit3_->text())); }); });
+            [this] { Run([&] { logic_.SendEndValue(*Model(), FromQString(edit3_->text())); }); });
     commands->addWidget(startValue, 1, 0);
     commands->addWidget(edit2_, 1, 1);
     commands->addWidget(endValue, 2, 0);
@@ -120,20 +114,21 @@ TfrmKorvo_CT_1::TfrmKorvo_CT_1(QWidget* parent, StationModel& model, std::filesy
     for (const auto& entry : commandButtons) {
         QPushButton* button = Button(entry.name, entry.caption, this);
         connect(button, &QPushButton::clicked, this,
-                [this, c = entry.command] { Run([&] { logic_.SendCommand(c); }); });
+                [this, c = entry.command] { Run([&] { logic_.SendCommand(*Model(), c); }); });
         commands->addWidget(button, entry.row, entry.column);
     }
     layout->addLayout(commands);
 
     QPushButton* exit = Button("Button2", "Exit", this);
     connect(exit, &QPushButton::clicked, this, [this] {
-        if (Run([&] { logic_.Save(); })) close();
+        Button1Click();
+        close();
     });
     layout->addWidget(exit);
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setInterval(Korvo_CT_1::kTimerMs);
+    timer1_->setInterval(Korvo_CT_1::Dialog::kTimerMs);
     connect(timer1_, &QTimer::timeout, this, &TfrmKorvo_CT_1::Timer1Timer);
     ShowState();
 }
@@ -161,22 +156,26 @@ QGroupBox* TfrmKorvo_CT_1::AddGroup(CounterGroup group, const char* name) {
 template <typename Handler>
 bool TfrmKorvo_CT_1::Run(Handler handler) {
     bool done = false;
-    try {
-        handler();
-        done = true;
-    } catch (const ConversionError& e) {
-        Report(e.what());
-    } catch (const ProfileError& e) {
-        Report(e.what());
+    if (Model() != nullptr) {
+        try {
+            handler();
+            done = true;
+        } catch (const ConversionError& e) {
+            Report(e);
+        }
     }
     ShowState();
     return done;
 }
 
-void TfrmKorvo_CT_1::Report(const std::string& text) {
+void TfrmKorvo_CT_1::Report(const std::exception& error) {
     boxOpen_ = true;
-    ShowMessageBox(this, text, kErrorCaption);
+    ReportError(error);
     boxOpen_ = false;
+}
+
+void TfrmKorvo_CT_1::Button1Click() {
+    if (Run([&] { logic_.SaveConfiguration(*Model()); })) SaveAutomatically();
 }
 
 void TfrmKorvo_CT_1::ShowState() {
@@ -197,37 +196,33 @@ void TfrmKorvo_CT_1::ShowState() {
     if (edit1_->text() != gateTime) edit1_->setText(gateTime);
 }
 
+void TfrmKorvo_CT_1::FormShow() { logic_.FormShow(*Model()); }
+
 void TfrmKorvo_CT_1::FormActivate() {
-    if (Run([&] { logic_.FormActivate(); })) timer1_->start();
+    if (Run([&] { logic_.FormActivate(*Model()); })) timer1_->start();
 }
 
+void TfrmKorvo_CT_1::FormClose() { timer1_->stop(); }
+
 void TfrmKorvo_CT_1::Timer1Timer() {
-    if (!logic_.ShowInputWords()) return;
+    if (Model() == nullptr || !logic_.ShowInputWords(*Model())) return;
     edValue1_->setText(ToQString(logic_.ConfigValueText()));
     edValue2_->setText(ToQString(logic_.CounterValueText()));
 }
 
-void TfrmKorvo_CT_1::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    logic_.FormShow();
-    activateWindow();
-}
-
-void TfrmKorvo_CT_1::closeEvent(QCloseEvent* event) {
-    timer1_->stop();
-    QWidget::closeEvent(event);
-}
-
 void TfrmKorvo_CT_1::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange) return;
-    if (!isActiveWindow()) {
-        if (boxOpen_) skipNextActivation_ = true;
-    } else if (skipNextActivation_) {
-        skipNextActivation_ = false;
-    } else {
-        FormActivate();
+    // Getting the focus back from this window's own message box is no activation:
+    // reloading would throw away what the user has just typed.
+    if (event->type() == QEvent::ActivationChange) {
+        if (!isActiveWindow() && boxOpen_) {
+            skipNextActivation_ = true;
+        } else if (isActiveWindow() && skipNextActivation_) {
+            skipNextActivation_ = false;
+            QWidget::changeEvent(event);
+            return;
+        }
     }
+    ModuleWindow::changeEvent(event);
 }
 
 }  // namespace korvo

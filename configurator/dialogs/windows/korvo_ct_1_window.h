@@ -4,8 +4,7 @@
 // echo and counter value shown once a second. Korvo_CT_1 decides; the window shows.
 
 #include "dialogs/korvo_ct_1.h"
-
-#include <QWidget>
+#include "module_window.h"
 
 #include <map>
 
@@ -17,21 +16,20 @@ class QTimer;
 
 namespace korvo {
 
-class TfrmKorvo_CT_1 : public QWidget {
+class TfrmKorvo_CT_1 : public ModuleWindow {
     Q_OBJECT
 public:
-    // A window of its own that lives as long as its parent.
-    TfrmKorvo_CT_1(QWidget* parent, StationModel& model, std::filesystem::path settingsFile);
+    TfrmKorvo_CT_1(ModelSource model, QWidget* owner);
 
-    Korvo_CT_1& Logic() { return logic_; }
+    Korvo_CT_1::Dialog& Logic() { return logic_; }
 
-    // The activation handler and the timer event.
-    void FormActivate();
+    // The timer event.
     void Timer1Timer();
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void FormShow() override;
+    void FormActivate() override;
+    void FormClose() override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -39,10 +37,12 @@ private:
     // Runs a handler of the logic and shows the state it leaves, or its error.
     template <typename Handler>
     bool Run(Handler handler);
-    void Report(const std::string& text);
+    void Report(const std::exception& error);
     void ShowState();
+    // "Save Configuration": the module's texts, then the automatic save.
+    void Button1Click();
 
-    Korvo_CT_1 logic_;
+    Korvo_CT_1::Dialog logic_;
     std::map<CounterGroup, QGroupBox*> groups_;
     std::map<CounterGroup, QButtonGroup*> options_;
     std::map<CounterMode, QAbstractButton*> modeButtons_;

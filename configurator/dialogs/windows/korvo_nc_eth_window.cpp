@@ -2,10 +2,9 @@
 
 #include "shell/windows/cp1252_text.h"
 #include "shell/windows/message_box.h"
-#include "station/profile_file.h"
+#include "shell/pinger.h"
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,11 +20,15 @@ namespace {
 // Four groups of up to three digits; unfilled places are blanks.
 const QString kAddressMask = QStringLiteral("000.000.000.000");
 
+Pinger& SystemPinger() {
+    static Pinger pinger;
+    return pinger;
+}
+
 }  // namespace
 
-TfrmKorvo_NC_ETH::TfrmKorvo_NC_ETH(QWidget* parent, StationModel& model, std::filesystem::path settingsFile,
-                                   Pinger& pinger)
-    : QWidget(parent, Qt::Window), logic_(model, std::move(settingsFile), pinger, *this) {
+TfrmKorvo_NC_ETH::TfrmKorvo_NC_ETH(ModelSource model, QWidget* owner, Pinger* pinger)
+    : ModuleWindow(std::move(model), owner), logic_(pinger != nullptr ? *pinger : SystemPinger(), *this) {
     setObjectName(QStringLiteral("frmKorvo_NC_ETH"));
     setWindowTitle(QStringLiteral("properties NC ETH"));
     resize(300, 250);
@@ -36,7 +39,9 @@ TfrmKorvo_NC_ETH::TfrmKorvo_NC_ETH(QWidget* parent, StationModel& model, std::fi
     edStationName_->setObjectName(QStringLiteral("EdStationName"));
     name->addRow(QStringLiteral("station name "), edStationName_);
     connect(edStationName_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { logic_.StationNameChange(FromQString(text)); });
+            [this](const QString& text) {
+                if (Model() != nullptr) logic_.StationNameChange(*Model(), FromQString(text));
+            });
     layout->addLayout(name);
 
     auto* box = new QGroupBox(QStringLiteral("IP address specify"), this);
@@ -52,7 +57,9 @@ TfrmKorvo_NC_ETH::TfrmKorvo_NC_ETH(QWidget* parent, StationModel& model, std::fi
 
     buPing_ = new QPushButton(QStringLiteral("connection test"), this);
     buPing_->setObjectName(QStringLiteral("BuPing"));
-    connect(buPing_, &QPushButton::clicked, this, [this] { logic_.BuPingClick(FromQString(maskEditIp_->text())); });
+    connect(buPing_, &QPushButton::clicked, this, [this] {
+        if (Model() != nullptr) logic_.BuPingClick(*Model(), FromQString(maskEditIp_->text()));
+    });
     layout->addWidget(buPing_);
     layout->addStretch();
 
@@ -72,12 +79,15 @@ QLineEdit* TfrmKorvo_NC_ETH::AddAddressField(const char* name, AddressField fiel
     edit->setObjectName(QString::fromLatin1(name));
     edit->setInputMask(kAddressMask);
     connect(edit, &QLineEdit::textChanged, this,
-            [this, field](const QString& text) { logic_.AddressChange(field, FromQString(text)); });
+            [this, field](const QString& text) {
+                if (Model() != nullptr) logic_.AddressChange(*Model(), field, FromQString(text));
+            });
     return edit;
 }
 
 void TfrmKorvo_NC_ETH::FormActivate() {
-    const std::optional<CouplerFields> fields = logic_.FormActivate();
+    StationModel& model = *Model();
+    const std::optional<CouplerFields> fields = logic_.FormActivate(model);
     if (!fields) return;
     // Each change handler runs once, in this order, also when the text stays the same.
     const auto set = [](QLineEdit* edit, const std::string& text) {
@@ -85,10 +95,10 @@ void TfrmKorvo_NC_ETH::FormActivate() {
         edit->setText(ToQString(text));
         return FromQString(edit->text());
     };
-    logic_.AddressChange(AddressField::IPAddress, set(maskEditIp_, fields->ipAddress));
-    logic_.AddressChange(AddressField::SubnetMask, set(subnetMask_, fields->subnetMask));
-    logic_.AddressChange(AddressField::Gateway, set(maskGateway_, fields->gateway));
-    logic_.StationNameChange(set(edStationName_, fields->stationName));
+    logic_.AddressChange(model, AddressField::IPAddress, set(maskEditIp_, fields->ipAddress));
+    logic_.AddressChange(model, AddressField::SubnetMask, set(subnetMask_, fields->subnetMask));
+    logic_.AddressChange(model, AddressField::Gateway, set(maskGateway_, fields->gateway));
+    logic_.StationNameChange(model, set(edStationName_, fields->stationName));
 }
 
 void TfrmKorvo_NC_ETH::SetStatus(const std::string& text) { paStatus_->setText(ToQString(text)); }
@@ -101,23 +111,9 @@ void TfrmKorvo_NC_ETH::ShowMessage(const std::string& text, const std::string& c
 
 void TfrmKorvo_NC_ETH::ProcessMessages() { QCoreApplication::processEvents(); }
 
-void TfrmKorvo_NC_ETH::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    activateWindow();
-}
-
-void TfrmKorvo_NC_ETH::closeEvent(QCloseEvent* event) {
-    try {
-        logic_.FormClose();
-    } catch (const ProfileError& e) {
-        ShowMessageBox(this, e.what(), "Korvo Configurator");
-    }
-    QWidget::closeEvent(event);
-}
-
-void TfrmKorvo_NC_ETH::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+void TfrmKorvo_NC_ETH::FormClose() {
+    logic_.FormClose(*Model());
+    SaveAutomatically();
 }
 
 }  // namespace korvo

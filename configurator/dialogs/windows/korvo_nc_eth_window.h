@@ -4,8 +4,7 @@
 // decides; the window shows.
 
 #include "dialogs/korvo_nc_eth.h"
-
-#include <QWidget>
+#include "module_window.h"
 
 class QLabel;
 class QLineEdit;
@@ -13,14 +12,11 @@ class QPushButton;
 
 namespace korvo {
 
-class TfrmKorvo_NC_ETH : public QWidget, public CouplerUi {
+class TfrmKorvo_NC_ETH : public ModuleWindow, public CouplerUi {
     Q_OBJECT
 public:
-    // A window of its own that lives as long as its parent.
-    TfrmKorvo_NC_ETH(QWidget* parent, StationModel& model, std::filesystem::path settingsFile, Pinger& pinger);
-
-    // The activation handler.
-    void FormActivate();
+    // The connection test uses the pinger, by default the real ICMP echo.
+    TfrmKorvo_NC_ETH(ModelSource model, QWidget* owner, Pinger* pinger = nullptr);
 
     void SetStatus(const std::string& text) override;
     void SetPingEnabled(bool enabled) override;
@@ -28,9 +24,8 @@ public:
     void ProcessMessages() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    void FormActivate() override;
+    void FormClose() override;
 
 private:
     QLineEdit* AddAddressField(const char* name, AddressField field);
