@@ -1,5 +1,6 @@
 // korvo: the configurator's work from the command line.
 
+#include "module_command.h"
 #include "online_commands.h"
 #include "program_folder.h"
 #include "station_command.h"
@@ -20,8 +21,11 @@ constexpr const char* kUsage =
     "  diag ADDRESS                                  show the coupler's state bits\n"
     "  restart ADDRESS [--wait] [--timeout SECONDS]  restart the coupler, optionally wait for it\n"
     "  ping ADDRESS [-c COUNT]                       send ICMP echo requests\n"
+    "  module PROJECT --slot N [--json] [--channel C [--set \"OPTION\"]... [--value V]]... [--save]\n"
+    "                                                show or set a module's dialog parameters\n"
     "PROJECT commands take --catalogue FILE (default: korvo_config.ini next to the program).\n"
-    "Exit status: 0 success, 1 negative result (station differs, no reply), 2 error.\n";
+    "Exit status: 0 success, 1 negative result (station differs, no reply, value out of range),\n"
+    "2 error.\n";
 
 }  // namespace
 
@@ -39,6 +43,7 @@ int main(int argc, char** argv) {
     if (command == "io") return korvo::RunIoCommand(args, catalogue, std::cout, std::cerr);
     if (command == "diag") return korvo::RunDiagCommand(args, std::cout, std::cerr);
     if (command == "restart") return korvo::RunRestartCommand(args, std::cout, std::cerr);
+    if (command == "module") return korvo::RunModuleCommand(args, catalogue, std::cout, std::cerr);
     if (command == "ping") return korvo::RunPingCommand(args, std::cout, std::cerr);
     std::cerr << "korvo: unknown command \"" << command << "\"\n" << kUsage;
     return 2;

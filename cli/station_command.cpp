@@ -1,12 +1,13 @@
 #include "station_command.h"
 
+#include "json_text.h"
+
 #include "station/catalogue.h"
 #include "station/profile_file.h"
 #include "station/project_file.h"
 #include "station/station_model.h"
 #include "station/text_encoding.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <ostream>
 
@@ -20,30 +21,6 @@ std::string Range(int start, int end) {
     if (end <= start) return "-";
     if (end - start == 1) return std::to_string(start);
     return std::to_string(start) + ".." + std::to_string(end - 1);
-}
-
-std::string JsonString(const std::string& cp1252) {
-    const std::string text = Cp1252ToUtf8(cp1252);
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (byte < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04X", byte);
-                    out += escaped;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
 }
 
 std::string Padded(const std::string& text, std::size_t width) {

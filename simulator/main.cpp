@@ -23,11 +23,14 @@ void usage()
 {
     std::cerr << "usage: korvo-sim --listen ADDRESS [--port PORT] [--refuse-writes modbus|watchdog|pnp]\n"
                  "                 [--project FILE.prj [--catalogue FILE] [--station N]\n"
-                 "                  [--missing N] [--swap N] [--restart-seconds S]]\n"
+                 "                  [--missing N] [--swap N] [--restart-seconds S]\n"
+                 "                  [--fault-channel SLOT:CH:CODE]...]\n"
                  "  ADDRESS must be a 127.x.x.x address; PORT defaults to 1962.\n"
                  "  --project puts the modules of station N (default 1) of the project behind the\n"
                  "  coupler; --missing and --swap leave out or change the N-th bus module in the\n"
-                 "  reported configuration list; a restart keeps the coupler down S seconds (3).\n";
+                 "  reported configuration list; a restart keeps the coupler down S seconds (3).\n"
+                 "  --fault-channel makes channel CH of the analog module in project slot SLOT\n"
+                 "  report CODE (decimal or 0x hex, e.g. 0x8002 for a broken wire).\n";
 }
 
 // A positive number for an option, or nothing when the text is not one.
@@ -80,6 +83,13 @@ int main(int argc, char** argv)
             options.port = static_cast<uint16_t>(port);
         } else if (argument == "--refuse-writes" && hasValue && refusals.contains(argv[i + 1])) {
             refusal = refusals.at(argv[++i]);
+        } else if (argument == "--fault-channel" && hasValue) {
+            const auto fault = korvo::sim::ParseChannelFault(argv[++i]);
+            if (!fault) {
+                std::cerr << "korvo-sim: invalid value " << argv[i] << " for --fault-channel (SLOT:CH:CODE)\n";
+                return 2;
+            }
+            stationOptions.faults.push_back(*fault);
         } else if (argument == "--project" && hasValue) {
             project = argv[++i];
         } else if (argument == "--catalogue" && hasValue) {

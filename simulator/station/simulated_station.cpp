@@ -87,6 +87,7 @@ std::vector<BusModule> SimulatedStation::FromProject(const std::string& project,
         module.outStart = m.OutputStart();
         module.channels = m.tag_anzahl_input;
         module.passive = m.ModulType == kPassiveType || m.ModulType == kPassiveRowBreakType;
+        module.slot = i;
         bus.push_back(module);
     }
     return bus;
@@ -215,6 +216,7 @@ void SimulatedStation::update(std::chrono::milliseconds sinceStart) {
     const Bytes outputs = controller_.outputs(0, kImageSize);
     for (std::size_t i = 0; i < bus_.size(); ++i) {
         updateModule(bus_[i], sinceStart, inputs, outputs);
+        ApplyChannelFaults(options_.faults, bus_[i], inputs, outputs);
     }
     controller_.setInputs(0, inputs);
     logOutputChanges(outputs);
@@ -296,7 +298,7 @@ void SimulatedStation::logOutputChanges(const Bytes& outputs) {
             std::snprintf(hex, sizeof hex, " %02X", byte);
             line += hex;
         }
-        outputLogger_(line);
+        outputLogger_(line + AnalogOutputMeaning(m, now));
     }
 }
 

@@ -4,6 +4,7 @@
 // mailbox commands (bus configuration list, settings, error reset, restart) and keeps
 // the input image alive so an I/O test has something to show.
 
+#include "channel_fault.h"
 #include "korvo_sim/controller.h"
 
 #include <atomic>
@@ -28,6 +29,7 @@ struct BusModule {
     int outStart = 0;  // first byte in the output image
     int channels = 0;  // input channels (tags) of the type
     bool passive = false;
+    int slot = 0;      // the module's slot in the project
 };
 
 struct StationOptions {
@@ -35,6 +37,7 @@ struct StationOptions {
     int swappedModule = 0;   // 1-based bus position reported with other codes (0: none)
     std::chrono::milliseconds restartTime{3000};  // how long a restart keeps the coupler down
     WriteRefusal baseRefusal = WriteRefusal::None;  // a foreign client or the watchdog
+    std::vector<ChannelFault> faults;               // channels that report an error code
 };
 
 class SimulatedStation {

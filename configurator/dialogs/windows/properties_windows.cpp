@@ -1,6 +1,8 @@
 #include "properties_windows.h"
 
 #include "frm_korvo_ai_2.h"
+#include "frm_korvo_ai_8.h"
+#include "frm_korvo_ao.h"
 #include "korvo_ct_1_window.h"
 #include "korvo_nc_eth_window.h"
 #include "simple_module_windows.h"
@@ -13,6 +15,9 @@ void CreatePropertiesWindows(const ModelSource& model, QWidget* owner, const Reg
         registerWindow(dialog, window);
     };
     add(PropertiesDialog::Korvo_AI_2, new TfrmKorvo_AI_2(model, owner));
+    add(PropertiesDialog::Korvo_AI_8, new TfrmKorvo_AI_8(model, owner));
+    add(PropertiesDialog::Korvo_AO_1, new TfrmKorvo_AO_1(model, owner));
+    add(PropertiesDialog::Korvo_AO_2V, new TfrmKorvo_AO_2V(model, owner));
     add(PropertiesDialog::Korvo_CT_1, new TfrmKorvo_CT_1(model, owner));
     add(PropertiesDialog::Korvo_NC_ETH, new TfrmKorvo_NC_ETH(model, owner));
     for (const SimpleModuleWindow& entry : SimpleModuleWindows()) add(entry.dialog, CreateSimpleModuleWindow(owner, entry));

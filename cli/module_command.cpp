@@ -1,0 +1,251 @@
+#include "module_command.h"
+
+#include "json_text.h"
+
+#include "dialogs/module_dialog_registry.h"
+#include "station/profile_file.h"
+#include "station/project_file.h"
+#include "station/station_model.h"
+#include "station/text_encoding.h"
+#include "station/versch.h"
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+
+namespace korvo {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: korvo module PROJECT --slot N [--catalogue FILE] [--json]\n"
+    "                    [--channel C [--set \"OPTION CAPTION\"]... [--value V]]... [--save]";
+
+// What the user asked for one channel, in the order given.
+struct ChannelRequest {
+    int channel = 1;
+    std::vector<std::string> captions;
+    std::optional<std::string> value;
+};
+
+struct Request {
+    std::string project;
+    std::string catalogue;
+    int slot = 0;
+    bool json = false;
+    bool save = false;
+    std::vector<ChannelRequest> channels;
+};
+
+// A failure that ends the command with exit status 2 and one line on err.
+class CommandError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+int PositiveNumber(const std::string& text, const std::string& option) {
+    std::int32_t value = 0;
+    if (!TryStrToInt(text, value) || value < 1 || text.find_first_not_of("0123456789") != std::string::npos)
+        throw CommandError(option + " needs a positive number, not \"" + text + "\"");
+    return value;
+}
+
+Request ParseArguments(const std::vector<std::string>& args, const std::string& defaultCatalogue) {
+    Request request;
+    request.catalogue = defaultCatalogue;
+    const auto value = [&](std::size_t& i) -> const std::string& {
+        if (i + 1 >= args.size()) throw CommandError(args[i] + " needs a value");
+        return args[++i];
+    };
+    // --set and --value before any --channel belong to channel 1.
+    const auto current = [&]() -> ChannelRequest& {
+        if (request.channels.empty()) request.channels.emplace_back();
+        return request.channels.back();
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--json") {
+            request.json = true;
+        } else if (arg == "--save") {
+            request.save = true;
+        } else if (arg == "--catalogue") {
+            request.catalogue = value(i);
+        } else if (arg == "--slot") {
+            request.slot = PositiveNumber(value(i), "--slot");
+        } else if (arg == "--channel") {
+            request.channels.push_back({PositiveNumber(value(i), "--channel"), {}, std::nullopt});
+        } else if (arg == "--set") {
+            current().captions.push_back(value(i));
+        } else if (arg == "--value") {
+            ChannelRequest& channel = current();
+            if (channel.value) throw CommandError("--value given twice for channel " + std::to_string(channel.channel));
+            channel.value = value(i);
+        } else if (!arg.empty() && arg[0] == '-') {
+            throw CommandError("unknown option " + arg);
+        } else if (request.project.empty()) {
+            request.project = arg;
+        } else {
+            throw CommandError("more than one project given");
+        }
+    }
+    if (request.project.empty()) throw CommandError("no project given");
+    if (request.slot == 0) throw CommandError("--slot N is needed");
+    return request;
+}
+
+std::string Trimmed(std::string text) {
+    TrimBlanks(text);
+    return text;
+}
+
+std::string CaptionList(const DialogChannel& channel) {
+    std::string list;
+    for (const std::string& caption : OptionCaptions(channel)) list += (list.empty() ? "\"" : ", \"") + Cp1252ToUtf8(caption) + "\"";
+    return list;
+}
+
+std::string SelectedCaption(const DialogGroup& group) {
+    if (group.selected < 0 || group.selected >= static_cast<int>(group.options.size())) return {};
+    return Trimmed(group.options[static_cast<std::size_t>(group.selected)]);
+}
+
+void PrintText(const TModul& module, int slot, const ModuleDialog& dialog, std::ostream& out) {
+    out << "slot " << slot << ": " << Cp1252ToUtf8(module.ModulType) << "\n";
+    out << "parameter: " << Cp1252ToUtf8(module.Parameter) << "\n";
+    if (!dialog.ValueNames().empty()) out << "output data: " << module.OutputData << "\n";
+    for (int c = 1; c <= dialog.ChannelCount(); ++c) {
+        const DialogChannel channel = dialog.Channel(c);
+        out << "channel " << c;
+        if (channel.word) out << ": word " << *channel.word;
+        out << "\n";
+        for (const DialogGroup& group : channel.groups) {
+            const std::string selected = SelectedCaption(group);
+            out << "  " << Cp1252ToUtf8(Trimmed(group.caption)) << ": "
+                << (group.selected < 0 ? "(none)" : Cp1252ToUtf8(selected)) << "\n";
+        }
+        for (const DialogValue& value : channel.values) out << "  " << value.name << ": " << Cp1252ToUtf8(value.text) << "\n";
+        if (!channel.comment.empty()) out << "  comment: " << Cp1252ToUtf8(channel.comment) << "\n";
+    }
+}
+
+void PrintJson(const TModul& module, int slot, const ModuleDialog& dialog, std::ostream& out) {
+    out << "{\"slot\": " << slot << ", \"type\": " << JsonString(module.ModulType)
+        << ", \"parameter\": " << JsonString(module.Parameter);
+    if (!dialog.ValueNames().empty()) out << ", \"outputData\": " << JsonString(module.OutputData);
+    out << ", \"channels\": [";
+    for (int c = 1; c <= dialog.ChannelCount(); ++c) {
+        const DialogChannel channel = dialog.Channel(c);
+        out << (c > 1 ? ",\n  " : "\n  ") << "{\"channel\": " << c << ", \"word\": ";
+        if (channel.word)
+            out << *channel.word;
+        else
+            out << "null";
+        out << ", \"options\": {";
+        for (std::size_t g = 0; g < channel.groups.size(); ++g) {
+            const DialogGroup& group = channel.groups[g];
+            out << (g > 0 ? ", " : "") << JsonString(Trimmed(group.caption)) << ": "
+                << (group.selected < 0 ? std::string("null") : JsonString(SelectedCaption(group)));
+        }
+        out << "}";
+        if (!channel.values.empty()) {
+            out << ", \"values\": {";
+            for (std::size_t v = 0; v < channel.values.size(); ++v)
+                out << (v > 0 ? ", " : "") << JsonString(channel.values[v].name) << ": " << JsonString(channel.values[v].text);
+            out << "}";
+        }
+        out << ", \"comment\": " << JsonString(channel.comment) << "}";
+    }
+    out << "\n]}\n";
+}
+
+// Runs the request on the loaded station; returns the exit status.
+int RunOnStation(const Request& request, StationModel& model, std::ostream& out, std::ostream& err) {
+    if (request.slot > StationModel::kMaxModules || request.slot > model.ModuleCount)
+        throw CommandError("slot " + std::to_string(request.slot) + " is out of range: the project has " +
+                           std::to_string(model.ModuleCount) + " module(s)");
+    TModul* module = model.Module(request.slot);
+    if (module == nullptr) throw CommandError("slot " + std::to_string(request.slot) + " is empty");
+    const std::string type = Cp1252ToUtf8(module->ModulType);
+    const std::unique_ptr<ModuleDialog> dialog = MakeModuleDialog(module->ModulType);
+    if (!dialog) throw CommandError("module " + std::to_string(request.slot) + " is a " + type + ", which has no parameter dialog");
+    if (request.save && !dialog->HasSave())
+        throw CommandError("the " + type + " dialog has no \"Save Configuration\"; its values are not stored in the project");
+
+    model.CurrentModule = request.slot;
+    try {
+        dialog->Open(model, request.slot);
+    } catch (const ConversionError& e) {
+        throw CommandError("the parameter \"" + Cp1252ToUtf8(module->Parameter) + "\" of module " +
+                           std::to_string(request.slot) + " cannot be loaded: " + e.what());
+    }
+    std::vector<ValueSetting> values;
+    for (const ChannelRequest& asked : request.channels) {
+        if (asked.channel > dialog->ChannelCount())
+            throw CommandError("the " + type + " has channels 1 to " + std::to_string(dialog->ChannelCount()) +
+                               ", not " + std::to_string(asked.channel));
+        for (const std::string& caption : asked.captions) {
+            const std::string wanted = Utf8ToCp1252(caption);
+            const DialogChannel shown = dialog->Channel(asked.channel);
+            const OptionMatch match = FindOption(shown, wanted);
+            if (match.result != OptionMatch::Found) {
+                throw CommandError(std::string(match.result == OptionMatch::Unknown ? "no option" : "more than one option") +
+                                   " \"" + caption + "\" on channel " + std::to_string(asked.channel) + " of the " + type +
+                                   "; its options: " + CaptionList(shown));
+            }
+            dialog->Click(model, asked.channel, match.group, match.option);
+        }
+        if (asked.value) {
+            if (dialog->ValueNames().empty()) throw CommandError("the " + type + " dialog takes no --value");
+            values.push_back({asked.channel, dialog->ValueNames().front(), *asked.value});
+        }
+    }
+    std::optional<ValueOutcome> outcome;
+    try {
+        if (!values.empty()) outcome = dialog->ApplyValues(model, values);
+    } catch (const ConversionError& e) {
+        throw CommandError(std::string("--value: ") + e.what());
+    }
+    if (request.save) {
+        dialog->Save(model);
+        SaveProject(model, request.project);
+    }
+    if (request.json)
+        PrintJson(*module, request.slot, *dialog, out);
+    else
+        PrintText(*module, request.slot, *dialog, out);
+    if (outcome && !outcome->inRange) {
+        err << "korvo module: " << outcome->message << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int RunModuleCommand(const std::vector<std::string>& args, const std::string& defaultCatalogue, std::ostream& out,
+                     std::ostream& err) {
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        out << kUsage << "\n";
+        return 0;
+    }
+    try {
+        const Request request = ParseArguments(args, defaultCatalogue);
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(request.catalogue, ec))
+            throw CommandError("cannot open the module catalogue \"" + request.catalogue + "\": no such file");
+        if (!std::filesystem::is_regular_file(request.project, ec))
+            throw CommandError("cannot open the project \"" + request.project + "\": no such file");
+        const ProfileFile catalogue = ProfileFile::Load(request.catalogue);
+        StationModel model(&catalogue, std::filesystem::path(request.catalogue).parent_path().string() + "/");
+        const ProjectLoadReport report = LoadProject(model, std::filesystem::path(request.project));
+        for (const std::string& warning : report.warnings) err << "korvo module: " << warning << "\n";
+        return RunOnStation(request, model, out, err);
+    } catch (const std::exception& e) {
+        // CommandError, ProfileError and the dialogs' argument errors alike.
+        err << "korvo module: " << e.what() << "\n";
+        return 2;
+    }
+}
+
+}  // namespace korvo

@@ -1,0 +1,139 @@
+#include "frm_korvo_ai_8.h"
+
+#include "analog_option_groups.h"
+#include "shell/windows/cp1252_text.h"
+#include "station/versch.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace korvo {
+
+namespace {
+
+constexpr int kMarkerSize = 10;
+
+}  // namespace
+
+TfrmKorvo_AI_8::TfrmKorvo_AI_8(ModelSource model, QWidget* owner) : ModuleWindow(std::move(model), owner) {
+    setObjectName(QStringLiteral("frmKorvo_AI_8"));
+    setWindowTitle(QStringLiteral("properties AI 8"));
+    auto* layout = new QVBoxLayout(this);
+    auto* columns = new QHBoxLayout;
+
+    auto* left = new QVBoxLayout;
+    button3_ = new QPushButton(QStringLiteral("next channel 1"), this);
+    button3_->setObjectName(QStringLiteral("Button3"));
+    connect(button3_, &QPushButton::clicked, this, &TfrmKorvo_AI_8::Button3Click);
+    left->addWidget(button3_);
+    groups_ = std::make_unique<AnalogOptionGroups>(AnalogInputType::AI_8, this, QStringLiteral("Radio"), [this](int tag) {
+        if (Model() != nullptr) logic_.OptionClick(*Model(), tag);
+    });
+    for (int g = 0; g < kAnalogGroupCount; ++g) left->addWidget(groups_->Box(g));
+    left->addStretch();
+    columns->addLayout(left);
+
+    auto* measures = new QGroupBox(QStringLiteral("measuremente"), this);
+    measures->setObjectName(QStringLiteral("GroupMeasures"));
+    auto* grid = new QGridLayout(measures);
+    grid->setVerticalSpacing(0);
+    for (std::size_t row = 0; row < kRows; ++row) {
+        const int channel = static_cast<int>(row) + 1;
+        const int gridRow = 2 * static_cast<int>(row);
+        errors_[row] = new QLabel(measures);
+        errors_[row]->setObjectName(QStringLiteral("LaError%1").arg(channel));
+        MakeErrorLabel(errors_[row]);
+        values_[row] = new QLineEdit(QStringLiteral("0"), measures);
+        values_[row]->setObjectName(QStringLiteral("EdValue%1").arg(channel));
+        values_[row]->setReadOnly(true);
+        auto* caption = new QLabel(QStringLiteral("channel %1").arg(channel), measures);
+        markers_[row] = new QLabel(measures);
+        markers_[row]->setObjectName(QStringLiteral("Shape%1").arg(channel));
+        markers_[row]->setFixedSize(kMarkerSize, kMarkerSize);
+        markers_[row]->setStyleSheet(QStringLiteral("background: red; border-radius: %1px;").arg(kMarkerSize / 2));
+        markers_[row]->hide();
+        grid->addWidget(errors_[row], gridRow, 0);
+        grid->addWidget(values_[row], gridRow + 1, 0);
+        grid->addWidget(caption, gridRow + 1, 1);
+        grid->addWidget(markers_[row], gridRow + 1, 2);
+    }
+    columns->addWidget(measures, 1);
+    layout->addLayout(columns);
+
+    auto* buttons = new QHBoxLayout;
+    auto* save = new QPushButton(QStringLiteral("Save Configuration"), this);
+    save->setObjectName(QStringLiteral("Button1"));
+    connect(save, &QPushButton::clicked, this, &TfrmKorvo_AI_8::Button1Click);
+    auto* exit = new QPushButton(QStringLiteral("Exit"), this);
+    exit->setObjectName(QStringLiteral("Button2"));
+    connect(exit, &QPushButton::clicked, this, &TfrmKorvo_AI_8::Button2Click);
+    buttons->addWidget(save);
+    buttons->addWidget(exit);
+    layout->addLayout(buttons);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(Korvo_AI_8::Dialog::kTimerMs);
+    connect(timer1_, &QTimer::timeout, this, &TfrmKorvo_AI_8::Timer1Timer);
+}
+
+TfrmKorvo_AI_8::~TfrmKorvo_AI_8() = default;
+
+AnalogOptionSetter TfrmKorvo_AI_8::Setter() {
+    return [this](int, int group, int option) { groups_->Select(group, option); };
+}
+
+void TfrmKorvo_AI_8::FormActivate() {
+    try {
+        logic_.FormActivate(*Model(), Setter());
+    } catch (const ConversionError& e) {
+        ReportError(e);
+        return;
+    }
+    button3_->setText(ToQString(logic_.Button3Caption()));
+    timer1_->start();
+}
+
+void TfrmKorvo_AI_8::FormClose() { timer1_->stop(); }
+
+void TfrmKorvo_AI_8::Button1Click() {
+    if (Model() == nullptr) return;
+    logic_.SaveConfiguration(*Model());
+    SaveAutomatically();
+}
+
+void TfrmKorvo_AI_8::Button2Click() {
+    timer1_->stop();
+    close();
+}
+
+void TfrmKorvo_AI_8::Button3Click() {
+    if (Model() == nullptr) return;
+    try {
+        logic_.Button3Click(*Model(), Setter());
+    } catch (const ConversionError& e) {
+        ReportError(e);
+        return;
+    }
+    button3_->setText(ToQString(logic_.Button3Caption()));
+    timer1_->start();
+}
+
+void TfrmKorvo_AI_8::Timer1Timer() {
+    if (Model() == nullptr) return;
+    const auto display = logic_.Timer1Timer(*Model());
+    if (!display) return;
+    for (std::size_t row = 0; row < kRows; ++row) {
+        values_[row]->setText(QString::number(display->values[row]));
+        markers_[row]->setVisible(display->marker == static_cast<int>(row) + 1);
+    }
+    errors_[static_cast<std::size_t>(display->errorChannel - 1)]->setText(ToQString(display->error));
+}
+
+}  // namespace korvo
