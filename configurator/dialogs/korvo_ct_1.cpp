@@ -269,6 +269,14 @@ bool Dialog::ShowInputWords(const StationModel& model) {
     return true;
 }
 
+std::vector<CounterGroup> Dialog::EnabledFaceGroups() const {
+    std::vector<CounterGroup> groups;
+    for (CounterGroup group : kFaceGroups) {
+        if (GroupEnabled(group)) groups.push_back(group);
+    }
+    return groups;
+}
+
 void Dialog::Open(StationModel& model, int slot) {
     edited_ = slot;
     FormActivate(model);
@@ -284,7 +292,7 @@ DialogChannel Dialog::Channel(int) const {
         if (kModes[i].mode == mode_) modes.selected = static_cast<int>(i);
     }
     channel.groups.push_back(modes);
-    for (CounterGroup group : kFaceGroups) {
+    for (CounterGroup group : EnabledFaceGroups()) {
         DialogGroup shown{CounterGroupCaption(group), {}, -1};
         for (const CounterOption& option : kOptions) {
             if (option.group != group) continue;
@@ -305,10 +313,11 @@ void Dialog::Click(StationModel&, int, int group, int option) {
         if (mode != mode_) ModeButtonClick(mode);
         return;
     }
-    if (group < 1 || group > static_cast<int>(std::size(kFaceGroups))) return;
+    const std::vector<CounterGroup> groups = EnabledFaceGroups();
+    if (group < 1 || group > static_cast<int>(groups.size())) return;
     int index = 0;
     for (const CounterOption& candidate : kOptions) {
-        if (candidate.group != kFaceGroups[group - 1]) continue;
+        if (candidate.group != groups[static_cast<std::size_t>(group - 1)]) continue;
         if (index++ == option) {
             OptionClick(candidate.tag);
             return;

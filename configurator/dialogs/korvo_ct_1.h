@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace korvo {
 
@@ -89,7 +90,9 @@ public:
     std::string Comment() const;
 
     // The headless face: one channel whose groups are the mode buttons ("mode") and
-    // the option groups; choosing the mode that is down already keeps it down.
+    // the option groups enabled now, as only those take clicks in the window (this
+    // also keeps the two "Gate" groups apart); choosing the mode that is down already
+    // keeps it down.
     std::string TypeName() const override { return kTypeName; }
     int ChannelCount() const override { return 1; }
     void Open(StationModel& model, int slot) override;
@@ -100,6 +103,7 @@ public:
     ValueOutcome ApplyValues(StationModel& model, const std::vector<ValueSetting>& values) override;
 
 private:
+    std::vector<CounterGroup> EnabledFaceGroups() const;
     void SelectOptionsFromW();
     void EnableOnly(std::initializer_list<CounterGroup> groups);
     std::uint16_t SelectedValue(CounterGroup group) const;
@@ -108,7 +112,8 @@ private:
     int edited_ = 0;
     std::uint16_t w_ = 0;
     CounterMode mode_ = CounterMode::StateFrequency;
-    std::array<bool, kCounterGroupCount> enabled_{true, true, true, true, true, true};
+    // At program start "state controlled frequenz" is down and its group enabled.
+    std::array<bool, kCounterGroupCount> enabled_{false, false, false, true, true, false};
     std::array<int, kCounterGroupCount> selected_{};
     std::string gateTime_ = "100";
     std::string configValue_ = "0";

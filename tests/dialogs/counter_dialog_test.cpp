@@ -243,24 +243,27 @@ TEST_F(CounterDialog, HeadlessFaceChoosesModeAndOptionsByCaption) {
     ASSERT_NE(face, nullptr);
     face->Open(*model_, 2);
     DialogChannel shown = face->Channel(1);
-    ASSERT_EQ(shown.groups.size(), 6u);
+    ASSERT_EQ(shown.groups.size(), 3u);  // mode, direction and the state "Gate"
     EXPECT_EQ(shown.groups[0].caption, "mode");
     EXPECT_EQ(shown.groups[0].selected, 2);
     EXPECT_EQ(shown.word, 5116);
-    EXPECT_EQ(FindOption(shown, "high pegel").result, OptionMatch::Ambiguous);
+    EXPECT_EQ(FindOption(shown, "einmalig").result, OptionMatch::Unknown) << "disabled groups take no clicks";
+    ASSERT_EQ(FindOption(shown, "start falling").result, OptionMatch::Found);
 
-    for (const char* caption : {"event counter", "event counter", "upward", "st\xE4ndig", "toggle (h)"}) {
+    // "high pegel" is the event gate once the event counter is down.
+    for (const char* caption : {"event counter", "event counter", "upward", "high pegel", "toggle (h)"}) {
         const OptionMatch match = FindOption(face->Channel(1), caption);
         ASSERT_EQ(match.result, OptionMatch::Found) << caption;
         face->Click(*model_, 1, match.group, match.option);
     }
     shown = face->Channel(1);
+    EXPECT_EQ(shown.groups.size(), 5u);
     EXPECT_EQ(shown.groups[0].selected, 0) << "choosing the mode that is down keeps it";
-    // Event mode from 13FCh: continuation and gate fields come from the old word.
-    EXPECT_EQ(shown.word, 0x14FC);
+    // The options selected from 13FCh went into the event word, then the clicks.
+    EXPECT_EQ(shown.word, 0x149C);
     face->Save(*model_);
-    EXPECT_EQ(Counter().Parameter, "5372,0");
-    EXPECT_EQ(Counter().OutputData, "20,252,0,0");
+    EXPECT_EQ(Counter().Parameter, "5276,0");
+    EXPECT_EQ(Counter().OutputData, "20,156,0,0");
 }
 
 TEST_F(CounterDialog, HeadlessGateTimeIsCorrectedAndSaysSo) {

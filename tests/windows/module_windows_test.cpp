@@ -29,11 +29,14 @@ constexpr Expected kDemoWindows[] = {
     {6, "KORVO DO 4R", "frmKorvo_DO_4R", "properties DO 4R"},
     {7, "KORVO DO 1R", "frmKorvo_DO_1R", "properties DO 1R"},
     {8, "KORVO AI 2", "frmKorvo_AI_2", "properties AI 2"},
+    {9, "KORVO AO 1", "frmKorvo_AO_1", "properties AO 1"},
     {10, "KORVO CT 1", "frmKorvo_CT_1", "frmKorvo_CT_1"},
     {11, "KORVO NC ETH", "frmKorvo_NC_ETH", "properties NC ETH"},
     {12, "KORVO DI 4", "frmKorvo_DI_4", "properties DI 4"},
     {13, "KORVO DO 4", "frmKorvo_DO_4", "properties  DO 4"},
+    {14, "KORVO AI 8", "frmKorvo_AI_8", "properties AI 8"},
     {17, "KORVO PB", "frmKorvo_PB", "properties KORVO PB"},
+    {20, "KORVO AO 2V", "frmKorvo_AO_2V", "properties AO 2V"},
     {21, "KORVO PA", "frmKorvo_PA", "properties Korvo PA"},
 };
 
