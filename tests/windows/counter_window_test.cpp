@@ -68,6 +68,7 @@ private Q_SLOTS:
     void SaveWritesParameterIntoKorvoIni();
     void ValueButtonsSendOrReportConversionError();
     void ExitSavesClosesAndStopsTimer();
+    void ReturnFromErrorBoxKeepsUnsavedChoice();
 };
 
 void CounterWindowTest::ShowsStoredEventWordAndRendersWindow() {
@@ -167,6 +168,40 @@ void CounterWindowTest::ExitSavesClosesAndStopsTimer() {
     QVERIFY(!Child<QTimer>(s.window, "Timer1")->isActive());
     QCOMPARE(QString::fromStdString(s.Counter().OutputData), QStringLiteral("20,145,0,0"));
     QVERIFY(s.folder.ReadSettings().contains("Name10=5265,0\r\n"));
+}
+
+void CounterWindowTest::ReturnFromErrorBoxKeepsUnsavedChoice() {
+    CounterSetup s;
+    QWidget* w = s.window;
+    w->activateWindow();
+    QTRY_VERIFY(w->isActiveWindow());
+    ClickRadio(w, "RadioButton19");
+    QCOMPARE(s.window->Logic().W(), 0x1499);
+    // The box takes the focus and gives it back to the window when it closes.
+    QWidget box;
+    korvo::MessageBoxSeam() = [&](QWidget*, const QString& text, const QString&) {
+        s.recorder.boxes << text;
+        box.show();
+        box.activateWindow();
+        QTRY_VERIFY(box.isActiveWindow());
+        box.hide();
+        w->activateWindow();
+        QTRY_VERIFY(w->isActiveWindow());
+    };
+    Retype(Child<QLineEdit>(w, "Edit2"), QStringLiteral("x"));
+    QTest::mouseClick(Child<QPushButton>(w, "Button5"), Qt::LeftButton);
+    QCOMPARE(s.recorder.boxes.size(), 1);
+    QTRY_VERIFY(w->isActiveWindow());
+    QCOMPARE(s.window->Logic().W(), 0x1499);
+    QVERIFY(Checked(w, "RadioButton19"));
+
+    // A real change of windows still reloads the stored word.
+    box.show();
+    box.activateWindow();
+    QTRY_VERIFY(box.isActiveWindow());
+    w->activateWindow();
+    QTRY_VERIFY(w->isActiveWindow());
+    QCOMPARE(s.window->Logic().W(), 5265);
 }
 
 QTEST_MAIN(CounterWindowTest)
