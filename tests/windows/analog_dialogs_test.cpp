@@ -170,7 +170,9 @@ void AnalogDialogsTest::MalformedParameterIsReportedAndTheWindowStaysUsable() {
     QTest::mouseDClick(Picture(form, 8), Qt::LeftButton);
     QWidget* window = Window(form, "frmKorvo_AI_2");
     QVERIFY(window->isVisible());
-    QVERIFY(!recorder.boxes.isEmpty());
+    // Showing loads once; the activation that follows does not report a second time.
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QCOMPARE(recorder.boxes.size(), 1);
     QVERIFY2(recorder.boxes.first().contains(QStringLiteral("'x1' is not a valid integer value")),
              qPrintable(recorder.boxes.first()));
     QVERIFY(!window->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());

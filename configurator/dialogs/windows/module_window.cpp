@@ -8,6 +8,8 @@
 #include <QEvent>
 #include <QShowEvent>
 
+#include <utility>
+
 namespace korvo {
 
 namespace {
@@ -37,20 +39,25 @@ void ModuleWindow::showEvent(QShowEvent* event) {
     if (event->spontaneous() || Model() == nullptr) return;
     FormShow();
     // A window manager may not activate the window (or the platform may not report
-    // it); the showing then counts as the activation.
-    if (!isActiveWindow()) FormActivate();
+    // it): the showing counts as the activation, and the activation that may follow
+    // does not load a second time.
+    FormActivate();
+    activatedByShow_ = !isActiveWindow();
 }
 
 void ModuleWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::ActivationChange || !isVisible() || Model() == nullptr) return;
-    if (isActiveWindow())
-        FormActivate();
-    else
+    if (isActiveWindow()) {
+        if (!std::exchange(activatedByShow_, false)) FormActivate();
+    } else {
+        activatedByShow_ = false;
         FormDeactivate();
+    }
 }
 
 void ModuleWindow::closeEvent(QCloseEvent* event) {
+    activatedByShow_ = false;
     if (Model() != nullptr) FormClose();
     event->accept();
 }

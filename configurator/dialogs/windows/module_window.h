@@ -51,6 +51,7 @@ protected:
 
 private:
     ModelSource model_;
+    bool activatedByShow_ = false;
 };
 
 }  // namespace korvo
