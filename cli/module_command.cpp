@@ -20,13 +20,14 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korvo module PROJECT --slot N [--catalogue FILE] [--json]\n"
-    "                    [--channel C [--set \"OPTION CAPTION\"]... [--value V]]... [--save]";
+    "                    [--channel C [--set \"OPTION CAPTION\"]... [--value V | --gate-time N]]... [--save]";
 
 // What the user asked for one channel, in the order given.
 struct ChannelRequest {
     int channel = 1;
     std::vector<std::string> captions;
     std::optional<std::string> value;
+    std::string valueName = "value";  // the flag the value came with, without "--"
 };
 
 struct Request {
@@ -77,10 +78,11 @@ Request ParseArguments(const std::vector<std::string>& args, const std::string& 
             request.channels.push_back({PositiveNumber(value(i), "--channel"), {}, std::nullopt});
         } else if (arg == "--set") {
             current().captions.push_back(value(i));
-        } else if (arg == "--value") {
+        } else if (arg == "--value" || arg == "--gate-time") {
             ChannelRequest& channel = current();
-            if (channel.value) throw CommandError("--value given twice for channel " + std::to_string(channel.channel));
+            if (channel.value) throw CommandError(arg + " given twice for channel " + std::to_string(channel.channel));
             channel.value = value(i);
+            channel.valueName = arg.substr(2);
         } else if (!arg.empty() && arg[0] == '-') {
             throw CommandError("unknown option " + arg);
         } else if (request.project.empty()) {
@@ -196,8 +198,11 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
             dialog->Click(model, asked.channel, match.group, match.option);
         }
         if (asked.value) {
-            if (dialog->ValueNames().empty()) throw CommandError("the " + type + " dialog takes no --value");
-            values.push_back({asked.channel, dialog->ValueNames().front(), *asked.value});
+            if (dialog->ValueNames().empty()) throw CommandError("the " + type + " dialog takes no --" + asked.valueName);
+            const std::string name = dialog->ValueNames().front();
+            if (asked.valueName != "value" && asked.valueName != name)
+                throw CommandError("the " + type + " dialog takes --" + name + ", not --" + asked.valueName);
+            values.push_back({asked.channel, name, *asked.value});
         }
     }
     std::optional<ValueOutcome> outcome;
