@@ -133,8 +133,8 @@ void Korvo_NC_ETH::ShowProblems() {
 
 void Korvo_NC_ETH::BuPingClick(const StationModel& model, const std::string& ipFieldText) {
     ui_.SetPingEnabled(false);
-    std::string host = ipFieldText;
-    RemoveBlanks(host);
+    // An empty field (only its dots) is no host to look up.
+    const std::string host = CheckAddressField(ipFieldText, kFieldLabels[0]).address;
     const EchoResult result = pinger_.Ping(DecimalAddress(host));
     if (result.sent) {
         ui_.SetStatus((result.reply.bytes != 0 ? kResponse : kNoResponse) + model.CurrentIP);

@@ -169,7 +169,9 @@ TEST_F(CouplerDialog, EchoThatCannotBeSentShowsBoxAndEnablesButton) {
     Dialog().FormActivate(*model_);
     pinger_.sendable = false;
     Dialog().BuPingClick(*model_, "127.0.0.10");
-    EXPECT_EQ(couplerUi_.messages, (std::vector<std::string>{"communication error|ERROR !! check IP settings"}));
+    Dialog().BuPingClick(*model_, "   .   .   .   ");
+    EXPECT_EQ(pinger_.hosts.back(), "");
+    EXPECT_EQ(couplerUi_.messages, (std::vector<std::string>(2, "communication error|ERROR !! check IP settings")));
     EXPECT_EQ(couplerUi_.pingStates.back(), true);
     EXPECT_GE(couplerUi_.processed, 1);
 }
