@@ -80,7 +80,8 @@ Request ParseArguments(const std::vector<std::string>& args, const std::string& 
             current().captions.push_back(value(i));
         } else if (arg == "--value" || arg == "--gate-time") {
             ChannelRequest& channel = current();
-            if (channel.value) throw CommandError(arg + " given twice for channel " + std::to_string(channel.channel));
+            if (channel.value)
+                throw CommandError(arg + " given twice for channel " + std::to_string(channel.channel));
             channel.value = value(i);
             channel.valueName = arg.substr(2);
         } else if (!arg.empty() && arg[0] == '-') {
@@ -103,7 +104,8 @@ std::string Trimmed(std::string text) {
 
 std::string CaptionList(const DialogChannel& channel) {
     std::string list;
-    for (const std::string& caption : OptionCaptions(channel)) list += (list.empty() ? "\"" : ", \"") + Cp1252ToUtf8(caption) + "\"";
+    for (const std::string& caption : OptionCaptions(channel))
+        list += (list.empty() ? "\"" : ", \"") + Cp1252ToUtf8(caption) + "\"";
     return list;
 }
 
@@ -126,7 +128,8 @@ void PrintText(const TModul& module, int slot, const ModuleDialog& dialog, std::
             out << "  " << Cp1252ToUtf8(Trimmed(group.caption)) << ": "
                 << (group.selected < 0 ? "(none)" : Cp1252ToUtf8(selected)) << "\n";
         }
-        for (const DialogValue& value : channel.values) out << "  " << value.name << ": " << Cp1252ToUtf8(value.text) << "\n";
+        for (const DialogValue& value : channel.values)
+            out << "  " << value.name << ": " << Cp1252ToUtf8(value.text) << "\n";
         if (!channel.comment.empty()) out << "  comment: " << Cp1252ToUtf8(channel.comment) << "\n";
     }
 }
@@ -153,7 +156,8 @@ void PrintJson(const TModul& module, int slot, const ModuleDialog& dialog, std::
         if (!channel.values.empty()) {
             out << ", \"values\": {";
             for (std::size_t v = 0; v < channel.values.size(); ++v)
-                out << (v > 0 ? ", " : "") << JsonString(channel.values[v].name) << ": " << JsonString(channel.values[v].text);
+                out << (v > 0 ? ", " : "") << JsonString(channel.values[v].name) << ": "
+                    << JsonString(channel.values[v].text);
             out << "}";
         }
         out << ", \"comment\": " << JsonString(channel.comment) << "}";
@@ -170,9 +174,12 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
     if (module == nullptr) throw CommandError("slot " + std::to_string(request.slot) + " is empty");
     const std::string type = Cp1252ToUtf8(module->ModulType);
     const std::unique_ptr<ModuleDialog> dialog = MakeModuleDialog(module->ModulType);
-    if (!dialog) throw CommandError("module " + std::to_string(request.slot) + " is a " + type + ", which has no parameter dialog");
+    if (!dialog)
+        throw CommandError("module " + std::to_string(request.slot) + " is a " + type +
+                           ", which has no parameter dialog");
     if (request.save && !dialog->HasSave())
-        throw CommandError("the " + type + " dialog has no \"Save Configuration\"; its values are not stored in the project");
+        throw CommandError("the " + type +
+                           " dialog has no \"Save Configuration\"; its values are not stored in the project");
 
     model.CurrentModule = request.slot;
     try {
@@ -184,21 +191,24 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
     std::vector<ValueSetting> values;
     for (const ChannelRequest& asked : request.channels) {
         if (asked.channel > dialog->ChannelCount())
-            throw CommandError("the " + type + " has channels 1 to " + std::to_string(dialog->ChannelCount()) +
-                               ", not " + std::to_string(asked.channel));
+            throw CommandError("the " + type + " has channels 1 to " +
+                               std::to_string(dialog->ChannelCount()) + ", not " +
+                               std::to_string(asked.channel));
         for (const std::string& caption : asked.captions) {
             const std::string wanted = Utf8ToCp1252(caption);
             const DialogChannel shown = dialog->Channel(asked.channel);
             const OptionMatch match = FindOption(shown, wanted);
             if (match.result != OptionMatch::Found) {
-                throw CommandError(std::string(match.result == OptionMatch::Unknown ? "no option" : "more than one option") +
-                                   " \"" + caption + "\" on channel " + std::to_string(asked.channel) + " of the " + type +
-                                   "; its options: " + CaptionList(shown));
+                throw CommandError(
+                    std::string(match.result == OptionMatch::Unknown ? "no option" : "more than one option") +
+                    " \"" + caption + "\" on channel " + std::to_string(asked.channel) + " of the " + type +
+                    "; its options: " + CaptionList(shown));
             }
             dialog->Click(model, asked.channel, match.group, match.option);
         }
         if (asked.value) {
-            if (dialog->ValueNames().empty()) throw CommandError("the " + type + " dialog takes no --" + asked.valueName);
+            if (dialog->ValueNames().empty())
+                throw CommandError("the " + type + " dialog takes no --" + asked.valueName);
             const std::string name = dialog->ValueNames().front();
             if (asked.valueName != "value" && asked.valueName != name)
                 throw CommandError("the " + type + " dialog takes --" + name + ", not --" + asked.valueName);
@@ -228,8 +238,8 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
 
 }  // namespace
 
-int RunModuleCommand(const std::vector<std::string>& args, const std::string& defaultCatalogue, std::ostream& out,
-                     std::ostream& err) {
+int RunModuleCommand(const std::vector<std::string>& args, const std::string& defaultCatalogue,
+                     std::ostream& out, std::ostream& err) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         out << kUsage << "\n";
         return 0;
@@ -238,7 +248,8 @@ int RunModuleCommand(const std::vector<std::string>& args, const std::string& de
         const Request request = ParseArguments(args, defaultCatalogue);
         std::error_code ec;
         if (!std::filesystem::is_regular_file(request.catalogue, ec))
-            throw CommandError("cannot open the module catalogue \"" + request.catalogue + "\": no such file");
+            throw CommandError("cannot open the module catalogue \"" + request.catalogue +
+                               "\": no such file");
         if (!std::filesystem::is_regular_file(request.project, ec))
             throw CommandError("cannot open the project \"" + request.project + "\": no such file");
         const ProfileFile catalogue = ProfileFile::Load(request.catalogue);

@@ -12,7 +12,7 @@ namespace korvo {
 // Runs the command with its arguments (after the word "module"). Exit status 0 on
 // success, 1 when a value lay outside its range (the field took the limit), 2 on bad
 // arguments, files, slots or captions, with a one-line error on err.
-int RunModuleCommand(const std::vector<std::string>& args, const std::string& defaultCatalogue, std::ostream& out,
-                     std::ostream& err);
+int RunModuleCommand(const std::vector<std::string>& args, const std::string& defaultCatalogue,
+                     std::ostream& out, std::ostream& err);
 
 }  // namespace korvo

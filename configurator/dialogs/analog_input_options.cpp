@@ -21,19 +21,17 @@ constexpr AnalogOption kAi8Filter[] = {
 };
 
 constexpr AnalogOption kAi2Range[] = {
-    {0, "voltage      0..10 ", "", "  0..10/", nullptr},
-    {1, "voltage    -10..10 ", "", "-10..10/", nullptr},
-    {8, "current       0..20", "", "  0..20/", nullptr},
-    {9, "current     -20..20", "", "-20..20/", nullptr},
+    {0, "voltage      0..10 ", "", "  0..10/", nullptr}, {1, "voltage    -10..10 ", "", "-10..10/", nullptr},
+    {8, "current       0..20", "", "  0..20/", nullptr}, {9, "current     -20..20", "", "-20..20/", nullptr},
     {10, "current      4..20", "", "  4..20/", nullptr},
 };
 constexpr AnalogOption kAi8Range[] = {
-    {0, "voltage     0..10 ", "", "  0..10/", nullptr},  {1, "voltage    -10..10 ", "", "-10..10/", nullptr},
-    {2, "voltage     0..5", "", "  0..5/", nullptr},     {3, "voltage    -5..5", "", " -5..5/", nullptr},
-    {4, "voltage     0..25", "", "  0..25/", nullptr},   {5, "voltage   -25..25", "", "-25..25/", nullptr},
-    {6, "voltage     0..50", "", "  0..50/", nullptr},   {8, "current     0..20", "", "  0..20/", nullptr},
-    {9, "current    -20..20", "", "-20..20/", nullptr},  {10, "current     4..20", "", "  4..20/", nullptr},
-    {12, "current     0..40", "", "  0..40/", nullptr},  {13, "current    -40..40", "", "-40..40/", nullptr},
+    {0, "voltage     0..10 ", "", "  0..10/", nullptr}, {1, "voltage    -10..10 ", "", "-10..10/", nullptr},
+    {2, "voltage     0..5", "", "  0..5/", nullptr},    {3, "voltage    -5..5", "", " -5..5/", nullptr},
+    {4, "voltage     0..25", "", "  0..25/", nullptr},  {5, "voltage   -25..25", "", "-25..25/", nullptr},
+    {6, "voltage     0..50", "", "  0..50/", nullptr},  {8, "current     0..20", "", "  0..20/", nullptr},
+    {9, "current    -20..20", "", "-20..20/", nullptr}, {10, "current     4..20", "", "  4..20/", nullptr},
+    {12, "current     0..40", "", "  0..40/", nullptr}, {13, "current    -40..40", "", "-40..40/", nullptr},
 };
 
 constexpr AnalogOption kAi2Format[] = {
@@ -78,9 +76,11 @@ AnalogSelection SelectAnalogOptions(AnalogInputType type, std::uint16_t word) {
 
 std::uint16_t ClickAnalogOption(AnalogInputType type, std::uint16_t word, int group, int option) {
     std::array<unsigned, kAnalogGroupCount> fields{};
-    for (int g = 0; g < kAnalogGroupCount; ++g) fields[static_cast<std::size_t>(g)] = word & (0xFu << AnalogInputGroup(type, g).shift);
+    for (int g = 0; g < kAnalogGroupCount; ++g)
+        fields[static_cast<std::size_t>(g)] = word & (0xFu << AnalogInputGroup(type, g).shift);
     const AnalogGroup& clicked = AnalogInputGroup(type, group);
-    fields[static_cast<std::size_t>(group)] = static_cast<unsigned>(clicked.options[static_cast<std::size_t>(option)].code) << clicked.shift;
+    fields[static_cast<std::size_t>(group)] =
+        static_cast<unsigned>(clicked.options[static_cast<std::size_t>(option)].code) << clicked.shift;
     return static_cast<std::uint16_t>(fields[0] + fields[1] + fields[2]);
 }
 
@@ -88,7 +88,8 @@ std::string AnalogComment(AnalogInputType type, std::uint16_t word, int channel)
     const AnalogSelection selection = SelectAnalogOptions(type, word);
     std::string comment;
     for (int g = 0; g < kAnalogGroupCount; ++g) {
-        const AnalogOption& option = AnalogInputGroup(type, g).options[static_cast<std::size_t>(selection.option[g])];
+        const AnalogOption& option =
+            AnalogInputGroup(type, g).options[static_cast<std::size_t>(selection.option[g])];
         comment += channel == 2 && option.comment2 != nullptr ? option.comment2 : option.comment;
     }
     return comment;

@@ -31,13 +31,17 @@ void SetDefaults(TModul& module) {
         module.ParameterComment[static_cast<std::size_t>(channel)] = "16 average/  0..10/FMT1 15bit/";
 }
 
-void Dialog::FormShow(const StationModel& model) { edited_ = model.CurrentModule; }
+void Dialog::FormShow(const StationModel& model) {
+    edited_ = model.CurrentModule;
+}
 
 void Dialog::FormActivate(StationModel& model, const AnalogOptionSetter& setOption) {
     TModul* module = model.Module(edited_);
     if (module != nullptr) {
         if (const auto items = ReadParameterItems(module->Parameter, kChannels)) {
-            for (int c = 0; c < kChannels; ++c) words_[static_cast<std::size_t>(c)] = static_cast<std::uint16_t>((*items)[static_cast<std::size_t>(c)]);
+            for (int c = 0; c < kChannels; ++c)
+                words_[static_cast<std::size_t>(c)] =
+                    static_cast<std::uint16_t>((*items)[static_cast<std::size_t>(c)]);
         }
     }
     loading_ = true;
@@ -52,7 +56,8 @@ void Dialog::FormActivate(StationModel& model, const AnalogOptionSetter& setOpti
 void Dialog::OptionClick(int channel, int tag) {
     int group = 0;
     int option = 0;
-    if (loading_ || channel < 1 || channel > kChannels || !AnalogOptionOfTag(AnalogInputType::AI_2, tag, group, option))
+    if (loading_ || channel < 1 || channel > kChannels ||
+        !AnalogOptionOfTag(AnalogInputType::AI_2, tag, group, option))
         return;
     std::uint16_t& word = words_[static_cast<std::size_t>(channel - 1)];
     word = ClickAnalogOption(AnalogInputType::AI_2, word, group, option);
@@ -66,7 +71,8 @@ void Dialog::SaveConfiguration(StationModel& model) {
     module->Parameter = ParameterText(items, false);
 }
 
-std::optional<std::array<AnalogReading, Dialog::kChannels>> Dialog::Timer1Timer(const StationModel& model) const {
+std::optional<std::array<AnalogReading, Dialog::kChannels>> Dialog::Timer1Timer(
+    const StationModel& model) const {
     const TModul* module = model.Module(edited_);
     if (module == nullptr || module->InputData.empty()) return std::nullopt;
     const auto bytes = ReadInputBytes(module->InputData, 2 * kChannels);
@@ -81,7 +87,8 @@ std::optional<std::array<AnalogReading, Dialog::kChannels>> Dialog::Timer1Timer(
 
 void Dialog::RebuildComments(TModul& module) const {
     for (int channel = 1; channel <= kChannels; ++channel)
-        module.ParameterComment[static_cast<std::size_t>(channel)] = AnalogComment(AnalogInputType::AI_2, Word(channel), channel);
+        module.ParameterComment[static_cast<std::size_t>(channel)] =
+            AnalogComment(AnalogInputType::AI_2, Word(channel), channel);
 }
 
 void Dialog::Open(StationModel& model, int slot) {
@@ -89,7 +96,9 @@ void Dialog::Open(StationModel& model, int slot) {
     FormActivate(model, [](int, int, int) {});
 }
 
-DialogChannel Dialog::Channel(int channel) const { return AnalogChannel(AnalogInputType::AI_2, channel, Word(channel)); }
+DialogChannel Dialog::Channel(int channel) const {
+    return AnalogChannel(AnalogInputType::AI_2, channel, Word(channel));
+}
 
 void Dialog::Click(StationModel&, int channel, int group, int option) {
     OptionClick(channel, AnalogTagOf(AnalogInputType::AI_2, group, option));

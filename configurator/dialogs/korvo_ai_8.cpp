@@ -39,7 +39,8 @@ void Dialog::LoadChannel(StationModel& model, int channel, const AnalogOptionSet
     for (int g = 0; g < kAnalogGroupCount; ++g) setOption(current_, g, selection.option[g]);
     loading_ = false;
     if (module != nullptr)
-        module->ParameterComment[static_cast<std::size_t>(current_)] = AnalogComment(AnalogInputType::AI_8, Word(current_), current_);
+        module->ParameterComment[static_cast<std::size_t>(current_)] =
+            AnalogComment(AnalogInputType::AI_8, Word(current_), current_);
 }
 
 void Dialog::OptionClick(StationModel& model, int tag) {
@@ -57,7 +58,8 @@ void Dialog::SaveConfiguration(StationModel& model) {
     // Every channel's comment follows its word, also of channels changed and then
     // left with "next channel".
     for (int channel = 1; channel <= kChannels; ++channel)
-        module->ParameterComment[static_cast<std::size_t>(channel)] = AnalogComment(AnalogInputType::AI_8, Word(channel), channel);
+        module->ParameterComment[static_cast<std::size_t>(channel)] =
+            AnalogComment(AnalogInputType::AI_8, Word(channel), channel);
     WriteParameter(*module);
 }
 
@@ -85,7 +87,9 @@ void Dialog::Open(StationModel& model, int slot) {
     LoadChannel(model, 1, [](int, int, int) {});
 }
 
-DialogChannel Dialog::Channel(int channel) const { return AnalogChannel(AnalogInputType::AI_8, channel, Word(channel)); }
+DialogChannel Dialog::Channel(int channel) const {
+    return AnalogChannel(AnalogInputType::AI_8, channel, Word(channel));
+}
 
 void Dialog::Click(StationModel& model, int channel, int group, int option) {
     if (channel < 1 || channel > kChannels) return;

@@ -16,9 +16,13 @@ constexpr OutputRange kRanges[] = {
 
 }  // namespace
 
-std::span<const OutputRange> Ranges() { return kRanges; }
+std::span<const OutputRange> Ranges() {
+    return kRanges;
+}
 
-void Dialog::FormShow(const StationModel& model) { edited_ = model.CurrentModule; }
+void Dialog::FormShow(const StationModel& model) {
+    edited_ = model.CurrentModule;
+}
 
 void Dialog::SetRangeOption(int option) {
     if (option >= 0 && option < static_cast<int>(std::size(kRanges))) range_ = option;
@@ -29,7 +33,8 @@ ValueOutcome Dialog::Button1Click(StationModel& model) {
     const float value = ReadOutputValue(value_);
     if (const std::string limit = ViolatedLimit(range, value); !limit.empty()) {
         value_ = limit;
-        return {false, "value outside " + std::string(range.caption) + ": set to " + limit + ", nothing sent"};
+        return {false,
+                "value outside " + std::string(range.caption) + ": set to " + limit + ", nothing sent"};
     }
     const std::string bytes = WordBytesText(OutputWord(range, value));
     TModul* module = model.Module(edited_);

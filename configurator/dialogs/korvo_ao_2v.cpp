@@ -18,9 +18,13 @@ constexpr OutputRange kRanges[] = {
 
 }  // namespace
 
-std::span<const OutputRange> Ranges() { return kRanges; }
+std::span<const OutputRange> Ranges() {
+    return kRanges;
+}
 
-void Dialog::FormShow(const StationModel& model) { edited_ = model.CurrentModule; }
+void Dialog::FormShow(const StationModel& model) {
+    edited_ = model.CurrentModule;
+}
 
 void Dialog::SetRangeOption(int channel, int option) {
     if (channel >= 1 && channel <= kChannels && option >= 0 && option < static_cast<int>(std::size(kRanges)))
@@ -34,8 +38,8 @@ ValueOutcome Dialog::Button1Click(StationModel& model) {
         const float value = ReadOutputValue(ValueText(channel));
         if (const std::string limit = ViolatedLimit(range, value); !limit.empty()) {
             SetValueText(channel, limit);
-            return {false, "channel " + std::to_string(channel) + " value outside " + std::string(range.caption) +
-                               ": set to " + limit + ", nothing sent"};
+            return {false, "channel " + std::to_string(channel) + " value outside " +
+                               std::string(range.caption) + ": set to " + limit + ", nothing sent"};
         }
         bytes += (channel > 1 ? "," : "") + WordBytesText(OutputWord(range, value));
     }
@@ -45,12 +49,14 @@ ValueOutcome Dialog::Button1Click(StationModel& model) {
     return {true, "OutputData " + bytes};
 }
 
-std::optional<std::array<std::string, Dialog::kChannels>> Dialog::Timer1Timer(const StationModel& model) const {
+std::optional<std::array<std::string, Dialog::kChannels>> Dialog::Timer1Timer(
+    const StationModel& model) const {
     const TModul* module = model.Module(edited_);
     if (module == nullptr) return std::nullopt;
     const auto bytes = ReadInputBytes(module->InputData, 2 * kChannels);
     if (!bytes) return std::nullopt;
-    return std::array<std::string, kChannels>{OutputErrorText(WordAt(*bytes, 0)), OutputErrorText(WordAt(*bytes, 2))};
+    return std::array<std::string, kChannels>{OutputErrorText(WordAt(*bytes, 0)),
+                                              OutputErrorText(WordAt(*bytes, 2))};
 }
 
 DialogChannel Dialog::Channel(int channel) const {

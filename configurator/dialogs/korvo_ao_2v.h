@@ -26,7 +26,9 @@ public:
     int RangeOption(int channel) const { return ranges_[static_cast<std::size_t>(channel - 1)]; }
     void SetRangeOption(int channel, int option);
     const std::string& ValueText(int channel) const { return values_[static_cast<std::size_t>(channel - 1)]; }
-    void SetValueText(int channel, std::string text) { values_[static_cast<std::size_t>(channel - 1)] = std::move(text); }
+    void SetValueText(int channel, std::string text) {
+        values_[static_cast<std::size_t>(channel - 1)] = std::move(text);
+    }
 
     // Button1Click "Send Date": both values are read and checked, channel 1 first;
     // only when both lie in their ranges does OutputData get both words (four bytes).

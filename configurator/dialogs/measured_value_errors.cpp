@@ -38,8 +38,12 @@ std::string ExactErrorText(std::uint16_t value) {
     return {};
 }
 
-std::string BitErrorText(std::uint16_t value) { return BitMatch(kInputErrors, value); }
+std::string BitErrorText(std::uint16_t value) {
+    return BitMatch(kInputErrors, value);
+}
 
-std::string OutputErrorText(std::uint16_t value) { return BitMatch(kOutputErrors, value); }
+std::string OutputErrorText(std::uint16_t value) {
+    return BitMatch(kOutputErrors, value);
+}
 
 }  // namespace korvo

@@ -45,7 +45,7 @@ struct DialogChannel {
     int channel = 0;                   // 1-based
     std::optional<std::int32_t> word;  // parameter word or sensor code; none for types without
     std::vector<DialogGroup> groups;
-    std::string comment;               // the comment the dialog builds for the channel on loading
+    std::string comment;  // the comment the dialog builds for the channel on loading
     std::vector<DialogValue> values;
 };
 

@@ -21,7 +21,9 @@ std::optional<long> Number(std::string_view text, int base) {
     return value;
 }
 
-bool Fits(const Bytes& image, int offset) { return offset >= 0 && static_cast<std::size_t>(offset) + 2 <= image.size(); }
+bool Fits(const Bytes& image, int offset) {
+    return offset >= 0 && static_cast<std::size_t>(offset) + 2 <= image.size();
+}
 
 uint16_t WordAt(const Bytes& image, int offset) {
     return Fits(image, offset) ? readBe16(image, static_cast<std::size_t>(offset)) : 0;
@@ -39,8 +41,8 @@ std::optional<ChannelFault> ParseChannelFault(const std::string& text) {
     std::string_view codeText = all.substr(second + 1);
     const bool hex = codeText.starts_with("0x") || codeText.starts_with("0X");
     const auto code = Number(hex ? codeText.substr(2) : codeText, hex ? 16 : 10);
-    if (!slot || !channel || !code || *slot < 1 || *slot > kMaxSlot || *channel < 1 || *channel > kMaxChannel ||
-        *code < 0 || *code > 0xFFFF)
+    if (!slot || !channel || !code || *slot < 1 || *slot > kMaxSlot || *channel < 1 ||
+        *channel > kMaxChannel || *code < 0 || *code > 0xFFFF)
         return std::nullopt;
     return ChannelFault{static_cast<int>(*slot), static_cast<int>(*channel), static_cast<uint16_t>(*code)};
 }
@@ -52,7 +54,8 @@ void ApplyChannelFaults(const std::vector<ChannelFault>& faults, const BusModule
         int offset = module.inStart + 2 * (fault.channel - 1);
         if (module.type == "KORVO AI 8") {
             const int request = WordAt(outputs, module.outStart) >> 8;
-            const int answered = request >= kMultiplexBase ? std::min(request - kMultiplexBase, kMaxChannel - 1) : 0;
+            const int answered =
+                request >= kMultiplexBase ? std::min(request - kMultiplexBase, kMaxChannel - 1) : 0;
             if (answered != fault.channel - 1) continue;
             offset = module.inStart + 2;
         } else if (2 * fault.channel > module.in) {
@@ -65,11 +68,14 @@ void ApplyChannelFaults(const std::vector<ChannelFault>& faults, const BusModule
 std::string AnalogOutputMeaning(const BusModule& module, const Bytes& bytes) {
     char text[64];
     if (module.type == "KORVO AO 1" && bytes.size() >= 2) {
-        std::snprintf(text, sizeof text, " = %.1f %% of the output range", 100.0 * readBe16(bytes, 0) / 65535.0);
+        std::snprintf(text, sizeof text, " = %.1f %% of the output range",
+                      100.0 * readBe16(bytes, 0) / 65535.0);
         return text;
     }
     if (module.type == "KORVO AO 2V" && bytes.size() >= 4) {
-        const auto volts = [&](std::size_t offset) { return static_cast<int16_t>(readBe16(bytes, offset)) / 3000.0; };
+        const auto volts = [&](std::size_t offset) {
+            return static_cast<int16_t>(readBe16(bytes, offset)) / 3000.0;
+        };
         std::snprintf(text, sizeof text, " = %.3f V, %.3f V", volts(0), volts(2));
         return text;
     }

@@ -72,8 +72,9 @@ TEST_F(ModuleCommand, ShowsTheModuleAsItsDialogDoesOnOpeningWithoutChangingTheFi
     ProgramRun run = Run({project_, "--slot", "8", "--json"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_NE(run.out.find("{\"slot\": 8, \"type\": \"KORVO AI 2\", \"parameter\": \"0,0,\", \"channels\": ["),
-              std::string::npos)
+    EXPECT_NE(
+        run.out.find("{\"slot\": 8, \"type\": \"KORVO AI 2\", \"parameter\": \"0,0,\", \"channels\": ["),
+        std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("{\"channel\": 2, \"word\": 0, \"options\": {\"filter\": \"average (16)\", "
                            "\"measuring range\": \"voltage      0..10\", \"size\": \"15 bit diagnostic\"}, "
@@ -83,16 +84,19 @@ TEST_F(ModuleCommand, ShowsTheModuleAsItsDialogDoesOnOpeningWithoutChangingTheFi
 
     run = Run({project_, "--slot", "14"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("slot 14: KORVO AI 8\nparameter: 0,0,0,0,0,0,0,0,\nchannel 1: word 0\n  filter: average (16)\n"),
-              std::string::npos)
+    EXPECT_NE(
+        run.out.find(
+            "slot 14: KORVO AI 8\nparameter: 0,0,0,0,0,0,0,0,\nchannel 1: word 0\n  filter: average (16)\n"),
+        std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("channel 8: word 0"), std::string::npos);
     EXPECT_EQ(ReadFile(project_), before);
 }
 
 TEST_F(ModuleCommand, SetSelectsOptionsAsClicksAndSaveWritesTheProjectInPlace) {
-    ProgramRun run = Run({project_, "--slot", "8", "--channel", "1", "--set", "no filter", "--set", "current      4..20",
-                          "--set", "  standardizes", "--channel", "2", "--set", "voltage -10..10", "--save"});
+    ProgramRun run =
+        Run({project_, "--slot", "8", "--channel", "1", "--set", "no filter", "--set", "current      4..20",
+             "--set", "  standardizes", "--channel", "2", "--set", "voltage -10..10", "--save"});
     // "voltage -10..10" is not the caption: inner blanks count.
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("no option \"voltage -10..10\" on channel 2 of the KORVO AI 2; its options: "
@@ -102,8 +106,8 @@ TEST_F(ModuleCommand, SetSelectsOptionsAsClicksAndSaveWritesTheProjectInPlace) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
     EXPECT_EQ(ReadFile(project_), ReadFile(kDemo)) << "a failed command writes nothing";
 
-    run = Run({project_, "--slot", "8", "--channel", "1", "--set", "no filter", "--set", "current      4..20", "--set",
-               "  standardizes", "--channel", "2", "--set", "voltage    -10..10", "--save"});
+    run = Run({project_, "--slot", "8", "--channel", "1", "--set", "no filter", "--set", "current      4..20",
+               "--set", "  standardizes", "--channel", "2", "--set", "voltage    -10..10", "--save"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("channel 1: word 314\n"), std::string::npos) << run.out;
     const std::string saved = ReadFile(project_);
@@ -118,8 +122,8 @@ TEST_F(ModuleCommand, SetSelectsOptionsAsClicksAndSaveWritesTheProjectInPlace) {
 }
 
 TEST_F(ModuleCommand, Ai8ChannelClickWritesTheWordAndItsComment) {
-    const ProgramRun run =
-        Run({project_, "--slot", "14", "--channel", "3", "--set", "current    -40..40", "--set", "16 bit", "--save"});
+    const ProgramRun run = Run({project_, "--slot", "14", "--channel", "3", "--set", "current    -40..40",
+                                "--set", "16 bit", "--save"});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string saved = ReadFile(project_);
     EXPECT_NE(saved.find("Name14=0,0,77,0,0,0,0,0,\r\n"), std::string::npos);
@@ -141,8 +145,8 @@ TEST_F(ModuleCommand, OutputValuesGiveTheBytesOrTheCorrectedLimit) {
     EXPECT_NE(run.out.find("output data: \n"), std::string::npos) << run.out;
     EXPECT_NE(run.err.find("set to 4,000"), std::string::npos) << run.err;
 
-    run = Run({project_, "--slot", "20", "--channel", "1", "--value", "1", "--channel", "2", "--set", "-10..10 Volt",
-               "--value", "-10"});
+    run = Run({project_, "--slot", "20", "--channel", "1", "--value", "1", "--channel", "2", "--set",
+               "-10..10 Volt", "--value", "-10"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("output data: 11,184,138,208\n"), std::string::npos) << run.out;
 
@@ -161,7 +165,8 @@ TEST_F(ModuleCommand, SlotsWithoutDialogAndBadArgumentsExitWith2) {
         {{project_, "--slot", "22"}, "slot 22 is out of range: the project has 21 module(s)"},
         {{project_, "--slot", "0"}, "--slot needs a positive number"},
         {{project_}, "--slot N is needed"},
-        {{project_, "--slot", "8", "--channel", "3", "--set", "no filter"}, "the KORVO AI 2 has channels 1 to 2, not 3"},
+        {{project_, "--slot", "8", "--channel", "3", "--set", "no filter"},
+         "the KORVO AI 2 has channels 1 to 2, not 3"},
         {{project_, "--slot", "8", "--value", "3"}, "the KORVO AI 2 dialog takes no --value"},
         {{project_, "--slot", "8", "--frobnicate"}, "unknown option --frobnicate"},
         {{(dir_ / "missing.prj").string(), "--slot", "8"}, "cannot open the project"},
@@ -180,7 +185,8 @@ TEST_F(ModuleCommand, MalformedParameterIsReportedAndNothingIsWritten) {
     std::ofstream(project_, std::ios::binary | std::ios::trunc) << text;
     const ProgramRun run = Run({project_, "--slot", "8", "--set", "no filter", "--save"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("the parameter \"5,70000,\" of module 8 cannot be loaded: '70000' is not a value between 0 and 65535"),
+    EXPECT_NE(run.err.find("the parameter \"5,70000,\" of module 8 cannot be loaded: '70000' is not a value "
+                           "between 0 and 65535"),
               std::string::npos)
         << run.err;
     EXPECT_EQ(ReadFile(project_), text);

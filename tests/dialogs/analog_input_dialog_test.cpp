@@ -26,7 +26,8 @@ void ClickCaption(ModuleDialog& dialog, StationModel& model, int channel, const 
 std::map<std::string, std::string> Selected(const ModuleDialog& dialog, int channel) {
     std::map<std::string, std::string> selected;
     for (const DialogGroup& group : dialog.Channel(channel).groups)
-        selected[group.caption] = group.selected < 0 ? "" : group.options[static_cast<std::size_t>(group.selected)];
+        selected[group.caption] =
+            group.selected < 0 ? "" : group.options[static_cast<std::size_t>(group.selected)];
     return selected;
 }
 
@@ -55,7 +56,8 @@ TEST_F(Ai2DialogTest, NewModuleShowsFirstOptionsAndSavesTwoWordsWithoutTrailingC
                   (std::map<std::string, std::string>{{"filter", "average (16)"},
                                                       {"measuring range", "voltage      0..10 "},
                                                       {"size", "15 bit diagnostic"}}));
-        EXPECT_EQ(At(slot).ParameterComment[static_cast<std::size_t>(channel)], "average filter/  0..10/FMT1 15bit/");
+        EXPECT_EQ(At(slot).ParameterComment[static_cast<std::size_t>(channel)],
+                  "average filter/  0..10/FMT1 15bit/");
         EXPECT_EQ(shownOptions[std::make_pair(channel, 0)], 0);
     }
     EXPECT_FALSE(dialog.Loading());

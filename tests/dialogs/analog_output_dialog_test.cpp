@@ -19,7 +19,8 @@ TEST(OutputValueTest, ReadsCommaOrFirstPointAsDecimalSeparator) {
     EXPECT_FLOAT_EQ(ReadOutputValue("2.5"), 2.5f);
     EXPECT_FLOAT_EQ(ReadOutputValue(" -5,5555 "), -5.5555f);
     EXPECT_FLOAT_EQ(ReadOutputValue("7"), 7.0f);
-    for (const std::string bad : {"", " ", "abc", "1.5.3", "1,5,3", "1.2,3", "-", ",", "nan", "inf", "1e999", "5 V"})
+    for (const std::string bad :
+         {"", " ", "abc", "1.5.3", "1,5,3", "1.2,3", "-", ",", "nan", "inf", "1e999", "5 V"})
         EXPECT_THROW(ReadOutputValue(bad), ConversionError) << bad;
 }
 

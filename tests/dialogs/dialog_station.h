@@ -14,7 +14,8 @@ namespace korvo::testing {
 class DialogStation : public ::testing::Test {
 protected:
     DialogStation()
-        : catalogue_(ProfileFile::Load(KORVO_TEST_DATA_DIR "/korvo_config.ini")), model(&catalogue_, "/nonexistent/") {}
+        : catalogue_(ProfileFile::Load(KORVO_TEST_DATA_DIR "/korvo_config.ini")),
+          model(&catalogue_, "/nonexistent/") {}
 
     // Appends a module with its default parameters and makes it the current module.
     int Place(const std::string& type) {

@@ -38,7 +38,8 @@ TEST(FindOptionTest, CaptionsCompareTrimmedAndDuplicatesAreAmbiguous) {
     EXPECT_EQ(match.option, 0);
     EXPECT_EQ(FindOption(channel, "reserve").result, OptionMatch::Ambiguous);
     EXPECT_EQ(FindOption(channel, "15bit").result, OptionMatch::Unknown);
-    EXPECT_EQ(OptionCaptions(channel), (std::vector<std::string>{"reserve", "Poti", "reserve", "15 bit", "12 bit"}));
+    EXPECT_EQ(OptionCaptions(channel),
+              (std::vector<std::string>{"reserve", "Poti", "reserve", "15 bit", "12 bit"}));
 }
 
 TEST(ModuleDialogRegistryTest, DialogsExistForTheirTypesOnly) {

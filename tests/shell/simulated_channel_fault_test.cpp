@@ -30,8 +30,8 @@ TEST(ChannelFault, ParsesSlotChannelAndDecimalOrHexCode) {
     fault = ParseChannelFault("161:8:32769");
     ASSERT_TRUE(fault.has_value());
     EXPECT_EQ(fault->code, 0x8001);
-    for (const std::string bad : {"", "8:1", "8:1:", "0:1:1", "162:1:1", "8:0:1", "8:9:1", "8:1:65536", "8:1:-1",
-                                  "8:1:0x", "a:1:1", "8:1:0x1G", "8:1:1:1", " 8:1:1"})
+    for (const std::string bad : {"", "8:1", "8:1:", "0:1:1", "162:1:1", "8:0:1", "8:9:1", "8:1:65536",
+                                  "8:1:-1", "8:1:0x", "a:1:1", "8:1:0x1G", "8:1:1:1", " 8:1:1"})
         EXPECT_FALSE(ParseChannelFault(bad).has_value()) << bad;
 }
 
@@ -66,7 +66,8 @@ TEST(ChannelFault, MultiplexedModuleReportsTheCodeWhenAnsweringThatChannel) {
 
 TEST(AnalogOutputLog, OutputChangesOfAnalogOutputsShowTheirMeaning) {
     Controller controller;
-    SimulatedStation station(controller, {Analog("KORVO AO 1", 9, 0, 2, 0, 0), Analog("KORVO AO 2V", 20, 0, 4, 0, 2)});
+    SimulatedStation station(controller,
+                             {Analog("KORVO AO 1", 9, 0, 2, 0, 0), Analog("KORVO AO 2V", 20, 0, 4, 0, 2)});
     std::vector<std::string> lines;
     station.setOutputLogger([&](const std::string& line) { lines.push_back(line); });
     const uint8_t outputs[6] = {127, 255, 11, 184, 138, 208};

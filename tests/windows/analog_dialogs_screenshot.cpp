@@ -17,9 +17,10 @@ namespace {
 
 // One station at the address with the four analog modules in slots 2 to 5.
 QByteArray AnalogStationAt(const std::string& address) {
-    return QByteArray("[Module]\r\nAnzahl=5\r\nName1=KORVO NC ETH\r\nName2=KORVO AI 2\r\nName3=KORVO AI 8\r\n"
-                      "Name4=KORVO AO 1\r\nName5=KORVO AO 2V\r\n[Parameter]\r\nName2=256,10,\r\n"
-                      "Name3=0,1,2,3,4,5,6,8,\r\n[Station1]\r\nIPAddress=") +
+    return QByteArray(
+               "[Module]\r\nAnzahl=5\r\nName1=KORVO NC ETH\r\nName2=KORVO AI 2\r\nName3=KORVO AI 8\r\n"
+               "Name4=KORVO AO 1\r\nName5=KORVO AO 2V\r\n[Parameter]\r\nName2=256,10,\r\n"
+               "Name3=0,1,2,3,4,5,6,8,\r\n[Station1]\r\nIPAddress=") +
            QByteArray::fromStdString(address) + "\r\nMask=255.0.0.0\r\nStation Name=AnalogRack\r\n";
 }
 
@@ -77,8 +78,9 @@ void AnalogDialogsScreenshot::RenderAnalogDialogsOnline() {
     QTest::mouseDClick(Picture(form, 3), Qt::LeftButton);
     QWidget* ai8 = form.findChild<QWidget*>(QStringLiteral("frmKorvo_AI_8"));
     QTRY_VERIFY(Control<QLineEdit>(ai8, "EdValue8")->text() != QStringLiteral("0"));
-    QTRY_VERIFY(ai8->findChild<QLabel*>(QStringLiteral("Shape%1").arg(
-                    form.frmKonfig()->Model().Module(3)->MuxChannel + 1))->isVisible());
+    QTRY_VERIFY(ai8->findChild<QLabel*>(
+                       QStringLiteral("Shape%1").arg(form.frmKonfig()->Model().Module(3)->MuxChannel + 1))
+                    ->isVisible());
     Save(ai8, "dialog-ai8.png");
     ai8->close();
 

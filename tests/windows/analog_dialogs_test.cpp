@@ -8,8 +8,8 @@
 #include "dialogs/windows/frm_korvo_ao.h"
 
 #include <QLabel>
-#include <QMenu>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -31,7 +31,9 @@ void ClickOption(QRadioButton* option) {
     QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
 }
 
-QWidget* Window(TMainForm& form, const char* name) { return form.findChild<QWidget*>(QString::fromLatin1(name)); }
+QWidget* Window(TMainForm& form, const char* name) {
+    return form.findChild<QWidget*>(QString::fromLatin1(name));
+}
 
 }  // namespace
 
@@ -106,7 +108,8 @@ void AnalogDialogsTest::Ai8ClickWritesParameterAtOnceAndNextChannelNamesTheChann
     ClickOption(Control<QRadioButton>(window, "Radio21"));
     korvo::TModul& module = *form.frmKonfig()->Model().Module(14);
     QCOMPARE(module.Parameter, std::string("0,0,77,0,0,0,0,0,"));
-    QCOMPARE(Control<QRadioButton>(window, "Radio21")->toolTip(), QStringLiteral("high resolution (mA only)"));
+    QCOMPARE(Control<QRadioButton>(window, "Radio21")->toolTip(),
+             QStringLiteral("high resolution (mA only)"));
     QTest::mouseClick(Control<QPushButton>(window, "Button1"), Qt::LeftButton);
     QVERIFY(folder.ReadSettings().contains("Comment143=16 average/-40..40/PIO       /\r\n"));
     // The next channel shows its own word's options.

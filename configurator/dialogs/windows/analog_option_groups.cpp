@@ -34,7 +34,8 @@ AnalogOptionGroups::AnalogOptionGroups(AnalogInputType type, QWidget* parent, co
 
 void AnalogOptionGroups::Select(int group, int option) {
     const std::vector<QRadioButton*>& buttons = buttons_[static_cast<std::size_t>(group)];
-    if (option >= 0 && option < static_cast<int>(buttons.size())) buttons[static_cast<std::size_t>(option)]->setChecked(true);
+    if (option >= 0 && option < static_cast<int>(buttons.size()))
+        buttons[static_cast<std::size_t>(option)]->setChecked(true);
 }
 
 void MakeErrorLabel(QWidget* label) {

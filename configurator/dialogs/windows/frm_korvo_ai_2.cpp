@@ -33,9 +33,8 @@ TfrmKorvo_AI_2::TfrmKorvo_AI_2(ModelSource model, QWidget* owner) : ModuleWindow
         column->addWidget(values_[index]);
         column->addWidget(errors_[index]);
         groups_[index] = std::make_unique<AnalogOptionGroups>(
-            AnalogInputType::AI_2, box, QStringLiteral("Radio%1_").arg(c), [this, c](int tag) {
-                logic_.OptionClick(c, tag);
-            });
+            AnalogInputType::AI_2, box, QStringLiteral("Radio%1_").arg(c),
+            [this, c](int tag) { logic_.OptionClick(c, tag); });
         for (int g = 0; g < kAnalogGroupCount; ++g) column->addWidget(groups_[index]->Box(g));
         column->addStretch();
         columns->addWidget(box, 1);
@@ -60,7 +59,9 @@ TfrmKorvo_AI_2::TfrmKorvo_AI_2(ModelSource model, QWidget* owner) : ModuleWindow
 
 TfrmKorvo_AI_2::~TfrmKorvo_AI_2() = default;
 
-void TfrmKorvo_AI_2::FormShow() { logic_.FormShow(*Model()); }
+void TfrmKorvo_AI_2::FormShow() {
+    logic_.FormShow(*Model());
+}
 
 void TfrmKorvo_AI_2::FormActivate() {
     try {
@@ -74,7 +75,9 @@ void TfrmKorvo_AI_2::FormActivate() {
     timer1_->start();
 }
 
-void TfrmKorvo_AI_2::FormClose() { timer1_->stop(); }
+void TfrmKorvo_AI_2::FormClose() {
+    timer1_->stop();
+}
 
 void TfrmKorvo_AI_2::Button1Click() {
     if (Model() == nullptr) return;

@@ -32,9 +32,11 @@ TfrmKorvo_AI_8::TfrmKorvo_AI_8(ModelSource model, QWidget* owner) : ModuleWindow
     button3_->setObjectName(QStringLiteral("Button3"));
     connect(button3_, &QPushButton::clicked, this, &TfrmKorvo_AI_8::Button3Click);
     left->addWidget(button3_);
-    groups_ = std::make_unique<AnalogOptionGroups>(AnalogInputType::AI_8, this, QStringLiteral("Radio"), [this](int tag) {
-        if (Model() != nullptr) logic_.OptionClick(*Model(), tag);
-    });
+    groups_ = std::make_unique<AnalogOptionGroups>(AnalogInputType::AI_8, this, QStringLiteral("Radio"),
+                                                   [this](int tag) {
+                                                       if (Model() != nullptr)
+                                                           logic_.OptionClick(*Model(), tag);
+                                                   });
     for (int g = 0; g < kAnalogGroupCount; ++g) left->addWidget(groups_->Box(g));
     left->addStretch();
     columns->addLayout(left);
@@ -56,7 +58,8 @@ TfrmKorvo_AI_8::TfrmKorvo_AI_8(ModelSource model, QWidget* owner) : ModuleWindow
         markers_[row] = new QLabel(measures);
         markers_[row]->setObjectName(QStringLiteral("Shape%1").arg(channel));
         markers_[row]->setFixedSize(kMarkerSize, kMarkerSize);
-        markers_[row]->setStyleSheet(QStringLiteral("background: red; border-radius: %1px;").arg(kMarkerSize / 2));
+        markers_[row]->setStyleSheet(
+            QStringLiteral("background: red; border-radius: %1px;").arg(kMarkerSize / 2));
         markers_[row]->hide();
         grid->addWidget(errors_[row], gridRow, 0);
         grid->addWidget(values_[row], gridRow + 1, 0);
@@ -100,7 +103,9 @@ void TfrmKorvo_AI_8::FormActivate() {
     timer1_->start();
 }
 
-void TfrmKorvo_AI_8::FormClose() { timer1_->stop(); }
+void TfrmKorvo_AI_8::FormClose() {
+    timer1_->stop();
+}
 
 void TfrmKorvo_AI_8::Button1Click() {
     if (Model() == nullptr) return;

@@ -76,7 +76,9 @@ TfrmKorvo_AO_1::TfrmKorvo_AO_1(ModelSource model, QWidget* owner) : ModuleWindow
     layout->addLayout(SendAndExit(this, [this] { Button1Click(); }));
 }
 
-void TfrmKorvo_AO_1::FormShow() { logic_.FormShow(*Model()); }
+void TfrmKorvo_AO_1::FormShow() {
+    logic_.FormShow(*Model());
+}
 
 void TfrmKorvo_AO_1::Button1Click() {
     if (Model() == nullptr) return;
@@ -118,11 +120,17 @@ TfrmKorvo_AO_2V::TfrmKorvo_AO_2V(ModelSource model, QWidget* owner) : ModuleWind
     connect(timer1_, &QTimer::timeout, this, &TfrmKorvo_AO_2V::Timer1Timer);
 }
 
-void TfrmKorvo_AO_2V::FormShow() { logic_.FormShow(*Model()); }
+void TfrmKorvo_AO_2V::FormShow() {
+    logic_.FormShow(*Model());
+}
 
-void TfrmKorvo_AO_2V::FormActivate() { timer1_->start(); }
+void TfrmKorvo_AO_2V::FormActivate() {
+    timer1_->start();
+}
 
-void TfrmKorvo_AO_2V::FormClose() { timer1_->stop(); }
+void TfrmKorvo_AO_2V::FormClose() {
+    timer1_->stop();
+}
 
 void TfrmKorvo_AO_2V::Button1Click() {
     if (Model() == nullptr) return;

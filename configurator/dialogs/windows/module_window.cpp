@@ -18,11 +18,14 @@ constexpr const char* kErrorCaption = "Korvo Configurator";
 
 }  // namespace
 
-ModuleWindow::ModuleWindow(ModelSource model, QWidget* owner) : QWidget(owner, Qt::Window), model_(std::move(model)) {
+ModuleWindow::ModuleWindow(ModelSource model, QWidget* owner)
+    : QWidget(owner, Qt::Window), model_(std::move(model)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
-void ModuleWindow::ReportError(const std::exception& error) { ShowMessageBox(this, error.what(), kErrorCaption); }
+void ModuleWindow::ReportError(const std::exception& error) {
+    ShowMessageBox(this, error.what(), kErrorCaption);
+}
 
 void ModuleWindow::SaveAutomatically() {
     const StationModel* model = Model();

@@ -9,7 +9,8 @@
 
 namespace korvo {
 
-void CreatePropertiesWindows(const ModelSource& model, QWidget* owner, const RegisterPropertiesWindow& registerWindow) {
+void CreatePropertiesWindows(const ModelSource& model, QWidget* owner,
+                             const RegisterPropertiesWindow& registerWindow) {
     const auto add = [&](PropertiesDialog dialog, QWidget* window) {
         window->hide();
         registerWindow(dialog, window);

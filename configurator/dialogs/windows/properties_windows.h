@@ -19,6 +19,7 @@ using RegisterPropertiesWindow = std::function<void(PropertiesDialog, QWidget*)>
 
 // Creates every properties window as a hidden window of `owner` and hands it to
 // `registerWindow`.
-void CreatePropertiesWindows(const ModelSource& model, QWidget* owner, const RegisterPropertiesWindow& registerWindow);
+void CreatePropertiesWindows(const ModelSource& model, QWidget* owner,
+                             const RegisterPropertiesWindow& registerWindow);
 
 }  // namespace korvo
