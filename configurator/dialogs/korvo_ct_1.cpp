@@ -79,7 +79,9 @@ std::uint16_t WordFromText(const std::string& text) {
 
 }  // namespace
 
-std::span<const CounterOption> CounterOptions() { return kOptions; }
+std::span<const CounterOption> CounterOptions() {
+    return kOptions;
+}
 
 const char* CounterGroupCaption(CounterGroup group) {
     switch (group) {
@@ -105,7 +107,9 @@ TModul* EditedCounter(StationModel& model, int slot) {
     return const_cast<TModul*>(EditedCounter(std::as_const(model), slot));
 }
 
-void Dialog::FormShow(const StationModel& model) { edited_ = model.CurrentModule; }
+void Dialog::FormShow(const StationModel& model) {
+    edited_ = model.CurrentModule;
+}
 
 void Dialog::FormActivate(StationModel& model) {
     TModul* counter = EditedCounter(model, edited_);
@@ -174,9 +178,9 @@ void Dialog::ModeButtonClick(CounterMode button) {
     switch (button) {
         case CounterMode::EventCounter:
             // A group without a selection keeps its field at 0.
-            w_ = static_cast<std::uint16_t>(kEventBase + SelectedValue(CounterGroup::Continuation) +
-                                            SelectedValue(CounterGroup::Gate) + SelectedValue(CounterGroup::Output) +
-                                            SelectedValue(CounterGroup::Direction));
+            w_ = static_cast<std::uint16_t>(
+                kEventBase + SelectedValue(CounterGroup::Continuation) + SelectedValue(CounterGroup::Gate) +
+                SelectedValue(CounterGroup::Output) + SelectedValue(CounterGroup::Direction));
             EnableOnly({CounterGroup::Continuation, CounterGroup::Gate, CounterGroup::Output});
             break;
         case CounterMode::TimeFrequency:
@@ -187,8 +191,7 @@ void Dialog::ModeButtonClick(CounterMode button) {
             if (SelectedTag(CounterGroup::StateGate) != 0) w_ = SelectedValue(CounterGroup::StateGate);
             EnableOnly({CounterGroup::StateGate});
             break;
-        case CounterMode::None:
-            return;
+        case CounterMode::None: return;
     }
     mode_ = after;
 }
@@ -205,8 +208,8 @@ void Dialog::Edit1Change(const std::string& text) {
 std::string Dialog::Comment() const {
     if (w_ > kEventBase) {
         std::string comment = "event counter : ";
-        for (CounterGroup group :
-             {CounterGroup::Continuation, CounterGroup::Gate, CounterGroup::Output, CounterGroup::Direction}) {
+        for (CounterGroup group : {CounterGroup::Continuation, CounterGroup::Gate, CounterGroup::Output,
+                                   CounterGroup::Direction}) {
             if (const CounterOption* option = FindOption(SelectedTag(group))) comment += option->comment;
         }
         return comment;
@@ -329,13 +332,15 @@ ValueOutcome Dialog::ApplyValues(StationModel&, const std::vector<ValueSetting>&
     ValueOutcome outcome;
     for (const ValueSetting& value : values) {
         if (value.name != kGateTimeValue) {
-            throw std::invalid_argument("the dialog of " + TypeName() + " has no field \"" + value.name + "\"");
+            throw std::invalid_argument("the dialog of " + TypeName() + " has no field \"" + value.name +
+                                        "\"");
         }
         const std::int32_t typed = StrToInt(value.text);
         Edit1Change(value.text);
         if (typed < kShortestGate || typed > kLongestGate) {
             outcome.inRange = false;
-            outcome.message = "gate time " + value.text + " lies outside 1..1000; the field holds " + gateTime_;
+            outcome.message =
+                "gate time " + value.text + " lies outside 1..1000; the field holds " + gateTime_;
         } else {
             outcome.message = "gate time " + gateTime_ + " (1/100 s)";
         }

@@ -24,8 +24,10 @@ bool AllDigits(const std::string& text) {
 std::vector<std::string> Groups(const std::string& text) {
     std::vector<std::string> groups(1);
     for (char c : text) {
-        if (c == '.') groups.emplace_back();
-        else groups.back() += c;
+        if (c == '.')
+            groups.emplace_back();
+        else
+            groups.back() += c;
     }
     return groups;
 }
@@ -50,7 +52,8 @@ AddressCheck CheckAddressField(const std::string& fieldText, const std::string& 
             return check;
         }
     }
-    if (groups.size() != kGroups || std::any_of(groups.begin(), groups.end(), [](const auto& g) { return g.empty(); })) {
+    if (groups.size() != kGroups ||
+        std::any_of(groups.begin(), groups.end(), [](const auto& g) { return g.empty(); })) {
         check.problem = label + " " + text + ": four groups of 0..255 are needed";
     }
     return check;
@@ -76,7 +79,8 @@ TModul* Korvo_NC_ETH::Coupler(StationModel& model) const {
 std::optional<CouplerFields> Korvo_NC_ETH::FormActivate(StationModel& model) {
     // Coming back from a click on another module keeps the coupler: its settings must
     // not land in that module or blank the connection state.
-    if (const TModul* current = model.Module(model.CurrentModule); current != nullptr && current->IsCoupler()) {
+    if (const TModul* current = model.Module(model.CurrentModule);
+        current != nullptr && current->IsCoupler()) {
         edited_ = model.CurrentModule;
     }
     const TModul* coupler = Coupler(model);

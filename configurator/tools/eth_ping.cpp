@@ -29,11 +29,13 @@ LocalHost LocalHostInfo() {
     if (::getifaddrs(&list) != 0) return host;
     std::string loopback;
     for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
-        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET || !(entry->ifa_flags & IFF_UP)) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET ||
+            !(entry->ifa_flags & IFF_UP)) {
             continue;
         }
         char text[INET_ADDRSTRLEN] = {};
-        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr, text, sizeof text);
+        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr, text,
+                    sizeof text);
         if (entry->ifa_flags & IFF_LOOPBACK) {
             if (loopback.empty()) loopback = text;
             continue;

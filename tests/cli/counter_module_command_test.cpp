@@ -39,7 +39,8 @@ protected:
 
     // Runs "korvo module PROJECT --slot SLOT ARGS..."; returns the exit status.
     int Run(const char* slot, const std::vector<std::string>& args) {
-        std::string command = std::string(KORVO_CLI_BINARY) + " module '" + project_.string() + "' --slot " + slot;
+        std::string command =
+            std::string(KORVO_CLI_BINARY) + " module '" + project_.string() + "' --slot " + slot;
         for (const std::string& arg : args) command += " '" + arg + "'";
         command += " >'" + (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() + "'";
         const int status = std::system(command.c_str());
@@ -55,7 +56,8 @@ protected:
 };
 
 TEST_F(CounterModuleCommand, GateTimeInTimeModeIsSavedAsWordAndComment) {
-    ASSERT_EQ(Run(kCounterSlot, {"--set", "time controlled frequenz", "--gate-time", "250", "--save"}), 0) << err_;
+    ASSERT_EQ(Run(kCounterSlot, {"--set", "time controlled frequenz", "--gate-time", "250", "--save"}), 0)
+        << err_;
     const std::string saved = ReadFile(project_);
     EXPECT_NE(saved.find("Name10=4346,0\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("Comment101=frequenz time controll :  : 250 1/100 [sec]\r\n"), std::string::npos);
@@ -69,7 +71,8 @@ TEST_F(CounterModuleCommand, GateTimeOutsideRangeBecomesTenAndExitsWithOne) {
 }
 
 TEST_F(CounterModuleCommand, GateOptionFollowsTheModeChosenBefore) {
-    ASSERT_EQ(Run(kCounterSlot, {"--set", "state controlled frequenz", "--set", "low pegel", "--json"}), 0) << err_;
+    ASSERT_EQ(Run(kCounterSlot, {"--set", "state controlled frequenz", "--set", "low pegel", "--json"}), 0)
+        << err_;
     EXPECT_NE(out_.find("\"word\": 5117"), std::string::npos) << out_;
     ASSERT_EQ(Run(kCounterSlot, {"--set", "low pegel", "--json"}), 0) << err_;
     EXPECT_NE(out_.find("\"word\": 5281"), std::string::npos) << out_;  // 14A1h: event gate "low pegel"

@@ -14,8 +14,8 @@ class CounterDialog : public testing::DialogTest {
 protected:
     // A coupler and a counter in slot 2 with the given Parameter; the dialog opened on it.
     void Open(const std::string& parameter) {
-        Load("[Module]\r\nAnzahl=2\r\nName1=KORVO NC ETH\r\nName2=KORVO CT 1\r\n[Parameter]\r\nName2=" + parameter +
-             "\r\n");
+        Load("[Module]\r\nAnzahl=2\r\nName1=KORVO NC ETH\r\nName2=KORVO CT 1\r\n[Parameter]\r\nName2=" +
+             parameter + "\r\n");
         model_->CurrentModule = 2;
         dialog_.FormShow(*model_);
         dialog_.FormActivate(*model_);

@@ -128,7 +128,8 @@ TEST_F(CouplerDialog, IncompleteAddressIsNotTaken) {
     Dialog().FormActivate(*model_);
     Dialog().AddressChange(*model_, AddressField::IPAddress, "192.168.   .   ");
     EXPECT_EQ(model_->CurrentIP, "127.0.0.10");
-    EXPECT_NE(couplerUi_.status.find("IP address 192.168..: four groups"), std::string::npos) << couplerUi_.status;
+    EXPECT_NE(couplerUi_.status.find("IP address 192.168..: four groups"), std::string::npos)
+        << couplerUi_.status;
 }
 
 TEST_F(CouplerDialog, ReturningFromAnotherModuleKeepsEditingTheCoupler) {
@@ -171,7 +172,8 @@ TEST_F(CouplerDialog, EchoThatCannotBeSentShowsBoxAndEnablesButton) {
     Dialog().BuPingClick(*model_, "127.0.0.10");
     Dialog().BuPingClick(*model_, "   .   .   .   ");
     EXPECT_EQ(pinger_.hosts.back(), "");
-    EXPECT_EQ(couplerUi_.messages, (std::vector<std::string>(2, "communication error|ERROR !! check IP settings")));
+    EXPECT_EQ(couplerUi_.messages,
+              (std::vector<std::string>(2, "communication error|ERROR !! check IP settings")));
     EXPECT_EQ(couplerUi_.pingStates.back(), true);
     EXPECT_GE(couplerUi_.processed, 1);
 }
@@ -190,7 +192,8 @@ TEST(AddressField, ChecksEveryGroup) {
     EXPECT_TRUE(CheckAddressField("255.255.255.255", "x").problem.empty());
     EXPECT_TRUE(CheckAddressField("   .   .   .   ", "x").address.empty());
     EXPECT_TRUE(CheckAddressField("", "x").problem.empty());
-    for (const char* bad : {"1.2.3", "1.2.3.4.5", "1..3.4", "1.2.3.256", "1.2.3.1000", "a.b.c.d", "1.2.3.-4"}) {
+    for (const char* bad :
+         {"1.2.3", "1.2.3.4.5", "1..3.4", "1.2.3.256", "1.2.3.1000", "a.b.c.d", "1.2.3.-4"}) {
         EXPECT_FALSE(CheckAddressField(bad, "x").problem.empty()) << bad;
     }
 }

@@ -16,7 +16,8 @@ class DialogTest : public TempFolder {
 protected:
     void SetUp() override {
         TempFolder::SetUp();
-        catalogue_ = std::make_unique<ProfileFile>(ProfileFile::Load(KORVO_TEST_DATA_DIR "/korvo_config.ini"));
+        catalogue_ =
+            std::make_unique<ProfileFile>(ProfileFile::Load(KORVO_TEST_DATA_DIR "/korvo_config.ini"));
         model_ = std::make_unique<StationModel>(catalogue_.get(), dir_.string() + "/", &ui_);
     }
     void Load(const std::string& project) { LoadProject(*model_, ProfileFile::FromText(project)); }

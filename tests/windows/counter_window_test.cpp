@@ -27,7 +27,9 @@ T* Child(QWidget* window, const char* name) {
     return child;
 }
 
-bool Checked(QWidget* window, const char* name) { return Child<QAbstractButton>(window, name)->isChecked(); }
+bool Checked(QWidget* window, const char* name) {
+    return Child<QAbstractButton>(window, name)->isChecked();
+}
 
 // On the indicator: a radio button takes clicks only on its indicator and text.
 void ClickRadio(QWidget* window, const char* name) {
@@ -144,7 +146,8 @@ void CounterWindowTest::SaveWritesParameterIntoKorvoIni() {
     QCOMPARE(QString::fromStdString(s.Counter().OutputData), QStringLiteral("20,148,0,0"));
     const QByteArray saved = s.folder.ReadSettings();
     QVERIFY2(saved.contains("Name10=5268,0\r\n"), saved.constData());
-    QVERIFY(saved.contains("Comment101=event counter :  nonrecurring  ;  high pegel   ; Output : toggle (h)"));
+    QVERIFY(
+        saved.contains("Comment101=event counter :  nonrecurring  ;  high pegel   ; Output : toggle (h)"));
 }
 
 void CounterWindowTest::ValueButtonsSendOrReportConversionError() {
@@ -155,7 +158,8 @@ void CounterWindowTest::ValueButtonsSendOrReportConversionError() {
     QCOMPARE(QString::fromStdString(s.Counter().OutputData), QStringLiteral("64,0,1,44"));
     Retype(Child<QLineEdit>(w, "Edit3"), QStringLiteral("3x"));
     QTest::mouseClick(Child<QPushButton>(w, "Button6"), Qt::LeftButton);
-    QCOMPARE(s.recorder.boxes, QStringList{QStringLiteral("Korvo Configurator|'3x' is not a valid integer value")});
+    QCOMPARE(s.recorder.boxes,
+             QStringList{QStringLiteral("Korvo Configurator|'3x' is not a valid integer value")});
     QCOMPARE(QString::fromStdString(s.Counter().OutputData), QStringLiteral("64,0,1,44"));
     QTest::mouseClick(Child<QPushButton>(w, "Button4"), Qt::LeftButton);
     QCOMPARE(QString::fromStdString(s.Counter().OutputData), QStringLiteral("40,0,0,0"));

@@ -51,7 +51,9 @@ struct CouplerSetup {
     korvo::TfrmKorvo_NC_ETH* window = nullptr;
 };
 
-bool EchoNotAllowed() { return korvo::SendEcho("127.0.0.1", 300).notPermitted; }
+bool EchoNotAllowed() {
+    return korvo::SendEcho("127.0.0.1", 300).notPermitted;
+}
 
 }  // namespace
 
@@ -93,7 +95,8 @@ void CouplerWindowTest::GroupAbove255IsReportedAndNotTaken() {
     CouplerSetup s;
     auto* ip = Child<QLineEdit>(s.window, "MaskEdit_IP");
     ip->setText(QStringLiteral("127.0.0.300"));
-    QVERIFY2(Text(s.window, "PaStatus").contains(QStringLiteral("IP address")), qPrintable(Text(s.window, "PaStatus")));
+    QVERIFY2(Text(s.window, "PaStatus").contains(QStringLiteral("IP address")),
+             qPrintable(Text(s.window, "PaStatus")));
     QVERIFY(Text(s.window, "PaStatus").contains(QStringLiteral("300 is above 255")));
     QCOMPARE(QString::fromStdString(s.Model().CurrentIP), QStringLiteral("127.0.0.10"));
     ip->setText(QStringLiteral("127.0.0.30"));
@@ -117,7 +120,8 @@ void CouplerWindowTest::ConnectionTestAgainstAnsweringLoopback() {
 void CouplerWindowTest::ConnectionTestAgainstSilentLoopback() {
     CouplerSetup s;
     Retype(Child<QLineEdit>(s.window, "MaskEdit_IP"), QStringLiteral("127.0.0.1"));
-    if (!EnterSilentLoopback() || EchoNotAllowed()) QSKIP("network namespaces or ICMP sockets are not allowed here");
+    if (!EnterSilentLoopback() || EchoNotAllowed())
+        QSKIP("network namespaces or ICMP sockets are not allowed here");
     QTest::mouseClick(Child<QPushButton>(s.window, "BuPing"), Qt::LeftButton);
     QCOMPARE(Text(s.window, "PaStatus"), QStringLiteral(" NO Response from: 127.0.0.1"));
     QVERIFY(Child<QPushButton>(s.window, "BuPing")->isEnabled());

@@ -77,7 +77,8 @@ void ModuleWindowsTest::DoubleClickShowsEachTypesOwnWindow() {
         QTest::mouseDClick(Picture(form, row.slot), Qt::LeftButton);
         const QStringList shown = ShownWindows(form);
         if (row.window == nullptr) {
-            QVERIFY2(shown.isEmpty(), qPrintable(what + " opened " + shown.join(QLatin1Char(',')).toLatin1()));
+            QVERIFY2(shown.isEmpty(),
+                     qPrintable(what + " opened " + shown.join(QLatin1Char(',')).toLatin1()));
             continue;
         }
         QVERIFY2(shown == QStringList{QString::fromLatin1(row.window)},

@@ -56,7 +56,8 @@ public:
     }
 };
 
-const QRegularExpression kReplyLine(QStringLiteral(R"(^([1-9]\d*) bytes from 127\.0\.0\.1: icmp_seq=(\d+) ttl=[1-9]\d* time(<1|=\d+) ms$)"));
+const QRegularExpression kReplyLine(
+    QStringLiteral(R"(^([1-9]\d*) bytes from 127\.0\.0\.1: icmp_seq=(\d+) ttl=[1-9]\d* time(<1|=\d+) ms$)"));
 
 }  // namespace
 

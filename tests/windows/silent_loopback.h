@@ -4,8 +4,8 @@
 // window thread stays there: a test calls it last. Needs the right to create network
 // namespaces; false when that is not allowed.
 
-#include <fstream>
 #include <cstdio>
+#include <fstream>
 
 #include <net/if.h>
 #include <sched.h>

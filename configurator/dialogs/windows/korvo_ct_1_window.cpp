@@ -58,7 +58,8 @@ TfrmKorvo_CT_1::TfrmKorvo_CT_1(ModelSource model, QWidget* owner) : ModuleWindow
         button->setCheckable(true);
         modes->addWidget(button);
         modeButtons_[mode] = button;
-        connect(button, &QPushButton::clicked, this, [this, m = mode] { Run([&] { logic_.ModeButtonClick(m); }); });
+        connect(button, &QPushButton::clicked, this,
+                [this, m = mode] { Run([&] { logic_.ModeButtonClick(m); }); });
     }
     layout->addLayout(modes);
 
@@ -108,8 +109,10 @@ TfrmKorvo_CT_1::TfrmKorvo_CT_1(ModelSource model, QWidget* owner) : ModuleWindow
         CounterCommand command;
         int row, column;
     } commandButtons[] = {
-        {"Button3", "Start CT", CounterCommand::Start, 0, 2}, {"Button8", "Read CT", CounterCommand::Read, 0, 3},
-        {"Button7", "Stop CT", CounterCommand::Stop, 1, 2},   {"Button4", "Reset CT", CounterCommand::Reset, 1, 3},
+        {"Button3", "Start CT", CounterCommand::Start, 0, 2},
+        {"Button8", "Read CT", CounterCommand::Read, 0, 3},
+        {"Button7", "Stop CT", CounterCommand::Stop, 1, 2},
+        {"Button4", "Reset CT", CounterCommand::Reset, 1, 3},
     };
     for (const auto& entry : commandButtons) {
         QPushButton* button = Button(entry.name, entry.caption, this);
@@ -147,7 +150,8 @@ QGroupBox* TfrmKorvo_CT_1::AddGroup(CounterGroup group, const char* name) {
         buttons->addButton(radio, option.tag);
         layout->addWidget(radio);
         // Only the user's clicks reach the logic; setting the options does not.
-        connect(radio, &QRadioButton::clicked, this, [this, tag = option.tag] { Run([&] { logic_.OptionClick(tag); }); });
+        connect(radio, &QRadioButton::clicked, this,
+                [this, tag = option.tag] { Run([&] { logic_.OptionClick(tag); }); });
     }
     options_[group] = buttons;
     return box;
@@ -196,13 +200,17 @@ void TfrmKorvo_CT_1::ShowState() {
     if (edit1_->text() != gateTime) edit1_->setText(gateTime);
 }
 
-void TfrmKorvo_CT_1::FormShow() { logic_.FormShow(*Model()); }
+void TfrmKorvo_CT_1::FormShow() {
+    logic_.FormShow(*Model());
+}
 
 void TfrmKorvo_CT_1::FormActivate() {
     if (Run([&] { logic_.FormActivate(*Model()); })) timer1_->start();
 }
 
-void TfrmKorvo_CT_1::FormClose() { timer1_->stop(); }
+void TfrmKorvo_CT_1::FormClose() {
+    timer1_->stop();
+}
 
 void TfrmKorvo_CT_1::Timer1Timer() {
     if (Model() == nullptr || !logic_.ShowInputWords(*Model())) return;

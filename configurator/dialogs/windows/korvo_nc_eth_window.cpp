@@ -1,8 +1,8 @@
 #include "korvo_nc_eth_window.h"
 
+#include "shell/pinger.h"
 #include "shell/windows/cp1252_text.h"
 #include "shell/windows/message_box.h"
-#include "shell/pinger.h"
 
 #include <QCoreApplication>
 #include <QFormLayout>
@@ -38,10 +38,9 @@ TfrmKorvo_NC_ETH::TfrmKorvo_NC_ETH(ModelSource model, QWidget* owner, Pinger* pi
     edStationName_ = new QLineEdit(this);
     edStationName_->setObjectName(QStringLiteral("EdStationName"));
     name->addRow(QStringLiteral("station name "), edStationName_);
-    connect(edStationName_, &QLineEdit::textChanged, this,
-            [this](const QString& text) {
-                if (Model() != nullptr) logic_.StationNameChange(*Model(), FromQString(text));
-            });
+    connect(edStationName_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (Model() != nullptr) logic_.StationNameChange(*Model(), FromQString(text));
+    });
     layout->addLayout(name);
 
     auto* box = new QGroupBox(QStringLiteral("IP address specify"), this);
@@ -78,10 +77,9 @@ QLineEdit* TfrmKorvo_NC_ETH::AddAddressField(const char* name, AddressField fiel
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setInputMask(kAddressMask);
-    connect(edit, &QLineEdit::textChanged, this,
-            [this, field](const QString& text) {
-                if (Model() != nullptr) logic_.AddressChange(*Model(), field, FromQString(text));
-            });
+    connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
+        if (Model() != nullptr) logic_.AddressChange(*Model(), field, FromQString(text));
+    });
     return edit;
 }
 
@@ -101,15 +99,21 @@ void TfrmKorvo_NC_ETH::FormActivate() {
     logic_.StationNameChange(model, set(edStationName_, fields->stationName));
 }
 
-void TfrmKorvo_NC_ETH::SetStatus(const std::string& text) { paStatus_->setText(ToQString(text)); }
+void TfrmKorvo_NC_ETH::SetStatus(const std::string& text) {
+    paStatus_->setText(ToQString(text));
+}
 
-void TfrmKorvo_NC_ETH::SetPingEnabled(bool enabled) { buPing_->setEnabled(enabled); }
+void TfrmKorvo_NC_ETH::SetPingEnabled(bool enabled) {
+    buPing_->setEnabled(enabled);
+}
 
 void TfrmKorvo_NC_ETH::ShowMessage(const std::string& text, const std::string& caption) {
     ShowMessageBox(this, text, caption);
 }
 
-void TfrmKorvo_NC_ETH::ProcessMessages() { QCoreApplication::processEvents(); }
+void TfrmKorvo_NC_ETH::ProcessMessages() {
+    QCoreApplication::processEvents();
+}
 
 void TfrmKorvo_NC_ETH::FormClose() {
     logic_.FormClose(*Model());

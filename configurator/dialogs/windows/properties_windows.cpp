@@ -21,7 +21,8 @@ void CreatePropertiesWindows(const ModelSource& model, QWidget* owner,
     add(PropertiesDialog::Korvo_AO_2V, new TfrmKorvo_AO_2V(model, owner));
     add(PropertiesDialog::Korvo_CT_1, new TfrmKorvo_CT_1(model, owner));
     add(PropertiesDialog::Korvo_NC_ETH, new TfrmKorvo_NC_ETH(model, owner));
-    for (const SimpleModuleWindow& entry : SimpleModuleWindows()) add(entry.dialog, CreateSimpleModuleWindow(owner, entry));
+    for (const SimpleModuleWindow& entry : SimpleModuleWindows())
+        add(entry.dialog, CreateSimpleModuleWindow(owner, entry));
 }
 
 }  // namespace korvo

@@ -24,7 +24,9 @@ constexpr SimpleModuleWindow kWindows[] = {
 
 }  // namespace
 
-std::span<const SimpleModuleWindow> SimpleModuleWindows() { return kWindows; }
+std::span<const SimpleModuleWindow> SimpleModuleWindows() {
+    return kWindows;
+}
 
 QWidget* CreateSimpleModuleWindow(QWidget* parent, const SimpleModuleWindow& entry) {
     auto* window = new QWidget(parent, Qt::Window);
