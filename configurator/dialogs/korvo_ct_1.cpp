@@ -131,6 +131,9 @@ void Dialog::FormActivate(StationModel& model) {
         // The field's change handler runs first, with the mode that was down before.
         Edit1Change(std::to_string(w_ - kTimeBase));
         mode_ = CounterMode::TimeFrequency;
+        // A stored gate time above 1000 shows as 10; the word must say the same, or
+        // the module would get a word it does not know and the comment another time.
+        w_ = static_cast<std::uint16_t>(kTimeBase + StrToInt(gateTime_));
         EnableOnly({CounterGroup::TimeFrequency});
     }
     SelectOptionsFromW();

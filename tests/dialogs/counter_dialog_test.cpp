@@ -107,6 +107,18 @@ TEST_F(CounterDialog, GateTimeOutsideRangeBecomesTen) {
     EXPECT_EQ(Dialog().W(), 0x13E8);
 }
 
+TEST_F(CounterDialog, StoredGateTimeAbove1000LoadsAsTenWhateverModeWasDown) {
+    Open("5265,0");
+    Counter().Parameter = "5104,0";  // 13F0h: gate time 1008
+    Dialog().FormActivate(*model_);
+    EXPECT_EQ(Dialog().Mode(), CounterMode::TimeFrequency);
+    EXPECT_EQ(Dialog().GateTimeText(), "10");
+    EXPECT_EQ(Dialog().W(), 0x100A);
+    Save();
+    EXPECT_EQ(Counter().Parameter, "4106,0");
+    EXPECT_EQ(Counter().ParameterComment[1], "frequenz time controll :  : 10 1/100 [sec]");
+}
+
 TEST_F(CounterDialog, GateTimeOutsideTimeModeLeavesWord) {
     Open("5265,0");
     Dialog().Edit1Change("250");
