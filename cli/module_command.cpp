@@ -9,6 +9,7 @@
 #include "station/text_encoding.h"
 #include "station/versch.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -20,14 +21,14 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korvo module PROJECT --slot N [--catalogue FILE] [--json]\n"
-    "                    [--channel C [--set \"OPTION CAPTION\"]... [--value V | --gate-time N]]... [--save]";
+    "                    [--channel C [--set \"OPTION CAPTION\"]... [--value V] [--FIELD V]...]... [--save]";
 
 // What the user asked for one channel, in the order given.
 struct ChannelRequest {
     int channel = 1;
     std::vector<std::string> captions;
-    std::optional<std::string> value;
-    std::string valueName = "value";  // the flag the value came with, without "--"
+    // Field name (empty for --value, the dialog's first field) and text, as typed.
+    std::vector<std::pair<std::string, std::string>> values;
 };
 
 struct Request {
@@ -75,15 +76,14 @@ Request ParseArguments(const std::vector<std::string>& args, const std::string& 
         } else if (arg == "--slot") {
             request.slot = PositiveNumber(value(i), "--slot");
         } else if (arg == "--channel") {
-            request.channels.push_back({PositiveNumber(value(i), "--channel"), {}, std::nullopt});
+            request.channels.push_back({PositiveNumber(value(i), "--channel"), {}, {}});
         } else if (arg == "--set") {
             current().captions.push_back(value(i));
-        } else if (arg == "--value" || arg == "--gate-time") {
-            ChannelRequest& channel = current();
-            if (channel.value)
-                throw CommandError(arg + " given twice for channel " + std::to_string(channel.channel));
-            channel.value = value(i);
-            channel.valueName = arg.substr(2);
+        } else if (arg == "--value") {
+            current().values.emplace_back("", value(i));
+        } else if (arg.starts_with("--") && arg.size() > 2 && i + 1 < args.size()) {
+            // A field of the dialog (e.g. --gate-time); checked once the module's type is known.
+            current().values.emplace_back(arg.substr(2), value(i));
         } else if (!arg.empty() && arg[0] == '-') {
             throw CommandError("unknown option " + arg);
         } else if (request.project.empty()) {
@@ -171,7 +171,8 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
         throw CommandError("slot " + std::to_string(request.slot) + " is out of range: the project has " +
                            std::to_string(model.ModuleCount) + " module(s)");
     TModul* module = model.Module(request.slot);
-    if (module == nullptr) throw CommandError("slot " + std::to_string(request.slot) + " is empty");
+    if (module == nullptr || module->ModulType.empty())
+        throw CommandError("slot " + std::to_string(request.slot) + " is empty");
     const std::string type = Cp1252ToUtf8(module->ModulType);
     const std::unique_ptr<ModuleDialog> dialog = MakeModuleDialog(module->ModulType);
     if (!dialog)
@@ -206,20 +207,19 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
             }
             dialog->Click(model, asked.channel, match.group, match.option);
         }
-        if (asked.value) {
-            if (dialog->ValueNames().empty())
-                throw CommandError("the " + type + " dialog takes no --" + asked.valueName);
-            const std::string name = dialog->ValueNames().front();
-            if (asked.valueName != "value" && asked.valueName != name)
-                throw CommandError("the " + type + " dialog takes --" + name + ", not --" + asked.valueName);
-            values.push_back({asked.channel, name, *asked.value});
+        const std::vector<std::string> names = dialog->ValueNames();
+        for (const auto& [name, text] : asked.values) {
+            if (name.empty() && names.empty()) throw CommandError("the " + type + " dialog takes no --value");
+            if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
+                throw CommandError("unknown option --" + name);
+            values.push_back({asked.channel, name.empty() ? names.front() : name, text});
         }
     }
     std::optional<ValueOutcome> outcome;
     try {
         if (!values.empty()) outcome = dialog->ApplyValues(model, values);
     } catch (const ConversionError& e) {
-        throw CommandError(std::string("--value: ") + e.what());
+        throw CommandError(std::string("value: ") + e.what());
     }
     if (request.save) {
         dialog->Save(model);

@@ -115,4 +115,20 @@ int AnalogTagOf(AnalogInputType type, int group, int option) {
     return tag + option;
 }
 
+DialogChannel AnalogChannel(AnalogInputType type, int channel, std::uint16_t word) {
+    DialogChannel shown;
+    shown.channel = channel;
+    shown.word = word;
+    const AnalogSelection selection = SelectAnalogOptions(type, word);
+    for (int g = 0; g < kAnalogGroupCount; ++g) {
+        const AnalogGroup& group = AnalogInputGroup(type, g);
+        DialogGroup& out = shown.groups.emplace_back();
+        out.caption = group.caption;
+        for (const AnalogOption& option : group.options) out.options.emplace_back(option.caption);
+        out.selected = selection.option[g];
+    }
+    shown.comment = AnalogComment(type, word, channel);
+    return shown;
+}
+
 }  // namespace korvo

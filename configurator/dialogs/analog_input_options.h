@@ -4,7 +4,10 @@
 // The groups are listed as the windows show them: filter, measuring range, size.
 // The option tags count through the groups in that order, starting at 1.
 
+#include "module_dialog.h"
+
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -49,5 +52,12 @@ std::string AnalogComment(AnalogInputType type, std::uint16_t word, int channel)
 // The group and option of a tag (1-based through the groups); false for an unknown tag.
 bool AnalogOptionOfTag(AnalogInputType type, int tag, int& group, int& option);
 int AnalogTagOf(AnalogInputType type, int group, int option);
+
+// The groups of a channel as the dialog shows them, selected from its word.
+DialogChannel AnalogChannel(AnalogInputType type, int channel, std::uint16_t word);
+
+// Sets one option control of a window: channel 1-based, group and option as in
+// AnalogInputGroup. Called while the dialog's loading flag is set.
+using AnalogOptionSetter = std::function<void(int channel, int group, int option)>;
 
 }  // namespace korvo

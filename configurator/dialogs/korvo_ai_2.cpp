@@ -5,25 +5,7 @@
 
 #include "station/station_model.h"
 
-namespace korvo {
-
-DialogChannel AnalogChannel(AnalogInputType type, int channel, std::uint16_t word) {
-    DialogChannel shown;
-    shown.channel = channel;
-    shown.word = word;
-    const AnalogSelection selection = SelectAnalogOptions(type, word);
-    for (int g = 0; g < kAnalogGroupCount; ++g) {
-        const AnalogGroup& group = AnalogInputGroup(type, g);
-        DialogGroup& out = shown.groups.emplace_back();
-        out.caption = group.caption;
-        for (const AnalogOption& option : group.options) out.options.emplace_back(option.caption);
-        out.selected = selection.option[g];
-    }
-    shown.comment = AnalogComment(type, word, channel);
-    return shown;
-}
-
-namespace Korvo_AI_2 {
+namespace korvo::Korvo_AI_2 {
 
 void SetDefaults(TModul& module) {
     module.Parameter = "0,0,";
@@ -104,5 +86,4 @@ void Dialog::Click(StationModel&, int channel, int group, int option) {
     OptionClick(channel, AnalogTagOf(AnalogInputType::AI_2, group, option));
 }
 
-}  // namespace Korvo_AI_2
-}  // namespace korvo
+}  // namespace korvo::Korvo_AI_2

@@ -7,17 +7,12 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
 namespace korvo {
 
 struct TModul;
-
-// Sets one option control of a window: channel 1-based, group and option as in
-// AnalogInputGroup. Called while the dialog's loading flag is set.
-using AnalogOptionSetter = std::function<void(int channel, int group, int option)>;
 
 // A measured word and the text of its error label.
 struct AnalogReading {
@@ -72,8 +67,5 @@ private:
 };
 
 }  // namespace Korvo_AI_2
-
-// The groups of a channel of an analog input dialog, selected from its word.
-DialogChannel AnalogChannel(AnalogInputType type, int channel, std::uint16_t word);
 
 }  // namespace korvo

@@ -4,7 +4,6 @@
 // of all eight channels as the I/O test reads them one channel per exchange.
 
 #include "analog_input_options.h"
-#include "korvo_ai_2.h"
 #include "module_dialog.h"
 
 #include <array>

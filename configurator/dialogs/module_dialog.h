@@ -14,7 +14,8 @@
 //   dialog->Save(model);                        // "Save Configuration" before the
 //                                               // automatic save of "korvo.ini"
 // Dialogs with fields besides their options (an output value, a gate time) name them
-// in ValueNames() and take them through ApplyValues().
+// in ValueNames() and take them through ApplyValues(); `korvo module` takes each as
+// --NAME TEXT, the first one also as --value TEXT.
 //
 // A new type derives from ModuleDialog and adds one line to module_dialog_registry.cpp.
 

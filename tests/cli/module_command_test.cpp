@@ -169,6 +169,7 @@ TEST_F(ModuleCommand, SlotsWithoutDialogAndBadArgumentsExitWith2) {
          "the KORVO AI 2 has channels 1 to 2, not 3"},
         {{project_, "--slot", "8", "--value", "3"}, "the KORVO AI 2 dialog takes no --value"},
         {{project_, "--slot", "8", "--frobnicate"}, "unknown option --frobnicate"},
+        {{project_, "--slot", "9", "--gate-time", "5"}, "unknown option --gate-time"},
         {{(dir_ / "missing.prj").string(), "--slot", "8"}, "cannot open the project"},
     };
     for (const auto& [args, message] : cases) {
@@ -177,6 +178,15 @@ TEST_F(ModuleCommand, SlotsWithoutDialogAndBadArgumentsExitWith2) {
         EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "") << message;
     }
+}
+
+TEST_F(ModuleCommand, SlotWithoutModuleIsEmpty) {
+    std::ofstream(project_, std::ios::binary | std::ios::trunc)
+        << "[Module]\r\nAnzahl=3\r\nName1=KORVO NC ETH\r\nName2=\r\nName3=KORVO AI 2\r\n";
+    const ProgramRun run = Run({project_, "--slot", "2"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "korvo module: slot 2 is empty\n");
+    EXPECT_EQ(Run({project_, "--slot", "3"}).status, 0);
 }
 
 TEST_F(ModuleCommand, MalformedParameterIsReportedAndNothingIsWritten) {

@@ -46,6 +46,7 @@ private Q_SLOTS:
     void Ao1SendsOutputBytesAndCorrectsValuesOutOfRange();
     void Ao2vOpenedFromThePopupSendsBothChannels();
     void MalformedParameterIsReportedAndTheWindowStaysUsable();
+    void OpenWindowTakesTheNextModuleOfItsType();
     void Ai2ShowsLiveValuesWhileTheIoTestRuns();
 };
 
@@ -180,6 +181,24 @@ void AnalogDialogsTest::MalformedParameterIsReportedAndTheWindowStaysUsable() {
              qPrintable(recorder.boxes.first()));
     QVERIFY(!window->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
     QCOMPARE(form.frmKonfig()->Model().Module(8)->Parameter, std::string("12,x1,"));
+}
+
+void AnalogDialogsTest::OpenWindowTakesTheNextModuleOfItsType() {
+    ProgramFolder folder("[Module]\r\nAnzahl=3\r\nName1=KORVO NC ETH\r\nName2=KORVO AI 2\r\nName3=KORVO AI 2\r\n"
+                         "[Parameter]\r\nName2=0,0,\r\nName3=256,1,\r\n");
+    TMainForm form(folder.Path());
+    form.show();
+    QTRY_VERIFY(form.frmKonfig() != nullptr);
+    QTest::mouseDClick(Picture(form, 2), Qt::LeftButton);
+    auto* window = form.findChild<korvo::TfrmKorvo_AI_2*>(QStringLiteral("frmKorvo_AI_2"));
+    QCOMPARE(window->Logic().EditedModule(), 2);
+    QTest::mouseDClick(Picture(form, 3), Qt::LeftButton);
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->Logic().EditedModule(), 3);
+    QVERIFY(Control<QRadioButton>(window, "Radio1_2")->isChecked());
+    QTest::mouseClick(Control<QPushButton>(window, "Button1"), Qt::LeftButton);
+    QCOMPARE(form.frmKonfig()->Model().Module(3)->Parameter, std::string("256,1"));
+    QCOMPARE(form.frmKonfig()->Model().Module(2)->Parameter, std::string("0,0,"));
 }
 
 void AnalogDialogsTest::Ai2ShowsLiveValuesWhileTheIoTestRuns() {

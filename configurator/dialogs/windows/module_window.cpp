@@ -19,9 +19,7 @@ constexpr const char* kErrorCaption = "Korvo Configurator";
 }  // namespace
 
 ModuleWindow::ModuleWindow(ModelSource model, QWidget* owner)
-    : QWidget(owner, Qt::Window), model_(std::move(model)) {
-    setAttribute(Qt::WA_DeleteOnClose, false);
-}
+    : QWidget(owner, Qt::Window), model_(std::move(model)) {}
 
 void ModuleWindow::ReportError(const std::exception& error) {
     ShowMessageBox(this, error.what(), kErrorCaption);

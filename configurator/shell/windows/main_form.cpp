@@ -390,6 +390,9 @@ void TMainForm::ShowProperties(const std::string& typeName) {
     if (!dialog) return;
     const auto it = propertiesDialogs_.find(*dialog);
     if (it == propertiesDialogs_.end()) return;
+    // A window already open for another module of the type takes the new current
+    // module when it is shown again; it would go on editing the old one otherwise.
+    if (it->second->isVisible()) it->second->hide();
     it->second->show();
     it->second->raise();
     it->second->activateWindow();
