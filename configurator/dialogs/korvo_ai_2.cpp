@@ -18,7 +18,7 @@ void Dialog::FormShow(const StationModel& model) {
 }
 
 void Dialog::FormActivate(StationModel& model, const AnalogOptionSetter& setOption) {
-    TModul* module = model.Module(edited_);
+    TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module != nullptr) {
         if (const auto items = ReadParameterItems(module->Parameter, kChannels)) {
             for (int c = 0; c < kChannels; ++c)
@@ -46,7 +46,7 @@ void Dialog::OptionClick(int channel, int tag) {
 }
 
 void Dialog::SaveConfiguration(StationModel& model) {
-    TModul* module = model.Module(edited_);
+    TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module == nullptr) return;
     RebuildComments(*module);
     const std::array<std::int32_t, kChannels> items{words_[0], words_[1]};
@@ -55,7 +55,7 @@ void Dialog::SaveConfiguration(StationModel& model) {
 
 std::optional<std::array<AnalogReading, Dialog::kChannels>> Dialog::Timer1Timer(
     const StationModel& model) const {
-    const TModul* module = model.Module(edited_);
+    const TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module == nullptr || module->InputData.empty()) return std::nullopt;
     const auto bytes = ReadInputBytes(module->InputData, 2 * kChannels);
     if (!bytes) return std::nullopt;

@@ -16,7 +16,9 @@ void SetDefaults(TModul& module) {
 }
 
 void Dialog::FormActivate(StationModel& model, const AnalogOptionSetter& setOption) {
-    edited_ = model.CurrentModule;
+    // The current module is the one last clicked in the station view; the dialog
+    // keeps its module while that is a module of another type.
+    if (ModuleOfType(model, model.CurrentModule, TypeName()) != nullptr) edited_ = model.CurrentModule;
     LoadChannel(model, 1, setOption);
 }
 
@@ -27,7 +29,7 @@ void Dialog::Button3Click(StationModel& model, const AnalogOptionSetter& setOpti
 // The channel changes only once its words are read, so a malformed Parameter leaves
 // the dialog on the channel it showed.
 void Dialog::LoadChannel(StationModel& model, int channel, const AnalogOptionSetter& setOption) {
-    TModul* module = model.Module(edited_);
+    TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module != nullptr) {
         if (const auto items = ReadParameterItems(module->Parameter, kChannels)) {
             for (std::size_t c = 0; c < kChannels; ++c) words_[c] = static_cast<std::uint16_t>((*items)[c]);
@@ -49,11 +51,11 @@ void Dialog::OptionClick(StationModel& model, int tag) {
     if (loading_ || !AnalogOptionOfTag(AnalogInputType::AI_8, tag, group, option)) return;
     std::uint16_t& word = words_[static_cast<std::size_t>(current_ - 1)];
     word = ClickAnalogOption(AnalogInputType::AI_8, word, group, option);
-    if (TModul* module = model.Module(edited_)) WriteParameter(*module);
+    if (TModul* module = ModuleOfType(model, edited_, TypeName())) WriteParameter(*module);
 }
 
 void Dialog::SaveConfiguration(StationModel& model) {
-    TModul* module = model.Module(edited_);
+    TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module == nullptr) return;
     // Every channel's comment follows its word, also of channels changed and then
     // left with "next channel".
@@ -70,7 +72,7 @@ void Dialog::WriteParameter(TModul& module) const {
 }
 
 std::optional<Ai8Display> Dialog::Timer1Timer(const StationModel& model) const {
-    const TModul* module = model.Module(edited_);
+    const TModul* module = ModuleOfType(model, edited_, TypeName());
     if (edited_ == 0 || module == nullptr) return std::nullopt;
     Ai8Display display;
     for (std::size_t c = 0; c < kChannels; ++c) display.values[c] = module->ChannelValue[c + 1];

@@ -37,7 +37,7 @@ ValueOutcome Dialog::Button1Click(StationModel& model) {
                 "value outside " + std::string(range.caption) + ": set to " + limit + ", nothing sent"};
     }
     const std::string bytes = WordBytesText(OutputWord(range, value));
-    TModul* module = model.Module(edited_);
+    TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module == nullptr) return {true, "no module in slot " + std::to_string(edited_) + ", nothing sent"};
     module->OutputData = bytes;
     return {true, "OutputData " + bytes};

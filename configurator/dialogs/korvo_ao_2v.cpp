@@ -43,7 +43,7 @@ ValueOutcome Dialog::Button1Click(StationModel& model) {
         }
         bytes += (channel > 1 ? "," : "") + WordBytesText(OutputWord(range, value));
     }
-    TModul* module = model.Module(edited_);
+    TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module == nullptr) return {true, "no module in slot " + std::to_string(edited_) + ", nothing sent"};
     module->OutputData = bytes;
     return {true, "OutputData " + bytes};
@@ -51,7 +51,7 @@ ValueOutcome Dialog::Button1Click(StationModel& model) {
 
 std::optional<std::array<std::string, Dialog::kChannels>> Dialog::Timer1Timer(
     const StationModel& model) const {
-    const TModul* module = model.Module(edited_);
+    const TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module == nullptr) return std::nullopt;
     const auto bytes = ReadInputBytes(module->InputData, 2 * kChannels);
     if (!bytes) return std::nullopt;

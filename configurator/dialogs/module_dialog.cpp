@@ -1,5 +1,6 @@
 #include "module_dialog.h"
 
+#include "station/station_model.h"
 #include "station/versch.h"
 
 #include <stdexcept>
@@ -9,6 +10,16 @@ namespace korvo {
 ValueOutcome ModuleDialog::ApplyValues(StationModel&, const std::vector<ValueSetting>& values) {
     if (!values.empty()) throw std::invalid_argument("the dialog of " + TypeName() + " has no value fields");
     return {};
+}
+
+TModul* ModuleOfType(StationModel& model, int slot, const std::string& type) {
+    TModul* module = model.Module(slot);
+    return module != nullptr && module->ModulType == type ? module : nullptr;
+}
+
+const TModul* ModuleOfType(const StationModel& model, int slot, const std::string& type) {
+    const TModul* module = model.Module(slot);
+    return module != nullptr && module->ModulType == type ? module : nullptr;
 }
 
 OptionMatch FindOption(const DialogChannel& channel, const std::string& caption) {

@@ -27,6 +27,7 @@
 namespace korvo {
 
 class StationModel;
+struct TModul;
 
 // One option group of a channel as the window shows it.
 struct DialogGroup {
@@ -95,6 +96,11 @@ public:
     // them, if the dialog has one. Throws ConversionError on a text that is no number.
     virtual ValueOutcome ApplyValues(StationModel& model, const std::vector<ValueSetting>& values);
 };
+
+// The module in the slot when it is of the given type, else null. After deletions
+// and moves a dialog's slot may hold another module, which it must never write into.
+TModul* ModuleOfType(StationModel& model, int slot, const std::string& type);
+const TModul* ModuleOfType(const StationModel& model, int slot, const std::string& type);
 
 // Looks an option up by its caption among all groups of a channel; captions compare
 // with blanks at both ends trimmed.

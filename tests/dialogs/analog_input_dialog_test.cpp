@@ -154,6 +154,21 @@ TEST_F(Ai2DialogTest, ShortOrBrokenInputDataLeavesTheDisplay) {
     EXPECT_FALSE(dialog.Timer1Timer(model).has_value());
 }
 
+TEST_F(Ai2DialogTest, ModuleThatTookTheEditedSlotIsNeverWritten) {
+    Place("KORVO AI 2");
+    const int di = Place("KORVO DI 8");
+    model.CurrentModule = 1;
+    Activate();
+    ClickCaption(dialog, model, 1, "no filter");
+    model.DeleteModule(1);
+    ASSERT_EQ(At(di - 1).ModulType, "KORVO DI 8");
+    At(di - 1).InputData = "128,1,0,0,";
+    dialog.SaveConfiguration(model);
+    EXPECT_EQ(At(di - 1).Parameter, "");
+    EXPECT_EQ(At(di - 1).ParameterComment[1], "");
+    EXPECT_FALSE(dialog.Timer1Timer(model).has_value());
+}
+
 class Ai8DialogTest : public DialogStation {
 protected:
     Korvo_AI_8::Dialog dialog;
@@ -229,6 +244,19 @@ TEST_F(Ai8DialogTest, MalformedParameterKeepsTheShownChannel) {
     EXPECT_THROW(dialog.Button3Click(model, Setter()), ConversionError);
     EXPECT_EQ(dialog.CurrentChannel(), 1);
     EXPECT_EQ(dialog.Word(2), 0);
+}
+
+TEST_F(Ai8DialogTest, ActivationWithAnotherTypeCurrentKeepsEditingTheAi8) {
+    const int slot = Place("KORVO AI 8");
+    dialog.FormActivate(model, Setter());
+    const int di = Place("KORVO DI 8");
+    ASSERT_EQ(model.CurrentModule, di);
+    dialog.FormActivate(model, Setter());
+    EXPECT_EQ(dialog.EditedModule(), slot);
+    ClickCaption(dialog, model, 1, "no filter");
+    EXPECT_EQ(At(slot).Parameter, "256,0,0,0,0,0,0,0,");
+    EXPECT_EQ(At(di).Parameter, "");
+    EXPECT_EQ(At(di).ParameterComment[1], "");
 }
 
 TEST_F(Ai8DialogTest, MarkerOnlyWhileOnlineAndOnlyTheReadChannelsErrorLabel) {

@@ -68,6 +68,8 @@ void AnalogDialogsScreenshot::RenderAnalogDialogsOnline() {
         coupler.Station().update(std::chrono::milliseconds(20000 + 1000 * cycle));
         form.TimerReadWriteTimer();
     }
+    // From here on the I/O test's own timer runs the exchanges; the station answers live.
+    coupler.Station().start();
 
     QTest::mouseDClick(Picture(form, 2), Qt::LeftButton);
     QWidget* ai2 = form.findChild<QWidget*>(QStringLiteral("frmKorvo_AI_2"));
