@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <stdexcept>
-#include <utility>
 
 namespace korvo {
 
@@ -97,22 +96,12 @@ const char* CounterGroupCaption(CounterGroup group) {
 
 namespace Korvo_CT_1 {
 
-const TModul* EditedCounter(const StationModel& model, int slot) {
-    const TModul* module = model.Module(slot);
-    // Deleting modules moves the others up, so the slot may hold another type now.
-    return module != nullptr && module->ModulType == kTypeName ? module : nullptr;
-}
-
-TModul* EditedCounter(StationModel& model, int slot) {
-    return const_cast<TModul*>(EditedCounter(std::as_const(model), slot));
-}
-
 void Dialog::FormShow(const StationModel& model) {
     edited_ = model.CurrentModule;
 }
 
 void Dialog::FormActivate(StationModel& model) {
-    TModul* counter = EditedCounter(model, edited_);
+    TModul* counter = ModuleOfType(model, edited_, kTypeName);
     if (counter != nullptr && !counter->Parameter.empty()) {
         std::string list = counter->Parameter;
         std::string item;
@@ -225,7 +214,7 @@ std::string Dialog::Comment() const {
 }
 
 void Dialog::SaveConfiguration(StationModel& model) {
-    TModul* counter = EditedCounter(model, edited_);
+    TModul* counter = ModuleOfType(model, edited_, kTypeName);
     if (counter == nullptr) return;
     counter->ParameterComment[1] = Comment();
     counter->Parameter = std::to_string(w_) + ",0";
@@ -233,7 +222,7 @@ void Dialog::SaveConfiguration(StationModel& model) {
 }
 
 void Dialog::SetCommand(StationModel& model, std::uint16_t command, std::uint16_t value) {
-    TModul* counter = EditedCounter(model, edited_);
+    TModul* counter = ModuleOfType(model, edited_, kTypeName);
     if (counter == nullptr) return;
     counter->OutputData = std::to_string(command >> 8) + "," + std::to_string(command & 0xFF) + "," +
                           std::to_string(value >> 8) + "," + std::to_string(value & 0xFF);
@@ -257,7 +246,7 @@ void Dialog::SendEndValue(StationModel& model, const std::string& text) {
 }
 
 bool Dialog::ShowInputWords(const StationModel& model) {
-    const TModul* counter = EditedCounter(model, edited_);
+    const TModul* counter = ModuleOfType(model, edited_, kTypeName);
     if (counter == nullptr || counter->InputData.empty()) return false;
     std::string list = counter->InputData;
     int bytes[4] = {};

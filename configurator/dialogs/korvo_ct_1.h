@@ -15,7 +15,6 @@
 
 namespace korvo {
 
-struct TModul;
 
 // The three mode buttons; None when every button is up.
 enum class CounterMode { None, EventCounter, TimeFrequency, StateFrequency };
@@ -119,10 +118,6 @@ private:
     std::string configValue_ = "0";
     std::string counterValue_ = "0";
 };
-
-// The counter in the slot; null when the slot holds no counter (any more).
-const TModul* EditedCounter(const StationModel& model, int slot);
-TModul* EditedCounter(StationModel& model, int slot);
 
 }  // namespace Korvo_CT_1
 }  // namespace korvo
