@@ -15,7 +15,6 @@
 
 namespace korvo {
 
-
 // The three mode buttons; None when every button is up.
 enum class CounterMode { None, EventCounter, TimeFrequency, StateFrequency };
 
