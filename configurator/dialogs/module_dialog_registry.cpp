@@ -9,6 +9,7 @@
 #include "korvo_tc_2.h"
 #include "korvo_tc_4.h"
 #include "korvo_tc_8.h"
+#include "korvo_ct_1.h"
 
 namespace korvo {
 
@@ -35,6 +36,7 @@ constexpr DialogFactory kFactories[] = {
     {"KORVO TC 4", &Make<Korvo_TC_4::Dialog>},
     {"KORVO TC 8", &Make<Korvo_TC_8::Dialog>},
     {"KORVO RT 6", &Make<Korvo_RT_6::Dialog>},
+    {"KORVO CT 1", &Make<Korvo_CT_1::Dialog>},
 };
 
 }  // namespace

@@ -71,6 +71,7 @@ EchoResult SendEcho(const std::string& host, int timeoutMs) {
         raw = true;
     }
     if (sock.fd < 0) {
+        result.notPermitted = errno == EACCES || errno == EPERM;
         result.error = std::string("cannot open an ICMP socket (") + std::strerror(errno) +
                        "); allow unprivileged ping with 'sysctl net.ipv4.ping_group_range=\"0 2147483647\"' "
                        "or give the program CAP_NET_RAW";

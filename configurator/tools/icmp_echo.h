@@ -16,6 +16,7 @@ struct EchoReply {
 
 struct EchoResult {
     bool sent = false;   // false: the request could not be sent, see error
+    bool notPermitted = false;  // no ICMP socket may be opened by this user
     std::string error;
     EchoReply reply;
 };

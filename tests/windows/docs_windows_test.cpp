@@ -11,6 +11,7 @@
 #include "docs/windows/help_viewer.h"
 #include "docs/windows/report.h"
 #include "shell/windows/message_box.h"
+#include "tools/windows/frm_bootp_server.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,7 +90,7 @@ private Q_SLOTS:
     void HelpPagesWrapRoundAtBothEnds();
     void OpenersSetTheirPageAndTheMainMenuItsSize();
     void DamagedOrMissingPageKeepsThePreviousPicture();
-    void MenusOpenHelpAboutAndTheDiagnosisHelp();
+    void MenusOpenHelpAboutAndTheDiagnosisAndBootpHelp();
     void PreviewShowsTheStationAndExports();
     void PreviewOfEmptyStationShowsTheTitleBlockOnly();
     void PlanThatCannotBeBuiltOpensNoPreview();
@@ -166,7 +167,7 @@ void DocsWindowsTest::DamagedOrMissingPageKeepsThePreviousPicture() {
     QVERIFY(Shown(help) == page1);
 }
 
-void DocsWindowsTest::MenusOpenHelpAboutAndTheDiagnosisHelp() {
+void DocsWindowsTest::MenusOpenHelpAboutAndTheDiagnosisAndBootpHelp() {
     ProgramFolder folder(ProgramFolder::DemoProject());
     korvo::TMainForm form(folder.Path());
     form.show();
@@ -195,6 +196,11 @@ void DocsWindowsTest::MenusOpenHelpAboutAndTheDiagnosisHelp() {
     Click(*form.frmsystemconfig(), "ButtonHelp");
     QVERIFY(form.frmHelp()->isVisible());
     QCOMPARE(form.frmHelp()->Page(), 10);
+
+    form.frmHelp()->hide();
+    Click(*form.frmBootpServer(), "BitBtn1");
+    QVERIFY(form.frmHelp()->isVisible());
+    QCOMPARE(form.frmHelp()->Page(), 9);
 }
 
 void DocsWindowsTest::PreviewShowsTheStationAndExports() {

@@ -61,7 +61,6 @@ private Q_SLOTS:
     void SecondaryWindowsOpenOverMainWindowThenStayWhereMoved();
     void MessageBoxLeavesRoomForItsCaption();
     void ProjectDialogsStartInProjectFolderWithTwoFilters();
-    void CommandsWithoutWindowSayInStatusLine();
 };
 
 void MainWindowLayoutTest::StationViewFollowsWindowSizeAndBottomPanel() {
@@ -188,28 +187,6 @@ void MainWindowLayoutTest::ProjectDialogsStartInProjectFolderWithTwoFilters() {
     QCOMPARE(save.folder, projectFolder);
     QCOMPARE(save.filters, filters);
     QCOMPARE(form.frmKonfig()->Model().ModuleCount, 0);
-}
-
-void MainWindowLayoutTest::CommandsWithoutWindowSayInStatusLine() {
-    ProgramFolder folder(ProgramFolder::DemoProject());
-    TMainForm form(folder.Path());
-    form.show();
-    QTRY_VERIFY(form.frmKonfig() != nullptr);
-    const std::pair<const char*, const char*> commands[] = {
-        {"MenuPing", "Ping"},
-    };
-    for (const auto& [action, window] : commands) {
-        form.findChild<QLabel*>(QStringLiteral("StatusPanel1"))->clear();
-        Action(form, action)->trigger();
-        QCOMPARE(StatusPanel(form, 1), QStringLiteral("not available yet: ") + QString::fromLatin1(window));
-    }
-
-    form.ShowProperties("KORVO CT 1");
-    QCOMPARE(StatusPanel(form, 1), QStringLiteral("not available yet: properties of KORVO CT 1"));
-    // A type the properties table does not name opens nothing and says nothing.
-    form.findChild<QLabel*>(QStringLiteral("StatusPanel1"))->clear();
-    form.ShowProperties("KORVO PS");
-    QVERIFY(StatusPanel(form, 1).isEmpty());
 }
 
 QTEST_MAIN(MainWindowLayoutTest)

@@ -3,7 +3,10 @@
 #include "frm_korvo_ai_2.h"
 #include "frm_korvo_ai_8.h"
 #include "frm_korvo_ao.h"
+#include "korvo_ct_1_window.h"
+#include "korvo_nc_eth_window.h"
 #include "multi_channel_temperature_window.h"
+#include "simple_module_windows.h"
 #include "two_channel_temperature_window.h"
 
 namespace korvo {
@@ -23,6 +26,10 @@ void CreatePropertiesWindows(const ModelSource& model, QWidget* owner,
     add(PropertiesDialog::Korvo_TC_4, new TfrmKorvo_TC_4(model, owner));
     add(PropertiesDialog::Korvo_TC_8, new TfrmKorvo_TC_8(model, owner));
     add(PropertiesDialog::Korvo_RT_6, new TfrmKorvo_RT_6(model, owner));
+    add(PropertiesDialog::Korvo_CT_1, new TfrmKorvo_CT_1(model, owner));
+    add(PropertiesDialog::Korvo_NC_ETH, new TfrmKorvo_NC_ETH(model, owner));
+    for (const SimpleModuleWindow& entry : SimpleModuleWindows())
+        add(entry.dialog, CreateSimpleModuleWindow(owner, entry));
 }
 
 }  // namespace korvo

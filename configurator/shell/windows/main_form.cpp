@@ -27,6 +27,7 @@
 #include "station/windows/module_drawing.h"
 #include "tools/udp_bootp_server.h"
 #include "tools/windows/frm_bootp_server.h"
+#include "tools/windows/eth_ping_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -150,6 +151,8 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
 
     CreatePropertiesWindows([this] { return frmKonfig_ != nullptr ? &frmKonfig_->Model() : nullptr; }, this,
                             [this](PropertiesDialog dialog, QWidget* window) { RegisterPropertiesDialog(dialog, window); });
+    frmPing_ = new TfrmPing(this, *pinger_);
+    frmPing_->hide();
 
     timerReadWrite_ = new QTimer(this);
     timerReadWrite_->setObjectName(QStringLiteral("TimerReadWrite"));
@@ -435,7 +438,7 @@ void TMainForm::ShowProperties(const std::string& typeName) {
     const std::optional<PropertiesDialog> dialog = PropertiesDialogFor(typeName);
     if (!dialog) return;
     const auto it = propertiesDialogs_.find(*dialog);
-    if (it == propertiesDialogs_.end()) return NotBuiltYet("properties of " + typeName);
+    if (it == propertiesDialogs_.end()) return;
     // A window already open for another module of the type takes the new current
     // module when it is shown again; it would go on editing the old one otherwise.
     if (it->second->isVisible()) it->second->hide();
@@ -444,7 +447,6 @@ void TMainForm::ShowProperties(const std::string& typeName) {
     it->second->activateWindow();
 }
 
-void TMainForm::NotBuiltYet(const std::string& what) { SetStatusPanel1("not available yet: " + what); }
 
 void TMainForm::ShowConnectionImage(const std::string& typeName) {
     frmConnectorImage_->ShowConnectionImage(state_.ProgramFolder, typeName);
@@ -560,6 +562,12 @@ void TMainForm::PreviewClick() {
 void TMainForm::InfoClick() { aboutBox_->ShowCentred(); }
 
 void TMainForm::HelpClick() { frmHelp_->OpenFromMainMenu(); }
+
+void TMainForm::PingClick() {
+    frmPing_->show();
+    frmPing_->raise();
+    frmPing_->activateWindow();
+}
 
 void TMainForm::TimerReadWriteTimer() {
     if (!online_) return;

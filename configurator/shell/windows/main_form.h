@@ -44,6 +44,7 @@ class TfrmHelp;
 class TfrmReport;
 class TfrmKonfig;
 class TfrmNCBRestart;
+class TfrmPing;
 class Tfrmsystemconfig;
 class TypeList;
 
@@ -83,6 +84,8 @@ public:
     // until the first activation, like the online logic that feeds it.
     TfrmIoRecord* frmIoRecord() const { return frmIoRecord_; }
     IoTestRecorder* IoRecorder() const { return recorder_.get(); }
+
+    TfrmPing* frmPing() const { return frmPing_; }
     // Null until the first activation, like the station it works on.
     ControllerAccess* Access() const { return access_.get(); }
     // The image index the online button shows now.
@@ -143,11 +146,7 @@ private:
     void DiagnosisClick();
     void RestartClick();
     void ToolIPClick();
-
-    // Commands whose windows come with later work say so in the status line.
-    void PingClick() { NotBuiltYet("Ping"); }
-    void NotBuiltYet(const std::string& what);
-
+    void PingClick();
     void PreviewClick();
     void ExportAddressMapClick();
     void IoRecordClick();
@@ -172,6 +171,7 @@ private:
     TfrmReport* frmReport_ = nullptr;
     TfrmIoRecord* frmIoRecord_ = nullptr;
     std::unique_ptr<IoTestRecorder> recorder_;
+    TfrmPing* frmPing_ = nullptr;
     std::unique_ptr<ControllerAccess> access_;
     std::unique_ptr<OnlineOperation> online_;
     std::unique_ptr<CouplerDiagnosis> diagnosis_;

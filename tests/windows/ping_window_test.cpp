@@ -1,0 +1,165 @@
+// The ping window TfrmPing, opened from the main window's "Ping" item: the local host
+// it shows, echoes to 127.0.0.1 by Enter, "clear" with the numbering going on, a
+// time-out line from a silent loopback, and the boxes for an echo that cannot be
+// sent and for a user who may not send echoes; renders ping-window.png.
+
+#include "program_folder.h"
+#include "silent_loopback.h"
+#include "simulated_coupler.h"
+#include "window_screenshot.h"
+
+#include "tools/icmp_echo.h"
+#include "tools/windows/eth_ping_window.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+
+using korvo::TMainForm;
+
+namespace {
+
+template <typename T>
+T* Child(QWidget* window, const char* name) {
+    return window->findChild<T*>(QString::fromLatin1(name));
+}
+
+korvo::TfrmPing* OpenPing(TMainForm& form) {
+    Action(form, "MenuPing")->trigger();
+    korvo::TfrmPing* ping = form.frmPing();
+    return ping != nullptr && ping->isVisible() ? ping : nullptr;
+}
+
+QStringList Lines(QWidget* ping) {
+    QStringList lines;
+    auto* list = Child<QListWidget>(ping, "lstReplies");
+    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+    return lines;
+}
+
+void PingHost(QWidget* ping, const QString& host) {
+    auto* edit = Child<QLineEdit>(ping, "edtHost");
+    edit->setText(host);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+// Refuses every echo as the kernel does for a user outside ping_group_range.
+class RefusingPinger final : public korvo::Pinger {
+public:
+    korvo::EchoResult Ping(const std::string&) override {
+        korvo::EchoResult result;
+        result.notPermitted = true;
+        result.error = "cannot open an ICMP socket";
+        return result;
+    }
+};
+
+const QRegularExpression kReplyLine(
+    QStringLiteral(R"(^([1-9]\d*) bytes from 127\.0\.0\.1: icmp_seq=(\d+) ttl=[1-9]\d* time(<1|=\d+) ms$)"));
+
+}  // namespace
+
+class PingWindowTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void OpensFromMenuWithHostAndDefaults();
+    void EnterPingsLoopbackAndClearKeepsNumbering();
+    void EchoThatCannotBeSentShowsBoxOnly();
+    void RefusedEchoSaysHowToAllowIt();
+    // Leaves the test's window thread in the silent namespace: stays last.
+    void SilentHostGivesTimeOutLine();
+};
+
+void PingWindowTest::OpensFromMenuWithHostAndDefaults() {
+    ProgramFolder folder;
+    TMainForm form(folder.Path());
+    form.show();
+    korvo::TfrmPing* ping = OpenPing(form);
+    QVERIFY(ping != nullptr);
+    QCOMPARE(ping->windowTitle(), QStringLiteral("Ping"));
+    QCOMPARE(Child<QLineEdit>(ping, "edtHost")->text(), QStringLiteral("10.128.166.171"));
+    QVERIFY(Child<QPushButton>(ping, "btnPing")->isDefault());
+    QCOMPARE(Child<QPushButton>(ping, "btnPing")->text(), QStringLiteral("&Ping"));
+    ping->FormActivate();
+    QVERIFY(Child<QLabel>(ping, "HostName")->text() != QStringLiteral("."));
+    QCOMPARE(Child<QLabel>(ping, "HostAddress")->text().count(QLatin1Char('.')), 3);
+}
+
+void PingWindowTest::EnterPingsLoopbackAndClearKeepsNumbering() {
+    ProgramFolder folder;
+    MessageBoxRecorder recorder;
+    TMainForm form(folder.Path());
+    form.show();
+    korvo::TfrmPing* ping = OpenPing(form);
+    QVERIFY(ping != nullptr);
+    PingHost(ping, QStringLiteral("127.0.0.1"));
+    if (!recorder.boxes.isEmpty() && recorder.boxes.first().contains(QStringLiteral("ping_group_range"))) {
+        QSKIP("this user may not send ICMP echoes (see net.ipv4.ping_group_range)");
+    }
+    QCOMPARE(recorder.boxes, QStringList{});
+    PingHost(ping, QStringLiteral("127.0.0.1"));
+    QStringList lines = Lines(ping);
+    QCOMPARE(lines.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const QRegularExpressionMatch match = kReplyLine.match(lines[i]);
+        QVERIFY2(match.hasMatch(), qPrintable(lines[i]));
+        QCOMPARE(match.captured(2).toInt(), i);
+    }
+    SaveScreenshot(*ping, "ping-window.png");
+    QTest::mouseClick(Child<QPushButton>(ping, "Button1"), Qt::LeftButton);
+    QVERIFY(Lines(ping).isEmpty());
+    PingHost(ping, QStringLiteral("127.0.0.1"));
+    lines = Lines(ping);
+    QCOMPARE(lines.size(), 1);
+    QCOMPARE(kReplyLine.match(lines[0]).captured(2), QStringLiteral("2"));
+    QVERIFY(Child<QPushButton>(ping, "btnPing")->isEnabled());
+}
+
+void PingWindowTest::SilentHostGivesTimeOutLine() {
+    ProgramFolder folder;
+    MessageBoxRecorder recorder;
+    TMainForm form(folder.Path());
+    form.show();
+    korvo::TfrmPing* ping = OpenPing(form);
+    QVERIFY(ping != nullptr);
+    if (!EnterSilentLoopback() || korvo::SendEcho("127.0.0.1", 300).notPermitted) {
+        QSKIP("network namespaces or ICMP sockets are not allowed here");
+    }
+    PingHost(ping, QStringLiteral("127.0.0.1"));
+    QCOMPARE(recorder.boxes, QStringList{});
+    QCOMPARE(Lines(ping), QStringList{QStringLiteral("0 bytes from 0.0.0.0: icmp_seq=0 ttl=0 time<1 ms")});
+    QVERIFY(Child<QPushButton>(ping, "btnPing")->isEnabled());
+}
+
+void PingWindowTest::EchoThatCannotBeSentShowsBoxOnly() {
+    ProgramFolder folder;
+    MessageBoxRecorder recorder;
+    TMainForm form(folder.Path());
+    form.show();
+    korvo::TfrmPing* ping = OpenPing(form);
+    QVERIFY(ping != nullptr);
+    PingHost(ping, QString());
+    QCOMPARE(recorder.boxes, QStringList{QStringLiteral("communication error|ERROR !! check IP settings")});
+    QVERIFY(Lines(ping).isEmpty());
+    QVERIFY(Child<QPushButton>(ping, "btnPing")->isEnabled());
+}
+
+void PingWindowTest::RefusedEchoSaysHowToAllowIt() {
+    ProgramFolder folder;
+    MessageBoxRecorder recorder;
+    RefusingPinger pinger;
+    TMainForm form(folder.Path(), korvo::OnlineSeams{&pinger, nullptr});
+    form.show();
+    korvo::TfrmPing* ping = OpenPing(form);
+    QVERIFY(ping != nullptr);
+    PingHost(ping, QStringLiteral("127.0.0.1"));
+    QCOMPARE(recorder.boxes.size(), 1);
+    QVERIFY(recorder.boxes[0].startsWith(QStringLiteral("communication error|")));
+    QVERIFY(recorder.boxes[0].contains(QStringLiteral("net.ipv4.ping_group_range=\"0 2147483647\"")));
+    QVERIFY(Lines(ping).isEmpty());
+}
+
+QTEST_MAIN(PingWindowTest)
+#include "ping_window_test.moc"
