@@ -22,7 +22,11 @@ ModuleWindow::ModuleWindow(ModelSource model, QWidget* owner)
     : QWidget(owner, Qt::Window), model_(std::move(model)) {}
 
 void ModuleWindow::ReportError(const std::exception& error) {
+    const bool wasActive = isActiveWindow();
     ShowMessageBox(this, error.what(), kErrorCaption);
+    // The box took the activation; getting it back is no new activation. Reloading
+    // then would report a malformed Parameter again, box after box.
+    returningFromReport_ = wasActive && !isActiveWindow();
 }
 
 void ModuleWindow::SaveAutomatically() {
@@ -50,6 +54,7 @@ void ModuleWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::ActivationChange || !isVisible() || Model() == nullptr) return;
     if (isActiveWindow()) {
+        if (std::exchange(returningFromReport_, false)) return;
         if (!std::exchange(activatedByShow_, false)) FormActivate();
     } else {
         activatedByShow_ = false;
@@ -59,6 +64,7 @@ void ModuleWindow::changeEvent(QEvent* event) {
 
 void ModuleWindow::closeEvent(QCloseEvent* event) {
     activatedByShow_ = false;
+    returningFromReport_ = false;
     if (Model() != nullptr) FormClose();
     event->accept();
 }

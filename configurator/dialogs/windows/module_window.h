@@ -52,6 +52,7 @@ protected:
 private:
     ModelSource model_;
     bool activatedByShow_ = false;
+    bool returningFromReport_ = false;
 };
 
 }  // namespace korvo
