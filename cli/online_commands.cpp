@@ -7,6 +7,7 @@
 #include "access/ddi_funktionen.h"
 #include "access/nc_restart.h"
 #include "io_record.h"
+#include "shell/io_test_header.h"
 #include "shell/online_operation.h"
 #include "station/catalogue.h"
 #include "station/profile_file.h"
@@ -223,24 +224,6 @@ std::function<void()> Expired(const std::string& command, const std::string& add
     return ExitOnDeadline(command + " " + address + ": no result within " + std::to_string(seconds) +
                           " s (--timeout)");
 }
-
-std::string StateWords(const CouplerState& s) {
-    std::string text;
-    const auto add = [&](bool on, const char* word) {
-        if (on) text += text.empty() ? word : std::string(", ") + word;
-    };
-    add(s.ready, "ready");
-    add(s.activ, "activ");
-    add(s.run, "run");
-    add(s.submodulFail, "submodul fail");
-    add(s.busFail, "bus fail");
-    add(s.userFail, "user fail");
-    add(s.controllerFail, "controller fail");
-    add(s.warning, "warning");
-    add(s.plugPlayActive, "Plug  Play aktiv");
-    return text.empty() ? "no state bit set" : text;
-}
-
 }  // namespace
 
 int RunCheckCommand(const std::vector<std::string>& args, const std::string& defaultCatalogue, std::ostream& out,
@@ -355,7 +338,7 @@ int RunDiagCommand(const std::vector<std::string>& args, std::ostream& out, std:
             << "\n";
         return 2;
     }
-    out << "state: " << StateWords(diagnosis.State) << "\n";
+    out << "state: " << CouplerStateText(diagnosis.State) << "\n";
     if (!ui.diagnosisStatus.empty()) out << ui.diagnosisStatus << "\n";
     return 0;
 }

@@ -1,10 +1,8 @@
 #include "export_text.h"
 
-#include <cerrno>
+#include "station/safe_file_write.h"
+
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <random>
 
 namespace korvo {
 
@@ -44,24 +42,9 @@ std::string JsonQuoted(const std::string& utf8) {
 }
 
 void ReplaceFile(const std::filesystem::path& file, const std::string& bytes) {
-    std::random_device random;
-    std::filesystem::path temporary = file;
-    temporary += ".tmp" + std::to_string(random() % 1000000);
-    const auto fail = [&](const std::string& why) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw ExportError("cannot write \"" + file.string() + "\": " + why);
-    };
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) fail(std::strerror(errno));
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) fail(std::strerror(errno));
+    if (const std::optional<std::string> why = WriteFileSafely(file, bytes)) {
+        throw ExportError("cannot write \"" + file.string() + "\": " + *why);
     }
-    std::error_code ec;
-    std::filesystem::rename(temporary, file, ec);
-    if (ec) fail(ec.message());
 }
 
 }  // namespace korvo

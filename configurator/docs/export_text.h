@@ -21,8 +21,8 @@ std::string CsvField(const std::string& utf8);
 // A JSON string literal of UTF-8 text.
 std::string JsonQuoted(const std::string& utf8);
 
-// Writes the bytes to a temporary file beside the target and renames it into place;
-// throws ExportError and leaves no file behind when that fails.
+// Writes the file safely (see WriteFileSafely); throws ExportError, leaving the old
+// file and no temporary behind, when that fails.
 void ReplaceFile(const std::filesystem::path& file, const std::string& bytes);
 
 }  // namespace korvo

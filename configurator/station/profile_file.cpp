@@ -1,5 +1,6 @@
 #include "profile_file.h"
 
+#include "safe_file_write.h"
 #include "versch.h"
 
 #include <cerrno>
@@ -244,96 +245,11 @@ void ProfileFile::Save() const {
     SaveAs(path_);
 }
 
-std::filesystem::path ProfileFile::SavingName(const std::filesystem::path& target) {
-    return std::filesystem::path(target.string() + kSavingSuffix);
-}
-
-namespace {
-
-// The file a save must replace: a symbolic link is followed to the file it
-// names, so the link stays and the real file gets the new content.
-std::filesystem::path SaveTarget(const std::filesystem::path& path) {
-    std::filesystem::path target = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code ec;
-        if (!std::filesystem::is_symlink(target, ec)) return target;
-        const std::filesystem::path next = std::filesystem::read_symlink(target, ec);
-        if (ec) return target;
-        target = next.is_absolute() ? next : target.parent_path() / next;
-    }
-    throw ProfileError("Cannot save \"" + path.string() + "\": too many levels of symbolic links");
-}
-
-// Makes a rename durable: the folder's entry is written out as well.
-void SyncFolder(const std::filesystem::path& file) {
-    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-}  // namespace
-
 void ProfileFile::SaveAs(const std::filesystem::path& path) const {
     if (path.empty()) throw ProfileError("Cannot save: no file name given");
-    const std::filesystem::path resolved = SaveTarget(path);
-    const std::string target = resolved.string();
-    const std::string shown = path.string();
-    const auto refuse = [&](const std::string& why) { return ProfileError("Cannot save \"" + shown + "\": " + why); };
-
-    // A write-protected file is refused as the platform's own writing would
-    // refuse it, instead of being replaced behind the user's back.
-    struct stat existing {};
-    const bool replacing = ::stat(target.c_str(), &existing) == 0;
-    if (replacing && S_ISDIR(existing.st_mode)) throw refuse("it is a folder");
-    if (replacing && ((existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
-        throw refuse("the file is write-protected");
+    if (const std::optional<std::string> why = WriteFileSafely(path, Text())) {
+        throw ProfileError("Cannot save \"" + path.string() + "\": " + *why);
     }
-
-    const std::string text = Text();
-    // One fixed name per target: what a killed save left behind is replaced
-    // by the next save instead of piling up.
-    const std::string temporary = SavingName(resolved).string();
-    ::unlink(temporary.c_str());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) throw refuse(ErrnoText(errno));
-    const auto fail = [&](int error) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        throw refuse(ErrnoText(error));
-    };
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    // The file created with owner-only access gets the permissions of the
-    // file being replaced, or those the user's umask allows for a new one.
-    if (replacing) {
-        ::fchmod(fd, existing.st_mode & 07777);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-    }
-    if (::fsync(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        throw refuse(ErrnoText(error));
-    }
-    SyncFolder(resolved);
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        throw refuse(ErrnoText(error));
-    }
-    SyncFolder(resolved);
 }
 
 }  // namespace korvo

@@ -59,9 +59,6 @@ public:
     // followed), syncs it and renames it over the target; a write-protected
     // target is refused.
     void SaveAs(const std::filesystem::path& path) const;
-    // The fixed temporary name a save of `target` writes first.
-    static std::filesystem::path SavingName(const std::filesystem::path& target);
-    static constexpr const char* kSavingSuffix = ".saving~";
 
 private:
     struct Line {

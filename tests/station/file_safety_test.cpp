@@ -1,6 +1,7 @@
 // Files that are not what they claim, saves that were killed or go through a
 // link or onto a protected file, catalogue values near the integer limits.
 #include "station/project_file.h"
+#include "station/safe_file_write.h"
 #include "station_fixture.h"
 #include "temp_folder.h"
 
@@ -44,7 +45,7 @@ TEST_F(FileSafetyTest, LeftoverOfAKilledSaveIsReplacedByTheNextSave) {
     const fs::path project = File("plant.prj");
     Append({"KORVO NC ETH"});
     SaveProject(*model, project);
-    Write(ProfileFile::SavingName(project), std::string(1 << 20, 'x'));
+    Write(SavingName(project), std::string(1 << 20, 'x'));
 
     Append({"KORVO DI 16"});
     SaveProject(*model, project);

@@ -21,10 +21,6 @@ using korvo::TMainForm;
 
 namespace {
 
-QString StatusPanel(TMainForm& form, int panel) {
-    return form.findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(panel))->text();
-}
-
 QWidget* Widget(TMainForm& form, const char* name) { return form.findChild<QWidget*>(QString::fromLatin1(name)); }
 
 // What a file dialog showed when it opened; it is cancelled at once.
