@@ -5,6 +5,7 @@
 #include "docs/io_test_record_export.h"
 #include "shell/io_test_header.h"
 #include "shell/online_operation.h"
+#include "station/versch.h"
 
 #include <filesystem>
 #include <ostream>
@@ -24,6 +25,17 @@ IoRecordSession::~IoRecordSession() { online_.SetCycleObserver(nullptr); }
 
 bool IoRecordSession::Write(const std::string& file, int cycles, std::ostream& err) {
     recorder_.Finish("the test ended after " + std::to_string(cycles) + " cycles");
+    return WriteFile(file, err);
+}
+
+bool IoRecordSession::WriteUnconnected(const std::string& file, const std::string& status, std::ostream& err) {
+    std::string reason = status;
+    TrimBlanks(reason);
+    recorder_.NoConnection(reason.empty() ? "the coupler was not reached" : reason);
+    return WriteFile(file, err);
+}
+
+bool IoRecordSession::WriteFile(const std::string& file, std::ostream& err) {
     try {
         WriteIoTestRecord(recorder_.Record(), file, true);
     } catch (const ExportError& e) {

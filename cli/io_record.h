@@ -27,8 +27,13 @@ public:
     // Ends the record after the cycles (a stopped test has ended it already) and writes
     // it; false after a one-line error on err.
     bool Write(const std::string& file, int cycles, std::ostream& err);
+    // Ends the record of a test that never ran because the coupler could not be
+    // reached (status says why) and writes it; false after a one-line error on err.
+    bool WriteUnconnected(const std::string& file, const std::string& status, std::ostream& err);
 
 private:
+    bool WriteFile(const std::string& file, std::ostream& err);
+
     OnlineOperation& online_;
     IoTestRecorder recorder_;
 };

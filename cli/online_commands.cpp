@@ -279,6 +279,7 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
     if (!online.OpenConnection()) {
         err << "korvo: cannot connect to " << options.positional[0] << ":" << ui.lastStatus << "\n";
         session.access->CloseNodePair();
+        if (record) record->WriteUnconnected(options.record, ui.lastStatus, err);
         return 2;
     }
     session.model->Online = true;

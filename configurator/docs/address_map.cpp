@@ -59,6 +59,21 @@ public:
         }
     }
 
+    void AddMultiplexedChannels() {
+        for (int c = 1; c <= TModul::kChannelCount; ++c) {
+            AddressEntry e = Entry(PointDirection::Input, PointWidth::Word, m_.InputStart() + 2, -1);
+            const int point = c - 1;
+            if (point < m_.tag_anzahl_input && point < static_cast<int>(tags_.points.size())) {
+                e.tag = tags_.points[static_cast<std::size_t>(point)];
+                e.description = descriptions_.Of(point);
+            } else {
+                e.tag = WordTagName(stationName_, m_.Nummer, groupKey_, "CH" + std::to_string(c));
+            }
+            e.channel = true;
+            out_.push_back(std::move(e));
+        }
+    }
+
 private:
     AddressEntry Entry(PointDirection direction, PointWidth width, int byte, int bit) const {
         AddressEntry e;
@@ -146,6 +161,15 @@ std::vector<AddressEntry> BuildAddressMap(const StationModel& model, int station
         if (station > 0 && link != station) continue;
         ModuleEntries(model, slot, entries).Add();
     }
+    return entries;
+}
+
+std::vector<AddressEntry> MultiplexedChannels(const StationModel& model, int slot) {
+    std::vector<AddressEntry> entries;
+    const TModul* m = model.Module(slot);
+    // The channel value is the module's second input word.
+    if (m != nullptr && !m->IsCoupler() && m->ReadMethode == 3 && m->Input >= 4)
+        ModuleEntries(model, slot, entries).AddMultiplexedChannels();
     return entries;
 }
 

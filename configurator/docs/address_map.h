@@ -35,6 +35,12 @@ struct AddressEntry {
 // leaves the descriptions empty.
 std::vector<AddressEntry> BuildAddressMap(const StationModel& model, int station);
 
+// The channels of the module in slot when it is read one channel per cycle (its
+// second input word carries the channel that the last request asked for): one WORD
+// entry per channel, all at that word's byte, named and described as the module's
+// input points. Empty for any other module.
+std::vector<AddressEntry> MultiplexedChannels(const StationModel& model, int slot);
+
 const char* DirectionName(PointDirection direction);  // "input" / "output"
 const char* WidthName(PointWidth width);              // "BOOL" / "WORD"
 

@@ -51,6 +51,15 @@ std::string PointValues(const PointRecord& p) {
     return text;
 }
 
+std::string PointAddress(const PointRecord& p) {
+    const AddressEntry& e = p.entry;
+    std::string text = e.direction == PointDirection::Input ? "%I" : "%Q";
+    if (e.width == PointWidth::Bool) return text + "X" + std::to_string(e.byte) + "." + std::to_string(e.bit);
+    text += "W" + std::to_string(e.byte);
+    if (p.muxChannel > 0) text += " ch " + std::to_string(p.muxChannel);
+    return text;
+}
+
 std::string IoTestRecordCsv(const IoTestRecord& r) {
     std::string text = "\xEF\xBB\xBF";
     const RecordHeader& h = r.header;
@@ -67,7 +76,7 @@ std::string IoTestRecordCsv(const IoTestRecord& r) {
     line("stopped because", r.stopReason);
     line("cycles", std::to_string(r.cycles));
     text += "\r\nslot,module_type,tag,direction,data_type,byte,bit,result,seen_0,seen_1,minimum,maximum,error_code,"
-            "switched_by,first_change\r\n";
+            "switched_by,first_change,channel\r\n";
     for (const PointRecord& p : r.points) {
         const AddressEntry& e = p.entry;
         const bool word = e.width == PointWidth::Word;
@@ -78,7 +87,7 @@ std::string IoTestRecordCsv(const IoTestRecord& r) {
                 (word && p.seenValue ? std::to_string(p.minimum) : "") + "," +
                 (word && p.seenValue ? std::to_string(p.maximum) : "") + "," +
                 (p.errorCode >= 0 ? Hex(p.errorCode) : "") + "," + SourceName(p.source) + "," + p.firstChange +
-                "\r\n";
+                "," + (p.muxChannel > 0 ? std::to_string(p.muxChannel) : "") + "\r\n";
     }
     return text;
 }
@@ -104,6 +113,7 @@ std::string IoTestRecordJson(const IoTestRecord& r) {
                 "\", \"dataType\": \"" + WidthName(e.width) + "\", \"byte\": " + std::to_string(e.byte) +
                 ", \"bit\": " + (e.bit >= 0 ? std::to_string(e.bit) : "null") + ", \"result\": " +
                 JsonQuoted(PointResult(p)) + ", \"complete\": " + Bool(p.Complete());
+        if (p.muxChannel > 0) text += ", \"channel\": " + std::to_string(p.muxChannel);
         if (e.width == PointWidth::Bool) {
             text += ", \"seen0\": " + Bool(p.seen0) + ", \"seen1\": " + Bool(p.seen1);
         } else if (p.seenValue) {

@@ -14,6 +14,10 @@ std::string PointResult(const PointRecord& point);
 // The values a point's row shows: "0 and 1 seen", "1200..16350", "on 10:15:02".
 std::string PointValues(const PointRecord& point);
 
+// The point's address in the station's image: "%IX0.3", "%QW2"; a multiplexed
+// channel adds its number to the word that carries it: "%IW6 ch 3".
+std::string PointAddress(const PointRecord& point);
+
 std::string IoTestRecordCsv(const IoTestRecord& record);
 std::string IoTestRecordJson(const IoTestRecord& record);
 

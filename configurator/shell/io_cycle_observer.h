@@ -12,6 +12,9 @@ public:
     virtual ~IoCycleObserver() = default;
     // The station's input image was read; length bytes from offset 0.
     virtual void InputsRead(const std::uint8_t* image, int length) = 0;
+    // A module whose channels are read one per cycle filled channel (1-based) of the
+    // module in slot with value; called after InputsRead of the same cycle.
+    virtual void ChannelRead(int slot, int channel, std::int32_t value) = 0;
     // The output image reached the coupler in this cycle.
     virtual void OutputsWritten(const std::uint8_t* image, int length) = 0;
     // A read or write error stopped the I/O test; status is the text of panel 1.

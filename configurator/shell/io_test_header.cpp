@@ -25,6 +25,8 @@ std::string CouplerStateText(const CouplerState& s) {
 
 std::string CheckResultText(const OnlineOperation& online, const StationModel& model, bool passed) {
     if (passed) return "station OK";
+    // Without the coupler's list there was nothing to compare.
+    if (!online.BusConfigRead) return "not done: no module list from the coupler";
     const int project = online.CountStationModules(model.CurrentStation);
     if (online.BusConfigCount != project) {
         return "station is different number of moduls (coupler " + std::to_string(online.BusConfigCount) +

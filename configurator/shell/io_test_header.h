@@ -14,7 +14,8 @@ class OnlineOperation;
 // "ready, activ, run", or "no state bit set".
 std::string CouplerStateText(const CouplerState& state);
 
-// The check's result in words: "station OK", or what differed.
+// The check's result in words: "station OK", what differed, or that it could not be
+// done (no module list from the coupler).
 std::string CheckResultText(const OnlineOperation& online, const StationModel& model, bool passed);
 
 // The header of a record of the model's current station.

@@ -1,5 +1,6 @@
 #include "io_test_record.h"
 
+#include "dialogs/measured_value_errors.h"
 #include "station/station_model.h"
 
 #include <algorithm>
@@ -29,6 +30,22 @@ void NoteWord(PointRecord& p, int value) {
     }
     p.minimum = std::min(p.minimum, value);
     p.maximum = std::max(p.maximum, value);
+}
+
+// An analog channel reports its errors with the top bit set. The multiplexed module
+// also measures above 7FFFh in its 16-bit format, so there only its error codes count.
+bool IsErrorWord(const PointRecord& p, int value) {
+    if (!p.entry.channel || (value & kErrorBit) == 0) return false;
+    return p.muxChannel == 0 || !ExactErrorText(static_cast<std::uint16_t>(value)).empty();
+}
+
+void NoteInputWord(PointRecord& p, int value) {
+    if (IsErrorWord(p, value)) {
+        if (p.errorCode < 0) p.errorCode = value;
+    } else {
+        NoteWord(p, value);
+    }
+    p.last = value;
 }
 
 }  // namespace
@@ -67,7 +84,25 @@ void IoTestRecorder::Begin(RecordHeader header) {
     record_.header = std::move(header);
     record_.header.started = TimeText(clock_());
     outputsWritten_ = false;
+    int expanded = 0;
     for (AddressEntry& entry : BuildAddressMap(model_, model_.CurrentStation)) {
+        // A multiplexed module's input words hold whichever channel was asked for last:
+        // its channels are recorded one by one instead.
+        if (entry.direction == PointDirection::Input) {
+            if (entry.slot == expanded) continue;
+            std::vector<AddressEntry> channels = MultiplexedChannels(model_, entry.slot);
+            if (!channels.empty()) {
+                expanded = entry.slot;
+                int number = 0;
+                for (AddressEntry& channel : channels) {
+                    PointRecord point;
+                    point.entry = std::move(channel);
+                    point.muxChannel = ++number;
+                    record_.points.push_back(std::move(point));
+                }
+                continue;
+            }
+        }
         PointRecord point;
         point.entry = std::move(entry);
         record_.points.push_back(std::move(point));
@@ -89,20 +124,27 @@ void IoTestRecorder::InputsRead(const std::uint8_t* image, int length) {
     if (!running_) return;
     ++record_.cycles;
     for (PointRecord& p : record_.points) {
-        if (p.entry.direction != PointDirection::Input) continue;
+        if (p.entry.direction != PointDirection::Input || p.muxChannel > 0) continue;
         const int value = ValueAt(p, image, length);
         if (value < 0) continue;
         if (p.entry.width == PointWidth::Bool) {
             (value != 0 ? p.seen1 : p.seen0) = true;
-        } else if (p.entry.channel && (value & kErrorBit) != 0) {
-            // An analog channel reports its errors with the top bit set.
-            if (p.errorCode < 0) p.errorCode = value;
+            p.last = value;
         } else {
-            NoteWord(p, value);
+            NoteInputWord(p, value);
         }
-        p.last = value;
     }
     Changed();
+}
+
+void IoTestRecorder::ChannelRead(int slot, int channel, std::int32_t value) {
+    if (!running_) return;
+    for (PointRecord& p : record_.points) {
+        if (p.entry.slot != slot || p.muxChannel != channel) continue;
+        NoteInputWord(p, value);
+        Changed();
+        return;
+    }
 }
 
 void IoTestRecorder::OutputsWritten(const std::uint8_t* image, int length) {
@@ -133,6 +175,12 @@ void IoTestRecorder::CycleStopped(const std::string& status) {
     if (!running_) return;
     record_.connectionLost = true;
     Finish("connection lost: " + status);
+}
+
+void IoTestRecorder::NoConnection(const std::string& status) {
+    if (!running_) return;
+    record_.connectionLost = true;
+    Finish("no connection: " + status);
 }
 
 void IoTestRecorder::Changed() {

@@ -35,6 +35,9 @@ struct PointRecord {
     OutputSource source = OutputSource::None;
     std::string firstChange;
     int last = 0;  // the value of the last cycle
+    // 1..8: a channel of a module whose channels are read one per cycle (the AI 8),
+    // recorded from the value the cycle filled in; 0: a point of its own in the image.
+    int muxChannel = 0;
 
     // Seen in both states (a BOOL) or seen moving (a WORD).
     bool Complete() const;
@@ -56,7 +59,7 @@ struct IoTestRecord {
     int cycles = 0;
     std::string ended;       // empty while the test runs
     std::string stopReason;  // why it ended
-    bool connectionLost = false;
+    bool connectionLost = false;  // stopped for the connection: lost, or never made
 
     int CompleteCount() const;
 };
@@ -71,6 +74,8 @@ public:
     void Begin(RecordHeader header);
     // Ends the record (the user stopped the test, the cycles are done).
     void Finish(const std::string& reason);
+    // Ends the record of a test that could not start: the coupler was not reached.
+    void NoConnection(const std::string& status);
     bool Running() const { return running_; }
     bool HasRecord() const { return started_; }
     const IoTestRecord& Record() const { return record_; }
@@ -78,6 +83,7 @@ public:
     void SetChanged(std::function<void()> changed) { changed_ = std::move(changed); }
 
     void InputsRead(const std::uint8_t* image, int length) override;
+    void ChannelRead(int slot, int channel, std::int32_t value) override;
     void OutputsWritten(const std::uint8_t* image, int length) override;
     void CycleStopped(const std::string& status) override;
 

@@ -95,6 +95,7 @@ int OnlineOperation::CountStationModules(int station) const {
 bool OnlineOperation::CheckConfiguration() {
     // A check that fails before the list arrives must not show an older log as its own.
     ui_.ClearMemo();
+    BusConfigRead = false;
     if (access_.NodesClosed() && !OpenConnection()) {
         access_.CloseNodePair();
         ui_.AddMemoLine(" no connection to " + model_.CurrentIP);
@@ -115,6 +116,7 @@ bool OnlineOperation::CheckConfiguration() {
     const int n = std::min<int>(access_.MailboxBuffer[kCountWord], kMaxBusModules);
     BusConfigList.fill(TAlleModule{});
     BusConfigCount = n;
+    BusConfigRead = true;
     for (int e = 0; e < n; ++e) {
         const std::uint16_t w = access_.MailboxBuffer[kFirstEntryWord + 2 * static_cast<std::size_t>(e)];
         BusConfigList[static_cast<std::size_t>(e + 1)].idCode = static_cast<std::uint8_t>(w & 0xFF);
@@ -420,8 +422,10 @@ void OnlineOperation::ReadMethod3(int slot) {
         return;
     }
     const int channel = std::clamp(m->MuxChannel, 0, TModul::kChannelCount - 1);
-    m->ChannelValue[static_cast<std::size_t>(channel + 1)] = items[2] * 256 + items[3];
+    const std::int32_t value = items[2] * 256 + items[3];
+    m->ChannelValue[static_cast<std::size_t>(channel + 1)] = value;
     m->MuxChannel = channel + 1 > 7 ? 0 : channel + 1;
+    if (cycleObserver_ != nullptr) cycleObserver_->ChannelRead(slot, channel + 1, value);
 }
 
 bool OnlineOperation::CopyItemsToOutputImage(TModul& module, std::string items) {

@@ -52,6 +52,8 @@ public:
     // Entries 1..100 as the coupler reported them; entry 0 is unused.
     std::array<TAlleModule, kMaxBusModules + 1> BusConfigList{};
     int BusConfigCount = 0;
+    // Whether the last configuration check received the coupler's module list at all.
+    bool BusConfigRead = false;
 
     bool PingCoupler() override;
     bool OpenConnection() override;

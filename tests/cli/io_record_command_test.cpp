@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 
 namespace korvo {
@@ -78,6 +79,39 @@ TEST_F(IoRecordCommand, RecordThatCannotBeWrittenExitsWithTwo) {
     EXPECT_EQ(RunIo({kAddress, kDemo, "--cycles", "1", "--record", file.string()}, out, err), 2);
     EXPECT_NE(err.find("cannot write"), std::string::npos) << err;
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+// A loopback address of its own where no coupler listens: the connection is refused.
+std::string UnusedAddress() {
+    std::random_device random;
+    std::uniform_int_distribution<int> part(2, 250);
+    return "127." + std::to_string(part(random)) + "." + std::to_string(part(random)) + "." +
+           std::to_string(part(random));
+}
+
+class IoRecordWithoutCoupler : public testing::TempFolder {};
+
+TEST_F(IoRecordWithoutCoupler, ConnectionThatCannotBeMadeLeavesARecordSayingSoAndExitsWithTwo) {
+    const auto file = File("record.json");
+    const std::string address = UnusedAddress();
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunIoCommand({address, kDemo, "--cycles", "3", "--record", file.string()}, kCatalogue, out, err), 2);
+    EXPECT_NE(err.str().find("cannot connect to " + address), std::string::npos) << err.str();
+    ASSERT_TRUE(std::filesystem::exists(file)) << err.str();
+    const std::string json = Read(file);
+    EXPECT_NE(json.find("\"coupler\": \"" + address + "\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"connectionLost\": true"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"stopReason\": \"no connection: "), std::string::npos) << json;
+    EXPECT_NE(json.find("\"cycles\": 0"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"configurationCheck\": \"not done: no module list from the coupler\""),
+              std::string::npos)
+        << json;
+    EXPECT_EQ(json.find("\"ended\": \"\""), std::string::npos) << "the record says when the test stopped";
+    // The points are listed, none of them seen.
+    EXPECT_NE(json.find("\"tag\": \"PumpHouse_M10_CT_IW2\""), std::string::npos);
+    EXPECT_EQ(json.find("\"complete\": true"), std::string::npos) << json;
+    EXPECT_EQ(json.find("\"seen1\": true"), std::string::npos) << json;
 }
 
 }  // namespace

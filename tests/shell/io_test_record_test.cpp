@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace korvo {
 namespace {
 
@@ -23,7 +25,7 @@ protected:
     IoTestRecordTest() : OnlineTest("127.0.0.57") {}
 
     // The station with the shipped catalogue; its inputs move only when the test says.
-    void LoadShipped(const std::vector<std::string>& types) {
+    void LoadShipped(const std::vector<std::string>& types, sim::StationOptions options = {}) {
         catalogueIni_ = ProfileFile::Load(kDataFolder + "korvo_config.ini");
         catalogue_ = ReadCatalogueList(catalogueIni_);
         model_ = std::make_unique<StationModel>(&catalogueIni_, kDataFolder);
@@ -35,9 +37,9 @@ protected:
         for (int i = 2; i <= model_->ModuleCount; ++i) {
             const TModul& m = *model_->Module(i);
             bus.push_back({m.ModulType, m.id_code, m.lenght_code, m.Input, m.output, m.InputStart(), m.OutputStart(),
-                           m.tag_anzahl_input, false});
+                           m.tag_anzahl_input, false, i});
         }
-        station_ = std::make_unique<sim::SimulatedStation>(simulator_.controller(), bus);
+        station_ = std::make_unique<sim::SimulatedStation>(simulator_.controller(), bus, std::move(options));
         access_ = std::make_unique<ControllerAccess>(model_->CurrentIP, clock_);
         online_ = std::make_unique<OnlineOperation>(*model_, catalogue_, *access_, ui_, pinger_);
         recorder_ = std::make_unique<IoTestRecorder>(*model_, [this] { return now_; });
@@ -147,6 +149,63 @@ TEST_F(IoTestRecordTest, DroppedConnectionKeepsWhatWasSeenAndSaysWhenAndWhy) {
     EXPECT_NE(json.find("\"stopReason\": \"connection lost: Error read data  CHECK IP settings ??\""),
               std::string::npos);
     EXPECT_NE(json.find("\"project\": \"test.prj\""), std::string::npos);
+}
+
+TEST_F(IoTestRecordTest, MultiplexedChannelsAreRecordedOneByOneWithTheirOwnRangeAndErrors) {
+    sim::StationOptions options;
+    options.faults.push_back({2, 3, 0x8002});
+    LoadShipped({"KORVO NC ETH", "KORVO AI 8"}, options);
+    // One channel per cycle: three rounds over the eight channels, at different points
+    // of the simulated sine.
+    for (int second = 0; second < 24; ++second) CycleAt(second);
+    const IoTestRecord& record = recorder_->Record();
+    int channels = 0;
+    for (const PointRecord& p : record.points) {
+        if (p.entry.direction == PointDirection::Input) {
+            ++channels;
+            EXPECT_GT(p.muxChannel, 0) << p.entry.tag << ": the input words stand for no channel";
+        }
+    }
+    EXPECT_EQ(channels, 8);
+    // The simulated channel c moves around 4000 * c, so each keeps a range of its own;
+    // channel 8 measures above 7FFFh, which is no error code.
+    for (int c : {1, 2, 5, 8}) {
+        const PointRecord& p = Point("Station1_M2_AI_" + std::to_string(c));
+        EXPECT_EQ(p.muxChannel, c);
+        EXPECT_TRUE(p.Complete()) << c;
+        EXPECT_LT(p.minimum, p.maximum) << c;
+        EXPECT_GE(p.minimum, 4000 * c - 1500) << c;
+        EXPECT_LE(p.maximum, 4000 * c + 1500) << c;
+        EXPECT_EQ(p.errorCode, -1) << c;
+    }
+    const PointRecord& broken = Point("Station1_M2_AI_3");
+    EXPECT_EQ(broken.errorCode, 0x8002);
+    EXPECT_FALSE(broken.seenValue);
+    EXPECT_EQ(PointResult(broken), "error only");
+    EXPECT_EQ(PointAddress(broken), "%IW" + std::to_string(model_->Module(2)->InputStart() + 2) + " ch 3");
+    // The request words the cycle writes are still recorded as the module's outputs.
+    EXPECT_TRUE(std::any_of(record.points.begin(), record.points.end(), [](const PointRecord& p) {
+        return p.entry.direction == PointDirection::Output && p.entry.slot == 2;
+    }));
+    const std::string json = IoTestRecordJson(record);
+    EXPECT_NE(json.find("\"tag\": \"Station1_M2_AI_3\", \"direction\": \"input\", \"dataType\": \"WORD\""),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"channel\": 3, \"errorCode\": \"8002h\""), std::string::npos) << json;
+    const std::string csv = IoTestRecordCsv(record);
+    EXPECT_NE(csv.find(",error only,,,,,8002h,,,3\r\n"), std::string::npos) << csv;
+}
+
+TEST_F(IoTestRecordTest, ChannelsOfAMultiplexedModuleWaitForTheCycleThatFillsThem) {
+    LoadShipped({"KORVO NC ETH", "KORVO AI 8"});
+    CycleAt(0);
+    CycleAt(1);
+    EXPECT_TRUE(Point("Station1_M2_AI_1").seenValue);
+    EXPECT_TRUE(Point("Station1_M2_AI_2").seenValue);
+    // Channel 3 has not been asked for yet: nothing of the others' values is put on it.
+    EXPECT_FALSE(Point("Station1_M2_AI_3").seenValue);
+    EXPECT_EQ(PointResult(Point("Station1_M2_AI_3")), "not seen");
+    EXPECT_GE(Point("Station1_M2_AI_2").minimum, 8000 - 1500);
 }
 
 TEST(IoTestRecordExport, AnalogErrorWordsAreKeptApartFromTheRange) {

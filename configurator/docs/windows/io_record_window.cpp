@@ -127,14 +127,11 @@ void TfrmIoRecord::Refresh() {
     for (int row = 0; row < static_cast<int>(r.points.size()); ++row) {
         const PointRecord& p = r.points[static_cast<std::size_t>(row)];
         const AddressEntry& e = p.entry;
-        const QString address = (e.direction == PointDirection::Input ? QStringLiteral("%I") : QStringLiteral("%Q")) +
-                                (e.width == PointWidth::Bool ? QStringLiteral("X%1.%2").arg(e.byte).arg(e.bit)
-                                                             : QStringLiteral("W%1").arg(e.byte));
         const QStringList cells = {QString::number(e.slot),
                                    ToQString(e.moduleType),
                                    ToQString(e.tag),
                                    QString::fromLatin1(DirectionName(e.direction)),
-                                   address,
+                                   Utf8(PointAddress(p)),
                                    Utf8(PointResult(p)),
                                    Utf8(PointValues(p)),
                                    QString::fromLatin1(SourceName(p.source)),

@@ -30,9 +30,9 @@ struct Column {
     double width;  // mm
 };
 constexpr std::array<Column, 8> kColumns = {{{"slot", 9},
-                                             {"tag", 50},
+                                             {"tag", 48},
                                              {"dir", 10},
-                                             {"address", 17},
+                                             {"address", 19},
                                              {"result", 28},
                                              {"seen / switched", 33},
                                              {"by", 15},
@@ -46,17 +46,11 @@ int RowsPerPage(bool first) {
     return static_cast<int>((G::kPaperHeight - G::kBottom - G::kFooterHeight - top) / kRowHeight) - 1;
 }
 
-QString Address(const AddressEntry& e) {
-    QString address = e.direction == PointDirection::Input ? QStringLiteral("%I") : QStringLiteral("%Q");
-    if (e.width == PointWidth::Bool) return address + QStringLiteral("X%1.%2").arg(e.byte).arg(e.bit);
-    return address + QStringLiteral("W%1").arg(e.byte);
-}
-
 std::array<QString, kColumns.size()> Cells(const PointRecord& p) {
     return {QString::number(p.entry.slot),
             Text(p.entry.tag),
             p.entry.direction == PointDirection::Input ? QStringLiteral("in") : QStringLiteral("out"),
-            Address(p.entry),
+            Utf8(PointAddress(p)),
             Utf8(PointResult(p)),
             Utf8(PointValues(p)),
             QString::fromLatin1(SourceName(p.source)),
