@@ -12,6 +12,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace korvo {
 
@@ -89,7 +90,7 @@ private:
     void StopAfterCycleError(const std::string& status);
     int LastModuleOfStation(int station) const;
     // Copies a comma list of byte values into the module's part of the output image.
-    bool CopyItemsToOutputImage(TModul& module, std::string items);
+    bool CopyItemsToOutputImage(TModul& module, std::string_view items);
     void SkipModule(const TModul& module, const std::string& why);
 
     StationModel& model_;
@@ -100,6 +101,8 @@ private:
     CouplerDiagnosis* diagnosis_ = nullptr;
     IoCycleObserver* cycleObserver_ = nullptr;
     int buttonImage_ = kOnlineImageIndex;
+    // One log line of the cycle, built here so a cycle does not allocate per module.
+    std::string memoLine_;
 };
 
 // "%04X" of a result code, as the status texts show it.
