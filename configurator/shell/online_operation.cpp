@@ -325,14 +325,7 @@ void OnlineOperation::IoCycle() {
         }
         model_.ExchangeModule = i;
         RunWriteProc(i);
-        memoLine_.assign(m->ModulType).append("  Date ");
-        const std::size_t dataStart = memoLine_.size();
-        try {
-            AppendDecimalListAsHex(m->OutputData, memoLine_);
-        } catch (const ConversionError& e) {
-            memoLine_.resize(dataStart);
-            memoLine_.append(e.what());
-        }
+        memoLine_.assign(m->ModulType).append("  Date ").append(OutputLogText(i, *m));
         ui_.AddMemoLine(memoLine_);
         // After a read error the pair is closed: this cycle writes nothing.
         if (access_.DataNode == 0) continue;
@@ -428,17 +421,36 @@ void OnlineOperation::ReadMethod3(int slot) {
     m->MuxChannel = channel + 1 > 7 ? 0 : channel + 1;
 }
 
-bool OnlineOperation::CopyItemsToOutputImage(TModul& module, std::string_view items) {
+const std::string& OnlineOperation::OutputLogText(int slot, const TModul& module) {
+    ParsedOutput& parsed = parsedOutputs_[static_cast<std::size_t>(slot)];
+    if (parsed.data == module.OutputData && !parsed.logText.empty()) return parsed.logText;
+    parsed.logText.clear();
+    try {
+        AppendDecimalListAsHex(module.OutputData, parsed.logText);
+    } catch (const ConversionError& e) {
+        parsed.logText = e.what();
+    }
+    parsed.data = module.OutputData;
+    return parsed.logText;
+}
+
+bool OnlineOperation::CopyItemsToOutputImage(int slot, TModul& module, std::string_view items) {
     const int start = module.ByteOffsetOutput - module.output;
     if (start < 0 || module.ByteOffsetOutput > static_cast<int>(ControllerAccess::kImageSize)) {
         SkipModule(module, "its output bytes lie outside the 512-byte process image");
         return false;
     }
+    ParsedOutput& parsed = parsedOutputs_[static_cast<std::size_t>(slot)];
+    if (parsed.items == items && parsed.bytes.size() == static_cast<std::size_t>(module.output)) {
+        std::copy(parsed.bytes.begin(), parsed.bytes.end(), access_.OutputImage.begin() + start);
+        return true;
+    }
     // Check every byte first, so a bad item never leaves half a module's outputs written.
     std::array<std::uint8_t, ControllerAccess::kImageSize> bytes;
+    std::string_view rest = items;
     std::string_view item;
     for (int i = 0; i < module.output; ++i) {
-        NextItemTrimmed(items, ',', item);
+        NextItemTrimmed(rest, ',', item);
         std::int32_t value = 0;
         if (!TryStrToInt(item, value) || value < 0 || value > 255) {
             SkipModule(module, "output item '" + std::string(item) + "' is not a byte value");
@@ -447,6 +459,8 @@ bool OnlineOperation::CopyItemsToOutputImage(TModul& module, std::string_view it
         bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value);
     }
     std::copy_n(bytes.begin(), module.output, access_.OutputImage.begin() + start);
+    parsed.items = items;
+    parsed.bytes.assign(bytes.begin(), bytes.begin() + module.output);
     return true;
 }
 
@@ -459,7 +473,7 @@ void OnlineOperation::WriteMethod1(int slot) {
         NextItemTrimmed(items, ',', dropped);
         NextItemTrimmed(items, ',', dropped);
     }
-    CopyItemsToOutputImage(*m, items);
+    CopyItemsToOutputImage(slot, *m, items);
 }
 
 void OnlineOperation::WriteMethod2(int slot) {
@@ -482,13 +496,13 @@ void OnlineOperation::WriteMethod2(int slot) {
         return;
     }
     m->OutputData = WordBytes(static_cast<std::uint16_t>(a), static_cast<std::uint16_t>(b));
-    CopyItemsToOutputImage(*m, m->OutputData);
+    CopyItemsToOutputImage(slot, *m, m->OutputData);
 }
 
 void OnlineOperation::WriteMethod3(int slot) {
     TModul* m = model_.Module(slot);
     if (m == nullptr || m->OutputData.empty()) return;
-    CopyItemsToOutputImage(*m, m->OutputData);
+    CopyItemsToOutputImage(slot, *m, m->OutputData);
 }
 
 void OnlineOperation::WriteMethod4(int slot) {
@@ -504,7 +518,7 @@ void OnlineOperation::WriteMethod4(int slot) {
         return;
     }
     m->OutputData = WordBytes(c, static_cast<std::uint16_t>(v));
-    CopyItemsToOutputImage(*m, m->OutputData);
+    CopyItemsToOutputImage(slot, *m, m->OutputData);
 }
 
 }  // namespace korvo
