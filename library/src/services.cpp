@@ -106,8 +106,9 @@ QUORRIN_API uint32_t DDI_DTI_WriteData(uint32_t handle, const DDI_PD_RECORD* rec
         return ERR_REQUEST_LENGTH;
     return call.run([&]() -> uint32_t {
         Reply reply;
-        if (uint32_t result = call.exchange(wire::writeRequest(nextSequence(), call.node().nodeId, *record), reply);
-            result != 0)
+        Node& node = call.node();
+        wire::writeRequest(node.request, nextSequence(), node.nodeId, *record);
+        if (uint32_t result = call.exchange(node.request, reply); result != 0)
             return result;
         return checkConfirmation(reply.reader(), wire::kWriteData);
     });
@@ -124,8 +125,9 @@ QUORRIN_API uint32_t DDI_DTI_ReadData(uint32_t handle, DDI_PD_RECORD* record)
         return ERR_REQUEST_LENGTH;
     return call.run([&]() -> uint32_t {
         Reply reply;
-        if (uint32_t result = call.exchange(wire::readRequest(nextSequence(), call.node().nodeId, *record), reply);
-            result != 0)
+        Node& node = call.node();
+        wire::readRequest(node.request, nextSequence(), node.nodeId, *record);
+        if (uint32_t result = call.exchange(node.request, reply); result != 0)
             return result;
         wire::Reader confirmation = reply.reader();
         if (uint32_t result = checkConfirmation(confirmation, wire::kReadData); result != 0)
@@ -145,8 +147,9 @@ QUORRIN_API uint32_t DDI_DTI_ReadWriteData(uint32_t handle, const DDI_PD_RECORD*
         return ERR_REQUEST_LENGTH;
     return call.run([&]() -> uint32_t {
         Reply reply;
-        auto request = wire::readWriteRequest(nextSequence(), call.node().nodeId, *writeRecord, *readRecord);
-        if (uint32_t result = call.exchange(request, reply); result != 0)
+        Node& node = call.node();
+        wire::readWriteRequest(node.request, nextSequence(), node.nodeId, *writeRecord, *readRecord);
+        if (uint32_t result = call.exchange(node.request, reply); result != 0)
             return result;
         wire::Reader confirmation = reply.reader();
         uint32_t result = checkConfirmation(confirmation, wire::kReadWriteData);

@@ -87,28 +87,37 @@ std::vector<uint8_t> closeRequest(uint16_t sequence, uint16_t nodeId)
     return out;
 }
 
-std::vector<uint8_t> writeRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
+void writeRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
 {
-    std::vector<uint8_t> out;
     beginRequest(out, kWriteData, sequence, nodeId, kWriteFields + record.length)
         .be16(record.address)
         .be16(record.length)
         .be16(record.attribute)
         .bytes(record.data, record.length);
+}
+
+std::vector<uint8_t> writeRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
+{
+    std::vector<uint8_t> out;
+    writeRequest(out, sequence, nodeId, record);
     return out;
+}
+
+void readRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
+{
+    beginRequest(out, kReadData, sequence, nodeId, 6).be16(record.address).be16(record.length).be16(record.attribute);
 }
 
 std::vector<uint8_t> readRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
 {
     std::vector<uint8_t> out;
-    beginRequest(out, kReadData, sequence, nodeId, 6).be16(record.address).be16(record.length).be16(record.attribute);
+    readRequest(out, sequence, nodeId, record);
     return out;
 }
 
-std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
-                                      const DDI_PD_RECORD& readRecord)
+void readWriteRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
+                      const DDI_PD_RECORD& readRecord)
 {
-    std::vector<uint8_t> out;
     beginRequest(out, kReadWriteData, sequence, nodeId, kReadWriteFields + writeRecord.length)
         .be16(readRecord.address)
         .be16(readRecord.length)
@@ -117,6 +126,13 @@ std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const 
         .be16(writeRecord.length)
         .be16(writeRecord.attribute)
         .bytes(writeRecord.data, writeRecord.length);
+}
+
+std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
+                                      const DDI_PD_RECORD& readRecord)
+{
+    std::vector<uint8_t> out;
+    readWriteRequest(out, sequence, nodeId, writeRecord, readRecord);
     return out;
 }
 

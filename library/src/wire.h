@@ -100,6 +100,12 @@ std::vector<uint8_t> writeRequest(uint16_t sequence, uint16_t nodeId, const DDI_
 std::vector<uint8_t> readRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record);
 std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
                                       const DDI_PD_RECORD& readRecord);
+// The process-data requests built into `out`, whose capacity a node keeps from
+// exchange to exchange, so the cyclic services do not allocate.
+void writeRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record);
+void readRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record);
+void readWriteRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
+                      const DDI_PD_RECORD& readRecord);
 // Appends one complete send-message request, so several can share one buffer.
 void appendSendMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
                               const DDI_MSG_RECORD& message);
