@@ -1,6 +1,5 @@
 #include "versch.h"
 
-
 namespace korvo {
 
 namespace {
