@@ -101,13 +101,8 @@ std::int32_t StrToInt(const std::string& text) {
 }
 
 void TrimBlanks(std::string_view& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        text = {};
-        return;
-    }
-    const std::size_t last = text.find_last_not_of(' ');
-    text = text.substr(first, last - first + 1);
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
 }
 
 void TrimBlanks(std::string& text) {
