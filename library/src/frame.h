@@ -52,7 +52,7 @@ struct Node {
     // one, kept so that a message costs one read and nothing is lost.
     std::array<uint8_t, wire::kReceiveBuffer> inbox{};
     std::size_t inboxLength = 0;
-    // The request of a cyclic service; its capacity stays, so an exchange does not allocate.
+    // The request being sent; its capacity stays, so an exchange does not allocate.
     std::vector<uint8_t> request;
 
     HandlerState handlerState = HandlerState::None;

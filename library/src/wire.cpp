@@ -61,13 +61,28 @@ std::optional<std::span<const uint8_t>> Reader::bytes(std::size_t offset, std::s
     return message_.subspan(offset, count);
 }
 
+namespace {
+
+// Adds a request of the header plus `serviceLength` bytes at the end of `out`
+// and writes its header.
+Writer appendRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
+                     std::size_t serviceLength)
+{
+    const std::size_t start = out.size();
+    const std::size_t length = kRequestHeaderSize + serviceLength;
+    out.resize(start + length, 0);
+    Writer writer(out, start);
+    writer.be16(code).be16(static_cast<uint16_t>(length)).be16(sequence).be32(0).be16(nodeId);
+    return writer;
+}
+
+} // namespace
+
 Writer beginRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
                     std::size_t serviceLength)
 {
-    out.assign(kRequestHeaderSize + serviceLength, 0);
-    Writer writer(out);
-    writer.be16(code).be16(static_cast<uint16_t>(out.size())).be16(sequence).be32(0).be16(nodeId);
-    return writer;
+    out.clear();
+    return appendRequest(out, code, sequence, nodeId, serviceLength);
 }
 
 std::vector<uint8_t> openRequest(uint16_t sequence, uint16_t accessMode, const std::string& canonicalName)
@@ -139,19 +154,22 @@ std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const 
 void appendSendMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
                               const DDI_MSG_RECORD& message)
 {
-    std::vector<uint8_t> request;
-    beginRequest(request, kSendMessage, sequence, nodeId, kSendMessageFields + message.length)
+    appendRequest(out, kSendMessage, sequence, nodeId, kSendMessageFields + message.length)
         .be16(message.tag1)
         .be16(message.tag2)
         .be16(message.length)
         .bytes(message.data, message.length);
-    out.insert(out.end(), request.begin(), request.end());
+}
+
+void receiveMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, uint16_t bufferSize)
+{
+    beginRequest(out, kReceiveMessage, sequence, nodeId, 2).be16(bufferSize);
 }
 
 std::vector<uint8_t> receiveMessageRequest(uint16_t sequence, uint16_t nodeId, uint16_t bufferSize)
 {
     std::vector<uint8_t> out;
-    beginRequest(out, kReceiveMessage, sequence, nodeId, 2).be16(bufferSize);
+    receiveMessageRequest(out, sequence, nodeId, bufferSize);
     return out;
 }
 

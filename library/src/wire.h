@@ -53,7 +53,8 @@ enum RequestCode : uint16_t {
 // write is dropped and makes ok() false instead of growing the buffer.
 class Writer {
 public:
-    explicit Writer(std::vector<uint8_t>& out) : out_(out) {}
+    // Writes from `start` on, within the size `out` already has.
+    explicit Writer(std::vector<uint8_t>& out, std::size_t start = 0) : out_(out), size_(start) {}
     Writer& be16(uint16_t value);
     Writer& be32(uint32_t value);
     Writer& bytes(const uint8_t* data, std::size_t count);
@@ -110,6 +111,7 @@ void readWriteRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nod
 void appendSendMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
                               const DDI_MSG_RECORD& message);
 std::vector<uint8_t> receiveMessageRequest(uint16_t sequence, uint16_t nodeId, uint16_t bufferSize);
+void receiveMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, uint16_t bufferSize);
 std::vector<uint8_t> notificationRequest(uint16_t code, uint16_t sequence, uint16_t nodeId,
                                          const DDI_NOTIFY_RECORD& notify);
 std::vector<uint8_t> registerRequest(uint16_t code, uint16_t sequence, uint16_t nodeId);
