@@ -1,42 +1,8 @@
 #include "wire.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace quorrin::wire {
-
-bool Writer::fits(std::size_t count)
-{
-    if (!ok_ || count > out_.size() - size_) {
-        ok_ = false;
-        return false;
-    }
-    return true;
-}
-
-Writer& Writer::be16(uint16_t value)
-{
-    if (fits(2)) {
-        out_[size_++] = static_cast<uint8_t>(value >> 8);
-        out_[size_++] = static_cast<uint8_t>(value);
-    }
-    return *this;
-}
-
-Writer& Writer::be32(uint32_t value)
-{
-    be16(static_cast<uint16_t>(value >> 16));
-    return be16(static_cast<uint16_t>(value));
-}
-
-Writer& Writer::bytes(const uint8_t* data, std::size_t count)
-{
-    if (count != 0 && fits(count)) {
-        std::memcpy(out_.data() + size_, data, count);
-        size_ += count;
-    }
-    return *this;
-}
 
 std::optional<uint16_t> Reader::be16(std::size_t offset) const
 {

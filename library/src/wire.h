@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <vector>
@@ -67,6 +68,40 @@ private:
     std::size_t size_ = 0;
     bool ok_ = true;
 };
+
+// Inline: a request of the cyclic services is a handful of these.
+inline bool Writer::fits(std::size_t count)
+{
+    if (!ok_ || count > out_.size() - size_) {
+        ok_ = false;
+        return false;
+    }
+    return true;
+}
+
+inline Writer& Writer::be16(uint16_t value)
+{
+    if (fits(2)) {
+        out_[size_++] = static_cast<uint8_t>(value >> 8);
+        out_[size_++] = static_cast<uint8_t>(value);
+    }
+    return *this;
+}
+
+inline Writer& Writer::be32(uint32_t value)
+{
+    be16(static_cast<uint16_t>(value >> 16));
+    return be16(static_cast<uint16_t>(value));
+}
+
+inline Writer& Writer::bytes(const uint8_t* data, std::size_t count)
+{
+    if (count != 0 && fits(count)) {
+        std::memcpy(out_.data() + size_, data, count);
+        size_ += count;
+    }
+    return *this;
+}
 
 // Reads fields at message offsets; a field is returned only when all of its
 // bytes lie inside the message.
