@@ -23,11 +23,11 @@ constexpr std::uint8_t kModbusClientCode = 0xAA;
 
 bool IsPassive(const std::string& type) { return type == kPassiveType || type == kPassiveRowBreakType; }
 
-// Formatted by hand: it runs for every input module in every cycle.
-std::string ByteList(const std::uint8_t* bytes, int count, bool hex) {
+// Formatted by hand into the text's own buffer: it runs for every input module in
+// every cycle.
+void SetByteList(const std::uint8_t* bytes, int count, bool hex, std::string& text) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(static_cast<std::size_t>(std::max(count, 0)) * 4);
+    text.clear();
     for (int i = 0; i < count; ++i) {
         const unsigned value = bytes[i];
         if (hex) {
@@ -40,7 +40,6 @@ std::string ByteList(const std::uint8_t* bytes, int count, bool hex) {
         }
         text += ',';
     }
-    return text;
 }
 
 std::string WordBytes(std::uint16_t a, std::uint16_t b) {
@@ -307,9 +306,10 @@ void OnlineOperation::IoCycle() {
             continue;
         }
         const std::uint8_t* bytes = access_.InputImage.data() + start;
-        m->InputData = ByteList(bytes, m->Input, false);
-        m->InputHex = ByteList(bytes, m->Input, true);
-        ui_.AddMemoLine(m->ModulType + "  Date " + m->InputHex);
+        SetByteList(bytes, m->Input, false, m->InputData);
+        SetByteList(bytes, m->Input, true, m->InputHex);
+        memoLine_.assign(m->ModulType).append("  Date ").append(m->InputHex);
+        ui_.AddMemoLine(memoLine_);
         model_.ExchangeModule = i;
         RunReadProc(i);
     }
@@ -327,11 +327,8 @@ void OnlineOperation::IoCycle() {
         }
         model_.ExchangeModule = i;
         RunWriteProc(i);
-        try {
-            ui_.AddMemoLine(m->ModulType + "  Date " + DecimalListToHex(m->OutputData));
-        } catch (const ConversionError& e) {
-            ui_.AddMemoLine(m->ModulType + "  Date " + e.what());
-        }
+        memoLine_.assign(m->ModulType).append("  Date ").append(OutputLogText(i, *m));
+        ui_.AddMemoLine(memoLine_);
         // After a read error the pair is closed: this cycle writes nothing.
         if (access_.DataNode == 0) continue;
         const std::uint32_t result = access_.WriteProcessData(access_.DataNode, 0, writeLength);
@@ -385,8 +382,8 @@ namespace {
 
 // The first `count` items of a comma list as integers; false when one is missing or
 // not a number.
-bool TakeInts(std::string list, int count, std::int32_t* values) {
-    std::string item;
+bool TakeInts(std::string_view list, int count, std::int32_t* values) {
+    std::string_view item;
     for (int i = 0; i < count; ++i) {
         if (list.empty()) return false;
         NextItem(list, ',', item);
@@ -428,50 +425,71 @@ void OnlineOperation::ReadMethod3(int slot) {
     if (cycleObserver_ != nullptr) cycleObserver_->ChannelRead(slot, channel + 1, value);
 }
 
-bool OnlineOperation::CopyItemsToOutputImage(TModul& module, std::string items) {
+const std::string& OnlineOperation::OutputLogText(int slot, const TModul& module) {
+    ParsedOutput& parsed = parsedOutputs_[static_cast<std::size_t>(slot)];
+    if (parsed.data == module.OutputData && !parsed.logText.empty()) return parsed.logText;
+    parsed.logText.clear();
+    try {
+        AppendDecimalListAsHex(module.OutputData, parsed.logText);
+    } catch (const ConversionError& e) {
+        parsed.logText = e.what();
+    }
+    parsed.data = module.OutputData;
+    return parsed.logText;
+}
+
+bool OnlineOperation::CopyItemsToOutputImage(int slot, TModul& module, std::string_view items) {
     const int start = module.ByteOffsetOutput - module.output;
     if (start < 0 || module.ByteOffsetOutput > static_cast<int>(ControllerAccess::kImageSize)) {
         SkipModule(module, "its output bytes lie outside the 512-byte process image");
         return false;
     }
+    ParsedOutput& parsed = parsedOutputs_[static_cast<std::size_t>(slot)];
+    if (parsed.items == items && parsed.bytes.size() == static_cast<std::size_t>(module.output)) {
+        std::copy(parsed.bytes.begin(), parsed.bytes.end(), access_.OutputImage.begin() + start);
+        return true;
+    }
     // Check every byte first, so a bad item never leaves half a module's outputs written.
-    std::vector<std::uint8_t> bytes;
-    std::string item;
+    std::array<std::uint8_t, ControllerAccess::kImageSize> bytes;
+    std::string_view rest = items;
+    std::string_view item;
     for (int i = 0; i < module.output; ++i) {
-        NextItemTrimmed(items, ',', item);
+        NextItemTrimmed(rest, ',', item);
         std::int32_t value = 0;
         if (!TryStrToInt(item, value) || value < 0 || value > 255) {
-            SkipModule(module, "output item '" + item + "' is not a byte value");
+            SkipModule(module, "output item '" + std::string(item) + "' is not a byte value");
             return false;
         }
-        bytes.push_back(static_cast<std::uint8_t>(value));
+        bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value);
     }
-    std::copy(bytes.begin(), bytes.end(), access_.OutputImage.begin() + start);
+    std::copy_n(bytes.begin(), module.output, access_.OutputImage.begin() + start);
+    parsed.items = items;
+    parsed.bytes.assign(bytes.begin(), bytes.begin() + module.output);
     return true;
 }
 
 void OnlineOperation::WriteMethod1(int slot) {
     TModul* m = model_.Module(slot);
     if (m == nullptr || m->OutputData.empty()) return;
-    std::string items = m->OutputData;
+    std::string_view items = m->OutputData;
     if (m->output == 2) {
-        std::string dropped;
+        std::string_view dropped;
         NextItemTrimmed(items, ',', dropped);
         NextItemTrimmed(items, ',', dropped);
     }
-    CopyItemsToOutputImage(*m, items);
+    CopyItemsToOutputImage(slot, *m, items);
 }
 
 void OnlineOperation::WriteMethod2(int slot) {
     TModul* m = model_.Module(slot);
     if (m == nullptr || m->Parameter.empty()) return;
-    std::string list = m->Parameter;
-    std::string item;
+    std::string_view list = m->Parameter;
+    std::string_view item;
     std::int32_t words[2];
     for (std::int32_t& word : words) {
         NextItemTrimmed(list, ',', item);
         if (!TryStrToInt(item, word)) {
-            SkipModule(*m, "parameter item '" + item + "' is not a number");
+            SkipModule(*m, "parameter item '" + std::string(item) + "' is not a number");
             return;
         }
     }
@@ -482,13 +500,13 @@ void OnlineOperation::WriteMethod2(int slot) {
         return;
     }
     m->OutputData = WordBytes(static_cast<std::uint16_t>(a), static_cast<std::uint16_t>(b));
-    CopyItemsToOutputImage(*m, m->OutputData);
+    CopyItemsToOutputImage(slot, *m, m->OutputData);
 }
 
 void OnlineOperation::WriteMethod3(int slot) {
     TModul* m = model_.Module(slot);
     if (m == nullptr || m->OutputData.empty()) return;
-    CopyItemsToOutputImage(*m, m->OutputData);
+    CopyItemsToOutputImage(slot, *m, m->OutputData);
 }
 
 void OnlineOperation::WriteMethod4(int slot) {
@@ -504,7 +522,7 @@ void OnlineOperation::WriteMethod4(int slot) {
         return;
     }
     m->OutputData = WordBytes(c, static_cast<std::uint16_t>(v));
-    CopyItemsToOutputImage(*m, m->OutputData);
+    CopyItemsToOutputImage(slot, *m, m->OutputData);
 }
 
 }  // namespace korvo

@@ -12,6 +12,8 @@
 
 #include <array>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace korvo {
 
@@ -91,7 +93,9 @@ private:
     void StopAfterCycleError(const std::string& status);
     int LastModuleOfStation(int station) const;
     // Copies a comma list of byte values into the module's part of the output image.
-    bool CopyItemsToOutputImage(TModul& module, std::string items);
+    bool CopyItemsToOutputImage(int slot, TModul& module, std::string_view items);
+    // The output text of a module as the log shows it: its hex list, or why it has none.
+    const std::string& OutputLogText(int slot, const TModul& module);
     void SkipModule(const TModul& module, const std::string& why);
 
     StationModel& model_;
@@ -102,6 +106,17 @@ private:
     CouplerDiagnosis* diagnosis_ = nullptr;
     IoCycleObserver* cycleObserver_ = nullptr;
     int buttonImage_ = kOnlineImageIndex;
+    // One log line of the cycle, built here so a cycle does not allocate per module.
+    std::string memoLine_;
+    // What the last cycle made of each slot's output texts: outputs that did not change
+    // are not parsed again in every cycle.
+    struct ParsedOutput {
+        std::string items;
+        std::vector<std::uint8_t> bytes;
+        std::string data;
+        std::string logText;
+    };
+    std::array<ParsedOutput, StationModel::kMaxModules + 1> parsedOutputs_{};
 };
 
 // "%04X" of a result code, as the status texts show it.

@@ -1,7 +1,5 @@
 #include "versch.h"
 
-#include <cstdio>
-
 namespace korvo {
 
 namespace {
@@ -16,20 +14,47 @@ int HexDigit(char c) {
     return -1;
 }
 
-void CutFirstItem(std::string& list, char separator, std::string& item, std::size_t restLimit) {
+void CutFirstItem(std::string_view& list, char separator, std::string_view& item, std::size_t restLimit) {
     const std::size_t p = list.find(separator);
-    if (p == std::string::npos) {
+    if (p == std::string_view::npos) {
         item = list;
-        list.clear();
+        list = {};
         return;
     }
     item = list.substr(0, p);
     list = list.substr(p + 1, restLimit);
 }
 
+// Runs a view cut on a string list and stores both parts.
+template <typename Cut>
+void CutStringList(std::string& list, std::string& item, Cut cut) {
+    std::string_view rest = list;
+    std::string_view first;
+    cut(rest, first);
+    item.assign(first);
+    list = std::string(rest);
+}
+
+ConversionError NotAnInteger(std::string_view text) {
+    return ConversionError("'" + std::string(text) + "' is not a valid integer value");
+}
+
+// printf's "%02X".
+void AppendHex(std::uint32_t value, std::string& text) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    char digits[8];
+    int n = 0;
+    do {
+        digits[n++] = kDigits[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    if (n < 2) digits[n++] = '0';
+    while (n > 0) text += digits[--n];
+}
+
 }  // namespace
 
-bool TryStrToInt(const std::string& text, std::int32_t& value) {
+bool TryStrToInt(std::string_view text, std::int32_t& value) {
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
     bool negative = false;
@@ -71,27 +96,26 @@ bool TryStrToInt(const std::string& text, std::int32_t& value) {
 
 std::int32_t StrToInt(const std::string& text) {
     std::int32_t value = 0;
-    if (!TryStrToInt(text, value)) {
-        throw ConversionError("'" + text + "' is not a valid integer value");
-    }
+    if (!TryStrToInt(text, value)) throw NotAnInteger(text);
     return value;
 }
 
+void TrimBlanks(std::string_view& text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+}
+
 void TrimBlanks(std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        text.clear();
-        return;
-    }
-    const std::size_t last = text.find_last_not_of(' ');
-    text = text.substr(first, last - first + 1);
+    std::string_view view = text;
+    TrimBlanks(view);
+    text = std::string(view);
 }
 
 void RemoveBlanks(std::string& text) {
     std::erase(text, ' ');
 }
 
-void NextItemTrimmed(std::string& list, char separator, std::string& item) {
+void NextItemTrimmed(std::string_view& list, char separator, std::string_view& item) {
     if (list.empty()) return;
     TrimBlanks(list);
     CutFirstItem(list, separator, item, kTrimmedRestLimit);
@@ -99,25 +123,41 @@ void NextItemTrimmed(std::string& list, char separator, std::string& item) {
     TrimBlanks(list);
 }
 
-void NextItem(std::string& list, char separator, std::string& item) {
+void NextItemTrimmed(std::string& list, char separator, std::string& item) {
+    if (list.empty()) return;
+    CutStringList(list, item, [separator](std::string_view& rest, std::string_view& first) {
+        NextItemTrimmed(rest, separator, first);
+    });
+}
+
+void NextItem(std::string_view& list, char separator, std::string_view& item) {
     if (list.empty()) {
-        item.clear();
+        item = {};
         return;
     }
     CutFirstItem(list, separator, item, kRestLimit);
 }
 
-std::string DecimalListToHex(const std::string& list) {
-    std::string rest = list;
-    std::string item;
-    std::string result;
-    while (!rest.empty()) {
-        NextItem(rest, ',', item);
-        const std::int32_t value = StrToInt(item);
-        char digits[16];
-        std::snprintf(digits, sizeof digits, "%02X,", static_cast<unsigned>(value));
-        result += digits;
+void NextItem(std::string& list, char separator, std::string& item) {
+    CutStringList(list, item, [separator](std::string_view& rest, std::string_view& first) {
+        NextItem(rest, separator, first);
+    });
+}
+
+void AppendDecimalListAsHex(std::string_view list, std::string& text) {
+    std::string_view item;
+    while (!list.empty()) {
+        NextItem(list, ',', item);
+        std::int32_t value = 0;
+        if (!TryStrToInt(item, value)) throw NotAnInteger(item);
+        AppendHex(static_cast<std::uint32_t>(value), text);
+        text += ',';
     }
+}
+
+std::string DecimalListToHex(const std::string& list) {
+    std::string result;
+    AppendDecimalListAsHex(list, result);
     return result;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace korvo {
 
@@ -24,7 +25,7 @@ public:
 // digits or hexadecimal with "$" or "0x"; anything else is a ConversionError.
 // Hexadecimal values up to FFFFFFFF wrap into the signed range.
 std::int32_t StrToInt(const std::string& text);
-bool TryStrToInt(const std::string& text, std::int32_t& value);
+bool TryStrToInt(std::string_view text, std::int32_t& value);
 
 // Cuts the first item off the list, blanks trimmed. An empty list leaves the item
 // as it was, so repeated requests past the end return the last item again. The rest
@@ -36,10 +37,18 @@ void NextItemTrimmed(std::string& list, char separator, std::string& item);
 void NextItem(std::string& list, char separator, std::string& item);
 
 void TrimBlanks(std::string& text);
+
+// The same cuts on a view, for lists parsed in every I/O cycle: nothing is copied,
+// the item views into the list's text and the rest keeps the same limits.
+void NextItemTrimmed(std::string_view& list, char separator, std::string_view& item);
+void NextItem(std::string_view& list, char separator, std::string_view& item);
+void TrimBlanks(std::string_view& text);
 void RemoveBlanks(std::string& text);
 
 // "0,0,1,255" gives "00,00,01,FF,". Throws ConversionError on a non-integer item.
 std::string DecimalListToHex(const std::string& list);
+// The same, appended to `text` (which keeps what it held before).
+void AppendDecimalListAsHex(std::string_view list, std::string& text);
 
 // Stores up to count integers of a "," list in values[0..count-1] (direction 1) or
 // values[count-1..0] (any other direction). Indices above highestIndex are never

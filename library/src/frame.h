@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorrin {
 
@@ -51,6 +52,8 @@ struct Node {
     // one, kept so that a message costs one read and nothing is lost.
     std::array<uint8_t, wire::kReceiveBuffer> inbox{};
     std::size_t inboxLength = 0;
+    // The request being sent; its capacity stays, so an exchange does not allocate.
+    std::vector<uint8_t> request;
 
     HandlerState handlerState = HandlerState::None;
     uint16_t pendingException = 0;

@@ -106,8 +106,9 @@ QUORRIN_API uint32_t DDI_DTI_WriteData(uint32_t handle, const DDI_PD_RECORD* rec
         return ERR_REQUEST_LENGTH;
     return call.run([&]() -> uint32_t {
         Reply reply;
-        if (uint32_t result = call.exchange(wire::writeRequest(nextSequence(), call.node().nodeId, *record), reply);
-            result != 0)
+        Node& node = call.node();
+        wire::writeRequest(node.request, nextSequence(), node.nodeId, *record);
+        if (uint32_t result = call.exchange(node.request, reply); result != 0)
             return result;
         return checkConfirmation(reply.reader(), wire::kWriteData);
     });
@@ -124,8 +125,9 @@ QUORRIN_API uint32_t DDI_DTI_ReadData(uint32_t handle, DDI_PD_RECORD* record)
         return ERR_REQUEST_LENGTH;
     return call.run([&]() -> uint32_t {
         Reply reply;
-        if (uint32_t result = call.exchange(wire::readRequest(nextSequence(), call.node().nodeId, *record), reply);
-            result != 0)
+        Node& node = call.node();
+        wire::readRequest(node.request, nextSequence(), node.nodeId, *record);
+        if (uint32_t result = call.exchange(node.request, reply); result != 0)
             return result;
         wire::Reader confirmation = reply.reader();
         if (uint32_t result = checkConfirmation(confirmation, wire::kReadData); result != 0)
@@ -145,8 +147,9 @@ QUORRIN_API uint32_t DDI_DTI_ReadWriteData(uint32_t handle, const DDI_PD_RECORD*
         return ERR_REQUEST_LENGTH;
     return call.run([&]() -> uint32_t {
         Reply reply;
-        auto request = wire::readWriteRequest(nextSequence(), call.node().nodeId, *writeRecord, *readRecord);
-        if (uint32_t result = call.exchange(request, reply); result != 0)
+        Node& node = call.node();
+        wire::readWriteRequest(node.request, nextSequence(), node.nodeId, *writeRecord, *readRecord);
+        if (uint32_t result = call.exchange(node.request, reply); result != 0)
             return result;
         wire::Reader confirmation = reply.reader();
         uint32_t result = checkConfirmation(confirmation, wire::kReadWriteData);
@@ -185,11 +188,11 @@ QUORRIN_API uint32_t DDI_MXI_SndMultipleMessages(uint32_t handle, const DDI_MSG_
         return ERR_REQUEST_LENGTH;
 
     return call.run([&]() -> uint32_t {
-        std::vector<uint8_t> buffer;
-        buffer.reserve(total);
+        Node& node = call.node();
+        node.request.clear();
         for (int32_t i = 0; i < count; ++i)
-            wire::appendSendMessageRequest(buffer, nextSequence(), call.node().nodeId, messages[i]);
-        if (uint32_t result = call.send(buffer); result != 0)
+            wire::appendSendMessageRequest(node.request, nextSequence(), node.nodeId, messages[i]);
+        if (uint32_t result = call.send(node.request); result != 0)
             return result;
 
         // Each confirmation counts off one message; the last one decides the result.
@@ -217,8 +220,9 @@ QUORRIN_API uint32_t DDI_MXI_RcvMessage(uint32_t handle, DDI_MSG_RECORD* message
         // A bigger announced size could only invite a reply that does not fit the receive buffer.
         auto announced = static_cast<uint16_t>(std::min<std::size_t>(message->length, kMaxReceiveMessage));
         Reply reply;
-        if (uint32_t result = call.exchange(wire::receiveMessageRequest(nextSequence(), call.node().nodeId, announced), reply);
-            result != 0)
+        Node& node = call.node();
+        wire::receiveMessageRequest(node.request, nextSequence(), node.nodeId, announced);
+        if (uint32_t result = call.exchange(node.request, reply); result != 0)
             return result;
         wire::Reader confirmation = reply.reader();
         if (uint32_t result = checkConfirmation(confirmation, wire::kReceiveMessage); result != 0)

@@ -1,42 +1,8 @@
 #include "wire.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace quorrin::wire {
-
-bool Writer::fits(std::size_t count)
-{
-    if (!ok_ || count > out_.size() - size_) {
-        ok_ = false;
-        return false;
-    }
-    return true;
-}
-
-Writer& Writer::be16(uint16_t value)
-{
-    if (fits(2)) {
-        out_[size_++] = static_cast<uint8_t>(value >> 8);
-        out_[size_++] = static_cast<uint8_t>(value);
-    }
-    return *this;
-}
-
-Writer& Writer::be32(uint32_t value)
-{
-    be16(static_cast<uint16_t>(value >> 16));
-    return be16(static_cast<uint16_t>(value));
-}
-
-Writer& Writer::bytes(const uint8_t* data, std::size_t count)
-{
-    if (count != 0 && fits(count)) {
-        std::memcpy(out_.data() + size_, data, count);
-        size_ += count;
-    }
-    return *this;
-}
 
 std::optional<uint16_t> Reader::be16(std::size_t offset) const
 {
@@ -61,13 +27,28 @@ std::optional<std::span<const uint8_t>> Reader::bytes(std::size_t offset, std::s
     return message_.subspan(offset, count);
 }
 
+namespace {
+
+// Adds a request of the header plus `serviceLength` bytes at the end of `out`
+// and writes its header.
+Writer appendRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
+                     std::size_t serviceLength)
+{
+    const std::size_t start = out.size();
+    const std::size_t length = kRequestHeaderSize + serviceLength;
+    out.resize(start + length, 0);
+    Writer writer(out, start);
+    writer.be16(code).be16(static_cast<uint16_t>(length)).be16(sequence).be32(0).be16(nodeId);
+    return writer;
+}
+
+} // namespace
+
 Writer beginRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
                     std::size_t serviceLength)
 {
-    out.assign(kRequestHeaderSize + serviceLength, 0);
-    Writer writer(out);
-    writer.be16(code).be16(static_cast<uint16_t>(out.size())).be16(sequence).be32(0).be16(nodeId);
-    return writer;
+    out.clear();
+    return appendRequest(out, code, sequence, nodeId, serviceLength);
 }
 
 std::vector<uint8_t> openRequest(uint16_t sequence, uint16_t accessMode, const std::string& canonicalName)
@@ -87,28 +68,37 @@ std::vector<uint8_t> closeRequest(uint16_t sequence, uint16_t nodeId)
     return out;
 }
 
-std::vector<uint8_t> writeRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
+void writeRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
 {
-    std::vector<uint8_t> out;
     beginRequest(out, kWriteData, sequence, nodeId, kWriteFields + record.length)
         .be16(record.address)
         .be16(record.length)
         .be16(record.attribute)
         .bytes(record.data, record.length);
+}
+
+std::vector<uint8_t> writeRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
+{
+    std::vector<uint8_t> out;
+    writeRequest(out, sequence, nodeId, record);
     return out;
+}
+
+void readRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
+{
+    beginRequest(out, kReadData, sequence, nodeId, 6).be16(record.address).be16(record.length).be16(record.attribute);
 }
 
 std::vector<uint8_t> readRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
 {
     std::vector<uint8_t> out;
-    beginRequest(out, kReadData, sequence, nodeId, 6).be16(record.address).be16(record.length).be16(record.attribute);
+    readRequest(out, sequence, nodeId, record);
     return out;
 }
 
-std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
-                                      const DDI_PD_RECORD& readRecord)
+void readWriteRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
+                      const DDI_PD_RECORD& readRecord)
 {
-    std::vector<uint8_t> out;
     beginRequest(out, kReadWriteData, sequence, nodeId, kReadWriteFields + writeRecord.length)
         .be16(readRecord.address)
         .be16(readRecord.length)
@@ -117,25 +107,35 @@ std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const 
         .be16(writeRecord.length)
         .be16(writeRecord.attribute)
         .bytes(writeRecord.data, writeRecord.length);
+}
+
+std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
+                                      const DDI_PD_RECORD& readRecord)
+{
+    std::vector<uint8_t> out;
+    readWriteRequest(out, sequence, nodeId, writeRecord, readRecord);
     return out;
 }
 
 void appendSendMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
                               const DDI_MSG_RECORD& message)
 {
-    std::vector<uint8_t> request;
-    beginRequest(request, kSendMessage, sequence, nodeId, kSendMessageFields + message.length)
+    appendRequest(out, kSendMessage, sequence, nodeId, kSendMessageFields + message.length)
         .be16(message.tag1)
         .be16(message.tag2)
         .be16(message.length)
         .bytes(message.data, message.length);
-    out.insert(out.end(), request.begin(), request.end());
+}
+
+void receiveMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, uint16_t bufferSize)
+{
+    beginRequest(out, kReceiveMessage, sequence, nodeId, 2).be16(bufferSize);
 }
 
 std::vector<uint8_t> receiveMessageRequest(uint16_t sequence, uint16_t nodeId, uint16_t bufferSize)
 {
     std::vector<uint8_t> out;
-    beginRequest(out, kReceiveMessage, sequence, nodeId, 2).be16(bufferSize);
+    receiveMessageRequest(out, sequence, nodeId, bufferSize);
     return out;
 }
 

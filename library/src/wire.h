@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <vector>
@@ -53,7 +54,8 @@ enum RequestCode : uint16_t {
 // write is dropped and makes ok() false instead of growing the buffer.
 class Writer {
 public:
-    explicit Writer(std::vector<uint8_t>& out) : out_(out) {}
+    // Writes from `start` on, within the size `out` already has.
+    explicit Writer(std::vector<uint8_t>& out, std::size_t start = 0) : out_(out), size_(start) {}
     Writer& be16(uint16_t value);
     Writer& be32(uint32_t value);
     Writer& bytes(const uint8_t* data, std::size_t count);
@@ -66,6 +68,40 @@ private:
     std::size_t size_ = 0;
     bool ok_ = true;
 };
+
+// Inline: a request of the cyclic services is a handful of these.
+inline bool Writer::fits(std::size_t count)
+{
+    if (!ok_ || count > out_.size() - size_) {
+        ok_ = false;
+        return false;
+    }
+    return true;
+}
+
+inline Writer& Writer::be16(uint16_t value)
+{
+    if (fits(2)) {
+        out_[size_++] = static_cast<uint8_t>(value >> 8);
+        out_[size_++] = static_cast<uint8_t>(value);
+    }
+    return *this;
+}
+
+inline Writer& Writer::be32(uint32_t value)
+{
+    be16(static_cast<uint16_t>(value >> 16));
+    return be16(static_cast<uint16_t>(value));
+}
+
+inline Writer& Writer::bytes(const uint8_t* data, std::size_t count)
+{
+    if (count != 0 && fits(count)) {
+        std::memcpy(out_.data() + size_, data, count);
+        size_ += count;
+    }
+    return *this;
+}
 
 // Reads fields at message offsets; a field is returned only when all of its
 // bytes lie inside the message.
@@ -100,10 +136,17 @@ std::vector<uint8_t> writeRequest(uint16_t sequence, uint16_t nodeId, const DDI_
 std::vector<uint8_t> readRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record);
 std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
                                       const DDI_PD_RECORD& readRecord);
+// The process-data requests built into `out`, whose capacity a node keeps from
+// exchange to exchange, so the cyclic services do not allocate.
+void writeRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record);
+void readRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record);
+void readWriteRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
+                      const DDI_PD_RECORD& readRecord);
 // Appends one complete send-message request, so several can share one buffer.
 void appendSendMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
                               const DDI_MSG_RECORD& message);
 std::vector<uint8_t> receiveMessageRequest(uint16_t sequence, uint16_t nodeId, uint16_t bufferSize);
+void receiveMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, uint16_t bufferSize);
 std::vector<uint8_t> notificationRequest(uint16_t code, uint16_t sequence, uint16_t nodeId,
                                          const DDI_NOTIFY_RECORD& notify);
 std::vector<uint8_t> registerRequest(uint16_t code, uint16_t sequence, uint16_t nodeId);

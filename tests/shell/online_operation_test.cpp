@@ -156,6 +156,38 @@ TEST_F(OnlineOperationTest, CycleLightsInputLedsAndWritesOutputBytesByteByByte) 
     EXPECT_EQ(ui_.memo.front(), "READ Section ------");
 }
 
+// Output texts edited while the test runs reach the coupler and the log in the next cycle.
+TEST_F(OnlineOperationTest, OutputTextsChangedBetweenCyclesAreWrittenAndLoggedAnew) {
+    Load(Project({"KORVO NC ETH", "KORVO DO 16", "KORVO AO 1"}));
+    model_->CurrentStation = 1;
+    model_->CurrentCouplerModule = 1;
+    model_->Module(2)->OutputData = "0,0,1,1";
+    model_->Module(3)->OutputData = "12,34,";
+    GoOnline();
+    online_->IoCycle();
+    EXPECT_EQ(Outputs(4), (std::vector<std::uint8_t>{1, 1, 12, 34}));
+    EXPECT_TRUE(ui_.MemoHas("KORVO DO 16  Date 00,00,01,01,"));
+
+    model_->Module(2)->OutputData = "0,0,7,200";
+    model_->Module(3)->OutputData = "5,x";
+    online_->IoCycle();
+    // A bad item leaves the module's bytes of the cycle before.
+    EXPECT_EQ(Outputs(4), (std::vector<std::uint8_t>{7, 200, 12, 34}));
+    EXPECT_TRUE(ui_.MemoHas("KORVO DO 16  Date 00,00,07,C8,"));
+    EXPECT_TRUE(ui_.MemoHas("KORVO AO 1  skipped: output item 'x' is not a byte value"));
+    EXPECT_TRUE(ui_.MemoHas("KORVO AO 1  Date 'x' is not a valid integer value"));
+
+    model_->Module(3)->OutputData = "12,34,";
+    online_->IoCycle();
+    EXPECT_EQ(Outputs(4), (std::vector<std::uint8_t>{7, 200, 12, 34}));
+    model_->Module(3)->OutputData = "1,2,";
+    model_->Module(2)->OutputData = "0,0,1,1";
+    online_->IoCycle();
+    EXPECT_EQ(Outputs(4), (std::vector<std::uint8_t>{1, 1, 1, 2}));
+    EXPECT_TRUE(ui_.MemoHas("KORVO AO 1  Date 01,02,"));
+    EXPECT_FALSE(ui_.MemoHas("KORVO AO 1  skipped: output item 'x' is not a byte value"));
+}
+
 TEST_F(OnlineOperationTest, CouplerLedBlinksBetweenRedAndGrey) {
     Load(Project({"KORVO NC ETH", "KORVO DI 16"}));
     model_->CurrentStation = 1;
