@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-qpa-plugins libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev libmodbus-dev
-  xvfb iproute2
+  xvfb iproute2 file
 )
 # tshark serves only the dissector test, which skips without it: installed on request.
 if [[ "${KORVO_WITH_TSHARK:-}" == "1" ]]; then
