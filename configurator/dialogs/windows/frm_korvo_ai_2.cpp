@@ -40,21 +40,8 @@ TfrmKorvo_AI_2::TfrmKorvo_AI_2(ModelSource model, QWidget* owner) : ModuleWindow
         columns->addWidget(box, 1);
     }
     layout->addLayout(columns);
-    auto* buttons = new QHBoxLayout;
-    auto* save = new QPushButton(QStringLiteral("Save Configuration"), this);
-    save->setObjectName(QStringLiteral("Button1"));
-    connect(save, &QPushButton::clicked, this, &TfrmKorvo_AI_2::Button1Click);
-    auto* exit = new QPushButton(QStringLiteral("Exit"), this);
-    exit->setObjectName(QStringLiteral("Button2"));
-    connect(exit, &QPushButton::clicked, this, &QWidget::close);
-    buttons->addWidget(save);
-    buttons->addWidget(exit);
-    layout->addLayout(buttons);
-
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setInterval(Korvo_AI_2::Dialog::kTimerMs);
-    connect(timer1_, &QTimer::timeout, this, &TfrmKorvo_AI_2::Timer1Timer);
+    layout->addLayout(SaveExitButtons([this] { Button1Click(); }, [this] { close(); }, false));
+    timer1_ = CreateTimer1(Korvo_AI_2::Dialog::kTimerMs, [this] { Timer1Timer(); });
 }
 
 TfrmKorvo_AI_2::~TfrmKorvo_AI_2() = default;

@@ -5,6 +5,9 @@
 #include "station/profile_file.h"
 
 #include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTimer>
 #include <QEvent>
 #include <QShowEvent>
 
@@ -20,6 +23,29 @@ constexpr const char* kErrorCaption = "Korvo Configurator";
 
 ModuleWindow::ModuleWindow(ModelSource model, QWidget* owner)
     : QWidget(owner, Qt::Window), model_(std::move(model)) {}
+
+QHBoxLayout* ModuleWindow::SaveExitButtons(std::function<void()> save, std::function<void()> exit, bool centred) {
+    auto* buttons = new QHBoxLayout;
+    auto* saveButton = new QPushButton(QStringLiteral("Save Configuration"), this);
+    saveButton->setObjectName(QStringLiteral("Button1"));
+    connect(saveButton, &QPushButton::clicked, this, std::move(save));
+    auto* exitButton = new QPushButton(QStringLiteral("Exit"), this);
+    exitButton->setObjectName(QStringLiteral("Button2"));
+    connect(exitButton, &QPushButton::clicked, this, std::move(exit));
+    if (centred) buttons->addStretch();
+    buttons->addWidget(saveButton);
+    buttons->addWidget(exitButton);
+    if (centred) buttons->addStretch();
+    return buttons;
+}
+
+QTimer* ModuleWindow::CreateTimer1(int intervalMs, std::function<void()> tick) {
+    auto* timer = new QTimer(this);
+    timer->setObjectName(QStringLiteral("Timer1"));
+    timer->setInterval(intervalMs);
+    connect(timer, &QTimer::timeout, this, std::move(tick));
+    return timer;
+}
 
 void ModuleWindow::ReportError(const std::exception& error) {
     const bool wasActive = isActiveWindow();

@@ -17,6 +17,9 @@
 #include <exception>
 #include <functional>
 
+class QHBoxLayout;
+class QTimer;
+
 namespace korvo {
 
 class StationModel;
@@ -39,6 +42,11 @@ protected:
     virtual void FormDeactivate() {}
     virtual void FormClose() {}
 
+    // The row every dialog ends with: "Save Configuration" (Button1) and "Exit"
+    // (Button2), centred when asked.
+    QHBoxLayout* SaveExitButtons(std::function<void()> save, std::function<void()> exit, bool centred);
+    // The dialog's Timer1, stopped, ticking at the interval once started.
+    QTimer* CreateTimer1(int intervalMs, std::function<void()> tick);
     // The general error report: a message box with what the logic reported.
     void ReportError(const std::exception& error);
     // Writes the whole station to "korvo.ini" in the program folder; a failure is

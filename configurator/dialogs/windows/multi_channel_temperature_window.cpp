@@ -34,23 +34,8 @@ MultiChannelTemperatureWindow::MultiChannelTemperatureWindow(const MultiChannelL
     columns->addWidget(CreateSensors(), 0, Qt::AlignTop);
     outer->addLayout(columns);
 
-    auto* buttons = new QHBoxLayout;
-    auto* save = new QPushButton(QStringLiteral("Save Configuration"), this);
-    save->setObjectName(QStringLiteral("Button1"));
-    connect(save, &QPushButton::clicked, this, &MultiChannelTemperatureWindow::Button1Click);
-    auto* exit = new QPushButton(QStringLiteral("Exit"), this);
-    exit->setObjectName(QStringLiteral("Button2"));
-    connect(exit, &QPushButton::clicked, this, &QWidget::close);
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(exit);
-    buttons->addStretch();
-    outer->addLayout(buttons);
-
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setInterval(MultiChannelTemperatureDialog::kTimerMs);
-    connect(timer1_, &QTimer::timeout, this, &MultiChannelTemperatureWindow::Timer1Timer);
+    outer->addLayout(SaveExitButtons([this] { Button1Click(); }, [this] { close(); }, true));
+    timer1_ = CreateTimer1(MultiChannelTemperatureDialog::kTimerMs, [this] { Timer1Timer(); });
 }
 
 MultiChannelTemperatureWindow::~MultiChannelTemperatureWindow() = default;

@@ -29,23 +29,8 @@ TwoChannelTemperatureWindow::TwoChannelTemperatureWindow(const TwoChannelLayout&
     for (int channel = 1; channel <= 2; ++channel) channels->addWidget(CreateChannel(channel), 1);
     outer->addLayout(channels);
 
-    auto* buttons = new QHBoxLayout;
-    auto* save = new QPushButton(QStringLiteral("Save Configuration"), this);
-    save->setObjectName(QStringLiteral("Button1"));
-    connect(save, &QPushButton::clicked, this, &TwoChannelTemperatureWindow::Button1Click);
-    auto* exit = new QPushButton(QStringLiteral("Exit"), this);
-    exit->setObjectName(QStringLiteral("Button2"));
-    connect(exit, &QPushButton::clicked, this, &QWidget::close);
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(exit);
-    buttons->addStretch();
-    outer->addLayout(buttons);
-
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setInterval(TwoChannelTemperatureDialog::kTimerMs);
-    connect(timer1_, &QTimer::timeout, this, &TwoChannelTemperatureWindow::Timer1Timer);
+    outer->addLayout(SaveExitButtons([this] { Button1Click(); }, [this] { close(); }, true));
+    timer1_ = CreateTimer1(TwoChannelTemperatureDialog::kTimerMs, [this] { Timer1Timer(); });
 }
 
 TwoChannelTemperatureWindow::~TwoChannelTemperatureWindow() = default;
