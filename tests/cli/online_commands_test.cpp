@@ -1,6 +1,8 @@
 // The korvo program against the korvo-sim program, both as separate processes on a
 // loopback address of this test's own.
 
+#include "run_korvo.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -22,23 +24,8 @@ namespace {
 const std::string kAddress = "127.0.0.46";
 const std::string kDemo = std::string(KORVO_TEST_DATA_DIR) + "/demo/demo.prj";
 
-struct Result {
-    int status = -1;
-    std::string output;
-};
-
-Result RunKorvo(const std::string& arguments) {
-    const std::string command = std::string(KORVO_CLI_BINARY) + " " + arguments + " 2>&1";
-    Result result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    std::array<char, 4096> buffer{};
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
+using korvo::testing::Result;
+using korvo::testing::RunKorvo;
 
 bool Connectable(const std::string& address) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
