@@ -23,23 +23,25 @@ constexpr std::uint8_t kModbusClientCode = 0xAA;
 
 bool IsPassive(const std::string& type) { return type == kPassiveType || type == kPassiveRowBreakType; }
 
-// Formatted by hand into the text's own buffer: it runs for every input module in
-// every cycle.
+// Formatted by hand into a local buffer and stored with one assignment: it
+// runs twice for every input module in every cycle.
 void SetByteList(const std::uint8_t* bytes, int count, bool hex, std::string& text) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    text.clear();
-    for (int i = 0; i < count; ++i) {
+    char buffer[4 * ControllerAccess::kImageSize];
+    char* out = buffer;
+    for (int i = 0; i < std::min(count, static_cast<int>(ControllerAccess::kImageSize)); ++i) {
         const unsigned value = bytes[i];
         if (hex) {
-            text += kDigits[value >> 4];
-            text += kDigits[value & 0xF];
+            *out++ = kDigits[value >> 4];
+            *out++ = kDigits[value & 0xF];
         } else {
-            if (value >= 100) text += kDigits[value / 100];
-            if (value >= 10) text += kDigits[value / 10 % 10];
-            text += kDigits[value % 10];
+            if (value >= 100) *out++ = kDigits[value / 100];
+            if (value >= 10) *out++ = kDigits[value / 10 % 10];
+            *out++ = kDigits[value % 10];
         }
-        text += ',';
+        *out++ = ',';
     }
+    text.assign(buffer, static_cast<std::size_t>(out - buffer));
 }
 
 std::string WordBytes(std::uint16_t a, std::uint16_t b) {
@@ -311,7 +313,14 @@ void OnlineOperation::IoCycle() {
         memoLine_.assign(m->ModulType).append("  Date ").append(m->InputHex);
         ui_.AddMemoLine(memoLine_);
         model_.ExchangeModule = i;
-        RunReadProc(i);
+        // The first method's LEDs come straight from the bytes just listed in
+        // InputData, without reading the list back: it runs for every digital
+        // input module in every cycle.
+        if (m->ReadProc == ReadProcKind::Method1 && m->Input >= 2) {
+            SetInputLeds(i, *m, static_cast<std::uint32_t>(bytes[0]) * 256u + bytes[1]);
+        } else {
+            RunReadProc(i);
+        }
     }
 
     ui_.AddMemoLine("WRITE SectionWriteData ------");
@@ -403,9 +412,12 @@ void OnlineOperation::ReadMethod1(int slot) {
         SkipModule(*m, "its LEDs need two input bytes");
         return;
     }
-    const std::uint32_t v = static_cast<std::uint32_t>(bytes[0]) * 256u + static_cast<std::uint32_t>(bytes[1]);
+    SetInputLeds(slot, *m, static_cast<std::uint32_t>(bytes[0]) * 256u + static_cast<std::uint32_t>(bytes[1]));
+}
+
+void OnlineOperation::SetInputLeds(int slot, const TModul& module, std::uint32_t value) {
     for (int led = 1; led <= TModul::kLedCount; ++led) {
-        const bool on = (m->LedWeight[static_cast<std::size_t>(led)] & v) != 0;
+        const bool on = (module.LedWeight[static_cast<std::size_t>(led)] & value) != 0;
         ui_.SetLedColor(slot, led, on ? LedColor::Yellow : LedColor::Grey);
     }
 }
@@ -438,21 +450,23 @@ const std::string& OnlineOperation::OutputLogText(int slot, const TModul& module
     return parsed.logText;
 }
 
-bool OnlineOperation::CopyItemsToOutputImage(int slot, TModul& module, std::string_view items) {
+bool OnlineOperation::CopyItemsToOutputImage(int slot, TModul& module, std::string_view source, int skipItems) {
     const int start = module.ByteOffsetOutput - module.output;
     if (start < 0 || module.ByteOffsetOutput > static_cast<int>(ControllerAccess::kImageSize)) {
         SkipModule(module, "its output bytes lie outside the 512-byte process image");
         return false;
     }
     ParsedOutput& parsed = parsedOutputs_[static_cast<std::size_t>(slot)];
-    if (parsed.items == items && parsed.bytes.size() == static_cast<std::size_t>(module.output)) {
+    if (parsed.source == source && parsed.skipItems == skipItems &&
+        parsed.bytes.size() == static_cast<std::size_t>(module.output)) {
         std::copy(parsed.bytes.begin(), parsed.bytes.end(), access_.OutputImage.begin() + start);
         return true;
     }
+    std::string_view rest = source;
+    std::string_view item;
+    for (int i = 0; i < skipItems; ++i) NextItemTrimmed(rest, ',', item);
     // Check every byte first, so a bad item never leaves half a module's outputs written.
     std::array<std::uint8_t, ControllerAccess::kImageSize> bytes;
-    std::string_view rest = items;
-    std::string_view item;
     for (int i = 0; i < module.output; ++i) {
         NextItemTrimmed(rest, ',', item);
         std::int32_t value = 0;
@@ -463,7 +477,8 @@ bool OnlineOperation::CopyItemsToOutputImage(int slot, TModul& module, std::stri
         bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value);
     }
     std::copy_n(bytes.begin(), module.output, access_.OutputImage.begin() + start);
-    parsed.items = items;
+    parsed.source = source;
+    parsed.skipItems = skipItems;
     parsed.bytes.assign(bytes.begin(), bytes.begin() + module.output);
     return true;
 }
@@ -471,13 +486,8 @@ bool OnlineOperation::CopyItemsToOutputImage(int slot, TModul& module, std::stri
 void OnlineOperation::WriteMethod1(int slot) {
     TModul* m = model_.Module(slot);
     if (m == nullptr || m->OutputData.empty()) return;
-    std::string_view items = m->OutputData;
-    if (m->output == 2) {
-        std::string_view dropped;
-        NextItemTrimmed(items, ',', dropped);
-        NextItemTrimmed(items, ',', dropped);
-    }
-    CopyItemsToOutputImage(slot, *m, items);
+    // A two-byte module takes the last two of its four items.
+    CopyItemsToOutputImage(slot, *m, m->OutputData, m->output == 2 ? 2 : 0);
 }
 
 void OnlineOperation::WriteMethod2(int slot) {

@@ -92,8 +92,12 @@ private:
     void SetDebugButton(bool down);
     void StopAfterCycleError(const std::string& status);
     int LastModuleOfStation(int station) const;
-    // Copies a comma list of byte values into the module's part of the output image.
-    bool CopyItemsToOutputImage(int slot, TModul& module, std::string_view items);
+    // Copies a comma list of byte values, `source` after its first `skipItems`
+    // items, into the module's part of the output image. The bytes of an
+    // unchanged source are taken from the cycle before.
+    bool CopyItemsToOutputImage(int slot, TModul& module, std::string_view source, int skipItems = 0);
+    // The LEDs of an input module for the input word `value`.
+    void SetInputLeds(int slot, const TModul& module, std::uint32_t value);
     // The output text of a module as the log shows it: its hex list, or why it has none.
     const std::string& OutputLogText(int slot, const TModul& module);
     void SkipModule(const TModul& module, const std::string& why);
@@ -111,7 +115,8 @@ private:
     // What the last cycle made of each slot's output texts: outputs that did not change
     // are not parsed again in every cycle.
     struct ParsedOutput {
-        std::string items;
+        std::string source;
+        int skipItems = 0;
         std::vector<std::uint8_t> bytes;
         std::string data;
         std::string logText;

@@ -17,12 +17,8 @@ namespace korvo {
 
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return result;
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 std::string_view TrimView(std::string_view text) {
@@ -37,6 +33,24 @@ std::string ErrnoText(int error) {
 }
 
 }  // namespace
+
+std::size_t ProfileFile::NoCaseHash::operator()(std::string_view text) const noexcept {
+    // FNV-1a over the lower-cased bytes.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(LowerAscii(c));
+        hash *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(hash);
+}
+
+bool ProfileFile::NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    }
+    return true;
+}
 
 ProfileFile::ProfileFile(std::filesystem::path path) : path_(std::move(path)) {}
 
@@ -123,7 +137,7 @@ void ProfileFile::Parse(std::string_view text) {
         Section& section = sections_.back();
         section.lines.push_back(std::move(entry));
         const Line& added = section.lines.back();
-        if (added.isEntry) section.keyIndex.try_emplace(Lower(added.key), section.lines.size() - 1);
+        if (added.isEntry) section.keyIndex.try_emplace(added.key, section.lines.size() - 1);
     }
     RebuildSectionIndex();
 }
@@ -131,22 +145,22 @@ void ProfileFile::Parse(std::string_view text) {
 void ProfileFile::RebuildSectionIndex() {
     sectionIndex_.clear();
     for (std::size_t i = 0; i < sections_.size(); ++i) {
-        sectionIndex_.try_emplace(Lower(sections_[i].name), i);
+        sectionIndex_.try_emplace(sections_[i].name, i);
     }
 }
 
 const ProfileFile::Section* ProfileFile::FindSection(std::string_view name) const {
-    const auto it = sectionIndex_.find(Lower(name));
+    const auto it = sectionIndex_.find(name);
     return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 ProfileFile::Section* ProfileFile::FindSection(std::string_view name) {
-    const auto it = sectionIndex_.find(Lower(name));
+    const auto it = sectionIndex_.find(name);
     return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 const ProfileFile::Line* ProfileFile::FindLine(const Section& section, std::string_view key) {
-    const auto it = section.keyIndex.find(Lower(key));
+    const auto it = section.keyIndex.find(key);
     return it == section.keyIndex.end() ? nullptr : &section.lines[it->second];
 }
 
@@ -188,10 +202,10 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
     Section* s = FindSection(section);
     if (s == nullptr) {
         sections_.push_back(Section{std::string(section), {}, {}});
-        sectionIndex_.try_emplace(Lower(section), sections_.size() - 1);
+        sectionIndex_.try_emplace(std::string(section), sections_.size() - 1);
         s = &sections_.back();
     }
-    const auto it = s->keyIndex.find(Lower(key));
+    const auto it = s->keyIndex.find(key);
     if (it != s->keyIndex.end()) {
         s->lines[it->second].value = std::string(value);
         return;
@@ -207,13 +221,12 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
     s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(entry));
     s->keyIndex.clear();
     for (std::size_t i = 0; i < s->lines.size(); ++i) {
-        if (s->lines[i].isEntry) s->keyIndex.try_emplace(Lower(s->lines[i].key), i);
+        if (s->lines[i].isEntry) s->keyIndex.try_emplace(s->lines[i].key, i);
     }
 }
 
 void ProfileFile::EraseSection(std::string_view section) {
-    const std::string wanted = Lower(section);
-    std::erase_if(sections_, [&](const Section& s) { return Lower(s.name) == wanted; });
+    std::erase_if(sections_, [&](const Section& s) { return NoCaseEqual{}(s.name, section); });
     RebuildSectionIndex();
 }
 

@@ -61,6 +61,18 @@ public:
     void SaveAs(const std::filesystem::path& path) const;
 
 private:
+    // Section and key names compare without regard to ASCII case; lookups by
+    // string_view hash the name as it is, without making a lower-case copy.
+    struct NoCaseHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const noexcept;
+    };
+    struct NoCaseEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const noexcept;
+    };
+    using NameIndex = std::unordered_map<std::string, std::size_t, NoCaseHash, NoCaseEqual>;
+
     struct Line {
         std::string key;  // empty for comments and blank lines
         std::string value;
@@ -70,7 +82,7 @@ private:
     struct Section {
         std::string name;
         std::vector<Line> lines;
-        std::unordered_map<std::string, std::size_t> keyIndex;  // lower-case key -> first line
+        NameIndex keyIndex;  // key -> first line
     };
 
     void Parse(std::string_view text);
@@ -82,7 +94,7 @@ private:
     std::filesystem::path path_;
     std::vector<std::string> preamble_;  // lines before the first section
     std::vector<Section> sections_;
-    std::unordered_map<std::string, std::size_t> sectionIndex_;  // lower-case name -> first section
+    NameIndex sectionIndex_;  // name -> first section
 };
 
 }  // namespace korvo

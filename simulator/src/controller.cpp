@@ -39,33 +39,54 @@ std::shared_ptr<const RequestHandler> shared(RequestHandler handler)
     return std::make_shared<const RequestHandler>(std::move(handler));
 }
 
-} // namespace
-
-Controller::Controller()
+// The bit that marks a built-in node service as replaced; 0 for other codes.
+uint32_t nodeServiceBit(uint16_t code)
 {
-    registerNodeServices();
+    switch (code) {
+    case kOpenNode: return 1u << 0;
+    case kCloseNode: return 1u << 1;
+    case kWriteData: return 1u << 2;
+    case kReadData: return 1u << 3;
+    case kSendMessage: return 1u << 4;
+    case kReceiveMessage: return 1u << 5;
+    case kSetNotification: return 1u << 6;
+    case kClearNotification: return 1u << 7;
+    case kReadWriteData: return 1u << 8;
+    case kDiagnostic: return 1u << 9;
+    case kDipSwitch: return 1u << 10;
+    case kSysFail: return 1u << 11;
+    default: return 0;
+    }
 }
 
-void Controller::registerNodeServices()
+} // namespace
+
+Controller::Controller() = default;
+
+std::optional<Bytes> Controller::serveNodeService(const Request& request, Session& session)
 {
-    using namespace std::placeholders;
-    handlers_[kOpenNode] = shared(std::bind(&Controller::openNode, this, _1, _2));
-    handlers_[kCloseNode] = shared(std::bind(&Controller::closeNode, this, _1, _2));
-    handlers_[kWriteData] = shared(std::bind(&Controller::writeData, this, _1, _2));
-    handlers_[kReadData] = shared(std::bind(&Controller::readData, this, _1, _2));
-    handlers_[kReadWriteData] = shared(std::bind(&Controller::readWriteData, this, _1, _2));
-    handlers_[kSendMessage] = shared(std::bind(&Controller::sendMessage, this, _1, _2));
-    handlers_[kReceiveMessage] = shared(std::bind(&Controller::receiveMessage, this, _1, _2));
-    handlers_[kSetNotification] = shared([this](const Request& r, Session& s) { return notification(r, s, true); });
-    handlers_[kClearNotification] = shared([this](const Request& r, Session& s) { return notification(r, s, false); });
-    for (uint16_t code : {kDiagnostic, kDipSwitch, kSysFail})
-        handlers_[code] = shared(std::bind(&Controller::registers, this, _1, _2));
+    switch (request.code()) {
+    case kOpenNode: return openNode(request, session);
+    case kCloseNode: return closeNode(request, session);
+    case kWriteData: return writeData(request, session);
+    case kReadData: return readData(request, session);
+    case kReadWriteData: return readWriteData(request, session);
+    case kSendMessage: return sendMessage(request, session);
+    case kReceiveMessage: return receiveMessage(request, session);
+    case kSetNotification: return notification(request, session, true);
+    case kClearNotification: return notification(request, session, false);
+    case kDiagnostic:
+    case kDipSwitch:
+    case kSysFail: return registers(request, session);
+    default: return ConfirmationBuilder(request, kErrUnknownService).finish();
+    }
 }
 
 void Controller::setRequestHandler(uint16_t code, RequestHandler handler)
 {
     std::lock_guard lock(mutex_);
     handlers_[code] = shared(std::move(handler));
+    replacedNodeServices_.fetch_or(nodeServiceBit(code), std::memory_order_release);
 }
 
 void Controller::setRefusalBuilder(uint16_t code, RefusalBuilder builder)
@@ -93,16 +114,23 @@ void Controller::addInputsObserver(InputsObserver observer)
 
 std::optional<Bytes> Controller::handle(const Request& request, Session& session)
 {
-    std::shared_ptr<const RequestHandler> handler;
-    uint16_t exceptionWord;
-    {
-        std::lock_guard lock(mutex_);
-        auto found = handlers_.find(request.code());
-        if (found != handlers_.end())
-            handler = found->second;
-        exceptionWord = exceptionWord_;
+    const uint16_t code = request.code();
+    std::optional<Bytes> reply;
+    // The node services answer without a table lookup unless a test or a
+    // family of its own has replaced them: every process-data exchange comes here.
+    const uint32_t bit = nodeServiceBit(code);
+    if (bit != 0 && (replacedNodeServices_.load(std::memory_order_acquire) & bit) == 0) {
+        reply = serveNodeService(request, session);
+    } else {
+        std::shared_ptr<const RequestHandler> handler;
+        {
+            std::lock_guard lock(mutex_);
+            if (auto found = handlers_.find(code); found != handlers_.end())
+                handler = found->second;
+        }
+        reply = handler ? (*handler)(request, session) : serveNodeService(request, session);
     }
-    std::optional<Bytes> reply = handler ? (*handler)(request, session) : ConfirmationBuilder(request, kErrUnknownService).finish();
+    const uint16_t exceptionWord = exceptionWord_.load(std::memory_order_relaxed);
     if (reply && exceptionWord != 0)
         writeBe16(*reply, kExceptionOffset, exceptionWord);
     return reply;
@@ -235,16 +263,24 @@ std::optional<Bytes> Controller::sendMessage(const Request& request, Session& se
         if (data.size() != length)
             return ConfirmationBuilder(request, kErrMessageLength).finish();
         message = MailboxMessage{request.word(12), request.word(14), Bytes(data.begin(), data.end())};
-        if (node->sent.size() == kSentHistory)
-            node->sent.pop_front();
-        node->sent.push_back(message);
         handler = mailboxHandler_;
     }
-    if (handler) {
-        auto replies = handler(id, message);
+    std::vector<MailboxMessage> replies;
+    if (handler)
+        replies = handler(id, message);
+    {
+        // The history takes the message itself once the handler is done with
+        // it; the node's own requests come one after another, so the history
+        // keeps their order.
         std::lock_guard lock(mutex_);
-        if (auto found = nodes_.find(id); found != nodes_.end())
-            found->second.queue.insert(found->second.queue.end(), replies.begin(), replies.end());
+        if (auto found = nodes_.find(id); found != nodes_.end()) {
+            Node& node = found->second;
+            if (node.sent.size() == kSentHistory)
+                node.sent.pop_front();
+            node.sent.push_back(std::move(message));
+            node.queue.insert(node.queue.end(), std::make_move_iterator(replies.begin()),
+                              std::make_move_iterator(replies.end()));
+        }
     }
     mailboxChanged_.notify_all();
     return ConfirmationBuilder(request).word(16, 0).finish();
@@ -447,8 +483,7 @@ void Controller::setWriteRefusal(WriteRefusal refusal)
 
 void Controller::setExceptionWord(uint16_t word)
 {
-    std::lock_guard lock(mutex_);
-    exceptionWord_ = word;
+    exceptionWord_.store(word, std::memory_order_relaxed);
 }
 
 } // namespace korvo::sim

@@ -12,18 +12,6 @@ thread_local Bytes spareConfirmation;
 
 } // namespace
 
-uint16_t readBe16(std::span<const uint8_t> bytes, std::size_t offset)
-{
-    if (offset + 2 > bytes.size())
-        return 0;
-    return static_cast<uint16_t>(bytes[offset] << 8 | bytes[offset + 1]);
-}
-
-uint32_t readBe32(std::span<const uint8_t> bytes, std::size_t offset)
-{
-    return uint32_t{readBe16(bytes, offset)} << 16 | readBe16(bytes, offset + 2);
-}
-
 void writeBe16(Bytes& bytes, std::size_t offset, uint16_t value)
 {
     if (bytes.size() < offset + 2)
@@ -49,16 +37,25 @@ ConfirmationBuilder::ConfirmationBuilder(const Request& request, uint16_t errorC
     : bytes_(std::move(spareConfirmation))
 {
     bytes_.reserve(kConfirmationRoom);
-    bytes_.assign(kConfirmationHeaderSize, 0);
-    writeBe16(bytes_, 0, static_cast<uint16_t>(request.code() | kConfirmationBit));
-    writeBe16(bytes_, 4, request.sequence());
-    writeBe16(bytes_, kStatusOffset, errorCode != 0 ? 1 : 0);
-    writeBe16(bytes_, kErrorCodeOffset, errorCode);
+    const uint16_t code = static_cast<uint16_t>(request.code() | kConfirmationBit);
+    const uint16_t sequence = request.sequence();
+    const uint8_t header[kConfirmationHeaderSize] = {
+        static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code), 0, 0,
+        static_cast<uint8_t>(sequence >> 8), static_cast<uint8_t>(sequence), 0, 0, 0, 0,
+        0, static_cast<uint8_t>(errorCode != 0 ? 1 : 0), 0, 0,
+        static_cast<uint8_t>(errorCode >> 8), static_cast<uint8_t>(errorCode)};
+    bytes_.assign(header, header + kConfirmationHeaderSize);
 }
 
 ConfirmationBuilder& ConfirmationBuilder::word(std::size_t offset, uint16_t value)
 {
-    writeBe16(bytes_, offset, value);
+    // Fields are mostly added in order: appending them avoids a zero-filling resize.
+    if (offset == bytes_.size()) {
+        bytes_.push_back(static_cast<uint8_t>(value >> 8));
+        bytes_.push_back(static_cast<uint8_t>(value));
+    } else {
+        writeBe16(bytes_, offset, value);
+    }
     return *this;
 }
 
@@ -70,9 +67,13 @@ ConfirmationBuilder& ConfirmationBuilder::dword(std::size_t offset, uint32_t val
 
 ConfirmationBuilder& ConfirmationBuilder::data(std::size_t offset, std::span<const uint8_t> bytes)
 {
-    if (bytes_.size() < offset + bytes.size())
-        bytes_.resize(offset + bytes.size());
-    std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(offset));
+    if (bytes_.size() < offset)
+        bytes_.resize(offset);
+    // Bytes that overlap what is there overwrite it; the rest is appended
+    // without zero-filling first.
+    const std::size_t overlap = std::min(bytes_.size() - offset, bytes.size());
+    std::copy_n(bytes.begin(), overlap, bytes_.begin() + static_cast<std::ptrdiff_t>(offset));
+    bytes_.insert(bytes_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(overlap), bytes.end());
     return *this;
 }
 

@@ -175,16 +175,21 @@ void Simulator::stop()
 
 void Simulator::acceptLoop()
 {
+    // Waking regularly reaps ended connections even when no client comes, and
+    // often enough that an idle connection ends close to its idle time.
+    const long long idleMs = options_.idleTimeout.count();
+    const int interval = idleMs > 0 ? static_cast<int>(std::clamp<long long>(idleMs / 4, 10, kReapIntervalMs))
+                                    : kReapIntervalMs;
     for (;;) {
-        // Waking regularly reaps ended connections even when no client comes.
         pollfd waitFor{listenFd_, POLLIN, 0};
-        int ready = ::poll(&waitFor, 1, kReapIntervalMs);
+        int ready = ::poll(&waitFor, 1, interval);
         {
             std::lock_guard lock(mutex_);
             if (stopping_)
                 return;
         }
         reapFinished();
+        closeIdle();
         if (ready > 0)
             acceptOne();
     }
@@ -209,8 +214,6 @@ void Simulator::acceptOne()
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     timeval sendTimeout = toTimeval(options_.sendTimeout);
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
-    timeval idleTimeout = toTimeval(options_.idleTimeout);
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &idleTimeout, sizeof idleTimeout);
     char text[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
 
@@ -229,6 +232,23 @@ void Simulator::acceptOne()
     } catch (const std::system_error&) {
         // The process cannot start another thread: this client is dropped.
         sessions_.pop_back();
+    }
+}
+
+void Simulator::closeIdle()
+{
+    if (options_.idleTimeout.count() <= 0)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(mutex_);
+    for (const auto& session : sessions_) {
+        const uint32_t activity = session->activity_.load(std::memory_order_relaxed);
+        if (activity != session->seenActivity_ || session->busy_.load(std::memory_order_relaxed)) {
+            session->seenActivity_ = activity;
+            session->lastActive_ = now;
+        } else if (now - session->lastActive_ >= options_.idleTimeout) {
+            session->close();
+        }
     }
 }
 
@@ -256,6 +276,13 @@ bool Simulator::readRequest(Session& session, Request& request)
         if (!length)
             return false;
         if (*length > 0) {
+            // The usual case, exactly one request received: it changes buffers
+            // instead of being copied.
+            if (*length == pending.size()) {
+                std::swap(request.bytes, pending);
+                pending.clear();
+                return true;
+            }
             auto end = pending.begin() + static_cast<std::ptrdiff_t>(*length);
             request.bytes.assign(pending.begin(), end);
             pending.erase(pending.begin(), end);
@@ -267,6 +294,7 @@ bool Simulator::readRequest(Session& session, Request& request)
             continue;
         if (got <= 0)
             return false;
+        session.activity_.fetch_add(1, std::memory_order_relaxed);
         if (session.capture_)
             session.capture_->data(session.captureStream_, Direction::ToServer,
                                    std::span<const uint8_t>(chunk, static_cast<std::size_t>(got)));
@@ -278,6 +306,7 @@ void Simulator::serve(Session& session)
 {
     Request request;
     while (readRequest(session, request)) {
+        session.busy_.store(true, std::memory_order_relaxed);
         if (tapped_) {
             std::shared_ptr<const std::function<void(const Request&)>> tap;
             {
@@ -299,6 +328,7 @@ void Simulator::serve(Session& session)
             answer(session, *reply, fault);
             recycleConfirmation(std::move(*reply));
         }
+        session.busy_.store(false, std::memory_order_relaxed);
         if (fault && fault->kind == FaultKind::CloseMidMessage)
             break;
     }

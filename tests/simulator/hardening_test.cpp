@@ -170,4 +170,26 @@ TEST_F(HardeningTest, IdleConnectionIsClosedAfterTheIdleTime)
     EXPECT_EQ(simulator_->controller().sessionOf(node), nullptr);
 }
 
+TEST_F(HardeningTest, ConnectionInUseOrWaitingInAHeldReceiveIsNotIdle)
+{
+    SimulatorOptions options;
+    options.idleTimeout = 300ms;
+    start(options);
+    RawClient busy(simulator_->port(), kAddress);
+    uint16_t data = openNode(busy, kDataNode);
+    RawClient waiting(simulator_->port(), kAddress);
+    uint16_t mailbox = openNode(waiting, kMailboxNode);
+    ASSERT_EQ(readBe16(waiting.exchange(notificationRequest(mailbox, 1000)), kStatusOffset), 0);
+    // The held receive outlasts the idle time; its answer still comes.
+    ASSERT_TRUE(waiting.send(receiveMessageRequest(mailbox, 100)));
+
+    for (int i = 0; i < 10; ++i) {
+        std::this_thread::sleep_for(100ms);
+        Bytes confirmation = busy.exchange(readDataRequest(data, 0, 2));
+        ASSERT_EQ(readBe16(confirmation, 0), 0x8104) << "request " << i;
+    }
+    Bytes noMessage = waiting.receive();
+    EXPECT_EQ(readBe16(noMessage, 0), 0x8106);
+}
+
 } // namespace

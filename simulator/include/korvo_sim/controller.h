@@ -7,6 +7,7 @@
 #include "korvo_sim/message.h"
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -120,7 +121,8 @@ private:
     };
     static constexpr std::size_t kSentHistory = 1024;
 
-    void registerNodeServices();
+    // The built-in service of a node request; unknown codes are refused.
+    std::optional<Bytes> serveNodeService(const Request& request, Session& session);
     // The node named by the request, open on this connection; null otherwise.
     Node* nodeOf(const Request& request, Session& session);
     std::optional<Bytes> openNode(const Request& request, Session& session);
@@ -136,8 +138,11 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable mailboxChanged_;
     bool stopping_ = false;
-    // Shared so that a request holds its handler without copying it.
+    // Services set from outside; shared so that a request holds its handler
+    // without copying it.
     std::map<uint16_t, std::shared_ptr<const RequestHandler>> handlers_;
+    // One bit per built-in node service that a set handler replaces.
+    std::atomic<uint32_t> replacedNodeServices_{0};
     std::map<uint16_t, RefusalBuilder> refusals_;
     std::vector<InputsObserver> inputsObservers_;
     std::map<uint16_t, Node> nodes_;
@@ -150,7 +155,7 @@ private:
     uint16_t dipSwitch_ = 0;
     uint16_t sysFail_ = 0;
     WriteRefusal writeRefusal_ = WriteRefusal::None;
-    uint16_t exceptionWord_ = 0;
+    std::atomic<uint16_t> exceptionWord_{0};
 };
 
 } // namespace korvo::sim

@@ -17,8 +17,17 @@ inline constexpr std::size_t kConfirmationHeaderSize = 16;
 inline constexpr uint16_t kConfirmationBit = 0x8000;
 
 // 0 for a field that lies beyond the bytes, so a short request reads as zeros.
-uint16_t readBe16(std::span<const uint8_t> bytes, std::size_t offset);
-uint32_t readBe32(std::span<const uint8_t> bytes, std::size_t offset);
+// Inline: every request reads several fields.
+inline uint16_t readBe16(std::span<const uint8_t> bytes, std::size_t offset)
+{
+    if (offset + 2 > bytes.size())
+        return 0;
+    return static_cast<uint16_t>(bytes[offset] << 8 | bytes[offset + 1]);
+}
+inline uint32_t readBe32(std::span<const uint8_t> bytes, std::size_t offset)
+{
+    return uint32_t{readBe16(bytes, offset)} << 16 | readBe16(bytes, offset + 2);
+}
 // Grows `bytes` when the field lies beyond its end.
 void writeBe16(Bytes& bytes, std::size_t offset, uint16_t value);
 void writeBe32(Bytes& bytes, std::size_t offset, uint32_t value);

@@ -59,6 +59,13 @@ private:
     std::atomic<bool> finished_{false};
     PcapWriter* capture_ = nullptr;  // records the connection when set
     uint32_t captureStream_ = 0;
+    // Counts received pieces and marks a request in service, so the accept
+    // thread can tell an idle connection without a timer on every read.
+    std::atomic<uint32_t> activity_{0};
+    std::atomic<bool> busy_{false};
+    // Kept by the accept thread only.
+    uint32_t seenActivity_ = 0;
+    std::chrono::steady_clock::time_point lastActive_ = std::chrono::steady_clock::now();
 };
 
 struct SimulatorOptions {
@@ -109,6 +116,8 @@ private:
     void acceptLoop();
     void acceptOne();
     void reapFinished();
+    // Closes connections that have been idle for the idle time.
+    void closeIdle();
     std::size_t connectionCountLocked() const;
     void serve(Session& session);
     bool readRequest(Session& session, Request& request);
