@@ -250,7 +250,7 @@ std::optional<Bytes> Controller::readWriteData(const Request& request, Session& 
 
 std::optional<Bytes> Controller::sendMessage(const Request& request, Session& session)
 {
-    MailboxHandler handler;
+    std::shared_ptr<const MailboxHandler> handler;
     MailboxMessage message;
     uint16_t id = request.nodeId();
     {
@@ -262,12 +262,19 @@ std::optional<Bytes> Controller::sendMessage(const Request& request, Session& se
         auto data = request.tail(18, length);
         if (data.size() != length)
             return ConfirmationBuilder(request, kErrMessageLength).finish();
-        message = MailboxMessage{request.word(12), request.word(14), Bytes(data.begin(), data.end())};
+        // A full history gives up its oldest message, whose buffer takes the new one.
+        if (node->sent.size() == kSentHistory) {
+            message.data = std::move(node->sent.front().data);
+            node->sent.pop_front();
+        }
+        message.tag1 = request.word(12);
+        message.tag2 = request.word(14);
+        message.data.assign(data.begin(), data.end());
         handler = mailboxHandler_;
     }
     std::vector<MailboxMessage> replies;
     if (handler)
-        replies = handler(id, message);
+        replies = (*handler)(id, message);
     {
         // The history takes the message itself once the handler is done with
         // it; the node's own requests come one after another, so the history
@@ -275,8 +282,6 @@ std::optional<Bytes> Controller::sendMessage(const Request& request, Session& se
         std::lock_guard lock(mutex_);
         if (auto found = nodes_.find(id); found != nodes_.end()) {
             Node& node = found->second;
-            if (node.sent.size() == kSentHistory)
-                node.sent.pop_front();
             node.sent.push_back(std::move(message));
             node.queue.insert(node.queue.end(), std::make_move_iterator(replies.begin()),
                               std::make_move_iterator(replies.end()));
@@ -407,7 +412,7 @@ Bytes Controller::outputs(std::size_t address, std::size_t count) const
 void Controller::setMailboxHandler(MailboxHandler handler)
 {
     std::lock_guard lock(mutex_);
-    mailboxHandler_ = std::move(handler);
+    mailboxHandler_ = handler ? std::make_shared<const MailboxHandler>(std::move(handler)) : nullptr;
 }
 
 void Controller::queueMessage(uint16_t nodeId, MailboxMessage message)

@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -149,7 +150,8 @@ private:
     uint16_t nextNodeId_ = 1;
     std::array<uint8_t, kImageSize> inputs_{};
     std::array<uint8_t, kImageSize> outputs_{};
-    MailboxHandler mailboxHandler_;
+    // Shared so that a send holds the handler without copying it.
+    std::shared_ptr<const MailboxHandler> mailboxHandler_;
     uint16_t diagnosisStatus_ = kDiagReady | kDiagActive | kDiagRun;
     uint16_t diagnosisParameter_ = 0;
     uint16_t dipSwitch_ = 0;
