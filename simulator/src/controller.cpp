@@ -39,24 +39,20 @@ std::shared_ptr<const RequestHandler> shared(RequestHandler handler)
     return std::make_shared<const RequestHandler>(std::move(handler));
 }
 
+// The built-in node services; a service's bit in the replaced set is its place here.
+constexpr std::array<uint16_t, 12> kNodeServices = {kOpenNode,         kCloseNode,         kWriteData,
+                                                     kReadData,         kSendMessage,       kReceiveMessage,
+                                                     kSetNotification,  kClearNotification, kReadWriteData,
+                                                     kDiagnostic,       kDipSwitch,         kSysFail};
+
 // The bit that marks a built-in node service as replaced; 0 for other codes.
 uint32_t nodeServiceBit(uint16_t code)
 {
-    switch (code) {
-    case kOpenNode: return 1u << 0;
-    case kCloseNode: return 1u << 1;
-    case kWriteData: return 1u << 2;
-    case kReadData: return 1u << 3;
-    case kSendMessage: return 1u << 4;
-    case kReceiveMessage: return 1u << 5;
-    case kSetNotification: return 1u << 6;
-    case kClearNotification: return 1u << 7;
-    case kReadWriteData: return 1u << 8;
-    case kDiagnostic: return 1u << 9;
-    case kDipSwitch: return 1u << 10;
-    case kSysFail: return 1u << 11;
-    default: return 0;
+    for (std::size_t i = 0; i < kNodeServices.size(); ++i) {
+        if (kNodeServices[i] == code)
+            return 1u << i;
     }
+    return 0;
 }
 
 } // namespace
