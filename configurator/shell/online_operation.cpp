@@ -23,25 +23,28 @@ constexpr std::uint8_t kModbusClientCode = 0xAA;
 
 bool IsPassive(const std::string& type) { return type == kPassiveType || type == kPassiveRowBreakType; }
 
-// Formatted by hand into a local buffer and stored with one assignment: it
-// runs twice for every input module in every cycle.
-void SetByteList(const std::uint8_t* bytes, int count, bool hex, std::string& text) {
+// The input bytes as the decimal list InputData and the hex list InputHex,
+// formatted by hand in one pass and stored with one assignment each: it runs
+// for every input module in every cycle.
+void SetByteLists(const std::uint8_t* bytes, int count, std::string& decimal, std::string& hex) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    char buffer[4 * ControllerAccess::kImageSize];
-    char* out = buffer;
-    for (int i = 0; i < std::min(count, static_cast<int>(ControllerAccess::kImageSize)); ++i) {
+    constexpr int kMax = static_cast<int>(ControllerAccess::kImageSize);
+    char decimalBuffer[4 * kMax];
+    char hexBuffer[3 * kMax];
+    char* d = decimalBuffer;
+    char* h = hexBuffer;
+    for (int i = 0; i < std::min(count, kMax); ++i) {
         const unsigned value = bytes[i];
-        if (hex) {
-            *out++ = kDigits[value >> 4];
-            *out++ = kDigits[value & 0xF];
-        } else {
-            if (value >= 100) *out++ = kDigits[value / 100];
-            if (value >= 10) *out++ = kDigits[value / 10 % 10];
-            *out++ = kDigits[value % 10];
-        }
-        *out++ = ',';
+        if (value >= 100) *d++ = kDigits[value / 100];
+        if (value >= 10) *d++ = kDigits[value / 10 % 10];
+        *d++ = kDigits[value % 10];
+        *d++ = ',';
+        *h++ = kDigits[value >> 4];
+        *h++ = kDigits[value & 0xF];
+        *h++ = ',';
     }
-    text.assign(buffer, static_cast<std::size_t>(out - buffer));
+    decimal.assign(decimalBuffer, static_cast<std::size_t>(d - decimalBuffer));
+    hex.assign(hexBuffer, static_cast<std::size_t>(h - hexBuffer));
 }
 
 std::string WordBytes(std::uint16_t a, std::uint16_t b) {
@@ -308,8 +311,7 @@ void OnlineOperation::IoCycle() {
             continue;
         }
         const std::uint8_t* bytes = access_.InputImage.data() + start;
-        SetByteList(bytes, m->Input, false, m->InputData);
-        SetByteList(bytes, m->Input, true, m->InputHex);
+        SetByteLists(bytes, m->Input, m->InputData, m->InputHex);
         memoLine_.assign(m->ModulType).append("  Date ").append(m->InputHex);
         ui_.AddMemoLine(memoLine_);
         model_.ExchangeModule = i;

@@ -4,22 +4,6 @@
 
 namespace quorrin::wire {
 
-std::optional<uint16_t> Reader::be16(std::size_t offset) const
-{
-    if (offset > message_.size() || message_.size() - offset < 2)
-        return std::nullopt;
-    return static_cast<uint16_t>(message_[offset] << 8 | message_[offset + 1]);
-}
-
-std::optional<uint32_t> Reader::be32(std::size_t offset) const
-{
-    auto high = be16(offset);
-    auto low = be16(offset + 2);
-    if (!high || !low)
-        return std::nullopt;
-    return uint32_t{*high} << 16 | *low;
-}
-
 std::optional<std::span<const uint8_t>> Reader::bytes(std::size_t offset, std::size_t count) const
 {
     if (offset > message_.size() || message_.size() - offset < count)
@@ -36,7 +20,7 @@ Writer appendRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence
 {
     const std::size_t start = out.size();
     const std::size_t length = kRequestHeaderSize + serviceLength;
-    out.resize(start + length, 0);
+    out.resize(start + length);
     Writer writer(out, start);
     writer.be16(code).be16(static_cast<uint16_t>(length)).be16(sequence).be32(0).be16(nodeId);
     return writer;

@@ -108,8 +108,21 @@ inline Writer& Writer::bytes(const uint8_t* data, std::size_t count)
 class Reader {
 public:
     explicit Reader(std::span<const uint8_t> message) : message_(message) {}
-    std::optional<uint16_t> be16(std::size_t offset) const;
-    std::optional<uint32_t> be32(std::size_t offset) const;
+    // Inline: every confirmation is read field by field.
+    std::optional<uint16_t> be16(std::size_t offset) const
+    {
+        if (offset > message_.size() || message_.size() - offset < 2)
+            return std::nullopt;
+        return static_cast<uint16_t>(message_[offset] << 8 | message_[offset + 1]);
+    }
+    std::optional<uint32_t> be32(std::size_t offset) const
+    {
+        auto high = be16(offset);
+        auto low = be16(offset + 2);
+        if (!high || !low)
+            return std::nullopt;
+        return uint32_t{*high} << 16 | *low;
+    }
     std::optional<std::span<const uint8_t>> bytes(std::size_t offset, std::size_t count) const;
     std::size_t size() const { return message_.size(); }
 

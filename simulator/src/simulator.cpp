@@ -294,7 +294,8 @@ bool Simulator::readRequest(Session& session, Request& request)
             continue;
         if (got <= 0)
             return false;
-        session.activity_.fetch_add(1, std::memory_order_relaxed);
+        // Only this thread counts: a plain store is enough and keeps the read path free of a locked add.
+        session.activity_.store(session.activity_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
         if (session.capture_)
             session.capture_->data(session.captureStream_, Direction::ToServer,
                                    std::span<const uint8_t>(chunk, static_cast<std::size_t>(got)));
