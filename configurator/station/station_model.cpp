@@ -34,16 +34,6 @@ void StationModel::SetUi(StationUi* ui) {
     ui_ = ui ? ui : &defaultUi_;
 }
 
-TModul* StationModel::Module(int slot) {
-    if (slot < 1 || slot > kMaxModules) return nullptr;
-    return slots_[static_cast<std::size_t>(slot)].get();
-}
-
-const TModul* StationModel::Module(int slot) const {
-    if (slot < 1 || slot > kMaxModules) return nullptr;
-    return slots_[static_cast<std::size_t>(slot)].get();
-}
-
 std::string StationModel::StationStatusText(const TModul& coupler) {
     return coupler.StationName + "  IP:" + coupler.IPAddress;
 }

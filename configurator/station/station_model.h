@@ -51,8 +51,13 @@ public:
     // The I/O test runs: deleting is refused.
     bool Online = false;
 
-    TModul* Module(int slot);
-    const TModul* Module(int slot) const;
+    // Inline: the I/O cycle walks the whole list several times per cycle.
+    TModul* Module(int slot) {
+        return slot < 1 || slot > kMaxModules ? nullptr : slots_[static_cast<std::size_t>(slot)].get();
+    }
+    const TModul* Module(int slot) const {
+        return slot < 1 || slot > kMaxModules ? nullptr : slots_[static_cast<std::size_t>(slot)].get();
+    }
     const std::string& ProgramFolder() const { return programFolder_; }
     void SetUi(StationUi* ui);
     StationUi& Ui() { return *ui_; }
