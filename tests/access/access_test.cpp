@@ -11,7 +11,6 @@ using testing::OnlineTest;
 
 class ControllerAccessTest : public OnlineTest {
 protected:
-    ControllerAccessTest() : OnlineTest("127.0.0.42") {}
     void SetUp() override {
         OnlineTest::SetUp();
         Load(Project({"KORVO NC ETH", "KORVO DI 16", "KORVO DO 16"}));
@@ -33,7 +32,7 @@ TEST_F(ControllerAccessTest, BlankInAddressIsRemovedForGoodAndPairOpens) {
     EXPECT_EQ(model_->CurrentIP, address_);
     EXPECT_NE(access_->MailboxNode, 0u);
     EXPECT_NE(access_->DataNode, 0u);
-    EXPECT_EQ(access_->MailboxNodeName(), "KNETHIP[127.0.0.42|30,30]N1_M");
+    EXPECT_EQ(access_->MailboxNodeName(), "KNETHIP[" + address_ + "|30,30]N1_M");
     EXPECT_EQ(access_->CloseNodePair(), DDI_OK);
     EXPECT_TRUE(access_->NodesClosed());
     EXPECT_EQ(access_->CloseNodePair(), ERR_HANDLE_RANGE);  // both 0: refused by the library, still 0

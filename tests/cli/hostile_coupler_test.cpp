@@ -3,6 +3,7 @@
 // message, never with a made-up result.
 
 #include "run_korvo.h"
+#include "random_loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@
 
 namespace {
 
-const std::string kAddress = "127.0.0.48";
+const std::string kAddress = RandomLoopbackAddress();
 const std::string kDemo = std::string(KORVO_TEST_DATA_DIR) + "/demo/demo.prj";
 
 using korvo::testing::Result;

@@ -8,6 +8,7 @@
 #include "online_commands.h"
 #include "simulated_station.h"
 #include "tools/icmp_echo.h"
+#include "random_loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@
 namespace korvo {
 namespace {
 
-const std::string kAddress = "127.0.0.59";
+const std::string kAddress = RandomLoopbackAddress();
 const std::string kDataFolder = std::string(KORVO_TEST_DATA_DIR) + "/";
 const std::string kCatalogue = kDataFolder + "korvo_config.ini";
 const std::string kDemo = kDataFolder + "demo/demo.prj";

@@ -2,6 +2,7 @@
 // loopback address of this test's own.
 
 #include "run_korvo.h"
+#include "random_loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@
 
 namespace {
 
-const std::string kAddress = "127.0.0.46";
+const std::string kAddress = RandomLoopbackAddress();
 const std::string kDemo = std::string(KORVO_TEST_DATA_DIR) + "/demo/demo.prj";
 
 using korvo::testing::Result;

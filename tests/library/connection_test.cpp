@@ -21,8 +21,6 @@ constexpr uint16_t kClose = 0x0102;
 
 class ConnectionTest : public SimulatorTest {
 protected:
-    ConnectionTest() : SimulatorTest("127.0.0.31") {}
-
     void SetUp() override
     {
         SimulatorTest::SetUp();

@@ -49,8 +49,6 @@ bool portFree(uint16_t port)
 
 class ControlTest : public SimulatorTest {
 protected:
-    ControlTest() : SimulatorTest("127.0.0.100") {}
-
     void SetUp() override
     {
         SimulatorTest::SetUp();

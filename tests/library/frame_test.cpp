@@ -13,10 +13,7 @@ namespace {
 using korvo::sim::kErrAccessMode;
 using korvo::sim::kErrUnknownNode;
 
-class FrameTest : public SimulatorTest {
-protected:
-    FrameTest() : SimulatorTest("127.0.0.21") {}
-};
+class FrameTest : public SimulatorTest {};
 
 class RegistryTest : public FrameTest {
 protected:
@@ -42,13 +39,16 @@ protected:
     std::filesystem::path path_;
 };
 
-const std::string kDevice1 =
-    "[SOFTWARE\\Sorvent\\QUORRIN\\Parameters\\1]\n"
-    "InUse=yes\n"
-    "DeviceNames=KNETH01N1_M KNETH01N1_D\n"
-    "IPAddress=127.0.0.21\n"
-    "ConnectTimeout=2\n"
-    "ReceiveTimeout=4\n";
+// Device 1 of the registry, at the test's simulator.
+std::string device1(const std::string& address)
+{
+    return "[SOFTWARE\\Sorvent\\QUORRIN\\Parameters\\1]\n"
+           "InUse=yes\n"
+           "DeviceNames=KNETH01N1_M KNETH01N1_D\n"
+           "IPAddress=" + address + "\n"
+           "ConnectTimeout=2\n"
+           "ReceiveTimeout=4\n";
+}
 
 TEST_F(FrameTest, DirectNameWithoutNumbersSetsBothTimeoutsToEight)
 {
@@ -175,7 +175,7 @@ TEST_F(FrameTest, ClientNameOptionNeedsRoomForTerminatingZero)
 
 TEST_F(RegistryTest, RegistryDeviceGivesAddressAndTimeouts)
 {
-    writeRegistry("; test device\n" + kDevice1);
+    writeRegistry("; test device\n" + device1(address_));
     uint32_t handle = 0;
     ASSERT_EQ(DDI_DevOpenNode("KNETH01N1_D", 3, &handle), DDI_OK);
     EXPECT_EQ(timeout(ETH_OPTION_CONNECT_TIMEOUT), 2);
@@ -185,7 +185,7 @@ TEST_F(RegistryTest, RegistryDeviceGivesAddressAndTimeouts)
 
 TEST_F(RegistryTest, NameNotAmongDeviceNamesIsRefused)
 {
-    writeRegistry(kDevice1);
+    writeRegistry(device1(address_));
     uint32_t handle = 0;
     EXPECT_EQ(DDI_DevOpenNode("KNETH01N1_X", 3, &handle), ERR_NODE_NAME);
     EXPECT_EQ(DDI_DevOpenNode("KNETH01N1", 3, &handle), ERR_NODE_NAME);
@@ -230,7 +230,7 @@ TEST_F(RegistryTest, HostTextOver111CharactersIsUnresolvedAndFreesEntry)
 TEST_F(RegistryTest, MissingTimeoutsLeaveLibraryTimeouts)
 {
     writeRegistry("[software\\sorvent\\quorrin\\parameters\\1]\ninuse=Yes\nDeviceNames=KNETH01N1_D\n"
-                  "IPAddress=127.0.0.21\nReceiveTimeout=not-a-number\n");
+                  "IPAddress=" + address_ + "\nReceiveTimeout=not-a-number\n");
     uint32_t handle = 0;
     ASSERT_EQ(DDI_DevOpenNode("KNETH01N1_D", 3, &handle), DDI_OK);
     EXPECT_EQ(timeout(ETH_OPTION_CONNECT_TIMEOUT), 1);

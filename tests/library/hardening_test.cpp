@@ -25,8 +25,6 @@ constexpr uint16_t kReadData = 0x0104;
 
 class HardeningTest : public SimulatorTest {
 protected:
-    HardeningTest() : SimulatorTest("127.0.0.106") {}
-
     void TearDown() override
     {
         setExchangeTimeout(0);

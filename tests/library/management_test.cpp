@@ -17,8 +17,6 @@ constexpr uint16_t kControllerCode = 0x8001;
 
 class ManagementTest : public SimulatorTest {
 protected:
-    ManagementTest() : SimulatorTest("127.0.0.101") {}
-
     void TearDown() override
     {
         quorrin::management::setReceiveLimit(quorrin::management::kReceiveLimit);

@@ -23,8 +23,6 @@ constexpr uint16_t kSysFail = 0x0203;
 
 class ServicesTest : public SimulatorTest {
 protected:
-    ServicesTest() : SimulatorTest("127.0.0.41") {}
-
     void SetUp() override
     {
         SimulatorTest::SetUp();

@@ -4,6 +4,7 @@
 
 #include "korvo_sim/simulator.h"
 #include "quorrin.h"
+#include "random_loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,9 @@
 
 class SimulatorTest : public ::testing::Test {
 protected:
-    // Each test executable has its own address, so ctest -j never collides on port 1962.
+    // Each test has a random loopback address of its own, so tests running at the
+    // same time never collide on the protocol's fixed port 1962.
+    SimulatorTest() : SimulatorTest(RandomLoopbackAddress()) {}
     explicit SimulatorTest(std::string address) : address_(std::move(address)), simulator_({address_}) {}
 
     void SetUp() override

@@ -22,7 +22,6 @@ const std::string kDataFolder = std::string(KORVO_TEST_DATA_DIR) + "/";
 
 class IoTestRecordTest : public testing::OnlineTest {
 protected:
-    IoTestRecordTest() : OnlineTest("127.0.0.57") {}
 
     // The station with the shipped catalogue; its inputs move only when the test says.
     void LoadShipped(const std::vector<std::string>& types, sim::StationOptions options = {}) {

@@ -13,6 +13,7 @@
 #include "station/profile_file.h"
 #include "station/project_file.h"
 #include "station/station_model.h"
+#include "random_loopback.h"
 
 #include <quorrin.h>
 
@@ -127,6 +128,8 @@ inline const char* const kOnlineCatalogue =
 
 class OnlineTest : public ::testing::Test {
 protected:
+    // A random loopback address of the test's own: the protocol's port is fixed.
+    OnlineTest() : OnlineTest(RandomLoopbackAddress()) {}
     explicit OnlineTest(std::string address) : address_(std::move(address)), simulator_({address_}) {}
 
     void SetUp() override {

@@ -9,8 +9,6 @@ using testing::OnlineTest;
 
 class OnlineOperationTest : public OnlineTest {
 protected:
-    OnlineOperationTest() : OnlineTest("127.0.0.51") {}
-
     // Starts the I/O test the way the online command does.
     void GoOnline() {
         online_->OnlineCommand();

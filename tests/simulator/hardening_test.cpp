@@ -4,6 +4,7 @@
 #include "korvo_sim/simulator.h"
 #include "node_requests.h"
 #include "raw_client.h"
+#include "random_loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,8 @@ namespace {
 using namespace korvo::sim;
 using namespace std::chrono_literals;
 
-constexpr const char* kAddress = "127.0.0.104";
+const std::string kAddressText = RandomLoopbackAddress();
+const char* const kAddress = kAddressText.c_str();
 
 // Polls a condition the simulator reaches on its own threads; the bound only
 // keeps a failing test from hanging.

@@ -4,6 +4,7 @@
 #include "korvo_sim/pcap_writer.h"
 #include "korvo_sim/simulator.h"
 #include "raw_client.h"
+#include "random_loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -202,10 +203,11 @@ TEST_F(PcapWriterTest, SimulatorRecordsRequestAndConfirmationAsSent)
     writeBe16(open, 2, static_cast<uint16_t>(open.size()));
     Bytes confirmation;
     {
-        Simulator simulator({"127.0.0.64", 0});
+        const std::string address = RandomLoopbackAddress();
+        Simulator simulator({address, 0});
         simulator.setCapture(std::make_shared<PcapWriter>(path_.string()));
         simulator.start();
-        RawClient client(simulator.port(), "127.0.0.64");
+        RawClient client(simulator.port(), address.c_str());
         ASSERT_TRUE(client.connected());
         confirmation = client.exchange(open);
         ASSERT_EQ(readBe16(confirmation, 0), 0x8101);

@@ -2,6 +2,7 @@
 // and one clear line, and a log reader that goes away does not stop it.
 #include "node_requests.h"
 #include "raw_client.h"
+#include "random_loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,8 @@ namespace {
 
 using namespace korvo::sim;
 
-constexpr const char* kAddress = "127.0.0.105";
+const std::string kAddressText = RandomLoopbackAddress();
+const char* const kAddress = kAddressText.c_str();
 
 struct Started {
     pid_t pid = -1;

@@ -2,6 +2,7 @@
 // raw TCP client: layouts, refusals, unasked indications and faults.
 #include "korvo_sim/simulator.h"
 #include "raw_client.h"
+#include "random_loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,8 @@ namespace {
 
 using namespace korvo::sim;
 
-constexpr const char* kAddress = "127.0.0.103";
+const std::string kAddressText = RandomLoopbackAddress();
+const char* const kAddress = kAddressText.c_str();
 constexpr uint16_t kControl = 0x0109;
 
 

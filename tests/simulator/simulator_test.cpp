@@ -2,6 +2,7 @@
 // mailbox, fault scripting and a clean stop.
 #include "korvo_sim/simulator.h"
 #include "raw_client.h"
+#include "random_loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,8 @@ namespace {
 using namespace korvo::sim;
 using namespace std::chrono_literals;
 
-constexpr const char* kAddress = "127.0.0.61";
+const std::string kAddressText = RandomLoopbackAddress();
+const char* const kAddress = kAddressText.c_str();
 
 
 Bytes request(uint16_t code, uint16_t node, const Bytes& fields = {}, uint16_t sequence = 0)
@@ -218,10 +220,11 @@ TEST(SimulatorOptionsTest, RefusesAddressesOutsideLoopback)
 {
     Simulator outside(SimulatorOptions{"192.0.2.1", 0});
     EXPECT_THROW(outside.start(), std::invalid_argument);
-    Simulator ephemeral(SimulatorOptions{"127.0.0.62", 0});
+    const std::string address = RandomLoopbackAddress();
+    Simulator ephemeral(SimulatorOptions{address, 0});
     ephemeral.start();
     EXPECT_NE(ephemeral.port(), 0);
-    RawClient client(ephemeral.port(), "127.0.0.62");
+    RawClient client(ephemeral.port(), address.c_str());
     EXPECT_TRUE(client.connected());
 }
 

@@ -5,6 +5,7 @@
 // dialog-ao2v.png).
 
 #include "simulated_coupler.h"
+#include "random_loopback.h"
 
 #include <QDir>
 #include <QLabel>
@@ -48,7 +49,7 @@ private Q_SLOTS:
 };
 
 void AnalogDialogsScreenshot::RenderAnalogDialogsOnline() {
-    const std::string address = "127.0.0.154";
+    const std::string address = RandomLoopbackAddress();
     ProgramFolder folder(AnalogStationAt(address));
     korvo::sim::StationOptions options;
     options.faults = {{2, 2, 0x8002}};

@@ -6,6 +6,7 @@
 #include "dialogs/windows/frm_korvo_ai_2.h"
 #include "dialogs/windows/frm_korvo_ai_8.h"
 #include "dialogs/windows/frm_korvo_ao.h"
+#include "random_loopback.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -202,7 +203,7 @@ void AnalogDialogsTest::OpenWindowTakesTheNextModuleOfItsType() {
 }
 
 void AnalogDialogsTest::Ai2ShowsLiveValuesWhileTheIoTestRuns() {
-    const std::string address = "127.0.0.153";
+    const std::string address = RandomLoopbackAddress();
     ProgramFolder folder(DemoProjectAt(address));
     SimulatedCoupler coupler(address, folder.FilePath(QStringLiteral("korvo.ini")).toStdString(),
                              folder.FilePath(QStringLiteral("korvo_config.ini")).toStdString());

@@ -9,6 +9,7 @@
 #include "access/ddi_funktionen.h"
 #include "access/windows/ncb_restart.h"
 #include "access/windows/system_config.h"
+#include "random_loopback.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -23,7 +24,7 @@ using korvo::TMainForm;
 
 namespace {
 
-const std::string kAddress = "127.0.0.151";
+const std::string kAddress = RandomLoopbackAddress();
 
 constexpr std::uint16_t kRestartCommand = 0x0956;
 constexpr std::uint16_t kResetCommand = 0x1303;
@@ -89,7 +90,7 @@ void CouplerWindowsTest::DiagnosisMenuShowsWindowWithStationText() {
     QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("system configuration"));
     window->FormActivate();
-    QCOMPARE(Child<QLabel>(window, "St")->text(), QStringLiteral("Station :PumpHouse   IP : 127.0.0.151"));
+    QCOMPARE(Child<QLabel>(window, "St")->text(), QString::fromStdString("Station :PumpHouse   IP : " + kAddress));
     QCOMPARE(Child<QTimer>(window, "Timer")->interval(), 5000);
     QVERIFY(!Child<QTimer>(window, "Timer")->isActive());
     QCOMPARE(Child<QProgressBar>(window, "ProgressBar1")->maximum(), 10);

@@ -9,6 +9,7 @@
 #include "docs/windows/io_record_window.h"
 #include "docs/windows/io_test_record_painter.h"
 #include "shell/io_test_record.h"
+#include "random_loopback.h"
 
 #include <QDir>
 #include <QImage>
@@ -21,7 +22,7 @@ using korvo::TMainForm;
 
 namespace {
 
-const std::string kAddress = "127.0.0.158";
+const std::string kAddress = RandomLoopbackAddress();
 
 korvo::LedShape* Led(TMainForm& form, const char* name) {
     return form.findChild<korvo::LedShape*>(QString::fromLatin1(name));

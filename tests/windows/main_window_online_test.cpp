@@ -7,6 +7,7 @@
 
 #include "access/ddi_funktionen.h"
 #include "access/windows/ncb_restart.h"
+#include "random_loopback.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -16,7 +17,7 @@ using korvo::TMainForm;
 
 namespace {
 
-const std::string kAddress = "127.0.0.150";
+const std::string kAddress = RandomLoopbackAddress();
 
 QString StatusPanel(TMainForm& form, int panel) {
     return form.findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(panel))->text();

@@ -6,6 +6,7 @@
 
 #include "program_folder.h"
 #include "simulated_coupler.h"
+#include "random_loopback.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -54,7 +55,7 @@ void MainWindowScreenshot::RenderDemoStation() {
 }
 
 void MainWindowScreenshot::RenderDemoStationOnline() {
-    const std::string address = "127.0.0.152";
+    const std::string address = RandomLoopbackAddress();
     ProgramFolder folder(DemoProjectAt(address) + "\r\n[System]\r\nDebug=1\r\n");
     SimulatedCoupler coupler(address, folder.FilePath(QStringLiteral("korvo.ini")).toStdString(),
                              folder.FilePath(QStringLiteral("korvo_config.ini")).toStdString());
