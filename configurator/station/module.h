@@ -23,21 +23,26 @@ struct TModul {
     static constexpr int kCommentCount = 32;
     static constexpr int kChannelCount = 8;
 
+    // What the I/O cycle reads and writes of every module in every cycle comes
+    // first and together, so a cycle touches few cache lines per module.
+    int ModulZuStations = 0;
+    int Input = 0;
+    int output = 0;
+    int ByteOffsetInput = 0;
+    int ByteOffsetOutput = 0;
+    ReadProcKind ReadProc = ReadProcKind::None;
+    WriteProcKind WriteProc = WriteProcKind::None;
+    std::string ModulType;
+    std::string InputData;
+    std::string InputHex;
+    std::string OutputData;
     // Arrays are 1-based as the station's data are: index 0 is unused.
     std::array<std::uint16_t, kLedCount + 1> LedWeight{};
-    std::string ModulType;
     std::uint32_t BitValue = 0;
     int breite = 0;
     std::uint8_t slots = 0;
     std::uint8_t id_code = 0;
     std::uint8_t lenght_code = 0;
-    int Input = 0;
-    int output = 0;
-    int ByteOffsetInput = 0;
-    int ByteOffsetOutput = 0;
-    std::string InputData;
-    std::string InputHex;
-    std::string OutputData;
     std::array<std::int32_t, kChannelCount + 1> ChannelValue{};
     int tag_anzahl_input = 0;
     int tag_anzahl_output = 0;
@@ -46,7 +51,6 @@ struct TModul {
     int Parameter_output = 0;
     int Nummer = 0;
     int StationsNummmer = 0;
-    int ModulZuStations = 0;
     std::string Parameter;
     std::array<std::string, kCommentCount + 1> ParameterComment{};
     std::string IPAddress;
@@ -54,8 +58,6 @@ struct TModul {
     std::string Gate_way;
     std::string MACAddress;
     std::string StationName;
-    ReadProcKind ReadProc = ReadProcKind::None;
-    WriteProcKind WriteProc = WriteProcKind::None;
     int ReadMethode = 0;
     int WriteMethode = 0;
     std::string imageFile;
