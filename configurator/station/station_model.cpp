@@ -94,9 +94,12 @@ bool StationModel::AppendModule(const std::string& typeName, std::optional<std::
 }
 
 StationModel::ArrangeHold::~ArrangeHold() {
-    if (--model_.arrangeHolds_ > 0 || !model_.arrangePending_) return;
-    model_.arrangePending_ = false;
-    model_.ui_->ArrangeModules(model_.ModuleCount);
+    if (--model_.arrangeHolds_ > 0) return;
+    if (model_.arrangePending_) {
+        model_.arrangePending_ = false;
+        model_.ui_->ArrangeModules(model_.ModuleCount);
+    }
+    model_.ui_->BulkCreation(false);
 }
 
 std::optional<std::string> StationModel::LoadCatalogueData(const std::string& typeName, int slot) {

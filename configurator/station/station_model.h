@@ -94,7 +94,9 @@ public:
     // modules then costs n, not n squared.
     class ArrangeHold {
     public:
-        explicit ArrangeHold(StationModel& model) : model_(model) { ++model_.arrangeHolds_; }
+        explicit ArrangeHold(StationModel& model) : model_(model) {
+            if (model_.arrangeHolds_++ == 0) model_.ui_->BulkCreation(true);
+        }
         ~ArrangeHold();
         ArrangeHold(const ArrangeHold&) = delete;
         ArrangeHold& operator=(const ArrangeHold&) = delete;

@@ -24,6 +24,10 @@ public:
     virtual void LayoutLeds(int /*slot*/) {}
     virtual void RenameLeds(int /*fromSlot*/, int /*toSlot*/) {}
     virtual void ArrangeModules(int /*count*/) {}
+    // Many modules are about to be created at once (true), or that is over
+    // (false, after the one arrangement): a view may stay out of sight in
+    // between instead of handling every module's drawing as it comes.
+    virtual void BulkCreation(bool /*started*/) {}
     virtual void ResetZoom() {}
     virtual void ScrollToOrigin() {}
     virtual void ScrollToEnd() {}

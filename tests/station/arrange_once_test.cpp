@@ -12,10 +12,14 @@ namespace {
 
 struct CountingUi : RecordingUi {
     std::vector<int> counts;
+    // "bulk", "arrange N", "end" in the order the view was told.
+    std::vector<std::string> events;
     void ArrangeModules(int count) override {
         RecordingUi::ArrangeModules(count);
         counts.push_back(count);
+        events.push_back("arrange " + std::to_string(count));
     }
+    void BulkCreation(bool started) override { events.push_back(started ? "bulk" : "end"); }
 };
 
 class ArrangeOnceTest : public ::testing::Test {
@@ -31,6 +35,9 @@ TEST_F(ArrangeOnceTest, LoadArrangesOnceWithTheFinalCount) {
     LoadProject(model, ProfileFile::FromText(text));
     EXPECT_EQ(model.ModuleCount, 41);
     EXPECT_EQ(ui.counts, std::vector<int>{41});
+    // The view may stay out of sight while the modules come, and is told when
+    // that is over only after the one arrangement.
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"bulk", "arrange 41", "end"}));
 }
 
 TEST_F(ArrangeOnceTest, AppendsOutsideAHoldArrangeEachTime) {
@@ -50,8 +57,11 @@ TEST_F(ArrangeOnceTest, NestedHoldsArrangeWhenTheLastEndsAndOnlyIfSomethingWasAp
         model.AppendModule("KORVO DO 16");
     }
     EXPECT_EQ(ui.counts, std::vector<int>{2});
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"bulk", "arrange 2", "end"}));
     { StationModel::ArrangeHold idle(model); }
     EXPECT_EQ(ui.counts, std::vector<int>{2});
+    // A hold without appends still ends its bulk creation.
+    EXPECT_EQ(ui.events.back(), "end");
     model.AppendModule("KORVO DI 16");
     EXPECT_EQ(ui.counts, (std::vector<int>{2, 3}));
 }

@@ -184,6 +184,20 @@ void TfrmKonfig::ArrangeModules(int count) {
     ApplyScale();
 }
 
+void TfrmKonfig::BulkCreation(bool started) {
+    // While a project loads, the panels are created inside a hidden background:
+    // hidden widgets post no layout and update events, which Qt would otherwise
+    // compare against all events already queued, once per LED of every module.
+    // The load runs without the event loop, so nobody sees the view hidden.
+    if (started) {
+        showAfterBulk_ = !paForm_->isHidden();
+        paForm_->hide();
+    } else if (showAfterBulk_) {
+        showAfterBulk_ = false;
+        paForm_->show();
+    }
+}
+
 void TfrmKonfig::ApplyScale() {
     const double scale = Scale();
     for (const auto& [module, panel] : panels_) panel->ApplyScale(scale);

@@ -59,6 +59,7 @@ public:
     void LayoutLeds(int slot) override;
     void RenameLeds(int fromSlot, int toSlot) override;
     void ArrangeModules(int count) override;
+    void BulkCreation(bool started) override;
     void ResetZoom() override;
     void ScrollToOrigin() override;
     void ScrollToEnd() override;
@@ -93,6 +94,8 @@ private:
     StationBackground* paForm_;
     std::map<const TModul*, ModulePanel*> panels_;
     int clickedLed_ = 0;
+    // The background was shown when a bulk creation hid it.
+    bool showAfterBulk_ = false;
 };
 
 }  // namespace korvo
