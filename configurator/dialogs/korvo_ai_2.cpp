@@ -2,15 +2,12 @@
 
 #include "measured_value_errors.h"
 #include "module_data.h"
-
 #include "station/station_model.h"
 
 namespace korvo::Korvo_AI_2 {
 
 void SetDefaults(TModul& module) {
-    module.Parameter = "0,0,";
-    for (int channel = 1; channel <= Dialog::kChannels; ++channel)
-        module.ParameterComment[static_cast<std::size_t>(channel)] = "16 average/  0..10/FMT1 15bit/";
+    SetChannelDefaults(module, Dialog::kChannels, "0", "16 average/  0..10/FMT1 15bit/");
 }
 
 void Dialog::FormShow(const StationModel& model) {

@@ -1,5 +1,6 @@
 #include "korvo_rt_2.h"
 
+#include "module_data.h"
 #include "two_channel_temperature.h"
 
 #include "../station/module.h"
@@ -64,11 +65,8 @@ const TwoChannelLayout& Layout() {
 }
 
 void SetDefaults(TModul& module) {
-    module.Parameter = "0,0,";
-    for (int channel = 1; channel <= 2; ++channel)
-        module.ParameterComment[channel] =
-            "PT DIN/ 15 bit/0.1 \xB0"
-            "C/100 Ohm/3 cond./";
+    SetChannelDefaults(module, 2, "0", "PT DIN/ 15 bit/0.1 \xB0"
+                                                  "C/100 Ohm/3 cond./");
 }
 
 }  // namespace korvo::Korvo_RT_2

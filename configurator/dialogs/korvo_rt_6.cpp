@@ -1,5 +1,6 @@
 #include "korvo_rt_6.h"
 
+#include "module_data.h"
 #include "multi_channel_temperature.h"
 
 #include "../station/module.h"
@@ -32,8 +33,7 @@ const MultiChannelLayout& Layout() {
 }
 
 void SetDefaults(TModul& module) {
-    module.Parameter = "20,20,20,20,20,20,";
-    for (int channel = 1; channel <= 6; ++channel) module.ParameterComment[channel] = " Pt 100 ";
+    SetChannelDefaults(module, 6, "20", " Pt 100 ");
 }
 
 }  // namespace korvo::Korvo_RT_6

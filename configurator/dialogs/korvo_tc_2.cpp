@@ -1,5 +1,6 @@
 #include "korvo_tc_2.h"
 
+#include "module_data.h"
 #include "two_channel_temperature.h"
 
 #include "../station/module.h"
@@ -46,11 +47,8 @@ const TwoChannelLayout& Layout() {
 }
 
 void SetDefaults(TModul& module) {
-    module.Parameter = "0,0,";
-    for (int channel = 1; channel <= 2; ++channel)
-        module.ParameterComment[channel] =
-            "Typ K/15 bit/0.1 \xB0"
-            "C/avarage intern/";
+    SetChannelDefaults(module, 2, "0", "Typ K/15 bit/0.1 \xB0"
+                                                  "C/avarage intern/");
 }
 
 }  // namespace korvo::Korvo_TC_2

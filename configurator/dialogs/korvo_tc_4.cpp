@@ -1,5 +1,6 @@
 #include "korvo_tc_4.h"
 
+#include "module_data.h"
 #include "multi_channel_temperature.h"
 #include "thermocouple_sensors.h"
 
@@ -14,8 +15,7 @@ const MultiChannelLayout& Layout() {
 }
 
 void SetDefaults(TModul& module) {
-    module.Parameter = "0,0,0,0,0,0,0,0,";
-    for (int channel = 1; channel <= 8; ++channel) module.ParameterComment[channel] = " tc typ L ";
+    SetChannelDefaults(module, 8, "0", " tc typ L ");
 }
 
 }  // namespace korvo::Korvo_TC_4

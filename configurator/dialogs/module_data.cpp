@@ -1,5 +1,6 @@
 #include "module_data.h"
 
+#include "station/module.h"
 #include "station/versch.h"
 
 namespace korvo {
@@ -44,6 +45,14 @@ std::optional<std::vector<std::uint8_t>> ReadInputBytes(const std::string& input
         bytes.push_back(static_cast<std::uint8_t>(value));
     }
     return bytes;
+}
+
+void SetChannelDefaults(TModul& module, int channels, std::string_view word, std::string_view comment) {
+    module.Parameter.clear();
+    for (int channel = 1; channel <= channels; ++channel) {
+        module.Parameter.append(word).append(",");
+        module.ParameterComment[static_cast<std::size_t>(channel)] = comment;
+    }
 }
 
 }  // namespace korvo

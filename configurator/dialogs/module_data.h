@@ -6,9 +6,12 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvo {
+
+struct TModul;
 
 // Reads `count` items of a Parameter list, blanks around items ignored; a list that
 // runs out early repeats its last item. An empty list gives nullopt (the dialog keeps
@@ -23,6 +26,10 @@ std::string ParameterText(std::span<const std::int32_t> items, bool trailingComm
 // The first `count` items of InputData as bytes; nullopt when the text is empty,
 // holds fewer items or an item that is no byte value.
 std::optional<std::vector<std::uint8_t>> ReadInputBytes(const std::string& inputData, int count);
+
+// The texts of a freshly placed module with `channels` channels: the parameter
+// word `word` once per channel, each followed by ",", and `comment` for every channel.
+void SetChannelDefaults(TModul& module, int channels, std::string_view word, std::string_view comment);
 
 // Item pairs as 16-bit words, high byte first.
 inline std::uint16_t WordAt(const std::vector<std::uint8_t>& bytes, std::size_t first) {

@@ -1,5 +1,6 @@
 #include "channel_fault.h"
 
+#include "image_words.h"
 #include "simulated_station.h"
 
 #include <algorithm>
@@ -19,14 +20,6 @@ std::optional<long> Number(std::string_view text, int base) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
-}
-
-bool Fits(const Bytes& image, int offset) {
-    return offset >= 0 && static_cast<std::size_t>(offset) + 2 <= image.size();
-}
-
-uint16_t WordAt(const Bytes& image, int offset) {
-    return Fits(image, offset) ? readBe16(image, static_cast<std::size_t>(offset)) : 0;
 }
 
 }  // namespace
@@ -53,7 +46,7 @@ void ApplyChannelFaults(const std::vector<ChannelFault>& faults, const BusModule
         if (fault.slot != module.slot) continue;
         int offset = module.inStart + 2 * (fault.channel - 1);
         if (module.type == "KORVO AI 8") {
-            const int request = WordAt(outputs, module.outStart) >> 8;
+            const int request = ImageWord(outputs, module.outStart) >> 8;
             const int answered =
                 request >= kMultiplexBase ? std::min(request - kMultiplexBase, kMaxChannel - 1) : 0;
             if (answered != fault.channel - 1) continue;
@@ -61,7 +54,7 @@ void ApplyChannelFaults(const std::vector<ChannelFault>& faults, const BusModule
         } else if (2 * fault.channel > module.in) {
             continue;
         }
-        if (Fits(inputs, offset)) writeBe16(inputs, static_cast<std::size_t>(offset), fault.code);
+        PutImageWord(inputs, offset, fault.code);
     }
 }
 

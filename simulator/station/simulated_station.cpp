@@ -1,5 +1,6 @@
 #include "simulated_station.h"
 
+#include "image_words.h"
 #include "temperature_module.h"
 
 #include "station/catalogue.h"
@@ -39,18 +40,6 @@ bool IsMultiChannelTemperature(const BusModule& m) {
     return m.in == static_cast<int>(TemperatureModule::kRecordBytes) &&
            m.out == static_cast<int>(TemperatureModule::kRecordBytes) &&
            (Contains(m.type, "KORVO TC") || Contains(m.type, "KORVO RT"));
-}
-
-void PutWord(Bytes& image, int offset, uint16_t value) {
-    if (offset < 0 || static_cast<std::size_t>(offset) + 2 > image.size()) return;
-    image[static_cast<std::size_t>(offset)] = static_cast<uint8_t>(value >> 8);
-    image[static_cast<std::size_t>(offset) + 1] = static_cast<uint8_t>(value & 0xFF);
-}
-
-uint16_t GetWord(const Bytes& image, int offset) {
-    if (offset < 0 || static_cast<std::size_t>(offset) + 2 > image.size()) return 0;
-    return static_cast<uint16_t>(image[static_cast<std::size_t>(offset)] << 8 |
-                                 image[static_cast<std::size_t>(offset) + 1]);
 }
 
 }  // namespace
@@ -248,30 +237,30 @@ void SimulatedStation::updateModule(const BusModule& m, std::chrono::millisecond
     if (Contains(m.type, "KORVO DI")) {
         // A lit bit walks once per second across the module's channels.
         const int channels = m.channels > 0 ? std::min(m.channels, 16) : 16;
-        PutWord(inputs, in, static_cast<uint16_t>(1u << (second % channels)));
+        PutImageWord(inputs, in, static_cast<uint16_t>(1u << (second % channels)));
     } else if (Contains(m.type, "KORVO AI 8")) {
         // Answers the channel the last multiplex request asked for.
-        const uint16_t request = GetWord(outputs, out);
+        const uint16_t request = ImageWord(outputs, out);
         const int channel = (request >> 8) >= 0x50 ? std::min((request >> 8) - 0x50, 7) : 0;
-        PutWord(inputs, in, request);
-        PutWord(inputs, in + 2,
+        PutImageWord(inputs, in, request);
+        PutImageWord(inputs, in + 2,
                 static_cast<uint16_t>(std::lround(4000.0 * (channel + 1) + 1500.0 * std::sin(seconds / 10.0))));
     } else if (Contains(m.type, "KORVO AI")) {
         for (int c = 0; c * 2 + 1 < m.in; ++c) {
-            PutWord(inputs, in + 2 * c,
+            PutImageWord(inputs, in + 2 * c,
                     static_cast<uint16_t>(std::lround(16000.0 + 12000.0 * std::sin(seconds / 15.0 + c))));
         }
     } else if (Contains(m.type, "KORVO CT")) {
         // Output word 1 is the command (start, stop, reset, values) or the configuration word.
-        const uint16_t command = GetWord(outputs, out);
-        uint16_t configuration = GetWord(inputs, in);
-        uint16_t count = GetWord(inputs, in + 2);
+        const uint16_t command = ImageWord(outputs, out);
+        uint16_t configuration = ImageWord(inputs, in);
+        uint16_t count = ImageWord(inputs, in + 2);
         if (command >= 0x1000 && command < 0x2000) configuration = command;
         if (command == 0x2400 && t.count() % 1000 < kTick.count()) ++count;
         if (command == 0x2800) count = 0;
-        if (command == 0x4000) count = GetWord(outputs, out + 2);
-        PutWord(inputs, in, configuration);
-        PutWord(inputs, in + 2, count);
+        if (command == 0x4000) count = ImageWord(outputs, out + 2);
+        PutImageWord(inputs, in, configuration);
+        PutImageWord(inputs, in + 2, count);
     } else if (IsMultiChannelTemperature(m)) {
         if (out < 0 || out + m.out > static_cast<int>(kImageSize)) return;
         for (const ChannelFault& fault : options_.faults) {
@@ -280,7 +269,7 @@ void SimulatedStation::updateModule(const BusModule& m, std::chrono::millisecond
         temperatureModule(m).Take(&outputs[static_cast<std::size_t>(out)]);
         temperatureModule(m).Answer(seconds, &inputs[static_cast<std::size_t>(in)]);
     } else if (Contains(m.type, "KORVO RT") || Contains(m.type, "KORVO TC")) {
-        for (int c = 0; c * 2 + 1 < m.in; ++c) PutWord(inputs, in + 2 * c, DriftingTemperature(seconds, c));
+        for (int c = 0; c * 2 + 1 < m.in; ++c) PutImageWord(inputs, in + 2 * c, DriftingTemperature(seconds, c));
     }
 }
 
