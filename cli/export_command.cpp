@@ -1,5 +1,6 @@
 #include "export_command.h"
 
+#include "input_files.h"
 #include "docs/address_map_export.h"
 #include "docs/export_text.h"
 #include "station/profile_file.h"
@@ -104,13 +105,8 @@ int RunExportCommand(const std::vector<std::string>& args, const std::string& de
     ExportArguments a;
     a.catalogue = defaultCatalogue;
     if (!Parse(args, a, err)) return 2;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(a.catalogue, ec)) {
-        err << "korvo export: cannot open the module catalogue \"" << a.catalogue << "\": no such file\n";
-        return 2;
-    }
-    if (!std::filesystem::is_regular_file(a.project, ec)) {
-        err << "korvo export: cannot open the project \"" << a.project << "\": no such file\n";
+    if (const auto why = MissingInputFile(a.catalogue, a.project)) {
+        err << "korvo export: " << *why << "\n";
         return 2;
     }
     a.options.project = std::filesystem::path(a.project).filename().string();

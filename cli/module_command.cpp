@@ -1,5 +1,6 @@
 #include "module_command.h"
 
+#include "input_files.h"
 #include "json_text.h"
 
 #include "dialogs/module_dialog_registry.h"
@@ -246,12 +247,7 @@ int RunModuleCommand(const std::vector<std::string>& args, const std::string& de
     }
     try {
         const Request request = ParseArguments(args, defaultCatalogue);
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(request.catalogue, ec))
-            throw CommandError("cannot open the module catalogue \"" + request.catalogue +
-                               "\": no such file");
-        if (!std::filesystem::is_regular_file(request.project, ec))
-            throw CommandError("cannot open the project \"" + request.project + "\": no such file");
+        if (const auto why = MissingInputFile(request.catalogue, request.project)) throw CommandError(*why);
         const ProfileFile catalogue = ProfileFile::Load(request.catalogue);
         StationModel model(&catalogue, std::filesystem::path(request.catalogue).parent_path().string() + "/");
         const ProjectLoadReport report = LoadProject(model, std::filesystem::path(request.project));

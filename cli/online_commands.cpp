@@ -1,5 +1,6 @@
 #include "online_commands.h"
 
+#include "input_files.h"
 #include "command_deadline.h"
 #include "cycle_times.h"
 
@@ -153,13 +154,8 @@ struct OnlineSession {
 
     bool Load(const std::string& address, const std::string& project, const std::string& cataloguePath, int station,
               std::ostream& err) {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(cataloguePath, ec)) {
-            err << "korvo: cannot open the module catalogue \"" << cataloguePath << "\": no such file\n";
-            return false;
-        }
-        if (!std::filesystem::is_regular_file(project, ec)) {
-            err << "korvo: cannot open the project \"" << project << "\": no such file\n";
+        if (const auto why = MissingInputFile(cataloguePath, project)) {
+            err << "korvo: " << *why << "\n";
             return false;
         }
         try {

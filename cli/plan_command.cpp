@@ -1,5 +1,6 @@
 #include "plan_command.h"
 
+#include "input_files.h"
 #include "docs/connection_description.h"
 #include "docs/connection_list.h"
 #include "docs/connection_plan.h"
@@ -113,13 +114,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const std::string& defa
         return 0;
     }
     if (!ParseArguments(args, options, err)) return 2;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(options.catalogue, ec)) {
-        err << "korvo plan: cannot open the module catalogue \"" << options.catalogue << "\": no such file\n";
-        return 2;
-    }
-    if (!std::filesystem::is_regular_file(options.project, ec)) {
-        err << "korvo plan: cannot open the project \"" << options.project << "\": no such file\n";
+    if (const auto why = MissingInputFile(options.catalogue, options.project)) {
+        err << "korvo plan: " << *why << "\n";
         return 2;
     }
     std::vector<std::string> plan;

@@ -1,5 +1,6 @@
 #include "station_command.h"
 
+#include "input_files.h"
 #include "json_text.h"
 
 #include "station/catalogue.h"
@@ -111,13 +112,8 @@ int RunStationCommand(const std::vector<std::string>& args, const std::string& d
         err << kUsage << "\n";
         return 2;
     }
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(catalogue, ec)) {
-        err << "korvo station: cannot open the module catalogue \"" << catalogue << "\": no such file\n";
-        return 2;
-    }
-    if (!std::filesystem::is_regular_file(project, ec)) {
-        err << "korvo station: cannot open the project \"" << project << "\": no such file\n";
+    if (const auto why = MissingInputFile(catalogue, project)) {
+        err << "korvo station: " << *why << "\n";
         return 2;
     }
     try {

@@ -1,0 +1,16 @@
+#include "input_files.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace korvo {
+
+std::optional<std::string> MissingInputFile(const std::string& catalogue, const std::string& project) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(catalogue, ec))
+        return "cannot open the module catalogue \"" + catalogue + "\": no such file";
+    if (!std::filesystem::is_regular_file(project, ec)) return "cannot open the project \"" + project + "\": no such file";
+    return std::nullopt;
+}
+
+}  // namespace korvo
