@@ -1,7 +1,10 @@
 #include "station_command.h"
 
+#include "run_korvo.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -145,6 +148,23 @@ TEST(StationCommandBinary, RunsOnTheDemoProjectWithTheShippedCatalogue) {
     const int badStatus = std::system(bad.c_str());
     ASSERT_TRUE(WIFEXITED(badStatus));
     EXPECT_EQ(WEXITSTATUS(badStatus), 2);
+}
+
+// Every command that reads a station names the file it cannot read, in one line.
+TEST(StationCommandBinary, EveryCommandNamesAMissingProjectOrCatalogue) {
+    const std::string catalogue = "--catalogue " + kCatalogue;
+    for (const std::string& command : {"station /no/such.prj " + catalogue, "plan /no/such.prj " + catalogue,
+                                      "export /no/such.prj --format csv " + catalogue, "module /no/such.prj --slot 2 " + catalogue,
+                                      std::string("check 127.0.0.1 /no/such.prj")}) {
+        const testing::Result run = testing::RunKorvo(command);
+        EXPECT_EQ(run.status, 2) << command;
+        EXPECT_NE(run.output.find("cannot open the project \"/no/such.prj\": no such file\n"), std::string::npos)
+            << command << ": " << run.output;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << command << ": " << run.output;
+    }
+    const testing::Result run = testing::RunKorvo("plan " + kDemo + " --catalogue /no/such.ini");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.output, "korvo plan: cannot open the module catalogue \"/no/such.ini\": no such file\n");
 }
 
 }  // namespace
