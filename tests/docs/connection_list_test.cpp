@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -189,6 +191,26 @@ TEST_F(ExportTest, PdfIntoAMissingFolderFailsWithAReasonAndLeavesNothing) {
     EXPECT_FALSE(WriteConnectionListPdf(LayoutConnectionList({"a"}, "now"), file, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("list.pdf"))) << error.toStdString();
     EXPECT_TRUE(std::filesystem::is_empty(dir_));
+}
+
+// A PDF goes through the same safe write as every save: a link keeps pointing at
+// the file it names, and a write-protected file is refused.
+TEST_F(ExportTest, PdfWritesThroughALinkAndRefusesAWriteProtectedFile) {
+    const std::filesystem::path target = File("real.pdf");
+    const std::filesystem::path link = File("link.pdf");
+    { std::ofstream(target) << "old"; }
+    std::filesystem::create_symlink(target, link);
+    QString error;
+    ASSERT_TRUE(WriteConnectionListPdf(LayoutConnectionList({"a"}, "now"), QString::fromStdString(link.string()), &error))
+        << error.toStdString();
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(Read(target).substr(0, 5), "%PDF-");
+
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read);
+    EXPECT_FALSE(WriteConnectionListPdf(LayoutConnectionList({"a"}, "now"), QString::fromStdString(target.string()),
+                                        &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("real.pdf"))) << error.toStdString();
+    std::filesystem::permissions(target, std::filesystem::perms::owner_all);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "connection_list_painter.h"
 
+#include "pdf_file.h"
 #include "station/text_encoding.h"
 
 #include <QFontMetricsF>
@@ -7,8 +8,6 @@
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
-#include <QSaveFile>
 
 namespace korvo {
 
@@ -88,23 +87,8 @@ void PrintConnectionList(QPagedPaintDevice& device, const ConnectionListReport& 
 }
 
 bool WriteConnectionListPdf(const ConnectionListReport& report, const QString& file, QString* error) {
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
-        if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(file, out.errorString());
-        return false;
-    }
-    {
-        QPdfWriter writer(&out);
-        writer.setTitle(QString::fromLatin1(kReportTitle));
-        writer.setCreator(QStringLiteral("Korvo Configurator"));
-        writer.setResolution(300);
-        PrintConnectionList(writer, report);
-    }
-    if (!out.commit()) {
-        if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(file, out.errorString());
-        return false;
-    }
-    return true;
+    return WritePdfFile(file, QString::fromLatin1(kReportTitle),
+                        [&](QPagedPaintDevice& device) { PrintConnectionList(device, report); }, error);
 }
 
 }  // namespace korvo

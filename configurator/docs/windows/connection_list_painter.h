@@ -24,7 +24,7 @@ void PaintReportPage(QPainter& painter, const ConnectionListReport& report, cons
 // All pages on an A4 portrait device without margins (a printer or a PDF writer).
 void PrintConnectionList(QPagedPaintDevice& device, const ConnectionListReport& report);
 
-// The report as a PDF file, written beside the target and renamed into place. False
+// The report as a PDF file, through the one safe file write. False
 // with the reason in error when the file cannot be written.
 bool WriteConnectionListPdf(const ConnectionListReport& report, const QString& file, QString* error);
 

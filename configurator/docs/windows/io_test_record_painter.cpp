@@ -1,5 +1,6 @@
 #include "io_test_record_painter.h"
 
+#include "pdf_file.h"
 #include "docs/connection_list.h"
 #include "docs/io_test_record_export.h"
 #include "docs/windows/connection_list_painter.h"
@@ -9,8 +10,6 @@
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
-#include <QSaveFile>
 
 #include <array>
 
@@ -159,23 +158,8 @@ void PrintIoTestRecord(QPagedPaintDevice& device, const IoTestRecord& record) {
 }
 
 bool WriteIoTestRecordPdf(const IoTestRecord& record, const QString& file, QString* error) {
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
-        if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(file, out.errorString());
-        return false;
-    }
-    {
-        QPdfWriter writer(&out);
-        writer.setTitle(QString::fromLatin1(kIoTestRecordTitle));
-        writer.setCreator(QStringLiteral("Korvo Configurator"));
-        writer.setResolution(300);
-        PrintIoTestRecord(writer, record);
-    }
-    if (!out.commit()) {
-        if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(file, out.errorString());
-        return false;
-    }
-    return true;
+    return WritePdfFile(file, QString::fromLatin1(kIoTestRecordTitle),
+                        [&](QPagedPaintDevice& device) { PrintIoTestRecord(device, record); }, error);
 }
 
 }  // namespace korvo

@@ -1,15 +1,20 @@
 #include "shell/windows/first_paint_screenshot.h"
 
 #include "shell/windows/main_form.h"
+#include "station/safe_file_write.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace korvo {
 
@@ -46,11 +51,20 @@ bool FirstPaintScreenshot::eventFilter(QObject* watched, QEvent* event) {
 
 void FirstPaintScreenshot::Capture() {
     QCoreApplication::instance()->removeEventFilter(this);
-    QSaveFile file(file_);
-    const bool written =
-        file.open(QIODevice::WriteOnly) && form_.grab().save(&file, "PNG") && file.commit();
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    std::optional<std::string> why;
+    if (!form_.grab().save(&png, "PNG")) {
+        why = "the picture cannot be encoded";
+    } else {
+        const QByteArray& bytes = png.data();
+        why = WriteFileSafely(QFile::encodeName(file_).toStdString(),
+                              std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    }
+    const bool written = !why;
     if (!written) {
-        std::fprintf(stderr, "KorvoConfigurator: cannot write the screenshot \"%s\"\n", qUtf8Printable(file_));
+        std::fprintf(stderr, "KorvoConfigurator: cannot write the screenshot \"%s\": %s\n", qUtf8Printable(file_),
+                     why->c_str());
     }
     QCoreApplication::exit(written ? 0 : 2);
 }
