@@ -32,6 +32,19 @@ korvo::TfrmPing* OpenPing(TMainForm& form) {
     return ping != nullptr && ping->isVisible() ? ping : nullptr;
 }
 
+// The main window of a fresh program folder, shown, with its ping window opened
+// from the menu; message boxes are recorded instead of shown.
+struct OpenedPing {
+    explicit OpenedPing(korvo::OnlineSeams seams = {}) : form(folder.Path(), seams) {
+        form.show();
+        ping = OpenPing(form);
+    }
+    ProgramFolder folder;
+    MessageBoxRecorder recorder;
+    TMainForm form;
+    korvo::TfrmPing* ping = nullptr;
+};
+
 QStringList Lines(QWidget* ping) {
     QStringList lines;
     auto* list = Child<QListWidget>(ping, "lstReplies");
@@ -73,10 +86,8 @@ private Q_SLOTS:
 };
 
 void PingWindowTest::OpensFromMenuWithHostAndDefaults() {
-    ProgramFolder folder;
-    TMainForm form(folder.Path());
-    form.show();
-    korvo::TfrmPing* ping = OpenPing(form);
+    OpenedPing opened;
+    korvo::TfrmPing* ping = opened.ping;
     QVERIFY(ping != nullptr);
     QCOMPARE(ping->windowTitle(), QStringLiteral("Ping"));
     QCOMPARE(Child<QLineEdit>(ping, "edtHost")->text(), QStringLiteral("10.128.166.171"));
@@ -88,17 +99,14 @@ void PingWindowTest::OpensFromMenuWithHostAndDefaults() {
 }
 
 void PingWindowTest::EnterPingsLoopbackAndClearKeepsNumbering() {
-    ProgramFolder folder;
-    MessageBoxRecorder recorder;
-    TMainForm form(folder.Path());
-    form.show();
-    korvo::TfrmPing* ping = OpenPing(form);
+    OpenedPing opened;
+    korvo::TfrmPing* ping = opened.ping;
     QVERIFY(ping != nullptr);
     PingHost(ping, QStringLiteral("127.0.0.1"));
-    if (!recorder.boxes.isEmpty() && recorder.boxes.first().contains(QStringLiteral("ping_group_range"))) {
+    if (!opened.recorder.boxes.isEmpty() && opened.recorder.boxes.first().contains(QStringLiteral("ping_group_range"))) {
         QSKIP("this user may not send ICMP echoes (see net.ipv4.ping_group_range)");
     }
-    QCOMPARE(recorder.boxes, QStringList{});
+    QCOMPARE(opened.recorder.boxes, QStringList{});
     PingHost(ping, QStringLiteral("127.0.0.1"));
     QStringList lines = Lines(ping);
     QCOMPARE(lines.size(), 2);
@@ -118,46 +126,37 @@ void PingWindowTest::EnterPingsLoopbackAndClearKeepsNumbering() {
 }
 
 void PingWindowTest::SilentHostGivesTimeOutLine() {
-    ProgramFolder folder;
-    MessageBoxRecorder recorder;
-    TMainForm form(folder.Path());
-    form.show();
-    korvo::TfrmPing* ping = OpenPing(form);
+    OpenedPing opened;
+    korvo::TfrmPing* ping = opened.ping;
     QVERIFY(ping != nullptr);
     if (!EnterSilentLoopback() || korvo::SendEcho("127.0.0.1", 300).notPermitted) {
         QSKIP("network namespaces or ICMP sockets are not allowed here");
     }
     PingHost(ping, QStringLiteral("127.0.0.1"));
-    QCOMPARE(recorder.boxes, QStringList{});
+    QCOMPARE(opened.recorder.boxes, QStringList{});
     QCOMPARE(Lines(ping), QStringList{QStringLiteral("0 bytes from 0.0.0.0: icmp_seq=0 ttl=0 time<1 ms")});
     QVERIFY(Child<QPushButton>(ping, "btnPing")->isEnabled());
 }
 
 void PingWindowTest::EchoThatCannotBeSentShowsBoxOnly() {
-    ProgramFolder folder;
-    MessageBoxRecorder recorder;
-    TMainForm form(folder.Path());
-    form.show();
-    korvo::TfrmPing* ping = OpenPing(form);
+    OpenedPing opened;
+    korvo::TfrmPing* ping = opened.ping;
     QVERIFY(ping != nullptr);
     PingHost(ping, QString());
-    QCOMPARE(recorder.boxes, QStringList{QStringLiteral("communication error|ERROR !! check IP settings")});
+    QCOMPARE(opened.recorder.boxes, QStringList{QStringLiteral("communication error|ERROR !! check IP settings")});
     QVERIFY(Lines(ping).isEmpty());
     QVERIFY(Child<QPushButton>(ping, "btnPing")->isEnabled());
 }
 
 void PingWindowTest::RefusedEchoSaysHowToAllowIt() {
-    ProgramFolder folder;
-    MessageBoxRecorder recorder;
     RefusingPinger pinger;
-    TMainForm form(folder.Path(), korvo::OnlineSeams{&pinger, nullptr});
-    form.show();
-    korvo::TfrmPing* ping = OpenPing(form);
+    OpenedPing opened(korvo::OnlineSeams{&pinger, nullptr});
+    korvo::TfrmPing* ping = opened.ping;
     QVERIFY(ping != nullptr);
     PingHost(ping, QStringLiteral("127.0.0.1"));
-    QCOMPARE(recorder.boxes.size(), 1);
-    QVERIFY(recorder.boxes[0].startsWith(QStringLiteral("communication error|")));
-    QVERIFY(recorder.boxes[0].contains(QStringLiteral("net.ipv4.ping_group_range=\"0 2147483647\"")));
+    QCOMPARE(opened.recorder.boxes.size(), 1);
+    QVERIFY(opened.recorder.boxes[0].startsWith(QStringLiteral("communication error|")));
+    QVERIFY(opened.recorder.boxes[0].contains(QStringLiteral("net.ipv4.ping_group_range=\"0 2147483647\"")));
     QVERIFY(Lines(ping).isEmpty());
 }
 
