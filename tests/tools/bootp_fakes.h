@@ -3,7 +3,6 @@
 
 #include "tools/udp_bootp_server.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <map>
@@ -55,12 +54,5 @@ struct RecordingBootpUi final : BootpUi {
                            [&](const std::string& l) { return l.find(text) != std::string::npos; });
     }
 };
-
-// A loopback address of this test process's own, so parallel runs never meet.
-inline std::string OwnLoopbackAddress() {
-    const unsigned p = static_cast<unsigned>(::getpid());
-    return "127." + std::to_string(100 + p % 100) + "." + std::to_string((p / 100) % 250 + 1) + "." +
-           std::to_string(p % 250 + 2);
-}
 
 }  // namespace korvo::testing

@@ -33,8 +33,6 @@ const std::string kCoupler =
 
 class BootpServerTest : public OnlineTest {
 protected:
-    BootpServerTest() : OnlineTest(OwnLoopbackAddress()) {}
-
     void SetUp() override {
         OnlineTest::SetUp();
         Load(kCoupler);
