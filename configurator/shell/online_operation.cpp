@@ -24,8 +24,8 @@ constexpr std::uint8_t kModbusClientCode = 0xAA;
 bool IsPassive(const std::string& type) { return type == kPassiveType || type == kPassiveRowBreakType; }
 
 // The input bytes as the decimal list InputData and the hex list InputHex,
-// formatted by hand in one pass and stored with one assignment each: it runs
-// for every input module in every cycle.
+// formatted by hand in one pass and stored only where they changed: it runs
+// for every input module in every cycle, and inputs mostly stay as they were.
 void SetByteLists(const std::uint8_t* bytes, int count, std::string& decimal, std::string& hex) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     constexpr int kMax = static_cast<int>(ControllerAccess::kImageSize);
@@ -43,8 +43,10 @@ void SetByteLists(const std::uint8_t* bytes, int count, std::string& decimal, st
         *h++ = kDigits[value & 0xF];
         *h++ = ',';
     }
-    decimal.assign(decimalBuffer, static_cast<std::size_t>(d - decimalBuffer));
-    hex.assign(hexBuffer, static_cast<std::size_t>(h - hexBuffer));
+    const std::string_view newDecimal(decimalBuffer, static_cast<std::size_t>(d - decimalBuffer));
+    const std::string_view newHex(hexBuffer, static_cast<std::size_t>(h - hexBuffer));
+    if (decimal != newDecimal) decimal = newDecimal;
+    if (hex != newHex) hex = newHex;
 }
 
 std::string WordBytes(std::uint16_t a, std::uint16_t b) {
@@ -418,10 +420,7 @@ void OnlineOperation::ReadMethod1(int slot) {
 }
 
 void OnlineOperation::SetInputLeds(int slot, const TModul& module, std::uint32_t value) {
-    for (int led = 1; led <= TModul::kLedCount; ++led) {
-        const bool on = (module.LedWeight[static_cast<std::size_t>(led)] & value) != 0;
-        ui_.SetLedColor(slot, led, on ? LedColor::Yellow : LedColor::Grey);
-    }
+    ui_.SetLedPattern(slot, module.LitLeds(value));
 }
 
 void OnlineOperation::ReadMethod3(int slot) {

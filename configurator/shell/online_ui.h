@@ -3,6 +3,7 @@
 // LED colours, the online and debug buttons. The main window implements it; tests
 // record it. Defaults do nothing, so a command-line caller overrides what it needs.
 
+#include <cstdint>
 #include <string>
 
 namespace korvo {
@@ -26,6 +27,10 @@ public:
     virtual void SetDebugButtonDown(bool /*down*/) {}
 
     virtual void SetLedColor(int /*slot*/, int /*led*/, LedColor /*color*/) {}
+    // All 32 LEDs of a module at once, as the input bits light them: LED n is
+    // yellow where bit n-1 of `litLeds` is set and grey elsewhere. One call per
+    // module instead of 32, because it runs for every input module in every cycle.
+    virtual void SetLedPattern(int /*slot*/, std::uint32_t /*litLeds*/) {}
     // LED 17 of the online coupler grows to 12 x 12 pixels while it blinks.
     virtual void SetLedSize(int /*slot*/, int /*led*/, int /*pixels*/) {}
 

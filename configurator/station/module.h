@@ -65,6 +65,9 @@ struct TModul {
     int MuxChannel = 0;
 
     bool IsCoupler() const { return StationsNummmer > 0; }
+    // The LEDs a 16-bit input value lights: bit n-1 is set for LED n when the
+    // value shares a bit with that LED's weight.
+    std::uint32_t LitLeds(std::uint32_t inputValue) const;
     // Number of ParameterComment entries that belong to the project file, at most 32.
     int CommentCount() const;
     // First input byte in the station's input image (0-based); ByteOffsetInput is the end.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace korvo {
 namespace {
 
@@ -322,6 +324,37 @@ TEST_F(StationModelTest, SelectedCouplerCreatedShowsClickPictureAndBecomesCurren
     ASSERT_FALSE(pictureUi.pictures.empty());
     EXPECT_EQ(pictureUi.pictures.back(), "/opt/korvo/images/ncClick.bmp");
     EXPECT_EQ(model->CurrentModule, 1);
+}
+
+// LED n is lit when the input value shares a bit with its weight; checked lane by
+// lane against that definition for weights of one bit, of several bits and of none.
+TEST(ModuleLedsTest, LitLedsFollowTheWeightOfEveryLed) {
+    std::mt19937 random(1962);
+    std::uniform_int_distribution<int> word(0, 0xFFFF);
+    TModul module;
+    for (int round = 0; round < 2000; ++round) {
+        for (int led = 1; led <= TModul::kLedCount; ++led) {
+            const int kind = word(random) % 4;
+            const int bits = kind == 0 ? 0 : kind == 1 ? 1 << (word(random) % 16) : word(random);
+            module.LedWeight[static_cast<std::size_t>(led)] = static_cast<std::uint16_t>(bits);
+        }
+        const std::uint32_t value = static_cast<std::uint32_t>(word(random)) | (round % 2 == 0 ? 0u : 0xABCD0000u);
+        std::uint32_t expected = 0;
+        for (int led = 1; led <= TModul::kLedCount; ++led) {
+            if ((module.LedWeight[static_cast<std::size_t>(led)] & value) != 0) expected |= 1u << (led - 1);
+        }
+        ASSERT_EQ(module.LitLeds(value), expected) << "round " << round;
+    }
+}
+
+TEST(ModuleLedsTest, TopBitsOfEveryLaneAndTheLastLed) {
+    TModul module;
+    module.LedWeight[1] = 0x8000;
+    module.LedWeight[4] = 0x8000;
+    module.LedWeight[32] = 0x0001;
+    EXPECT_EQ(module.LitLeds(0x8000), 0x9u);
+    EXPECT_EQ(module.LitLeds(0x0001), 0x80000000u);
+    EXPECT_EQ(module.LitLeds(0x10000), 0u);
 }
 
 }  // namespace

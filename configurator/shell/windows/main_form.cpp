@@ -602,6 +602,16 @@ void TMainForm::SetLedColor(int slot, int led, LedColor color) {
     if (ModulePanel* panel = frmKonfig_->Panel(slot)) panel->Led(led)->SetColour(LedQColor(color));
 }
 
+void TMainForm::SetLedPattern(int slot, std::uint32_t litLeds) {
+    ModulePanel* panel = frmKonfig_ != nullptr ? frmKonfig_->Panel(slot) : nullptr;
+    if (panel == nullptr) return;
+    const QColor lit = LedQColor(LedColor::Yellow);
+    const QColor dark = LedQColor(LedColor::Grey);
+    for (int led = 1; led <= ModulePanel::kLedCount; ++led) {
+        panel->Led(led)->SetColour((litLeds >> (led - 1) & 1u) != 0 ? lit : dark);
+    }
+}
+
 void TMainForm::SetLedSize(int slot, int led, int pixels) {
     if (frmKonfig_ == nullptr || led < 1 || led > ModulePanel::kLedCount) return;
     ModulePanel* panel = frmKonfig_->Panel(slot);

@@ -112,6 +112,7 @@ public:
     void SetDebugPanelVisible(bool visible) override;
     void SetDebugButtonDown(bool down) override;
     void SetLedColor(int slot, int led, LedColor color) override;
+    void SetLedPattern(int slot, std::uint32_t litLeds) override;
     void SetLedSize(int slot, int led, int pixels) override;
     void SetOnlineButton(bool down, int imageIndex) override;
     void SetCycleTimerEnabled(bool enabled) override;
