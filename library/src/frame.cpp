@@ -145,12 +145,6 @@ void resetEntry(Node& node)
 
 } // namespace
 
-Library& library()
-{
-    static Library instance;
-    return instance;
-}
-
 Node* reserveNode()
 {
     auto& nodes = library().nodes;

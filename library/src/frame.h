@@ -85,7 +85,13 @@ struct Library {
     std::array<Node, kNodeCount> nodes;
 };
 
-Library& library();
+// The library's one state, built on first use. Inline, because every call of
+// the cyclic services reads it several times.
+inline Library& library()
+{
+    static Library instance;
+    return instance;
+}
 
 // Stamps the next request; the counter wraps at 65536.
 inline uint16_t nextSequence() { return library().sequence.fetch_add(1, std::memory_order_relaxed); }

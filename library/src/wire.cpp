@@ -13,6 +13,15 @@ std::optional<std::span<const uint8_t>> Reader::bytes(std::size_t offset, std::s
 
 namespace {
 
+// Writes the header of a request of `length` bytes that starts at `start`.
+Writer requestHeader(std::vector<uint8_t>& out, std::size_t start, uint16_t code, uint16_t sequence,
+                     uint16_t nodeId, std::size_t length)
+{
+    Writer writer(out, start);
+    writer.be16(code).be16(static_cast<uint16_t>(length)).be16(sequence).be32(0).be16(nodeId);
+    return writer;
+}
+
 // Adds a request of the header plus `serviceLength` bytes at the end of `out`
 // and writes its header.
 Writer appendRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
@@ -21,9 +30,7 @@ Writer appendRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence
     const std::size_t start = out.size();
     const std::size_t length = kRequestHeaderSize + serviceLength;
     out.resize(start + length);
-    Writer writer(out, start);
-    writer.be16(code).be16(static_cast<uint16_t>(length)).be16(sequence).be32(0).be16(nodeId);
-    return writer;
+    return requestHeader(out, start, code, sequence, nodeId, length);
 }
 
 } // namespace
@@ -31,8 +38,11 @@ Writer appendRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence
 Writer beginRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
                     std::size_t serviceLength)
 {
-    out.clear();
-    return appendRequest(out, code, sequence, nodeId, serviceLength);
+    // Sized from the previous request instead of from empty: the cyclic
+    // requests keep their size, so the buffer is neither cut nor zero-filled.
+    const std::size_t length = kRequestHeaderSize + serviceLength;
+    out.resize(length);
+    return requestHeader(out, 0, code, sequence, nodeId, length);
 }
 
 std::vector<uint8_t> openRequest(uint16_t sequence, uint16_t accessMode, const std::string& canonicalName)

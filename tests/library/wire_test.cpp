@@ -48,6 +48,26 @@ TEST(WireRequest, OpenCloseAndReadMatchTheDocumentedExamples)
                                     0x00, 0x02}));
 }
 
+// A node builds every request into the same buffer: a request must come out
+// exactly as if built fresh, whatever the buffer held before.
+TEST(WireRequest, ReusedBufferHoldsOnlyTheNewRequest)
+{
+    std::array<uint8_t, 512> image{};
+    image.fill(0xEE);
+    const DDI_PD_RECORD large{512, 0, 0, image.data()};
+    const DDI_PD_RECORD small{2, 4, 0, image.data()};
+    const DDI_PD_RECORD read{2, 0, 2, nullptr};
+    std::vector<uint8_t> buffer;
+    writeRequest(buffer, 1, 5, large);
+    EXPECT_EQ(buffer, writeRequest(1, 5, large));
+    readRequest(buffer, 2, 5, read);
+    EXPECT_EQ(buffer, readRequest(2, 5, read));
+    writeRequest(buffer, 3, 5, small);
+    EXPECT_EQ(buffer, writeRequest(3, 5, small));
+    writeRequest(buffer, 4, 5, large);
+    EXPECT_EQ(buffer, writeRequest(4, 5, large));
+}
+
 TEST(WireRequest, NotificationCarriesNotify2BeforeNotify1)
 {
     auto request = notificationRequest(kSetNotification, 1, 2, DDI_NOTIFY_RECORD{0x01020304, 0x0A0B0C0D, -1});
