@@ -6,7 +6,9 @@
 #include <quorrin.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstring>
 
 namespace korvo {
 
@@ -23,25 +25,48 @@ constexpr std::uint8_t kModbusClientCode = 0xAA;
 
 bool IsPassive(const std::string& type) { return type == kPassiveType || type == kPassiveRowBreakType; }
 
+// Every byte value's decimal and hex list item, comma included, worked out
+// once: the input lists are formatted for every input module in every cycle.
+struct ByteItems {
+    std::array<std::array<char, 4>, 256> decimal{};
+    std::array<std::uint8_t, 256> decimalLength{};
+    std::array<std::array<char, 3>, 256> hex{};
+};
+
+constexpr ByteItems MakeByteItems() {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    ByteItems items;
+    for (unsigned value = 0; value < 256; ++value) {
+        auto& decimal = items.decimal[value];
+        std::uint8_t length = 0;
+        if (value >= 100) decimal[length++] = kDigits[value / 100];
+        if (value >= 10) decimal[length++] = kDigits[value / 10 % 10];
+        decimal[length++] = kDigits[value % 10];
+        decimal[length++] = ',';
+        items.decimalLength[value] = length;
+        items.hex[value] = {kDigits[value >> 4], kDigits[value & 0xF], ','};
+    }
+    return items;
+}
+
+constexpr ByteItems kByteItems = MakeByteItems();
+
 // The input bytes as the decimal list InputData and the hex list InputHex,
-// formatted by hand in one pass and stored only where they changed: it runs
-// for every input module in every cycle, and inputs mostly stay as they were.
+// stored only where they changed: inputs mostly stay as they were.
 void SetByteLists(const std::uint8_t* bytes, int count, std::string& decimal, std::string& hex) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     constexpr int kMax = static_cast<int>(ControllerAccess::kImageSize);
+    // Each decimal item is copied as four characters and the end moves by its
+    // length; with four characters per byte the copy always fits.
     char decimalBuffer[4 * kMax];
     char hexBuffer[3 * kMax];
     char* d = decimalBuffer;
     char* h = hexBuffer;
     for (int i = 0; i < std::min(count, kMax); ++i) {
-        const unsigned value = bytes[i];
-        if (value >= 100) *d++ = kDigits[value / 100];
-        if (value >= 10) *d++ = kDigits[value / 10 % 10];
-        *d++ = kDigits[value % 10];
-        *d++ = ',';
-        *h++ = kDigits[value >> 4];
-        *h++ = kDigits[value & 0xF];
-        *h++ = ',';
+        const std::uint8_t value = bytes[i];
+        std::memcpy(d, kByteItems.decimal[value].data(), 4);
+        d += kByteItems.decimalLength[value];
+        std::memcpy(h, kByteItems.hex[value].data(), 3);
+        h += 3;
     }
     const std::string_view newDecimal(decimalBuffer, static_cast<std::size_t>(d - decimalBuffer));
     const std::string_view newHex(hexBuffer, static_cast<std::size_t>(h - hexBuffer));
@@ -285,7 +310,8 @@ void OnlineOperation::IoCycle() {
         ui_.SetLedColor(coupler, kCouplerOnlineLed, LedColor::Grey);
     }
     ui_.ClearMemo();
-    ui_.AddMemoLine("READ Section ------");
+    static const std::string kReadSection = "READ Section ------";
+    ui_.AddMemoLine(kReadSection);
 
     const int station = model_.CurrentStation;
     const int last = LastModuleOfStation(station);
@@ -327,7 +353,8 @@ void OnlineOperation::IoCycle() {
         }
     }
 
-    ui_.AddMemoLine("WRITE SectionWriteData ------");
+    static const std::string kWriteSection = "WRITE SectionWriteData ------";
+    ui_.AddMemoLine(kWriteSection);
     OutputLength = last > 0 ? model_.Module(last)->ByteOffsetOutput : 0;
     const auto writeLength = static_cast<std::uint16_t>(std::clamp(OutputLength, 0, imageSize));
     bool outputsReached = false;

@@ -126,6 +126,32 @@ TEST_F(OnlineOperationTest, InputBytesOfEveryWidthAreListedInDecimalAndHex) {
     EXPECT_TRUE(ui_.MemoHas("KORVO AI 2  Date 09,0A,63,64,"));
 }
 
+// The lists are rewritten only where the inputs changed, and the LEDs of bits
+// that went off go dark: each cycle must show the bytes it read, not the last.
+TEST_F(OnlineOperationTest, ListsAndLedsFollowEveryChangeOfTheInputs) {
+    Load(Project({"KORVO NC ETH", "KORVO DI 16"}));
+    model_->CurrentStation = 1;
+    model_->CurrentCouplerModule = 1;
+    GoOnline();
+    station_->stop();
+    const std::vector<std::vector<std::uint8_t>> inputs = {{0x01, 0xFF}, {0x01, 0x00}, {0x01, 0x00}, {0x80, 0x07}};
+    const char* const decimals[] = {"1,255,", "1,0,", "1,0,", "128,7,"};
+    const char* const hexes[] = {"01,FF,", "01,00,", "01,00,", "80,07,"};
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        SetInputs(0, inputs[i]);
+        online_->IoCycle();
+        ASSERT_TRUE(model_->Online) << ui_.panel1;
+        EXPECT_EQ(model_->Module(2)->InputData, decimals[i]) << "cycle " << i;
+        EXPECT_EQ(model_->Module(2)->InputHex, hexes[i]) << "cycle " << i;
+        EXPECT_TRUE(ui_.MemoHas(std::string("KORVO DI 16  Date ") + hexes[i])) << "cycle " << i;
+    }
+    // 8007h: LED 16 (weight 32768) and LEDs 1 to 3; LED 9 (weight 256) went off.
+    EXPECT_EQ((ui_.leds[{2, 16}]), LedColor::Yellow);
+    EXPECT_EQ((ui_.leds[{2, 3}]), LedColor::Yellow);
+    EXPECT_EQ((ui_.leds[{2, 9}]), LedColor::Grey);
+    EXPECT_EQ((ui_.leds[{2, 4}]), LedColor::Grey);
+}
+
 TEST_F(OnlineOperationTest, CycleLightsInputLedsAndWritesOutputBytesByteByByte) {
     Load(Project({"KORVO NC ETH", "KORVO DI 16", "KORVO DO 16", "KORVO AI 2", "KORVO AO 1"}));
     model_->CurrentStation = 1;
