@@ -305,7 +305,8 @@ void OnlineOperation::IoCycle() {
     } else {
         buttonImage_ = OnlineImageIndex;
         ui_.SetOnlineButton(model_.Online, buttonImage_);
-        ui_.SetStatusPanel1(" --- online ---- ");
+        static const std::string kOnlineStatus = " --- online ---- ";
+        ui_.SetStatusPanel1(kOnlineStatus);
         ui_.SetLedSize(coupler, kCouplerOnlineLed, 12);
         ui_.SetLedColor(coupler, kCouplerOnlineLed, LedColor::Grey);
     }
