@@ -39,20 +39,25 @@ std::shared_ptr<const RequestHandler> shared(RequestHandler handler)
     return std::make_shared<const RequestHandler>(std::move(handler));
 }
 
-// The built-in node services; a service's bit in the replaced set is its place here.
-constexpr std::array<uint16_t, 12> kNodeServices = {kOpenNode,         kCloseNode,         kWriteData,
-                                                     kReadData,         kSendMessage,       kReceiveMessage,
-                                                     kSetNotification,  kClearNotification, kReadWriteData,
-                                                     kDiagnostic,       kDipSwitch,         kSysFail};
-
 // The bit that marks a built-in node service as replaced; 0 for other codes.
+// A switch, not a search: every request asks.
 uint32_t nodeServiceBit(uint16_t code)
 {
-    for (std::size_t i = 0; i < kNodeServices.size(); ++i) {
-        if (kNodeServices[i] == code)
-            return 1u << i;
+    switch (code) {
+    case kOpenNode: return 1u << 0;
+    case kCloseNode: return 1u << 1;
+    case kWriteData: return 1u << 2;
+    case kReadData: return 1u << 3;
+    case kSendMessage: return 1u << 4;
+    case kReceiveMessage: return 1u << 5;
+    case kSetNotification: return 1u << 6;
+    case kClearNotification: return 1u << 7;
+    case kReadWriteData: return 1u << 8;
+    case kDiagnostic: return 1u << 9;
+    case kDipSwitch: return 1u << 10;
+    case kSysFail: return 1u << 11;
+    default: return 0;
     }
-    return 0;
 }
 
 } // namespace
@@ -110,26 +115,27 @@ void Controller::addInputsObserver(InputsObserver observer)
 
 std::optional<Bytes> Controller::handle(const Request& request, Session& session)
 {
-    const uint16_t code = request.code();
-    std::optional<Bytes> reply;
     // The node services answer without a table lookup unless a test or a
     // family of its own has replaced them: every process-data exchange comes here.
-    const uint32_t bit = nodeServiceBit(code);
-    if (bit != 0 && (replacedNodeServices_.load(std::memory_order_acquire) & bit) == 0) {
-        reply = serveNodeService(request, session);
-    } else {
-        std::shared_ptr<const RequestHandler> handler;
-        {
-            std::lock_guard lock(mutex_);
-            if (auto found = handlers_.find(code); found != handlers_.end())
-                handler = found->second;
-        }
-        reply = handler ? (*handler)(request, session) : serveNodeService(request, session);
-    }
+    const uint32_t bit = nodeServiceBit(request.code());
+    std::optional<Bytes> reply = bit != 0 && (replacedNodeServices_.load(std::memory_order_acquire) & bit) == 0
+                                     ? serveNodeService(request, session)
+                                     : serveByHandler(request, session);
     const uint16_t exceptionWord = exceptionWord_.load(std::memory_order_relaxed);
     if (reply && exceptionWord != 0)
         writeBe16(*reply, kExceptionOffset, exceptionWord);
     return reply;
+}
+
+std::optional<Bytes> Controller::serveByHandler(const Request& request, Session& session)
+{
+    std::shared_ptr<const RequestHandler> handler;
+    {
+        std::lock_guard lock(mutex_);
+        if (auto found = handlers_.find(request.code()); found != handlers_.end())
+            handler = found->second;
+    }
+    return handler ? (*handler)(request, session) : serveNodeService(request, session);
 }
 
 void Controller::endSession(Session& session)

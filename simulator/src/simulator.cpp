@@ -317,14 +317,17 @@ void Simulator::serve(Session& session)
             if (tap)
                 (*tap)(request);
         }
-        std::optional<Fault> fault = takeFault(request.code());
+        // Faults and the log are looked at only when there are any: the
+        // checks run for every request.
+        std::optional<Fault> fault = faultsQueued_ ? takeFault(request.code()) : std::nullopt;
         // A refusal is the controller's whole answer: the service does not run.
         std::optional<Bytes> reply;
         if (fault && fault->kind == FaultKind::Negative)
             reply = controller_.refuse(request, fault->value);
         else if (!fault || fault->kind != FaultKind::Silent)
             reply = controller_.handle(request, session);
-        log(session, request, reply);
+        if (logged_)
+            log(session, request, reply);
         if (reply) {
             answer(session, *reply, fault);
             recycleConfirmation(std::move(*reply));

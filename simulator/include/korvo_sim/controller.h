@@ -124,6 +124,8 @@ private:
 
     // The built-in service of a node request; unknown codes are refused.
     std::optional<Bytes> serveNodeService(const Request& request, Session& session);
+    // The handler set for the request's code, or else the built-in service.
+    std::optional<Bytes> serveByHandler(const Request& request, Session& session);
     // The node named by the request, open on this connection; null otherwise.
     Node* nodeOf(const Request& request, Session& session);
     std::optional<Bytes> openNode(const Request& request, Session& session);
