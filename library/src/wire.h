@@ -82,8 +82,12 @@ inline bool Writer::fits(std::size_t count)
 inline Writer& Writer::be16(uint16_t value)
 {
     if (fits(2)) {
-        out_[size_++] = static_cast<uint8_t>(value >> 8);
-        out_[size_++] = static_cast<uint8_t>(value);
+        // Both bytes through one pointer: a byte store may alias the vector,
+        // which would otherwise be read again for the second byte.
+        uint8_t* at = out_.data() + size_;
+        at[0] = static_cast<uint8_t>(value >> 8);
+        at[1] = static_cast<uint8_t>(value);
+        size_ += 2;
     }
     return *this;
 }
