@@ -90,7 +90,7 @@ struct RecordingOnlineUi : OnlineUi, DiagnosisUi, RestartUi {
     void SetDebugButtonDown(bool down) override { debugButtonDown = down; }
     void SetLedColor(int slot, int led, LedColor color) override { leds[{slot, led}] = color; }
     void SetLedPattern(int slot, std::uint32_t litLeds) override {
-        for (int led = 1; led <= 32; ++led) {
+        for (int led = 1; led <= TModul::kLedCount; ++led) {
             leds[{slot, led}] = (litLeds >> (led - 1) & 1u) != 0 ? LedColor::Yellow : LedColor::Grey;
         }
     }
