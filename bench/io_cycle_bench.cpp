@@ -109,7 +109,7 @@ bool Measure(int outputModules, int rounds, int cyclesPerRound, double& cycle, d
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = Option(argc, argv, "--rounds", 21);
+    const int rounds = Option(argc, argv, "--rounds", 101);
     const int cyclesPerRound = Option(argc, argv, "--cycles", 20);
     std::printf("%d rounds of %d cycles each, medians of the per-cycle means\n", rounds, cyclesPerRound);
     for (int outputModules : {20, 80, 100}) {
