@@ -4,6 +4,7 @@
 // log, the status line at close, and a port that cannot be bound. Writes
 // screenshots/bootp-server.png after the answered request.
 
+#include "child_control.h"
 #include "program_folder.h"
 
 #include "tools/windows/frm_bootp_server.h"
@@ -28,13 +29,6 @@ using korvo::TfrmBootpServer;
 using korvo::TMainForm;
 
 namespace {
-
-template <typename T>
-T* Child(QWidget* window, const char* name) {
-    auto* child = window->findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr) qFatal("no control %s", name);
-    return child;
-}
 
 QString Text(QWidget* window, const char* field) {
     return Child<QLineEdit>(window, field)->text();

@@ -4,6 +4,7 @@
 // moves it to a new one. Skipped where namespaces cannot be created. Writes
 // screenshots/bootp-server-restart.png of the second tab at the end.
 
+#include "child_control.h"
 #include "network_namespaces.h"
 #include "program_folder.h"
 
@@ -32,11 +33,6 @@ public:
         return result;
     }
 };
-
-template <typename T>
-T* Child(QWidget* window, const char* name) {
-    return window->findChild<T*>(QString::fromLatin1(name));
-}
 
 // Joins this thread to a namespace for as long as it lives, then goes back.
 class NamespaceVisit {

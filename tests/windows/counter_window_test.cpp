@@ -2,6 +2,7 @@
 // the stored word, the mode buttons and options, the gate-time correction as typed,
 // the commands and the input display; renders counter-window.png.
 
+#include "child_control.h"
 #include "program_folder.h"
 #include "simulated_coupler.h"
 #include "window_screenshot.h"
@@ -19,13 +20,6 @@ using korvo::TMainForm;
 namespace {
 
 constexpr int kCounterSlot = 10;
-
-template <typename T>
-T* Child(QWidget* window, const char* name) {
-    auto* child = window->findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr) qWarning("no control %s", name);
-    return child;
-}
 
 bool Checked(QWidget* window, const char* name) {
     return Child<QAbstractButton>(window, name)->isChecked();

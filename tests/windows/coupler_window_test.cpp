@@ -3,6 +3,7 @@
 // above 255, and the connection test against an answering and a silent loopback
 // address; renders coupler-window.png.
 
+#include "child_control.h"
 #include "program_folder.h"
 #include "silent_loopback.h"
 #include "simulated_coupler.h"
@@ -19,13 +20,8 @@ using korvo::TMainForm;
 
 namespace {
 
-template <typename T>
-T* Child(QWidget* window, const char* name) {
-    return window->findChild<T*>(QString::fromLatin1(name));
-}
-
 QString Text(QWidget* window, const char* name) {
-    if (auto* edit = Child<QLineEdit>(window, name)) return edit->text();
+    if (auto* edit = window->findChild<QLineEdit*>(QString::fromLatin1(name))) return edit->text();
     return Child<QLabel>(window, name)->text();
 }
 

@@ -3,6 +3,7 @@
 // with its wait, and the restart window that closes once the coupler is back. The
 // timers are driven by calling their tick handlers.
 
+#include "child_control.h"
 #include "program_folder.h"
 #include "simulated_coupler.h"
 
@@ -29,11 +30,6 @@ const std::string kAddress = RandomLoopbackAddress();
 constexpr std::uint16_t kRestartCommand = 0x0956;
 constexpr std::uint16_t kResetCommand = 0x1303;
 constexpr std::uint16_t kRunning = korvo::sim::kDiagReady | korvo::sim::kDiagActive | korvo::sim::kDiagRun;
-
-template <typename T>
-T* Child(QWidget* window, const char* name) {
-    return window->findChild<T*>(QString::fromLatin1(name));
-}
 
 bool Checked(QWidget* window, const char* name) { return Child<QCheckBox>(window, name)->isChecked(); }
 

@@ -3,6 +3,7 @@
 // time-out line from a silent loopback, and the boxes for an echo that cannot be
 // sent and for a user who may not send echoes; renders ping-window.png.
 
+#include "child_control.h"
 #include "program_folder.h"
 #include "silent_loopback.h"
 #include "simulated_coupler.h"
@@ -20,11 +21,6 @@
 using korvo::TMainForm;
 
 namespace {
-
-template <typename T>
-T* Child(QWidget* window, const char* name) {
-    return window->findChild<T*>(QString::fromLatin1(name));
-}
 
 korvo::TfrmPing* OpenPing(TMainForm& form) {
     Action(form, "MenuPing")->trigger();

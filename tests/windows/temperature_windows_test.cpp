@@ -2,6 +2,7 @@
 // automatic save of "korvo.ini", the command sequence that stops when the window is
 // left, and the error box for a malformed parameter.
 
+#include "child_control.h"
 #include "program_folder.h"
 #include "temperature_station.h"
 
@@ -19,13 +20,6 @@
 using korvo::TMainForm;
 
 namespace {
-
-template <typename T>
-T* Child(QWidget* window, const QString& name) {
-    T* child = window->findChild<T*>(name);
-    if (child == nullptr) qWarning("no control %s", qPrintable(name));
-    return child;
-}
 
 QWidget* Dialog(TMainForm& form, const char* name) { return form.findChild<QWidget*>(QString::fromLatin1(name)); }
 
