@@ -196,8 +196,10 @@ NodeCall::NodeCall(uint32_t handle, NodeState busy)
 
 NodeCall::~NodeCall()
 {
+    // Release, as a lock is let go: the next call that claims the node sees
+    // everything this one did to it.
     if (node_ != nullptr)
-        node_->state.store(NodeState::OpenIdle);
+        node_->state.store(NodeState::OpenIdle, std::memory_order_release);
 }
 
 void NodeCall::drop()

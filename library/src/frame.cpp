@@ -169,13 +169,6 @@ void freeNode(Node& node)
     node.state.store(NodeState::Free);
 }
 
-Node* nodeForHandle(uint32_t handle)
-{
-    if (handle < QUORRIN_FIRST_HANDLE || handle > QUORRIN_LAST_HANDLE)
-        return nullptr;
-    return &library().nodes[handle - QUORRIN_FIRST_HANDLE];
-}
-
 uint32_t resolveNodeName(const char* name, ResolvedName& resolved)
 {
     std::size_t length = strnlen(name, kMaxNodeName + 1);

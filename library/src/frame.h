@@ -101,8 +101,14 @@ inline void setLastNetworkError(int32_t error) { library().lastNetworkError.stor
 Node* reserveNode();
 // Closes the node's sockets and frees its entry.
 void freeNode(Node& node);
-// The entry named by a handle in 64..319, whatever its state.
-Node* nodeForHandle(uint32_t handle);
+// The entry named by a handle in 64..319, whatever its state; inline, as
+// every call starts with it.
+inline Node* nodeForHandle(uint32_t handle)
+{
+    if (handle < QUORRIN_FIRST_HANDLE || handle > QUORRIN_LAST_HANDLE)
+        return nullptr;
+    return &library().nodes[handle - QUORRIN_FIRST_HANDLE];
+}
 
 struct ResolvedName {
     std::string host;

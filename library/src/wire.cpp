@@ -13,15 +13,6 @@ std::optional<std::span<const uint8_t>> Reader::bytes(std::size_t offset, std::s
 
 namespace {
 
-// Writes the header of a request of `length` bytes that starts at `start`.
-Writer requestHeader(std::vector<uint8_t>& out, std::size_t start, uint16_t code, uint16_t sequence,
-                     uint16_t nodeId, std::size_t length)
-{
-    Writer writer(out, start);
-    writer.be16(code).be16(static_cast<uint16_t>(length)).be16(sequence).be32(0).be16(nodeId);
-    return writer;
-}
-
 // Adds a request of the header plus `serviceLength` bytes at the end of `out`
 // and writes its header.
 Writer appendRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
@@ -34,16 +25,6 @@ Writer appendRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence
 }
 
 } // namespace
-
-Writer beginRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
-                    std::size_t serviceLength)
-{
-    // Sized from the previous request instead of from empty: the cyclic
-    // requests keep their size, so the buffer is neither cut nor zero-filled.
-    const std::size_t length = kRequestHeaderSize + serviceLength;
-    out.resize(length);
-    return requestHeader(out, 0, code, sequence, nodeId, length);
-}
 
 std::vector<uint8_t> openRequest(uint16_t sequence, uint16_t accessMode, const std::string& canonicalName)
 {
@@ -150,33 +131,6 @@ std::vector<uint8_t> registerRequest(uint16_t code, uint16_t sequence, uint16_t 
     std::vector<uint8_t> out;
     beginRequest(out, code, sequence, nodeId, 0);
     return out;
-}
-
-std::optional<MessageHeader> decodeHeader(std::span<const uint8_t> firstBytes)
-{
-    Reader reader(firstBytes);
-    auto code = reader.be16(kCodeOffset);
-    auto length = reader.be16(kLengthOffset);
-    if (!code || !length || *length < kMessageHeaderSize || *length > kReceiveBuffer)
-        return std::nullopt;
-    return MessageHeader{*code, *length};
-}
-
-bool isIndication(uint16_t code)
-{
-    return (code & kIndicationMask) == kIndicationMask;
-}
-
-uint16_t exceptionCode(const Reader& message)
-{
-    uint16_t word = message.be16(kExceptionOffset).value_or(0);
-    return (word & 0xE000) != 0 ? static_cast<uint16_t>(word >> 12) : 0;
-}
-
-Confirmation decodeConfirmation(const Reader& message)
-{
-    return Confirmation{message.be16(kCodeOffset).value_or(0), message.be16(kStatusOffset).value_or(0),
-                        message.be16(kErrorCodeOffset).value_or(0)};
 }
 
 std::optional<OpenResult> decodeOpenConfirmation(const Reader& message)

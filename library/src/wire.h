@@ -54,8 +54,12 @@ enum RequestCode : uint16_t {
 // write is dropped and makes ok() false instead of growing the buffer.
 class Writer {
 public:
-    // Writes from `start` on, within the size `out` already has.
-    explicit Writer(std::vector<uint8_t>& out, std::size_t start = 0) : out_(out), size_(start) {}
+    // Writes from `start` on, within the size `out` has now; `out` must not
+    // change its size while the writer is in use.
+    explicit Writer(std::vector<uint8_t>& out, std::size_t start = 0)
+        : data_(out.data()), end_(out.size()), size_(start)
+    {
+    }
     Writer& be16(uint16_t value);
     Writer& be32(uint32_t value);
     Writer& bytes(const uint8_t* data, std::size_t count);
@@ -64,7 +68,10 @@ public:
 
 private:
     bool fits(std::size_t count);
-    std::vector<uint8_t>& out_;
+    // The buffer's start and size, taken once: a byte store may alias
+    // anything, so reading them from the vector would repeat for every field.
+    uint8_t* data_;
+    std::size_t end_;
     std::size_t size_ = 0;
     bool ok_ = true;
 };
@@ -72,7 +79,7 @@ private:
 // Inline: a request of the cyclic services is a handful of these.
 inline bool Writer::fits(std::size_t count)
 {
-    if (!ok_ || count > out_.size() - size_) {
+    if (!ok_ || size_ > end_ || count > end_ - size_) {
         ok_ = false;
         return false;
     }
@@ -82,11 +89,8 @@ inline bool Writer::fits(std::size_t count)
 inline Writer& Writer::be16(uint16_t value)
 {
     if (fits(2)) {
-        // Both bytes through one pointer: a byte store may alias the vector,
-        // which would otherwise be read again for the second byte.
-        uint8_t* at = out_.data() + size_;
-        at[0] = static_cast<uint8_t>(value >> 8);
-        at[1] = static_cast<uint8_t>(value);
+        data_[size_] = static_cast<uint8_t>(value >> 8);
+        data_[size_ + 1] = static_cast<uint8_t>(value);
         size_ += 2;
     }
     return *this;
@@ -101,7 +105,7 @@ inline Writer& Writer::be32(uint32_t value)
 inline Writer& Writer::bytes(const uint8_t* data, std::size_t count)
 {
     if (count != 0 && fits(count)) {
-        std::memcpy(out_.data() + size_, data, count);
+        std::memcpy(data_ + size_, data, count);
         size_ += count;
     }
     return *this;
@@ -134,10 +138,27 @@ private:
     std::span<const uint8_t> message_;
 };
 
+// Writes the header of a request of `length` bytes that starts at `start`.
+inline Writer requestHeader(std::vector<uint8_t>& out, std::size_t start, uint16_t code, uint16_t sequence,
+                            uint16_t nodeId, std::size_t length)
+{
+    Writer writer(out, start);
+    writer.be16(code).be16(static_cast<uint16_t>(length)).be16(sequence).be32(0).be16(nodeId);
+    return writer;
+}
+
 // Starts a request: sizes `out` to the header plus `serviceLength` and writes
 // the header; the caller appends exactly `serviceLength` bytes of fields.
-Writer beginRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
-                    std::size_t serviceLength);
+// Inline, so that the writer of a cyclic request lives in registers.
+inline Writer beginRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
+                           std::size_t serviceLength)
+{
+    // Sized from the previous request instead of from empty: the cyclic
+    // requests keep their size, so the buffer is neither cut nor zero-filled.
+    const std::size_t length = kRequestHeaderSize + serviceLength;
+    out.resize(length);
+    return requestHeader(out, 0, code, sequence, nodeId, length);
+}
 
 // Service fields of each request. Lengths are checked by the callers
 // against the documented limits before anything is built.
@@ -176,19 +197,39 @@ struct MessageHeader {
 
 // Decodes code and announced length from the first four bytes, refusing
 // lengths that are shorter than the fixed header or longer than the buffer.
-std::optional<MessageHeader> decodeHeader(std::span<const uint8_t> firstBytes);
+// Inline, as are the other decoders every confirmation passes through.
+inline std::optional<MessageHeader> decodeHeader(std::span<const uint8_t> firstBytes)
+{
+    Reader reader(firstBytes);
+    auto code = reader.be16(kCodeOffset);
+    auto length = reader.be16(kLengthOffset);
+    if (!code || !length || *length < kMessageHeaderSize || *length > kReceiveBuffer)
+        return std::nullopt;
+    return MessageHeader{*code, *length};
+}
 
-bool isIndication(uint16_t code);
+inline bool isIndication(uint16_t code)
+{
+    return (code & kIndicationMask) == kIndicationMask;
+}
 
 // Exception code carried by bits 13..15 of the exception word, 0 when clear.
-uint16_t exceptionCode(const Reader& message);
+inline uint16_t exceptionCode(const Reader& message)
+{
+    uint16_t word = message.be16(kExceptionOffset).value_or(0);
+    return (word & 0xE000) != 0 ? static_cast<uint16_t>(word >> 12) : 0;
+}
 
 struct Confirmation {
     uint16_t code;
     uint16_t status;
     uint16_t errorCode;
 };
-Confirmation decodeConfirmation(const Reader& message);
+inline Confirmation decodeConfirmation(const Reader& message)
+{
+    return Confirmation{message.be16(kCodeOffset).value_or(0), message.be16(kStatusOffset).value_or(0),
+                        message.be16(kErrorCodeOffset).value_or(0)};
+}
 
 struct OpenResult {
     uint16_t nodeId;
