@@ -1,6 +1,7 @@
 #include "korvo_sim/message.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace korvo::sim {
 namespace {
@@ -26,17 +27,14 @@ void writeBe32(Bytes& bytes, std::size_t offset, uint32_t value)
     writeBe16(bytes, offset + 2, static_cast<uint16_t>(value));
 }
 
-std::span<const uint8_t> Request::tail(std::size_t offset, std::size_t count) const
-{
-    if (offset >= bytes.size())
-        return {};
-    return std::span<const uint8_t>(bytes).subspan(offset, std::min(count, bytes.size() - offset));
-}
-
 ConfirmationBuilder::ConfirmationBuilder(const Request& request, uint16_t errorCode)
     : bytes_(std::move(spareConfirmation))
 {
     bytes_.reserve(kConfirmationRoom);
+    // A recycled buffer is only cut to the header, not filled again; most
+    // confirmations are just the header, so mostly there is nothing to cut.
+    if (bytes_.size() != kConfirmationHeaderSize)
+        bytes_.resize(kConfirmationHeaderSize);
     const uint16_t code = static_cast<uint16_t>(request.code() | kConfirmationBit);
     const uint16_t sequence = request.sequence();
     const uint8_t header[kConfirmationHeaderSize] = {
@@ -44,7 +42,7 @@ ConfirmationBuilder::ConfirmationBuilder(const Request& request, uint16_t errorC
         static_cast<uint8_t>(sequence >> 8), static_cast<uint8_t>(sequence), 0, 0, 0, 0,
         0, static_cast<uint8_t>(errorCode != 0 ? 1 : 0), 0, 0,
         static_cast<uint8_t>(errorCode >> 8), static_cast<uint8_t>(errorCode)};
-    bytes_.assign(header, header + kConfirmationHeaderSize);
+    std::memcpy(bytes_.data(), header, kConfirmationHeaderSize);
 }
 
 ConfirmationBuilder& ConfirmationBuilder::word(std::size_t offset, uint16_t value)
@@ -79,7 +77,10 @@ ConfirmationBuilder& ConfirmationBuilder::data(std::size_t offset, std::span<con
 
 Bytes ConfirmationBuilder::finish()
 {
-    writeBe16(bytes_, kLengthOffset, static_cast<uint16_t>(bytes_.size()));
+    // The header is always there, so the length goes straight into it.
+    const auto length = static_cast<uint16_t>(bytes_.size());
+    bytes_[kLengthOffset] = static_cast<uint8_t>(length >> 8);
+    bytes_[kLengthOffset + 1] = static_cast<uint8_t>(length);
     return std::move(bytes_);
 }
 
@@ -98,16 +99,6 @@ Bytes processDataIndication(uint16_t address, uint16_t attribute, std::span<cons
     bytes.insert(bytes.end(), data.begin(), data.end());
     writeBe16(bytes, kLengthOffset, static_cast<uint16_t>(bytes.size()));
     return bytes;
-}
-
-std::optional<std::size_t> nextRequestLength(std::span<const uint8_t> pending)
-{
-    if (pending.size() < 4)
-        return 0;
-    uint16_t length = readBe16(pending, 2);
-    if (length < kRequestHeaderSize || length > kMaxRequest)
-        return std::nullopt;
-    return pending.size() >= length ? length : 0;
 }
 
 } // namespace korvo::sim

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <stdexcept>
 #include <system_error>
@@ -270,26 +271,28 @@ bool Simulator::readRequest(Session& session, Request& request)
 {
     // Reads whatever has arrived and cuts requests out of it, so a request
     // usually costs one read and several requests in one segment all count.
-    Bytes& pending = session.received_;
+    auto& inbox = session.inbox_;
     for (;;) {
-        std::optional<std::size_t> length = nextRequestLength(pending);
+        const std::span<const uint8_t> pending(inbox.data() + session.inboxStart_,
+                                               session.inboxEnd_ - session.inboxStart_);
+        const std::optional<std::size_t> length = nextRequestLength(pending);
         if (!length)
             return false;
         if (*length > 0) {
-            // The usual case, exactly one request received: it changes buffers
-            // instead of being copied.
-            if (*length == pending.size()) {
-                std::swap(request.bytes, pending);
-                pending.clear();
-                return true;
-            }
-            auto end = pending.begin() + static_cast<std::ptrdiff_t>(*length);
-            request.bytes.assign(pending.begin(), end);
-            pending.erase(pending.begin(), end);
+            request.bytes.assign(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(*length));
+            session.inboxStart_ += *length;
+            if (session.inboxStart_ == session.inboxEnd_)
+                session.inboxStart_ = session.inboxEnd_ = 0;
             return true;
         }
-        uint8_t chunk[kMaxRequest];
-        ssize_t got = ::recv(session.fd(), chunk, sizeof chunk, 0);
+        // An unfinished request moves to the front; the rest of it then fits behind it.
+        if (session.inboxStart_ > 0) {
+            std::memmove(inbox.data(), pending.data(), pending.size());
+            session.inboxStart_ = 0;
+            session.inboxEnd_ = pending.size();
+        }
+        uint8_t* room = inbox.data() + session.inboxEnd_;
+        ssize_t got = ::recv(session.fd(), room, inbox.size() - session.inboxEnd_, 0);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
@@ -298,8 +301,8 @@ bool Simulator::readRequest(Session& session, Request& request)
         session.activity_.store(session.activity_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
         if (session.capture_)
             session.capture_->data(session.captureStream_, Direction::ToServer,
-                                   std::span<const uint8_t>(chunk, static_cast<std::size_t>(got)));
-        pending.insert(pending.end(), chunk, chunk + got);
+                                   std::span<const uint8_t>(room, static_cast<std::size_t>(got)));
+        session.inboxEnd_ += static_cast<std::size_t>(got);
     }
 }
 
@@ -320,16 +323,14 @@ void Simulator::serve(Session& session)
         // Faults and the log are looked at only when there are any: the
         // checks run for every request.
         std::optional<Fault> fault = faultsQueued_ ? takeFault(request.code()) : std::nullopt;
-        // A refusal is the controller's whole answer: the service does not run.
-        std::optional<Bytes> reply;
-        if (fault && fault->kind == FaultKind::Negative)
-            reply = controller_.refuse(request, fault->value);
-        else if (!fault || fault->kind != FaultKind::Silent)
-            reply = controller_.handle(request, session);
+        std::optional<Bytes> reply = replyTo(request, session, fault);
         if (logged_)
             log(session, request, reply);
         if (reply) {
-            answer(session, *reply, fault);
+            if (fault)
+                answer(session, *reply, fault);
+            else
+                session.send(*reply);
             recycleConfirmation(std::move(*reply));
         }
         session.busy_.store(false, std::memory_order_relaxed);
@@ -339,6 +340,18 @@ void Simulator::serve(Session& session)
     controller_.endSession(session);
     session.close();
     session.finished_ = true;
+}
+
+std::optional<Bytes> Simulator::replyTo(const Request& request, Session& session, const std::optional<Fault>& fault)
+{
+    if (!fault)
+        return controller_.handle(request, session);
+    // A refusal is the controller's whole answer: the service does not run.
+    if (fault->kind == FaultKind::Negative)
+        return controller_.refuse(request, fault->value);
+    if (fault->kind == FaultKind::Silent)
+        return std::nullopt;
+    return controller_.handle(request, session);
 }
 
 std::optional<Fault> Simulator::takeFault(uint16_t code)

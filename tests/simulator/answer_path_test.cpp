@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 namespace {
 
 using namespace korvo::sim;
@@ -68,6 +72,55 @@ TEST_F(AnswerPathTest, SentMessageHistoryKeepsTheLatestOnly)
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.back().tag2, kSent - 1);
     EXPECT_EQ(sent.front().tag2, kSent - static_cast<int>(sent.size()));
+}
+
+TEST_F(AnswerPathTest, RequestsCutAnywhereAreAnsweredWholeAndInOrder)
+{
+    RawClient client(simulator_.port(), address_.c_str());
+    uint16_t data = open(client, kDataNode);
+
+    // Writes of changing lengths, each with its own sequence number and
+    // bytes, in one stream several times longer than the largest request.
+    Bytes stream;
+    Bytes image(512);
+    constexpr int kRequests = 60;
+    for (int i = 0; i < kRequests; ++i) {
+        const uint16_t length = static_cast<uint16_t>(1 + i * 37 % 500);
+        Bytes fields;
+        writeBe16(fields, 0, 0);
+        writeBe16(fields, 2, length);
+        writeBe16(fields, 4, 2);
+        for (uint16_t b = 0; b < length; ++b)
+            fields.push_back(static_cast<uint8_t>(i + b));
+        std::copy(fields.begin() + 6, fields.end(), image.begin());
+        Bytes request = nodeRequest(0x0103, data, fields);
+        writeBe16(request, 4, static_cast<uint16_t>(1000 + i));
+        stream.insert(stream.end(), request.begin(), request.end());
+    }
+    ASSERT_GT(stream.size(), 3 * kMaxRequest);
+
+    // Pieces that split headers, end inside the length field and carry
+    // several requests at once; the pauses keep them apart on the wire.
+    std::size_t offset = 0;
+    for (std::size_t piece : {1, 2, 1, 4099, 13, 3, 5000, 7, 2500}) {
+        piece = std::min(piece, stream.size() - offset);
+        ASSERT_TRUE(client.send(Bytes(stream.begin() + static_cast<std::ptrdiff_t>(offset),
+                                      stream.begin() + static_cast<std::ptrdiff_t>(offset + piece))));
+        offset += piece;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(client.send(Bytes(stream.begin() + static_cast<std::ptrdiff_t>(offset), stream.end())));
+
+    for (int i = 0; i < kRequests; ++i) {
+        Bytes confirmation = client.receive();
+        ASSERT_EQ(confirmation.size(), 16u) << i;
+        EXPECT_EQ(readBe16(confirmation, 0), 0x8103) << i;
+        EXPECT_EQ(readBe16(confirmation, 4), 1000 + i) << i;
+        EXPECT_EQ(readBe16(confirmation, 10), 0) << i;
+    }
+    const uint16_t lastLength = static_cast<uint16_t>(1 + (kRequests - 1) * 37 % 500);
+    EXPECT_EQ(simulator_.controller().outputs(0, lastLength),
+              Bytes(image.begin(), image.begin() + lastLength));
 }
 
 } // namespace

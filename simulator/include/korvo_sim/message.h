@@ -2,6 +2,7 @@
 // builds, big-endian on the wire.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -42,7 +43,12 @@ struct Request {
     uint16_t word(std::size_t offset) const { return readBe16(bytes, offset); }
     uint32_t dword(std::size_t offset) const { return readBe32(bytes, offset); }
     // Up to `count` bytes from `offset`, fewer when the request is shorter.
-    std::span<const uint8_t> tail(std::size_t offset, std::size_t count) const;
+    std::span<const uint8_t> tail(std::size_t offset, std::size_t count) const
+    {
+        if (offset >= bytes.size())
+            return {};
+        return std::span<const uint8_t>(bytes).subspan(offset, std::min(count, bytes.size() - offset));
+    }
 };
 
 // Requests longer than this are nonsense even for the management family.
@@ -51,7 +57,16 @@ inline constexpr std::size_t kMaxRequest = 4096;
 // The length of the first whole request in `pending`: 0 while more bytes are
 // needed, nothing when the announced length is impossible (the connection is
 // then beyond repair).
-std::optional<std::size_t> nextRequestLength(std::span<const uint8_t> pending);
+// Inline: it runs for every request.
+inline std::optional<std::size_t> nextRequestLength(std::span<const uint8_t> pending)
+{
+    if (pending.size() < 4)
+        return 0;
+    const uint16_t length = readBe16(pending, 2);
+    if (length < kRequestHeaderSize || length > kMaxRequest)
+        return std::nullopt;
+    return pending.size() >= length ? length : 0;
+}
 
 // Builds the confirmation of a node request: code + 8000h, the request's
 // sequence number, status and error code; finish() stamps the length.

@@ -9,6 +9,7 @@
 #include "korvo_sim/management_services.h"
 #include "korvo_sim/pcap_writer.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -53,7 +54,12 @@ private:
     std::mutex writeMutex_;
     const int fd_;
     std::atomic<bool> closed_{false};
-    Bytes received_;  // bytes read but not yet taken as a request
+    // Bytes read but not yet taken as requests: [inboxStart_, inboxEnd_).
+    // Behind an unfinished request there is always room for the rest of it,
+    // so a read never waits for space, and several requests may come in one.
+    std::array<uint8_t, 2 * kMaxRequest> inbox_;
+    std::size_t inboxStart_ = 0;
+    std::size_t inboxEnd_ = 0;
     std::string peer_;
     std::thread thread_;
     std::atomic<bool> finished_{false};
@@ -122,6 +128,8 @@ private:
     void serve(Session& session);
     bool readRequest(Session& session, Request& request);
     std::optional<Fault> takeFault(uint16_t code);
+    // The controller's answer to a request, as a queued fault changes it.
+    std::optional<Bytes> replyTo(const Request& request, Session& session, const std::optional<Fault>& fault);
     void answer(Session& session, Bytes& reply, const std::optional<Fault>& fault);
     bool pause(std::chrono::milliseconds duration);
     void log(const Session& session, const Request& request, const std::optional<Bytes>& reply);
