@@ -1,6 +1,7 @@
 #include "online_operation.h"
 
 #include "access/coupler_diagnosis.h"
+#include "cycle_texts.h"
 #include "station/versch.h"
 
 #include <quorrin.h>
@@ -24,55 +25,6 @@ constexpr std::size_t kFirstEntryWord = 9;
 constexpr std::uint8_t kModbusClientCode = 0xAA;
 
 bool IsPassive(const std::string& type) { return type == kPassiveType || type == kPassiveRowBreakType; }
-
-// Every byte value's decimal and hex list item, comma included, worked out
-// once: the input lists are formatted for every input module in every cycle.
-struct ByteItems {
-    std::array<std::array<char, 4>, 256> decimal{};
-    std::array<std::uint8_t, 256> decimalLength{};
-    std::array<std::array<char, 3>, 256> hex{};
-};
-
-constexpr ByteItems MakeByteItems() {
-    constexpr char kDigits[] = "0123456789ABCDEF";
-    ByteItems items;
-    for (unsigned value = 0; value < 256; ++value) {
-        auto& decimal = items.decimal[value];
-        std::uint8_t length = 0;
-        if (value >= 100) decimal[length++] = kDigits[value / 100];
-        if (value >= 10) decimal[length++] = kDigits[value / 10 % 10];
-        decimal[length++] = kDigits[value % 10];
-        decimal[length++] = ',';
-        items.decimalLength[value] = length;
-        items.hex[value] = {kDigits[value >> 4], kDigits[value & 0xF], ','};
-    }
-    return items;
-}
-
-constexpr ByteItems kByteItems = MakeByteItems();
-
-// The input bytes as the decimal list InputData and the hex list InputHex,
-// stored only where they changed: inputs mostly stay as they were.
-void SetByteLists(const std::uint8_t* bytes, int count, std::string& decimal, std::string& hex) {
-    constexpr int kMax = static_cast<int>(ControllerAccess::kImageSize);
-    // Each decimal item is copied as four characters and the end moves by its
-    // length; with four characters per byte the copy always fits.
-    char decimalBuffer[4 * kMax];
-    char hexBuffer[3 * kMax];
-    char* d = decimalBuffer;
-    char* h = hexBuffer;
-    for (int i = 0; i < std::min(count, kMax); ++i) {
-        const std::uint8_t value = bytes[i];
-        std::memcpy(d, kByteItems.decimal[value].data(), 4);
-        d += kByteItems.decimalLength[value];
-        std::memcpy(h, kByteItems.hex[value].data(), 3);
-        h += 3;
-    }
-    const std::string_view newDecimal(decimalBuffer, static_cast<std::size_t>(d - decimalBuffer));
-    const std::string_view newHex(hexBuffer, static_cast<std::size_t>(h - hexBuffer));
-    if (decimal != newDecimal) decimal = newDecimal;
-    if (hex != newHex) hex = newHex;
-}
 
 std::string WordBytes(std::uint16_t a, std::uint16_t b) {
     return std::to_string(a >> 8) + "," + std::to_string(a & 0xFF) + "," + std::to_string(b >> 8) + "," +
@@ -340,9 +292,7 @@ void OnlineOperation::IoCycle() {
             continue;
         }
         const std::uint8_t* bytes = access_.InputImage.data() + start;
-        SetByteLists(bytes, m->Input, m->InputData, m->InputHex);
-        memoLine_.assign(m->ModulType).append("  Date ").append(m->InputHex);
-        ui_.AddMemoLine(memoLine_);
+        ui_.AddMemoLine(inputTexts_.Update(i, *m, bytes));
         model_.ExchangeModule = i;
         // The first method's LEDs come straight from the bytes just listed in
         // InputData, without reading the list back: it runs for every digital
@@ -368,7 +318,7 @@ void OnlineOperation::IoCycle() {
         }
         model_.ExchangeModule = i;
         RunWriteProc(i);
-        memoLine_.assign(m->ModulType).append("  Date ").append(OutputLogText(i, *m));
+        AssignDataLine(memoLine_, m->ModulType, OutputLogText(i, *m));
         ui_.AddMemoLine(memoLine_);
         // After a read error the pair is closed: this cycle writes nothing.
         if (access_.DataNode == 0) continue;
@@ -468,7 +418,7 @@ void OnlineOperation::ReadMethod3(int slot) {
 
 const std::string& OnlineOperation::OutputLogText(int slot, const TModul& module) {
     ParsedOutput& parsed = parsedOutputs_[static_cast<std::size_t>(slot)];
-    if (parsed.data == module.OutputData && !parsed.logText.empty()) return parsed.logText;
+    if (SameText(parsed.data, module.OutputData) && !parsed.logText.empty()) return parsed.logText;
     parsed.logText.clear();
     try {
         AppendDecimalListAsHex(module.OutputData, parsed.logText);
@@ -486,7 +436,7 @@ bool OnlineOperation::CopyItemsToOutputImage(int slot, TModul& module, std::stri
         return false;
     }
     ParsedOutput& parsed = parsedOutputs_[static_cast<std::size_t>(slot)];
-    if (parsed.source == source && parsed.skipItems == skipItems &&
+    if (SameText(parsed.source, source) && parsed.skipItems == skipItems &&
         parsed.bytes.size() == static_cast<std::size_t>(module.output)) {
         std::copy(parsed.bytes.begin(), parsed.bytes.end(), access_.OutputImage.begin() + start);
         return true;

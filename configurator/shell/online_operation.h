@@ -4,6 +4,7 @@
 // test cycle that reads all inputs and writes the outputs once per second.
 
 #include "access/ddi_funktionen.h"
+#include "cycle_texts.h"
 #include "io_cycle_observer.h"
 #include "online_ui.h"
 #include "pinger.h"
@@ -112,6 +113,7 @@ private:
     int buttonImage_ = kOnlineImageIndex;
     // One log line of the cycle, built here so a cycle does not allocate per module.
     std::string memoLine_;
+    InputTexts inputTexts_;
     // What the last cycle made of each slot's output texts: outputs that did not change
     // are not parsed again in every cycle.
     struct ParsedOutput {

@@ -3,6 +3,7 @@
 // module data in. Texts are single-byte (Windows-1252) std::strings.
 
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -37,6 +38,40 @@ void NextItemTrimmed(std::string& list, char separator, std::string& item);
 void NextItem(std::string& list, char separator, std::string& item);
 
 void TrimBlanks(std::string& text);
+
+namespace detail {
+template <typename Word>
+Word LoadWord(const char* at) {
+    Word word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+}  // namespace detail
+
+// Equality of two texts without a library call, for the short texts the I/O
+// cycle compares for every module in every cycle. Texts of four characters or
+// more are compared in words, the last word overlapping the one before it.
+inline bool SameText(std::string_view a, std::string_view b) {
+    using detail::LoadWord;
+    const std::size_t n = a.size();
+    if (n != b.size()) return false;
+    const char* p = a.data();
+    const char* q = b.data();
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 < n; i += 8) {
+            if (LoadWord<std::uint64_t>(p + i) != LoadWord<std::uint64_t>(q + i)) return false;
+        }
+        return LoadWord<std::uint64_t>(p + n - 8) == LoadWord<std::uint64_t>(q + n - 8);
+    }
+    if (n >= 4) {
+        return LoadWord<std::uint32_t>(p) == LoadWord<std::uint32_t>(q) &&
+               LoadWord<std::uint32_t>(p + n - 4) == LoadWord<std::uint32_t>(q + n - 4);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (p[i] != q[i]) return false;
+    }
+    return true;
+}
 
 // The same cuts on a view, for lists parsed in every I/O cycle: nothing is copied,
 // the item views into the list's text and the rest keeps the same limits.

@@ -75,6 +75,26 @@ TEST(Blanks, TrimAndRemove) {
     EXPECT_EQ(blanks, "");
 }
 
+TEST(SameText, AgreesWithPlainComparisonAtEveryLengthAndPosition) {
+    // Every length around the word sizes, equal and with one character changed
+    // at each position, so every word and the overlapping last word are checked.
+    for (std::size_t length = 0; length <= 25; ++length) {
+        std::string a;
+        for (std::size_t i = 0; i < length; ++i) a.push_back(static_cast<char>('0' + i % 10));
+        const std::string same = a;
+        EXPECT_TRUE(SameText(a, same)) << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string other = a;
+            other[at] = static_cast<char>(other[at] ^ 0x80);
+            EXPECT_FALSE(SameText(a, other)) << length << " at " << at;
+        }
+        EXPECT_FALSE(SameText(a, a + ",")) << length;
+        EXPECT_FALSE(SameText(a + ",", a)) << length;
+    }
+    // Views into longer texts compare only their own characters.
+    EXPECT_TRUE(SameText(std::string_view("12,34,xx").substr(0, 6), std::string_view("12,34,yy").substr(0, 6)));
+}
+
 TEST(StrToInt, AcceptsDecimalAndBothHexForms) {
     EXPECT_EQ(StrToInt("42"), 42);
     EXPECT_EQ(StrToInt("-42"), -42);
