@@ -72,16 +72,19 @@ void AssignDataLine(std::string& line, std::string_view type, std::string_view d
     std::memcpy(at + kDateLabel.size(), data.data(), data.size());
 }
 
+bool IsDataLineOfType(std::string_view line, std::string_view type, std::size_t dataLength) {
+    return line.size() == type.size() + kDateLabel.size() + dataLength && SameText(line.substr(0, type.size()), type) &&
+           SameText(line.substr(type.size(), kDateLabel.size()), kDateLabel);
+}
+
 const std::string& InputTexts::Update(int slot, TModul& module, const std::uint8_t* bytes) {
     Seen& seen = seen_[static_cast<std::size_t>(slot)];
     const std::string_view raw(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(module.Input));
-    // The line is the type, the date label and the hex list: with the hex list
-    // and the length matching, the type is the rest to compare.
-    const std::size_t typeLength = module.ModulType.size();
+    // The line was made of the kept hex list, so with that still the module's
+    // the line's type is the rest to compare.
     const bool unchanged = SameText(seen.bytes, raw) && SameText(module.InputData, seen.decimal) &&
                            SameText(module.InputHex, seen.hex) &&
-                           seen.line.size() == typeLength + kDateLabel.size() + seen.hex.size() &&
-                           SameText(std::string_view(seen.line).substr(0, typeLength), module.ModulType);
+                           IsDataLineOfType(seen.line, module.ModulType, seen.hex.size());
     if (unchanged) return seen.line;
     SetByteLists(bytes, module.Input, module.InputData, module.InputHex);
     seen.bytes.assign(raw);

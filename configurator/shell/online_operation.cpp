@@ -318,8 +318,7 @@ void OnlineOperation::IoCycle() {
         }
         model_.ExchangeModule = i;
         RunWriteProc(i);
-        AssignDataLine(memoLine_, m->ModulType, OutputLogText(i, *m));
-        ui_.AddMemoLine(memoLine_);
+        ui_.AddMemoLine(OutputLine(i, *m));
         // After a read error the pair is closed: this cycle writes nothing.
         if (access_.DataNode == 0) continue;
         const std::uint32_t result = access_.WriteProcessData(access_.DataNode, 0, writeLength);
@@ -416,17 +415,23 @@ void OnlineOperation::ReadMethod3(int slot) {
     if (cycleObserver_ != nullptr) cycleObserver_->ChannelRead(slot, channel + 1, value);
 }
 
-const std::string& OnlineOperation::OutputLogText(int slot, const TModul& module) {
+const std::string& OnlineOperation::OutputLine(int slot, const TModul& module) {
     ParsedOutput& parsed = parsedOutputs_[static_cast<std::size_t>(slot)];
-    if (SameText(parsed.data, module.OutputData) && !parsed.logText.empty()) return parsed.logText;
-    parsed.logText.clear();
-    try {
-        AppendDecimalListAsHex(module.OutputData, parsed.logText);
-    } catch (const ConversionError& e) {
-        parsed.logText = e.what();
+    if (!SameText(parsed.data, module.OutputData) || parsed.logText.empty()) {
+        parsed.logText.clear();
+        try {
+            AppendDecimalListAsHex(module.OutputData, parsed.logText);
+        } catch (const ConversionError& e) {
+            parsed.logText = e.what();
+        }
+        parsed.data = module.OutputData;
+        // The line's text part is stale even where its length is not.
+        parsed.line.clear();
     }
-    parsed.data = module.OutputData;
-    return parsed.logText;
+    if (!IsDataLineOfType(parsed.line, module.ModulType, parsed.logText.size())) {
+        AssignDataLine(parsed.line, module.ModulType, parsed.logText);
+    }
+    return parsed.line;
 }
 
 bool OnlineOperation::CopyItemsToOutputImage(int slot, TModul& module, std::string_view source, int skipItems) {

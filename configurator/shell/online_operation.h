@@ -99,8 +99,9 @@ private:
     bool CopyItemsToOutputImage(int slot, TModul& module, std::string_view source, int skipItems = 0);
     // The LEDs of an input module for the input word `value`.
     void SetInputLeds(int slot, const TModul& module, std::uint32_t value);
-    // The output text of a module as the log shows it: its hex list, or why it has none.
-    const std::string& OutputLogText(int slot, const TModul& module);
+    // An output module's log line: its type and its output text as a hex list,
+    // or why the text has none. Made again only when the text or type changed.
+    const std::string& OutputLine(int slot, const TModul& module);
     void SkipModule(const TModul& module, const std::string& why);
 
     StationModel& model_;
@@ -111,8 +112,6 @@ private:
     CouplerDiagnosis* diagnosis_ = nullptr;
     IoCycleObserver* cycleObserver_ = nullptr;
     int buttonImage_ = kOnlineImageIndex;
-    // One log line of the cycle, built here so a cycle does not allocate per module.
-    std::string memoLine_;
     InputTexts inputTexts_;
     // What the last cycle made of each slot's output texts: outputs that did not change
     // are not parsed again in every cycle.
@@ -122,6 +121,7 @@ private:
         std::vector<std::uint8_t> bytes;
         std::string data;
         std::string logText;
+        std::string line;
     };
     std::array<ParsedOutput, StationModel::kMaxModules + 1> parsedOutputs_{};
 };
