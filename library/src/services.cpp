@@ -182,16 +182,19 @@ QUORRIN_API uint32_t DDI_MXI_SndMultipleMessages(uint32_t handle, const DDI_MSG_
     for (int32_t i = 0; i < count; ++i) {
         if (messages[i].length > kMaxSendMessage)
             return ERR_REQUEST_LENGTH;
-        total += wire::kRequestHeaderSize + wire::kSendMessageFields + messages[i].length;
+        total += wire::sendMessageRequestSize(messages[i]);
     }
     if (total > wire::kMaxRequest)
         return ERR_REQUEST_LENGTH;
 
     return call.run([&]() -> uint32_t {
         Node& node = call.node();
-        node.request.clear();
+        // Sized from the previous request, so a message of the same size is
+        // written over it without the buffer being emptied and zero-filled first.
+        node.request.resize(total);
+        std::size_t start = 0;
         for (int32_t i = 0; i < count; ++i)
-            wire::appendSendMessageRequest(node.request, nextSequence(), node.nodeId, messages[i]);
+            start = wire::writeSendMessageRequest(node.request, start, nextSequence(), node.nodeId, messages[i]);
         if (uint32_t result = call.send(node.request); result != 0)
             return result;
 

@@ -11,21 +11,6 @@ std::optional<std::span<const uint8_t>> Reader::bytes(std::size_t offset, std::s
     return message_.subspan(offset, count);
 }
 
-namespace {
-
-// Adds a request of the header plus `serviceLength` bytes at the end of `out`
-// and writes its header.
-Writer appendRequest(std::vector<uint8_t>& out, uint16_t code, uint16_t sequence, uint16_t nodeId,
-                     std::size_t serviceLength)
-{
-    const std::size_t start = out.size();
-    const std::size_t length = kRequestHeaderSize + serviceLength;
-    out.resize(start + length);
-    return requestHeader(out, start, code, sequence, nodeId, length);
-}
-
-} // namespace
-
 std::vector<uint8_t> openRequest(uint16_t sequence, uint16_t accessMode, const std::string& canonicalName)
 {
     std::size_t nameLength = canonicalName.size() + 1;
@@ -92,14 +77,13 @@ std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const 
     return out;
 }
 
-void appendSendMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
-                              const DDI_MSG_RECORD& message)
+std::size_t writeSendMessageRequest(std::vector<uint8_t>& out, std::size_t start, uint16_t sequence, uint16_t nodeId,
+                                   const DDI_MSG_RECORD& message)
 {
-    appendRequest(out, kSendMessage, sequence, nodeId, kSendMessageFields + message.length)
-        .be16(message.tag1)
-        .be16(message.tag2)
-        .be16(message.length)
-        .bytes(message.data, message.length);
+    const std::size_t length = sendMessageRequestSize(message);
+    Writer writer = requestHeader(out, start, kSendMessage, sequence, nodeId, length);
+    writer.be16(message.tag1).be16(message.tag2).be16(message.length).bytes(message.data, message.length);
+    return writer.ok() ? start + length : out.size();
 }
 
 void receiveMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, uint16_t bufferSize)

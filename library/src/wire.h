@@ -180,9 +180,15 @@ void writeRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
 void readRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record);
 void readWriteRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
                       const DDI_PD_RECORD& readRecord);
-// Appends one complete send-message request, so several can share one buffer.
-void appendSendMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
-                              const DDI_MSG_RECORD& message);
+// The bytes of one send-message request.
+inline std::size_t sendMessageRequestSize(const DDI_MSG_RECORD& message)
+{
+    return kRequestHeaderSize + kSendMessageFields + message.length;
+}
+// Writes one send-message request from `start` on, within the size `out` has,
+// so several can share one buffer; returns where the next one starts.
+std::size_t writeSendMessageRequest(std::vector<uint8_t>& out, std::size_t start, uint16_t sequence, uint16_t nodeId,
+                                   const DDI_MSG_RECORD& message);
 std::vector<uint8_t> receiveMessageRequest(uint16_t sequence, uint16_t nodeId, uint16_t bufferSize);
 void receiveMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, uint16_t bufferSize);
 std::vector<uint8_t> notificationRequest(uint16_t code, uint16_t sequence, uint16_t nodeId,

@@ -219,6 +219,29 @@ TEST_F(ServicesTest, ThreeMessagesGoInOneRequestWithConsecutiveSequenceNumbers)
     EXPECT_EQ(DDI_MXI_SndMultipleMessages(handle, messages.data(), 0), ERR_INVALID_ARGUMENT);
 }
 
+TEST_F(ServicesTest, MessageAfterALongerRequestCarriesOnlyItsOwnBytes)
+{
+    // The node's request buffer is written over, not emptied: a short message
+    // after three in one request must not take any of their bytes along.
+    uint32_t handle = openMailbox();
+    std::array<uint8_t, 5> a = {1, 2, 3, 4, 5};
+    std::array<DDI_MSG_RECORD, 3> three = {DDI_MSG_RECORD{7, 5, 8, a.data()}, DDI_MSG_RECORD{7, 5, 8, a.data()},
+                                           DDI_MSG_RECORD{7, 5, 8, a.data()}};
+    ASSERT_EQ(DDI_MXI_SndMultipleMessages(handle, three.data(), 3), DDI_OK);
+    std::array<uint8_t, 2> b = {0xB1, 0xB2};
+    DDI_MSG_RECORD one{0x3333, 2, 0x4444, b.data()};
+    ASSERT_EQ(DDI_MXI_SndMessage(handle, &one), DDI_OK);
+    Bytes sent = lastRequest();
+    ASSERT_EQ(sent.size(), 20u);
+    EXPECT_EQ(be16(sent, 0), kSend);
+    EXPECT_EQ(be16(sent, 2), 20);
+    EXPECT_EQ(be16(sent, 12), 0x3333);
+    EXPECT_EQ(be16(sent, 14), 0x4444);
+    EXPECT_EQ(be16(sent, 16), 2);
+    EXPECT_EQ(sent[18], 0xB1);
+    EXPECT_EQ(sent[19], 0xB2);
+}
+
 TEST_F(ServicesTest, MessagesOverTheRequestLimitAreRefusedBeforeSending)
 {
     uint32_t handle = openMailbox();
