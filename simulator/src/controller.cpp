@@ -285,8 +285,10 @@ std::optional<Bytes> Controller::sendMessage(const Request& request, Session& se
         if (auto found = nodes_.find(id); found != nodes_.end()) {
             Node& node = found->second;
             node.sent.push_back(std::move(message));
-            node.queue.insert(node.queue.end(), std::make_move_iterator(replies.begin()),
-                              std::make_move_iterator(replies.end()));
+            // One by one at the back: a range insert into the empty queue would
+            // reserve room at its front, which costs a new block every time.
+            for (MailboxMessage& reply : replies)
+                node.queue.push_back(std::move(reply));
         }
     }
     mailboxChanged_.notify_all();
