@@ -50,45 +50,50 @@ struct CoarseClock {
 // The limit per piece holds for each piece anew, so a controller that
 // drips bytes or streams indications could stretch one exchange without
 // end; the exchange as a whole ends at this deadline.
-struct ExchangeWait {
+class ExchangeWait {
+public:
     using Clock = CoarseClock;
-    net::WaitLimit piece;
-    std::optional<Clock::time_point> deadline;
 
-    explicit ExchangeWait(const Node& node) : piece(confirmationLimit(node))
+    explicit ExchangeWait(const Node& node) : piece_(confirmationLimit(node))
     {
-        if (!piece)
+        if (!piece_)
             return;
         int32_t seconds = library().exchangeTimeout.load();
         auto whole = seconds > 0 ? std::chrono::milliseconds(std::chrono::seconds(seconds))
-                                 : *piece * kPieceLimitsPerExchange;
+                                 : *piece_ * kPieceLimitsPerExchange;
         started_ = Clock::now();
-        deadline = started_ + whole;
+        deadline_ = started_ + whole;
+        // The first piece starts with the exchange, so its wait is known
+        // without reading the clock again: most exchanges need no other.
+        first_ = std::min(std::max(whole, std::chrono::milliseconds(0)), *piece_);
+        firstOver_ = whole.count() <= 0;
     }
 
-    // The time now, read once per piece; the first piece starts when the
-    // exchange did, which saves a clock read on the common single-piece path.
-    Clock::time_point now()
+    // The wait for the next piece: the piece limit, or less near the
+    // deadline; nothing once the deadline has passed.
+    std::optional<net::WaitLimit> nextPiece()
     {
+        if (!deadline_)
+            return piece_;
         if (fresh_) {
             fresh_ = false;
-            return started_;
+            if (firstOver_)
+                return std::nullopt;
+            return net::WaitLimit(first_);
         }
-        return Clock::now();
+        const auto now = Clock::now();
+        if (now >= *deadline_)
+            return std::nullopt;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline_ - now);
+        return net::WaitLimit(std::clamp(left, std::chrono::milliseconds(0), *piece_));
     }
-
-    // The wait for the next piece: the piece limit, or less near the deadline.
-    net::WaitLimit next(Clock::time_point now) const
-    {
-        if (!deadline)
-            return piece;
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - now);
-        return std::clamp(left, std::chrono::milliseconds(0), *piece);
-    }
-    bool over(Clock::time_point now) const { return deadline && now >= *deadline; }
 
 private:
+    net::WaitLimit piece_;
+    std::optional<Clock::time_point> deadline_;
     Clock::time_point started_;
+    std::chrono::milliseconds first_{0};
+    bool firstOver_ = false;
     bool fresh_ = true;
 };
 
@@ -137,9 +142,10 @@ uint32_t readMessage(Node& node, Reply& message, ExchangeWait& wait)
     std::size_t received = node.inboxLength;
     std::copy_n(node.inbox.begin(), received, message.bytes.begin());
     node.inboxLength = 0;
-    std::optional<std::size_t> expected;
+    // The announced length once the header is in; never 0, as no header announces less than itself.
+    std::size_t expected = 0;
     for (;;) {
-        if (!expected && received >= kLengthFieldEnd) {
+        if (expected == 0 && received >= kLengthFieldEnd) {
             auto header = wire::decodeHeader(std::span<const uint8_t>(message.bytes.data(), received));
             if (!header) {
                 setLastNetworkError(static_cast<int32_t>(ERR_NETWORK));
@@ -147,25 +153,25 @@ uint32_t readMessage(Node& node, Reply& message, ExchangeWait& wait)
             }
             expected = header->length;
         }
-        if (expected && received >= *expected)
+        if (expected != 0 && received >= expected)
             break;
-        const auto now = wait.deadline ? wait.now() : ExchangeWait::Clock::time_point();
-        if (wait.over(now)) {
+        const std::optional<net::WaitLimit> limit = wait.nextPiece();
+        if (!limit) {
             setLastNetworkError(static_cast<int32_t>(ERR_TIMEOUT));
             return ERR_TIMEOUT;
         }
         std::size_t count = 0;
         auto space = std::span<uint8_t>(message.bytes).subspan(received);
-        net::Outcome outcome = node.socket.receiveSome(space, wait.next(now), count);
+        net::Outcome outcome = node.socket.receiveSome(space, *limit, count);
         if (!outcome.ok()) {
             setLastNetworkError(outcome.networkError);
             return outcome.result;
         }
         received += count;
     }
-    message.length = *expected;
-    node.inboxLength = received - *expected;
-    std::copy_n(message.bytes.begin() + static_cast<std::ptrdiff_t>(*expected), node.inboxLength, node.inbox.begin());
+    message.length = expected;
+    node.inboxLength = received - expected;
+    std::copy_n(message.bytes.begin() + static_cast<std::ptrdiff_t>(expected), node.inboxLength, node.inbox.begin());
     return 0;
 }
 
