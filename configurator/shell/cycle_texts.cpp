@@ -72,24 +72,18 @@ void AssignDataLine(std::string& line, std::string_view type, std::string_view d
     std::memcpy(at + kDateLabel.size(), data.data(), data.size());
 }
 
-bool IsDataLineOfType(std::string_view line, std::string_view type, std::size_t dataLength) {
-    return line.size() == type.size() + kDateLabel.size() + dataLength && SameText(line.substr(0, type.size()), type) &&
-           SameText(line.substr(type.size(), kDateLabel.size()), kDateLabel);
-}
-
 const std::string& InputTexts::Update(int slot, TModul& module, const std::uint8_t* bytes) {
     Seen& seen = seen_[static_cast<std::size_t>(slot)];
     const std::string_view raw(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(module.Input));
-    // The line was made of the kept hex list, so with that still the module's
-    // the line's type is the rest to compare.
+    // The line was made of the kept type and hex list.
     const bool unchanged = SameText(seen.bytes, raw) && SameText(module.InputData, seen.decimal) &&
-                           SameText(module.InputHex, seen.hex) &&
-                           IsDataLineOfType(seen.line, module.ModulType, seen.hex.size());
+                           SameText(module.InputHex, seen.hex) && SameText(module.ModulType, seen.type);
     if (unchanged) return seen.line;
     SetByteLists(bytes, module.Input, module.InputData, module.InputHex);
     seen.bytes.assign(raw);
     seen.decimal = module.InputData;
     seen.hex = module.InputHex;
+    seen.type = module.ModulType;
     AssignDataLine(seen.line, module.ModulType, module.InputHex);
     return seen.line;
 }

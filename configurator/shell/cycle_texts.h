@@ -18,9 +18,6 @@ void SetByteLists(const std::uint8_t* bytes, int count, std::string& decimal, st
 
 // A module's log line, "<type>  Date <data>", built in place in `line`.
 void AssignDataLine(std::string& line, std::string_view type, std::string_view data);
-// True when `line` is a log line of `type` with data of `dataLength` characters;
-// its data is not compared.
-bool IsDataLineOfType(std::string_view line, std::string_view type, std::size_t dataLength);
 
 // An input module's lists and log line as the last cycle made them. Most
 // inputs stay as they were from one cycle to the next: then the module's
@@ -37,6 +34,7 @@ private:
         std::string bytes;
         std::string decimal;
         std::string hex;
+        std::string type;
         std::string line;
     };
     std::array<Seen, StationModel::kMaxModules + 1> seen_{};

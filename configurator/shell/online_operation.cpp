@@ -425,11 +425,11 @@ const std::string& OnlineOperation::OutputLine(int slot, const TModul& module) {
             parsed.logText = e.what();
         }
         parsed.data = module.OutputData;
-        // The line's text part is stale even where its length is not.
-        parsed.line.clear();
-    }
-    if (!IsDataLineOfType(parsed.line, module.ModulType, parsed.logText.size())) {
         AssignDataLine(parsed.line, module.ModulType, parsed.logText);
+        parsed.lineType = module.ModulType;
+    } else if (!SameText(parsed.lineType, module.ModulType)) {
+        AssignDataLine(parsed.line, module.ModulType, parsed.logText);
+        parsed.lineType = module.ModulType;
     }
     return parsed.line;
 }

@@ -122,6 +122,7 @@ private:
         std::string data;
         std::string logText;
         std::string line;
+        std::string lineType;
     };
     std::array<ParsedOutput, StationModel::kMaxModules + 1> parsedOutputs_{};
 };

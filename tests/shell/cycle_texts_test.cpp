@@ -32,10 +32,6 @@ TEST(CycleTexts, ListsAndLineOfBytesOfEveryWidth) {
     std::string line = "a much longer line from an earlier module";
     AssignDataLine(line, "KORVO DI 16", "01,FF,");
     EXPECT_EQ(line, "KORVO DI 16  Date 01,FF,");
-    EXPECT_TRUE(IsDataLineOfType(line, "KORVO DI 16", 6));
-    EXPECT_FALSE(IsDataLineOfType(line, "KORVO DO 16", 6));
-    EXPECT_FALSE(IsDataLineOfType(line, "KORVO DI 16", 5));
-    EXPECT_FALSE(IsDataLineOfType(line, "KORVO DI", 9));
     AssignDataLine(line, "X", "");
     EXPECT_EQ(line, "X  Date ");
 }

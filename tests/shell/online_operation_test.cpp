@@ -210,6 +210,11 @@ TEST_F(OnlineOperationTest, OutputTextsChangedBetweenCyclesAreWrittenAndLoggedAn
     EXPECT_EQ(Outputs(4), (std::vector<std::uint8_t>{1, 1, 1, 2}));
     EXPECT_TRUE(ui_.MemoHas("KORVO AO 1  Date 01,02,"));
     EXPECT_FALSE(ui_.MemoHas("KORVO AO 1  skipped: output item 'x' is not a byte value"));
+
+    // A kept log line follows its module's type as well as its text.
+    model_->Module(3)->ModulType = "KORVO AO 9";
+    online_->IoCycle();
+    EXPECT_TRUE(ui_.MemoHas("KORVO AO 9  Date 01,02,"));
 }
 
 TEST_F(OnlineOperationTest, CouplerLedBlinksBetweenRedAndGrey) {
