@@ -1,4 +1,5 @@
 #include "connection.h"
+#include "hot_path.h"
 
 #include <algorithm>
 #include <chrono>
@@ -97,7 +98,7 @@ private:
     bool fresh_ = true;
 };
 
-void applyExceptionWord(Node& node, uint16_t code)
+QUORRIN_HOT void applyExceptionWord(Node& node, uint16_t code)
 {
     if (code == 0) {
         if (node.handlerState == HandlerState::Pending)
@@ -137,7 +138,7 @@ void dispatchIndication(Node& node, Reply& message)
 // Reads one whole message. Each read takes whatever has arrived, so a
 // confirmation usually costs one; bytes past the message's end belong to the
 // next message and wait in the node's inbox.
-uint32_t readMessage(Node& node, Reply& message, ExchangeWait& wait)
+QUORRIN_HOT uint32_t readMessage(Node& node, Reply& message, ExchangeWait& wait)
 {
     std::size_t received = node.inboxLength;
     std::copy_n(node.inbox.begin(), received, message.bytes.begin());
@@ -185,7 +186,7 @@ uint32_t checkHandle(uint32_t handle)
     return node->state.load() == NodeState::OpenIdle ? 0 : ERR_NODE_STATE;
 }
 
-NodeCall::NodeCall(uint32_t handle, NodeState busy)
+QUORRIN_HOT NodeCall::NodeCall(uint32_t handle, NodeState busy)
 {
     Node* node = nodeForHandle(handle);
     if (node == nullptr) {
@@ -200,7 +201,7 @@ NodeCall::NodeCall(uint32_t handle, NodeState busy)
     node_ = node;
 }
 
-NodeCall::~NodeCall()
+QUORRIN_HOT NodeCall::~NodeCall()
 {
     // Release, as a lock is let go: the next call that claims the node sees
     // everything this one did to it.
@@ -216,7 +217,7 @@ void NodeCall::drop()
     }
 }
 
-uint32_t NodeCall::send(std::span<const uint8_t> request)
+QUORRIN_HOT uint32_t NodeCall::send(std::span<const uint8_t> request)
 {
     if (request.size() > wire::kMaxRequest)
         return ERR_REQUEST_LENGTH;
@@ -228,7 +229,7 @@ uint32_t NodeCall::send(std::span<const uint8_t> request)
     return outcome.result;
 }
 
-uint32_t NodeCall::receive(Reply& reply)
+QUORRIN_HOT uint32_t NodeCall::receive(Reply& reply)
 {
     ExchangeWait wait(*node_);
     for (std::size_t indications = 0;; ++indications) {
@@ -250,14 +251,14 @@ uint32_t NodeCall::receive(Reply& reply)
     }
 }
 
-uint32_t NodeCall::exchange(std::span<const uint8_t> request, Reply& reply)
+QUORRIN_HOT uint32_t NodeCall::exchange(std::span<const uint8_t> request, Reply& reply)
 {
     if (uint32_t result = send(request); result != 0)
         return result;
     return receive(reply);
 }
 
-uint32_t checkConfirmation(const wire::Reader& confirmation, uint16_t requestCode)
+QUORRIN_HOT uint32_t checkConfirmation(const wire::Reader& confirmation, uint16_t requestCode)
 {
     wire::Confirmation header = wire::decodeConfirmation(confirmation);
     if (header.code != (requestCode | wire::kConfirmationBit))

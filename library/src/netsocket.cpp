@@ -1,4 +1,5 @@
 #include "netsocket.h"
+#include "hot_path.h"
 
 #include "quorrin.h"
 
@@ -190,7 +191,7 @@ Outcome TcpSocket::connect(in_addr host, uint16_t port, int32_t timeoutSeconds)
     return {};
 }
 
-Outcome TcpSocket::sendAll(std::span<const uint8_t> bytes)
+QUORRIN_HOT Outcome TcpSocket::sendAll(std::span<const uint8_t> bytes)
 {
     while (!bytes.empty()) {
         ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
@@ -204,7 +205,7 @@ Outcome TcpSocket::sendAll(std::span<const uint8_t> bytes)
     return {};
 }
 
-bool TcpSocket::applyReceiveLimit(WaitLimit limit)
+QUORRIN_HOT bool TcpSocket::applyReceiveLimit(WaitLimit limit)
 {
     if (appliedLimit_ && *appliedLimit_ == limit)
         return true;
@@ -217,7 +218,7 @@ bool TcpSocket::applyReceiveLimit(WaitLimit limit)
     return true;
 }
 
-Outcome TcpSocket::receiveSome(std::span<uint8_t> buffer, WaitLimit limit, std::size_t& received)
+QUORRIN_HOT Outcome TcpSocket::receiveSome(std::span<uint8_t> buffer, WaitLimit limit, std::size_t& received)
 {
     // A zero limit looks once at what has arrived instead of waiting.
     bool look = limit && limit->count() <= 0;

@@ -1,6 +1,7 @@
 // Data, mailbox, notification and register services: each one exchange of
 // the common procedure; their fields are encoded and decoded in wire.cpp.
 #include "connection.h"
+#include "hot_path.h"
 
 #include <algorithm>
 #include <cstring>
@@ -95,7 +96,7 @@ uint32_t readRegisters(uint32_t handle, NodeState busy, uint16_t code, uint16_t*
 
 extern "C" {
 
-QUORRIN_API uint32_t DDI_DTI_WriteData(uint32_t handle, const DDI_PD_RECORD* record)
+QUORRIN_HOT QUORRIN_API uint32_t DDI_DTI_WriteData(uint32_t handle, const DDI_PD_RECORD* record)
 {
     if (!validData(record))
         return argumentError(handle);
@@ -104,7 +105,7 @@ QUORRIN_API uint32_t DDI_DTI_WriteData(uint32_t handle, const DDI_PD_RECORD* rec
         return call.status();
     if (record->length > kMaxWriteData)
         return ERR_REQUEST_LENGTH;
-    return call.run([&]() -> uint32_t {
+    return call.run([&] QUORRIN_HOT () -> uint32_t {
         Reply reply;
         Node& node = call.node();
         wire::writeRequest(node.request, nextSequence(), node.nodeId, *record);
@@ -114,7 +115,7 @@ QUORRIN_API uint32_t DDI_DTI_WriteData(uint32_t handle, const DDI_PD_RECORD* rec
     });
 }
 
-QUORRIN_API uint32_t DDI_DTI_ReadData(uint32_t handle, DDI_PD_RECORD* record)
+QUORRIN_HOT QUORRIN_API uint32_t DDI_DTI_ReadData(uint32_t handle, DDI_PD_RECORD* record)
 {
     if (!validData(record))
         return argumentError(handle);
@@ -123,7 +124,7 @@ QUORRIN_API uint32_t DDI_DTI_ReadData(uint32_t handle, DDI_PD_RECORD* record)
         return call.status();
     if (record->length > kMaxReadData)
         return ERR_REQUEST_LENGTH;
-    return call.run([&]() -> uint32_t {
+    return call.run([&] QUORRIN_HOT () -> uint32_t {
         Reply reply;
         Node& node = call.node();
         wire::readRequest(node.request, nextSequence(), node.nodeId, *record);
@@ -136,7 +137,7 @@ QUORRIN_API uint32_t DDI_DTI_ReadData(uint32_t handle, DDI_PD_RECORD* record)
     });
 }
 
-QUORRIN_API uint32_t DDI_DTI_ReadWriteData(uint32_t handle, const DDI_PD_RECORD* writeRecord, DDI_PD_RECORD* readRecord)
+QUORRIN_HOT QUORRIN_API uint32_t DDI_DTI_ReadWriteData(uint32_t handle, const DDI_PD_RECORD* writeRecord, DDI_PD_RECORD* readRecord)
 {
     if (!validData(writeRecord) || !validData(readRecord))
         return argumentError(handle);
@@ -145,7 +146,7 @@ QUORRIN_API uint32_t DDI_DTI_ReadWriteData(uint32_t handle, const DDI_PD_RECORD*
         return call.status();
     if (writeRecord->length > kMaxReadWriteData || readRecord->length > kMaxReadData)
         return ERR_REQUEST_LENGTH;
-    return call.run([&]() -> uint32_t {
+    return call.run([&] QUORRIN_HOT () -> uint32_t {
         Reply reply;
         Node& node = call.node();
         wire::readWriteRequest(node.request, nextSequence(), node.nodeId, *writeRecord, *readRecord);
