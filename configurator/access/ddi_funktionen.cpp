@@ -38,13 +38,15 @@ std::uint32_t ControllerAccess::CloseNodePair(std::uint32_t& mailbox, std::uint3
     return result;
 }
 
-std::uint32_t ControllerAccess::ReadProcessData(std::uint32_t handle, std::uint16_t address, std::uint16_t length) {
+[[gnu::hot]] std::uint32_t ControllerAccess::ReadProcessData(std::uint32_t handle, std::uint16_t address,
+                                                          std::uint16_t length) {
     if (length > InputImage.size()) return ERR_INVALID_ARGUMENT;
     DDI_PD_RECORD record{length, address, kProcessDataAttribute, InputImage.data()};
     return DDI_DTI_ReadData(handle, &record);
 }
 
-std::uint32_t ControllerAccess::WriteProcessData(std::uint32_t handle, std::uint16_t address, std::uint16_t length) {
+[[gnu::hot]] std::uint32_t ControllerAccess::WriteProcessData(std::uint32_t handle, std::uint16_t address,
+                                                           std::uint16_t length) {
     if (length > OutputImage.size()) return ERR_INVALID_ARGUMENT;
     DDI_PD_RECORD record{length, address, kProcessDataAttribute, OutputImage.data()};
     return DDI_DTI_WriteData(handle, &record);

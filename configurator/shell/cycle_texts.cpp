@@ -72,7 +72,7 @@ void AssignDataLine(std::string& line, std::string_view type, std::string_view d
     std::memcpy(at + kDateLabel.size(), data.data(), data.size());
 }
 
-const std::string& InputTexts::Update(int slot, TModul& module, const std::uint8_t* bytes) {
+[[gnu::hot]] const std::string& InputTexts::Update(int slot, TModul& module, const std::uint8_t* bytes) {
     Seen& seen = seen_[static_cast<std::size_t>(slot)];
     const std::string_view raw(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(module.Input));
     // The line was made of the kept type and hex list.

@@ -11,7 +11,7 @@ int TModul::CommentCount() const {
     return static_cast<int>(std::clamp(sum, 0L, static_cast<long>(kCommentCount)));
 }
 
-std::uint32_t TModul::LitLeds(std::uint32_t inputValue) const {
+[[gnu::hot]] std::uint32_t TModul::LitLeds(std::uint32_t inputValue) const {
     // Four 16-bit weights are tested at a time in one 64-bit word: this runs for
     // every input module in every I/O cycle. A lane's top bit ends up set when
     // any of its bits is; one multiplication gathers the four top bits.

@@ -64,7 +64,7 @@ uint32_t nodeServiceBit(uint16_t code)
 
 Controller::Controller() = default;
 
-std::optional<Bytes> Controller::serveNodeService(const Request& request, Session& session)
+[[gnu::hot]] std::optional<Bytes> Controller::serveNodeService(const Request& request, Session& session)
 {
     switch (request.code()) {
     case kOpenNode: return openNode(request, session);
@@ -113,7 +113,7 @@ void Controller::addInputsObserver(InputsObserver observer)
     inputsObservers_.push_back(std::move(observer));
 }
 
-std::optional<Bytes> Controller::handle(const Request& request, Session& session)
+[[gnu::hot]] std::optional<Bytes> Controller::handle(const Request& request, Session& session)
 {
     // The node services answer without a table lookup unless a test or a
     // family of its own has replaced them: every process-data exchange comes here.
@@ -153,7 +153,7 @@ void Controller::shutdown()
     mailboxChanged_.notify_all();
 }
 
-Controller::Node* Controller::nodeOf(const Request& request, Session& session)
+[[gnu::hot]] Controller::Node* Controller::nodeOf(const Request& request, Session& session)
 {
     auto found = nodes_.find(request.nodeId());
     if (found == nodes_.end() || found->second.session != &session)
@@ -194,7 +194,7 @@ std::optional<Bytes> Controller::closeNode(const Request& request, Session& sess
     return ConfirmationBuilder(request).finish();
 }
 
-std::optional<Bytes> Controller::writeData(const Request& request, Session& session)
+[[gnu::hot]] std::optional<Bytes> Controller::writeData(const Request& request, Session& session)
 {
     std::lock_guard lock(mutex_);
     if (nodeOf(request, session) == nullptr)
@@ -210,7 +210,7 @@ std::optional<Bytes> Controller::writeData(const Request& request, Session& sess
     return ConfirmationBuilder(request).finish();
 }
 
-std::optional<Bytes> Controller::readData(const Request& request, Session& session)
+[[gnu::hot]] std::optional<Bytes> Controller::readData(const Request& request, Session& session)
 {
     std::lock_guard lock(mutex_);
     if (nodeOf(request, session) == nullptr)

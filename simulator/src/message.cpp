@@ -27,7 +27,7 @@ void writeBe32(Bytes& bytes, std::size_t offset, uint32_t value)
     writeBe16(bytes, offset + 2, static_cast<uint16_t>(value));
 }
 
-ConfirmationBuilder::ConfirmationBuilder(const Request& request, uint16_t errorCode)
+[[gnu::hot]] ConfirmationBuilder::ConfirmationBuilder(const Request& request, uint16_t errorCode)
     : bytes_(std::move(spareConfirmation))
 {
     bytes_.reserve(kConfirmationRoom);
@@ -45,7 +45,7 @@ ConfirmationBuilder::ConfirmationBuilder(const Request& request, uint16_t errorC
     std::memcpy(bytes_.data(), header, kConfirmationHeaderSize);
 }
 
-ConfirmationBuilder& ConfirmationBuilder::word(std::size_t offset, uint16_t value)
+[[gnu::hot]] ConfirmationBuilder& ConfirmationBuilder::word(std::size_t offset, uint16_t value)
 {
     // Fields are mostly added in order: appending them avoids a zero-filling resize.
     if (offset == bytes_.size()) {
@@ -75,7 +75,7 @@ ConfirmationBuilder& ConfirmationBuilder::data(std::size_t offset, std::span<con
     return *this;
 }
 
-Bytes ConfirmationBuilder::finish()
+[[gnu::hot]] Bytes ConfirmationBuilder::finish()
 {
     // The header is always there, so the length goes straight into it.
     const auto length = static_cast<uint16_t>(bytes_.size());
@@ -84,7 +84,7 @@ Bytes ConfirmationBuilder::finish()
     return std::move(bytes_);
 }
 
-void recycleConfirmation(Bytes&& sent)
+[[gnu::hot]] void recycleConfirmation(Bytes&& sent)
 {
     spareConfirmation = std::move(sent);
 }

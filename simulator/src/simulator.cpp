@@ -64,7 +64,9 @@ Session::~Session()
     ::close(fd_);
 }
 
-bool Session::send(std::span<const uint8_t> bytes)
+// The functions of the plain answer path are marked hot: the compiler keeps
+// them together, so an answer runs through few pages and cache lines of code.
+[[gnu::hot]] bool Session::send(std::span<const uint8_t> bytes)
 {
     std::lock_guard lock(writeMutex_);
     // Recorded as it is handed over: a client that already has the answer may
@@ -267,7 +269,7 @@ void Simulator::reapFinished()
     finished.clear();
 }
 
-bool Simulator::readRequest(Session& session, Request& request)
+[[gnu::hot]] bool Simulator::readRequest(Session& session, Request& request)
 {
     // Reads whatever has arrived and cuts requests out of it, so a request
     // usually costs one read and several requests in one segment all count.
@@ -306,7 +308,7 @@ bool Simulator::readRequest(Session& session, Request& request)
     }
 }
 
-void Simulator::serve(Session& session)
+[[gnu::hot]] void Simulator::serve(Session& session)
 {
     Request request;
     while (readRequest(session, request)) {
@@ -342,7 +344,8 @@ void Simulator::serve(Session& session)
     session.finished_ = true;
 }
 
-std::optional<Bytes> Simulator::replyTo(const Request& request, Session& session, const std::optional<Fault>& fault)
+[[gnu::hot]] std::optional<Bytes> Simulator::replyTo(const Request& request, Session& session,
+                                                   const std::optional<Fault>& fault)
 {
     if (!fault)
         return controller_.handle(request, session);
