@@ -162,12 +162,13 @@ QUORRIN_HOT QUORRIN_API uint32_t DDI_DTI_ReadWriteData(uint32_t handle, const DD
     });
 }
 
-QUORRIN_API uint32_t DDI_MXI_SndMessage(uint32_t handle, const DDI_MSG_RECORD* message)
+QUORRIN_HOT QUORRIN_API uint32_t DDI_MXI_SndMessage(uint32_t handle, const DDI_MSG_RECORD* message)
 {
     return DDI_MXI_SndMultipleMessages(handle, message, 1);
 }
 
-QUORRIN_API uint32_t DDI_MXI_SndMultipleMessages(uint32_t handle, const DDI_MSG_RECORD* messages, int32_t count)
+QUORRIN_HOT QUORRIN_API uint32_t DDI_MXI_SndMultipleMessages(uint32_t handle, const DDI_MSG_RECORD* messages,
+                                                          int32_t count)
 {
     if (messages == nullptr || count < 1)
         return argumentError(handle);
@@ -188,7 +189,7 @@ QUORRIN_API uint32_t DDI_MXI_SndMultipleMessages(uint32_t handle, const DDI_MSG_
     if (total > wire::kMaxRequest)
         return ERR_REQUEST_LENGTH;
 
-    return call.run([&]() -> uint32_t {
+    return call.run([&] QUORRIN_HOT () -> uint32_t {
         Node& node = call.node();
         // Sized from the previous request, so a message of the same size is
         // written over it without the buffer being emptied and zero-filled first.
@@ -213,14 +214,14 @@ QUORRIN_API uint32_t DDI_MXI_SndMultipleMessages(uint32_t handle, const DDI_MSG_
     });
 }
 
-QUORRIN_API uint32_t DDI_MXI_RcvMessage(uint32_t handle, DDI_MSG_RECORD* message)
+QUORRIN_HOT QUORRIN_API uint32_t DDI_MXI_RcvMessage(uint32_t handle, DDI_MSG_RECORD* message)
 {
     if (!validMessage(message))
         return argumentError(handle);
     NodeCall call(handle, NodeState::BusyReceive);
     if (call.status() != 0)
         return call.status();
-    return call.run([&]() -> uint32_t {
+    return call.run([&] QUORRIN_HOT () -> uint32_t {
         // A bigger announced size could only invite a reply that does not fit the receive buffer.
         auto announced = static_cast<uint16_t>(std::min<std::size_t>(message->length, kMaxReceiveMessage));
         Reply reply;

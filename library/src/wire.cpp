@@ -78,8 +78,8 @@ std::vector<uint8_t> readWriteRequest(uint16_t sequence, uint16_t nodeId, const 
     return out;
 }
 
-std::size_t writeSendMessageRequest(std::vector<uint8_t>& out, std::size_t start, uint16_t sequence, uint16_t nodeId,
-                                   const DDI_MSG_RECORD& message)
+QUORRIN_HOT std::size_t writeSendMessageRequest(std::vector<uint8_t>& out, std::size_t start, uint16_t sequence,
+                                               uint16_t nodeId, const DDI_MSG_RECORD& message)
 {
     const std::size_t length = sendMessageRequestSize(message);
     Writer writer = requestHeader(out, start, kSendMessage, sequence, nodeId, length);
@@ -87,7 +87,8 @@ std::size_t writeSendMessageRequest(std::vector<uint8_t>& out, std::size_t start
     return writer.ok() ? start + length : out.size();
 }
 
-void receiveMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, uint16_t bufferSize)
+QUORRIN_HOT void receiveMessageRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
+                                       uint16_t bufferSize)
 {
     beginRequest(out, kReceiveMessage, sequence, nodeId, 2).be16(bufferSize);
 }

@@ -250,7 +250,7 @@ std::optional<Bytes> Controller::readWriteData(const Request& request, Session& 
         .finish();
 }
 
-std::optional<Bytes> Controller::sendMessage(const Request& request, Session& session)
+[[gnu::hot]] std::optional<Bytes> Controller::sendMessage(const Request& request, Session& session)
 {
     std::shared_ptr<const MailboxHandler> handler;
     MailboxMessage message;
@@ -295,7 +295,7 @@ std::optional<Bytes> Controller::sendMessage(const Request& request, Session& se
     return ConfirmationBuilder(request).word(16, 0).finish();
 }
 
-std::optional<Bytes> Controller::receiveMessage(const Request& request, Session& session)
+[[gnu::hot]] std::optional<Bytes> Controller::receiveMessage(const Request& request, Session& session)
 {
     std::unique_lock lock(mutex_);
     Node* node = nodeOf(request, session);

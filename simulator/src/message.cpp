@@ -63,7 +63,7 @@ ConfirmationBuilder& ConfirmationBuilder::dword(std::size_t offset, uint32_t val
     return *this;
 }
 
-ConfirmationBuilder& ConfirmationBuilder::data(std::size_t offset, std::span<const uint8_t> bytes)
+[[gnu::hot]] ConfirmationBuilder& ConfirmationBuilder::data(std::size_t offset, std::span<const uint8_t> bytes)
 {
     if (bytes_.size() < offset)
         bytes_.resize(offset);
