@@ -61,7 +61,6 @@ void SetByteLists(const std::uint8_t* bytes, int count, std::string& decimal, st
     if (!SameText(hex, newHex)) hex = newHex;
 }
 
-
 void AssignDataLine(std::string& line, std::string_view type, std::string_view data) {
     // One size change and three copies: the cycle writes one line per module.
     line.resize(type.size() + kDateLabel.size() + data.size());
