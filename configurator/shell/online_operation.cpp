@@ -419,7 +419,8 @@ void OnlineOperation::ReadMethod3(int slot) {
 
 [[gnu::hot]] const std::string& OnlineOperation::OutputLine(int slot, const TModul& module) {
     ParsedOutput& parsed = parsedOutputs_[static_cast<std::size_t>(slot)];
-    if (!SameText(parsed.data, module.OutputData) || parsed.logText.empty()) {
+    const bool textChanged = !SameText(parsed.data, module.OutputData) || parsed.logText.empty();
+    if (textChanged) {
         parsed.logText.clear();
         try {
             AppendDecimalListAsHex(module.OutputData, parsed.logText);
@@ -427,9 +428,8 @@ void OnlineOperation::ReadMethod3(int slot) {
             parsed.logText = e.what();
         }
         parsed.data = module.OutputData;
-        AssignDataLine(parsed.line, module.ModulType, parsed.logText);
-        parsed.lineType = module.ModulType;
-    } else if (!SameText(parsed.lineType, module.ModulType)) {
+    }
+    if (textChanged || !SameText(parsed.lineType, module.ModulType)) {
         AssignDataLine(parsed.line, module.ModulType, parsed.logText);
         parsed.lineType = module.ModulType;
     }

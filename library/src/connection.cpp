@@ -62,8 +62,7 @@ public:
         int32_t seconds = library().exchangeTimeout.load();
         auto whole = seconds > 0 ? std::chrono::milliseconds(std::chrono::seconds(seconds))
                                  : *piece_ * kPieceLimitsPerExchange;
-        started_ = Clock::now();
-        deadline_ = started_ + whole;
+        deadline_ = Clock::now() + whole;
         // The first piece starts with the exchange, so its wait is known
         // without reading the clock again: most exchanges need no other.
         first_ = std::min(std::max(whole, std::chrono::milliseconds(0)), *piece_);
@@ -92,7 +91,6 @@ public:
 private:
     net::WaitLimit piece_;
     std::optional<Clock::time_point> deadline_;
-    Clock::time_point started_;
     std::chrono::milliseconds first_{0};
     bool firstOver_ = false;
     bool fresh_ = true;

@@ -137,7 +137,8 @@ QUORRIN_HOT QUORRIN_API uint32_t DDI_DTI_ReadData(uint32_t handle, DDI_PD_RECORD
     });
 }
 
-QUORRIN_HOT QUORRIN_API uint32_t DDI_DTI_ReadWriteData(uint32_t handle, const DDI_PD_RECORD* writeRecord, DDI_PD_RECORD* readRecord)
+QUORRIN_HOT QUORRIN_API uint32_t DDI_DTI_ReadWriteData(uint32_t handle, const DDI_PD_RECORD* writeRecord,
+                                                    DDI_PD_RECORD* readRecord)
 {
     if (!validData(writeRecord) || !validData(readRecord))
         return argumentError(handle);

@@ -29,7 +29,8 @@ std::vector<uint8_t> closeRequest(uint16_t sequence, uint16_t nodeId)
     return out;
 }
 
-QUORRIN_HOT void writeRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
+QUORRIN_HOT void writeRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
+                              const DDI_PD_RECORD& record)
 {
     beginRequest(out, kWriteData, sequence, nodeId, kWriteFields + record.length)
         .be16(record.address)
@@ -45,7 +46,8 @@ std::vector<uint8_t> writeRequest(uint16_t sequence, uint16_t nodeId, const DDI_
     return out;
 }
 
-QUORRIN_HOT void readRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& record)
+QUORRIN_HOT void readRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
+                             const DDI_PD_RECORD& record)
 {
     beginRequest(out, kReadData, sequence, nodeId, 6).be16(record.address).be16(record.length).be16(record.attribute);
 }
@@ -57,8 +59,8 @@ std::vector<uint8_t> readRequest(uint16_t sequence, uint16_t nodeId, const DDI_P
     return out;
 }
 
-QUORRIN_HOT void readWriteRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId, const DDI_PD_RECORD& writeRecord,
-                      const DDI_PD_RECORD& readRecord)
+QUORRIN_HOT void readWriteRequest(std::vector<uint8_t>& out, uint16_t sequence, uint16_t nodeId,
+                                  const DDI_PD_RECORD& writeRecord, const DDI_PD_RECORD& readRecord)
 {
     beginRequest(out, kReadWriteData, sequence, nodeId, kReadWriteFields + writeRecord.length)
         .be16(readRecord.address)

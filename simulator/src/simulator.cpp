@@ -330,7 +330,7 @@ void Simulator::reapFinished()
             log(session, request, reply);
         if (reply) {
             if (fault)
-                answer(session, *reply, fault);
+                answerWithFault(session, *reply, *fault);
             else
                 session.send(*reply);
             recycleConfirmation(std::move(*reply));
@@ -374,22 +374,18 @@ std::optional<Fault> Simulator::takeFault(uint16_t code)
     return std::nullopt;
 }
 
-void Simulator::answer(Session& session, Bytes& reply, const std::optional<Fault>& fault)
+void Simulator::answerWithFault(Session& session, Bytes& reply, const Fault& fault)
 {
-    if (!fault) {
-        session.send(reply);
-        return;
-    }
-    switch (fault->kind) {
+    switch (fault.kind) {
     case FaultKind::Late:
-        if (pause(fault->delay))
+        if (pause(fault.delay))
             session.send(reply);
         return;
     case FaultKind::Split: {
-        std::size_t pieces = static_cast<std::size_t>(std::max(fault->pieces, 1));
+        std::size_t pieces = static_cast<std::size_t>(std::max(fault.pieces, 1));
         std::size_t piece = (reply.size() + pieces - 1) / pieces;
         for (std::size_t offset = 0; offset < reply.size(); offset += piece) {
-            if (offset != 0 && !pause(fault->delay))
+            if (offset != 0 && !pause(fault.delay))
                 return;
             std::size_t count = std::min(piece, reply.size() - offset);
             session.send(std::span<const uint8_t>(reply).subspan(offset, count));
@@ -405,20 +401,20 @@ void Simulator::answer(Session& session, Bytes& reply, const std::optional<Fault
     case FaultKind::Negative:
         break;
     case FaultKind::ExceptionWord:
-        writeBe16(reply, kExceptionOffset, fault->value);
+        writeBe16(reply, kExceptionOffset, fault.value);
         break;
     case FaultKind::IndicationFirst:
-        session.send(fault->bytes);
+        session.send(fault.bytes);
         break;
     case FaultKind::AbsurdLength:
-        writeBe16(reply, kLengthOffset, fault->value);
+        writeBe16(reply, kLengthOffset, fault.value);
         break;
     case FaultKind::PatchWord:
-        if (fault->offset + 2 <= reply.size())
-            writeBe16(reply, fault->offset, fault->value);
+        if (fault.offset + 2 <= reply.size())
+            writeBe16(reply, fault.offset, fault.value);
         break;
     case FaultKind::Truncate:
-        reply.resize(std::min<std::size_t>(reply.size(), fault->value));
+        reply.resize(std::min<std::size_t>(reply.size(), fault.value));
         writeBe16(reply, kLengthOffset, static_cast<uint16_t>(reply.size()));
         break;
     case FaultKind::Silent:

@@ -130,7 +130,8 @@ private:
     std::optional<Fault> takeFault(uint16_t code);
     // The controller's answer to a request, as a queued fault changes it.
     std::optional<Bytes> replyTo(const Request& request, Session& session, const std::optional<Fault>& fault);
-    void answer(Session& session, Bytes& reply, const std::optional<Fault>& fault);
+    // Sends the answer as the queued fault changes it on the wire.
+    void answerWithFault(Session& session, Bytes& reply, const Fault& fault);
     bool pause(std::chrono::milliseconds duration);
     void log(const Session& session, const Request& request, const std::optional<Bytes>& reply);
 
