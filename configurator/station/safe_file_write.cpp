@@ -51,6 +51,9 @@ std::optional<std::string> WriteFileSafely(const std::filesystem::path& path, st
     struct stat existing {};
     const bool replacing = ::stat(target.c_str(), &existing) == 0;
     if (replacing && S_ISDIR(existing.st_mode)) return std::string("it is a folder");
+    // Renaming over a device, a FIFO or a socket would replace the node itself
+    // with a regular file (as root even one of the system's devices).
+    if (replacing && !S_ISREG(existing.st_mode)) return std::string("it exists and is not a regular file");
     if (replacing && ((existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
         return std::string("the file is write-protected");
     }

@@ -11,8 +11,9 @@ namespace korvo {
 
 // Writes the bytes to a temporary file of fixed name beside the target (a symbolic
 // link is followed, so the link stays and the file it names gets the bytes), syncs
-// it, renames it over the target and syncs the folder. A write-protected target or a
-// folder is refused. Returns why it failed, or nothing when the file was written; a
+// it, renames it over the target and syncs the folder. A write-protected target, a
+// folder, and anything else that exists and is not a regular file (a device, a FIFO,
+// a socket) are refused. Returns why it failed, or nothing when the file was written; a
 // failure leaves the old file and no temporary behind.
 std::optional<std::string> WriteFileSafely(const std::filesystem::path& path, std::string_view bytes);
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace korvo {
@@ -80,6 +81,37 @@ TEST_F(FileSafetyTest, WriteProtectedProjectIsNotReplaced) {
     }
     EXPECT_EQ(Read(project), before);
     EXPECT_EQ(FolderEntries(), std::vector<fs::path>{"plant.prj"});
+}
+
+// A save or export onto a FIFO, a device node or a link to one must leave the node
+// as it is: renaming over it would make it a regular file.
+TEST_F(FileSafetyTest, TargetsThatAreNoRegularFilesAreRefusedAndStayAsTheyWere) {
+    std::vector<fs::path> targets;
+    const fs::path fifo = File("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    targets.push_back(fifo);
+    const fs::path linked = File("pipe-link");
+    fs::create_symlink("pipe", linked);
+    targets.push_back(linked);
+    // A character device of the folder's own (as /dev/null), where this user may make one.
+    const fs::path device = File("null");
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) targets.push_back(device);
+
+    for (const fs::path& target : targets) {
+        const std::optional<std::string> why = WriteFileSafely(target, "exported\n");
+        ASSERT_TRUE(why) << target << " was replaced";
+        EXPECT_NE(why->find("not a regular file"), std::string::npos) << *why;
+    }
+    struct stat info {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(fs::is_symlink(linked));
+    if (targets.size() > 2) {
+        ASSERT_EQ(::lstat(device.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISCHR(info.st_mode));
+    }
+    for (const fs::path& entry : FolderEntries())
+        EXPECT_EQ(entry.string().find(kSavingSuffix), std::string::npos) << entry;
 }
 
 TEST_F(FileSafetyTest, FilesThatAreNoProjectsAreReported) {
