@@ -107,11 +107,13 @@ void ProfileFile::Parse(std::string_view text) {
     sections_.clear();
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
+        // CR, LF and CR LF all end a line: files from old editors end lines with CR
+        // alone, and a stray CR must not join two lines into one.
+        std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
+        const std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++pos;
 
         const std::string_view trimmed = TrimView(line);
         if (!trimmed.empty() && trimmed.front() == '[') {

@@ -48,6 +48,21 @@ TEST(ProfileFileRead, LfFilesAndMissingFinalNewline) {
     EXPECT_EQ(p.ReadString("B", "last", ""), "end");
 }
 
+// Every line end reads alike, also mixed in one file: a CR-only project is no
+// empty station, and a stray CR is no part of a type name.
+TEST(ProfileFileRead, CrLfAndCrLineEndsReadAlike) {
+    for (const char* end : {"\r\n", "\n", "\r"}) {
+        const std::string e = end;
+        const ProfileFile p =
+            ProfileFile::FromText("[Module]" + e + "Anzahl=2" + e + "Name1=KORVO NC ETH" + e + e + "Name2=KORVO DI 16" + e);
+        EXPECT_EQ(p.ReadInteger("Module", "Anzahl", 0), 2) << "line end " << static_cast<int>(e.back());
+        EXPECT_EQ(p.ReadString("Module", "Name2", ""), "KORVO DI 16");
+    }
+    const ProfileFile stray = ProfileFile::FromText("[Module]\r\nName1=KORVO NC ETH\rName2=KORVO DO 16\r\n");
+    EXPECT_EQ(stray.ReadString("Module", "Name1", ""), "KORVO NC ETH");
+    EXPECT_EQ(stray.ReadString("Module", "Name2", ""), "KORVO DO 16");
+}
+
 TEST(ProfileFileRead, BinaryGarbageAndHugeLinesLoadWithoutHarm) {
     std::string garbage;
     for (int i = 0; i < 200000; ++i) garbage += static_cast<char>((i * 7919) & 0xFF);
