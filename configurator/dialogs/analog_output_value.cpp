@@ -1,5 +1,6 @@
 #include "analog_output_value.h"
 
+#include "station/message_text.h"
 #include "station/versch.h"
 
 #include <charconv>
@@ -22,7 +23,7 @@ float ReadOutputValue(const std::string& text) {
     const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
     if (parsed.empty() || error != std::errc() || end != last || !std::isfinite(value) ||
         parsed.find_first_of("0123456789") == std::string::npos) {
-        throw ConversionError("'" + text + "' is not a valid floating point value");
+        throw ConversionError("'" + MessageText(text) + "' is not a valid floating point value");
     }
     return static_cast<float>(value);
 }

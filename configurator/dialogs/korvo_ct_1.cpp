@@ -1,5 +1,6 @@
 #include "korvo_ct_1.h"
 
+#include "station/message_text.h"
 #include "../station/station_model.h"
 #include "../station/versch.h"
 
@@ -72,7 +73,7 @@ const CounterOption* FindOption(int tag) {
 
 std::uint16_t WordFromText(const std::string& text) {
     const std::int32_t value = StrToInt(text);
-    if (value < 0 || value > 0xFFFF) throw ConversionError(text + " is not a value in 0..65535");
+    if (value < 0 || value > 0xFFFF) throw ConversionError(MessageText(text) + " is not a value in 0..65535");
     return static_cast<std::uint16_t>(value);
 }
 

@@ -1,5 +1,6 @@
 #include "module_data.h"
 
+#include "station/message_text.h"
 #include "station/module.h"
 #include "station/versch.h"
 
@@ -15,7 +16,7 @@ std::optional<std::vector<std::int32_t>> ReadParameterItems(const std::string& p
         NextItemTrimmed(list, ',', item);
         const std::int32_t value = StrToInt(item);
         if (value < min || value > max) {
-            throw ConversionError("'" + item + "' is not a value between " + std::to_string(min) + " and " +
+            throw ConversionError("'" + MessageText(item) + "' is not a value between " + std::to_string(min) + " and " +
                                   std::to_string(max));
         }
         items.push_back(value);

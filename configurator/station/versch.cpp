@@ -1,11 +1,10 @@
 #include "versch.h"
 
+#include "message_text.h"
+
 namespace korvo {
 
 namespace {
-
-constexpr std::size_t kTrimmedRestLimit = 255;
-constexpr std::size_t kRestLimit = 2000;
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -14,7 +13,9 @@ int HexDigit(char c) {
     return -1;
 }
 
-void CutFirstItem(std::string_view& list, char separator, std::string_view& item, std::size_t restLimit) {
+// The rest keeps every item: a list cut at a fixed length would lose the items
+// behind a long run of blanks or zeros.
+void CutFirstItem(std::string_view& list, char separator, std::string_view& item) {
     const std::size_t p = list.find(separator);
     if (p == std::string_view::npos) {
         item = list;
@@ -22,7 +23,7 @@ void CutFirstItem(std::string_view& list, char separator, std::string_view& item
         return;
     }
     item = list.substr(0, p);
-    list = list.substr(p + 1, restLimit);
+    list = list.substr(p + 1);
 }
 
 // Runs a view cut on a string list and stores both parts.
@@ -36,7 +37,7 @@ void CutStringList(std::string& list, std::string& item, Cut cut) {
 }
 
 ConversionError NotAnInteger(std::string_view text) {
-    return ConversionError("'" + std::string(text) + "' is not a valid integer value");
+    return ConversionError("'" + MessageText(text) + "' is not a valid integer value");
 }
 
 // printf's "%02X".
@@ -118,7 +119,7 @@ void RemoveBlanks(std::string& text) {
 void NextItemTrimmed(std::string_view& list, char separator, std::string_view& item) {
     if (list.empty()) return;
     TrimBlanks(list);
-    CutFirstItem(list, separator, item, kTrimmedRestLimit);
+    CutFirstItem(list, separator, item);
     TrimBlanks(item);
     TrimBlanks(list);
 }
@@ -135,7 +136,7 @@ void NextItem(std::string_view& list, char separator, std::string_view& item) {
         item = {};
         return;
     }
-    CutFirstItem(list, separator, item, kRestLimit);
+    CutFirstItem(list, separator, item);
 }
 
 void NextItem(std::string& list, char separator, std::string& item) {

@@ -30,11 +30,10 @@ bool TryStrToInt(std::string_view text, std::int32_t& value);
 
 // Cuts the first item off the list, blanks trimmed. An empty list leaves the item
 // as it was, so repeated requests past the end return the last item again. The rest
-// of the list keeps at most 255 characters.
+// of the list keeps every item, however long.
 void NextItemTrimmed(std::string& list, char separator, std::string& item);
 
-// Like NextItemTrimmed without trimming; an empty list empties the item and the
-// rest of the list keeps at most 2000 characters.
+// Like NextItemTrimmed without trimming; an empty list empties the item.
 void NextItem(std::string& list, char separator, std::string& item);
 
 void TrimBlanks(std::string& text);
@@ -74,7 +73,7 @@ inline bool SameText(std::string_view a, std::string_view b) {
 }
 
 // The same cuts on a view, for lists parsed in every I/O cycle: nothing is copied,
-// the item views into the list's text and the rest keeps the same limits.
+// the item views into the list's text.
 void NextItemTrimmed(std::string_view& list, char separator, std::string_view& item);
 void NextItem(std::string_view& list, char separator, std::string_view& item);
 void TrimBlanks(std::string_view& text);

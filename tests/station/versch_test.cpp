@@ -36,13 +36,16 @@ TEST(NextItemTrimmed, BlankOnlyListGivesEmptyItem) {
     EXPECT_EQ(item, "");
 }
 
-TEST(NextItemTrimmed, RestOfLongListIsCutAt255Characters) {
-    std::string list = "1," + std::string(298, 'x');
-    ASSERT_EQ(list.size(), 300u);
+// Items behind a long run of blanks or leading zeros are still items of the list.
+TEST(NextItemTrimmed, LongListKeepsEveryItem) {
+    std::string list = "1," + std::string(300, ' ') + std::string(300, '0') + "7,8";
     std::string item;
     NextItemTrimmed(list, ',', item);
     EXPECT_EQ(item, "1");
-    EXPECT_EQ(list.size(), 255u);
+    NextItemTrimmed(list, ',', item);
+    EXPECT_EQ(StrToInt(item), 7);
+    NextItemTrimmed(list, ',', item);
+    EXPECT_EQ(item, "8");
 }
 
 TEST(NextItem, KeepsBlanksAndEmptiesItemOnEmptyList) {
@@ -56,11 +59,14 @@ TEST(NextItem, KeepsBlanksAndEmptiesItemOnEmptyList) {
     EXPECT_EQ(item, "");
 }
 
-TEST(NextItem, RestOfLongListIsCutAt2000Characters) {
-    std::string list = "a," + std::string(2500, '9');
+TEST(NextItem, LongListKeepsEveryItem) {
+    std::string list = "a," + std::string(2500, '9') + ",b";
     std::string item;
     NextItem(list, ',', item);
-    EXPECT_EQ(list.size(), 2000u);
+    NextItem(list, ',', item);
+    EXPECT_EQ(item.size(), 2500u);
+    NextItem(list, ',', item);
+    EXPECT_EQ(item, "b");
 }
 
 TEST(Blanks, TrimAndRemove) {
