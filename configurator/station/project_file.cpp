@@ -1,6 +1,7 @@
 #include "project_file.h"
 
 #include "catalogue.h"
+#include "message_text.h"
 #include "versch.h"
 
 namespace korvo {
@@ -23,7 +24,46 @@ std::string CommentKey(int slot, int comment) {
     return "Comment" + std::to_string(slot) + std::to_string(comment);
 }
 
+// Items of a comma list as the dialogs count them: a final separator ends the list
+// and opens no item of its own.
+int ListItemCount(std::string_view list) {
+    if (list.empty()) return 0;
+    int count = 1;
+    for (std::size_t i = 0; i + 1 < list.size(); ++i) {
+        if (list[i] == ',') ++count;
+    }
+    return count;
+}
+
+// Reads a key and cuts its text at `limit`, with a warning naming the key. A cut
+// parameter list ends at its last whole item, so that no half number is kept.
+std::string ReadLimited(const ProfileFile& file, const std::string& section, const std::string& key,
+                        const std::string& def, std::size_t limit, bool list, ProjectLoadReport& report) {
+    std::string text = file.ReadString(section, key, def);
+    if (text.size() <= limit) return text;
+    const std::size_t length = text.size();
+    std::size_t keep = limit;
+    if (list) {
+        const std::size_t comma = text.rfind(',', limit);
+        keep = comma == std::string::npos ? 0 : comma + 1;
+    }
+    text.resize(keep);
+    report.warnings.push_back("\"" + file.Path().string() + "\" [" + section + "] " + key + ": the text of " +
+                              std::to_string(length) + " characters is cut to " + std::to_string(keep) +
+                              " (at most " + std::to_string(limit) + " are kept)");
+    return text;
+}
+
 }  // namespace
+
+std::optional<std::string> ShortParameterList(const TModul& module, int slot) {
+    const int words = module.Parameter_input + module.Parameter_output;
+    const int items = ListItemCount(module.Parameter);
+    if (items == 0 || items >= words) return std::nullopt;
+    return "Module " + std::to_string(slot) + " (" + MessageText(module.ModulType) + "): the stored parameter \"" +
+           MessageText(module.Parameter) + "\" has " + std::to_string(items) + " of " + std::to_string(words) +
+           " words; its last item would be repeated for the other " + std::to_string(words - items);
+}
 
 void SaveProject(const StationModel& model, const std::filesystem::path& path) {
     ProfileFile file = ProfileFile::Load(path);
@@ -98,20 +138,32 @@ ProjectLoadReport LoadProject(StationModel& model, const ProfileFile& file) {
         const std::string& name = moduleNames[static_cast<std::size_t>(i - 1)];
         std::optional<std::string> error;
         model.AppendModule(name, &error);
-        if (error) report.warnings.push_back("Module " + std::to_string(i) + " (" + name + "): " + *error);
+        if (error) report.warnings.push_back("Module " + std::to_string(i) + " (" + MessageText(name) + "): " + *error);
+        // An empty name is an empty slot, which the commands report as such.
+        if (!name.empty() && model.Catalogue() != nullptr && !model.Catalogue()->SectionExists(name)) {
+            report.unknownTypes.push_back(i);
+            report.warnings.push_back("module " + std::to_string(i) + " has the type \"" + MessageText(name) +
+                                      "\", which the catalogue does not know; it has no process data, so the "
+                                      "addresses after it differ from the coupler's");
+        }
         TModul* m = model.Module(model.ModuleCount);
-        m->Parameter = file.ReadString(kParameterSection, NameKey(i), "");
+        m->Parameter = ReadLimited(file, kParameterSection, NameKey(i), "", kMaxModuleTextLength, true, report);
         for (int j = 1; j <= m->CommentCount(); ++j) {
             m->ParameterComment[static_cast<std::size_t>(j)] =
-                file.ReadString(kParameterSection, CommentKey(i, j), "");
+                ReadLimited(file, kParameterSection, CommentKey(i, j), "", kMaxModuleTextLength, false, report);
         }
+        if (auto shortList = ShortParameterList(*m, i)) report.warnings.push_back(std::move(*shortList));
         if (name != kCouplerType) continue;
         const std::string section = StationSection(model.StationCount);
-        m->IPAddress = file.ReadString(section, "IPAddress", kDefaultAddress);
-        m->Subnet_Maske = file.ReadString(section, "Mask", kDefaultAddress);
-        m->MACAddress = file.ReadString(section, "MAC Address", kDefaultAddress);
-        m->Gate_way = file.ReadString(section, "Gateway Address", kDefaultAddress);
-        m->StationName = file.ReadString(section, "Station Name", kDefaultStationName);
+        const auto address = [&](const char* key) {
+            return ReadLimited(file, section, key, kDefaultAddress, kMaxStationNameLength, false, report);
+        };
+        m->IPAddress = address("IPAddress");
+        m->Subnet_Maske = address("Mask");
+        m->MACAddress = address("MAC Address");
+        m->Gate_way = address("Gateway Address");
+        m->StationName =
+            ReadLimited(file, section, "Station Name", kDefaultStationName, kMaxStationNameLength, false, report);
         if (first) {
             first = false;
             model.CurrentIP = m->IPAddress;

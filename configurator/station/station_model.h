@@ -59,6 +59,8 @@ public:
         return slot < 1 || slot > kMaxModules ? nullptr : slots_[static_cast<std::size_t>(slot)].get();
     }
     const std::string& ProgramFolder() const { return programFolder_; }
+    // The catalogue the modules take their type data from; null when there is none.
+    const ProfileFile* Catalogue() const { return catalogue_; }
     void SetUi(StationUi* ui);
     StationUi& Ui() { return *ui_; }
 

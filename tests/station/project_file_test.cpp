@@ -195,6 +195,71 @@ TEST_F(ProjectFileTest, NewProjectClearsSelectionButKeepsConnectionState) {
     EXPECT_EQ(ui.placementMode, "");
 }
 
+TEST_F(ProjectFileTest, OverlongTextsAreCutAtTheirLimitsNamingTheKey) {
+    std::string list;
+    while (list.size() < 3000) list += "12,";
+    Write(File("long.prj"), "[Module]\r\nAnzahl=2\r\nName1=KORVO NC ETH\r\nName2=KORVO AI 2\r\n"
+                            "[Parameter]\r\nName2=" + list + "\r\nComment21=" + std::string(5000, 'c') +
+                            "\r\n[Station1]\r\nStation Name=" + std::string(2 << 20, 'S') +
+                            "\r\nIPAddress=" + std::string(100, '1') + "\r\n");
+    const ProjectLoadReport report = LoadProject(*model, File("long.prj"));
+    ASSERT_EQ(model->ModuleCount, 2);
+    EXPECT_EQ(model->Module(1)->StationName, std::string(kMaxStationNameLength, 'S'));
+    EXPECT_EQ(model->Module(1)->IPAddress.size(), kMaxStationNameLength);
+    // The list ends at its last whole item within the limit: no half number.
+    const std::string& parameter = model->Module(2)->Parameter;
+    EXPECT_LE(parameter.size(), kMaxModuleTextLength);
+    EXPECT_GT(parameter.size(), kMaxModuleTextLength - 3);
+    EXPECT_EQ(parameter.back(), ',');
+    EXPECT_EQ(model->Module(2)->ParameterComment[1].size(), kMaxModuleTextLength);
+    std::string all;
+    for (const std::string& w : report.warnings) all += w + "\n";
+    for (const char* key : {"[Station1] Station Name: the text of 2097152 characters", "[Station1] IPAddress",
+                            "[Parameter] Name2", "[Parameter] Comment21: the text of 5000 characters"}) {
+        EXPECT_NE(all.find(key), std::string::npos) << key << " in\n" << all;
+    }
+    EXPECT_LT(all.size(), 2000u) << "the warnings quote no overlong text";
+}
+
+TEST_F(ProjectFileTest, ShortParameterListIsReportedBeforeAnyDialogRepeatsItsLastItem) {
+    Write(File("short.prj"), "[Module]\r\nAnzahl=4\r\nName1=KORVO NC ETH\r\nName2=KORVO TC 8\r\n"
+                             "Name3=KORVO AI 2\r\nName4=KORVO AI 2\r\n"
+                             "[Parameter]\r\nName2=1,2\r\nName3=5\r\nName4=5,6,\r\n");
+    const ProjectLoadReport report = LoadProject(*model, File("short.prj"));
+    ASSERT_EQ(report.warnings.size(), 2u);
+    EXPECT_NE(report.warnings[0].find("Module 2 (KORVO TC 8): the stored parameter \"1,2\" has 2 of 8 words"),
+              std::string::npos)
+        << report.warnings[0];
+    EXPECT_NE(report.warnings[1].find("Module 3 (KORVO AI 2): the stored parameter \"5\" has 1 of 2 words"),
+              std::string::npos)
+        << report.warnings[1];
+    // The stored text is kept as it was; nothing is filled in behind the user's back.
+    EXPECT_EQ(model->Module(2)->Parameter, "1,2");
+    EXPECT_FALSE(ShortParameterList(*model->Module(4), 4));
+}
+
+TEST_F(ProjectFileTest, UnknownTypesAreReportedWithTheirSlotAndEscapedName) {
+    Write(File("typo.prj"), "[Module]\r\nAnzahl=3\r\nName1=KORVO NC ETH\r\nName2=KORVO DI 61\r\nName3=KORVO DI" +
+                                std::string(1, '\0') + " 16\r\n");
+    const ProjectLoadReport report = LoadProject(*model, File("typo.prj"));
+    EXPECT_EQ(report.unknownTypes, (std::vector<int>{2, 3}));
+    ASSERT_EQ(report.warnings.size(), 2u);
+    EXPECT_NE(report.warnings[0].find("module 2 has the type \"KORVO DI 61\", which the catalogue does not know"),
+              std::string::npos)
+        << report.warnings[0];
+    EXPECT_NE(report.warnings[1].find("\"KORVO DI\\x00 16\""), std::string::npos) << report.warnings[1];
+}
+
+TEST_F(ProjectFileTest, ProjectWithCrOnlyLineEndsLoadsItsModules) {
+    Write(File("mac.prj"), "[Module]\rAnzahl=2\rName1=KORVO NC ETH\rName2=KORVO DI 16\r[Station1]\r"
+                           "IPAddress=10.0.0.5\r");
+    const ProjectLoadReport report = LoadProject(*model, File("mac.prj"));
+    EXPECT_TRUE(report.warnings.empty());
+    ASSERT_EQ(model->ModuleCount, 2);
+    EXPECT_EQ(model->Module(2)->ModulType, "KORVO DI 16");
+    EXPECT_EQ(model->Module(1)->IPAddress, "10.0.0.5");
+}
+
 TEST_F(ProjectFileTest, ShippedDemoProjectLoadsWithTwoStations) {
     const ProfileFile shipped = ProfileFile::Load(std::string(KORVO_TEST_DATA_DIR) + "/korvo_config.ini");
     StationModel demo(&shipped, "/");
