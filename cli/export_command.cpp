@@ -18,7 +18,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korvo export PROJECT [--catalogue FILE] [--station N] --format csv|gvl|json [--input-base BYTE] "
-    "[--output-base BYTE] [-o FILE]";
+    "[--output-base BYTE] [-o FILE] [--skip-unknown]";
 constexpr int kMaxBase = 65535;
 
 struct ExportArguments {
@@ -27,6 +27,7 @@ struct ExportArguments {
     std::string output;
     std::optional<ExportFormat> format;
     ExportOptions options;
+    bool skipUnknown = false;
 };
 
 bool Number(const std::string& value, int max, int& number) {
@@ -52,6 +53,13 @@ bool Parse(const std::vector<std::string>& args, ExportArguments& a, std::ostrea
             a.catalogue = args[++i];
         } else if (arg == "-o") {
             a.output = args[++i];
+            if (a.output.empty()) {
+                err << "korvo export: -o needs a file name (- for standard output)\n";
+                return false;
+            }
+            if (a.output == "-" || a.output == "/dev/stdout") a.output.clear();
+        } else if (arg == "--skip-unknown") {
+            a.skipUnknown = true;
         } else if (arg == "--format") {
             a.format = ParseExportFormat(args[++i]);
             if (!a.format) {
@@ -115,6 +123,10 @@ int RunExportCommand(const std::vector<std::string>& args, const std::string& de
         StationModel model(&catalogueIni, programFolder);
         const ProjectLoadReport report = LoadProject(model, std::filesystem::path(a.project));
         for (const std::string& warning : report.warnings) err << "korvo export: " << warning << "\n";
+        if (!report.unknownTypes.empty() && !a.skipUnknown) {
+            err << "korvo export: " << UnknownTypesRefusal(report) << "\n";
+            return 2;
+        }
         const AddressMapExport result = a.output.empty() ? RenderAddressMap(model, a.options)
                                                          : ExportAddressMap(model, a.options, a.output);
         for (const std::string& note : result.notes) err << "korvo export: " << note << "\n";

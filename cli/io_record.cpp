@@ -23,8 +23,9 @@ IoRecordSession::IoRecordSession(StationModel& model, OnlineOperation& online, C
 
 IoRecordSession::~IoRecordSession() { online_.SetCycleObserver(nullptr); }
 
-bool IoRecordSession::Write(const std::string& file, int cycles, std::ostream& err) {
-    recorder_.Finish("the test ended after " + std::to_string(cycles) + " cycles");
+bool IoRecordSession::Write(const std::string& file, int cycles, const std::string& stopped, std::ostream& err) {
+    recorder_.Finish("the test ended after " + std::to_string(cycles) + " cycles" +
+                     (stopped.empty() ? "" : ": " + stopped));
     return WriteFile(file, err);
 }
 

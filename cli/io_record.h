@@ -1,6 +1,6 @@
 #pragma once
 // "korvo io --record FILE.json": the commissioning record of the cycles run, written
-// when the test ends, also when it ended with a lost connection.
+// when the test ends, also when it ended with a lost connection, a signal or --timeout.
 
 #include "shell/io_test_record.h"
 
@@ -25,8 +25,9 @@ public:
     IoRecordSession& operator=(const IoRecordSession&) = delete;
 
     // Ends the record after the cycles (a stopped test has ended it already) and writes
-    // it; false after a one-line error on err.
-    bool Write(const std::string& file, int cycles, std::ostream& err);
+    // it; `stopped` says why the test ended early (a signal, --timeout), empty when it
+    // ran its cycles. False after a one-line error on err.
+    bool Write(const std::string& file, int cycles, const std::string& stopped, std::ostream& err);
     // Ends the record of a test that never ran because the coupler could not be
     // reached (status says why) and writes it; false after a one-line error on err.
     bool WriteUnconnected(const std::string& file, const std::string& status, std::ostream& err);

@@ -10,9 +10,14 @@
 #include "station_command.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -28,19 +33,56 @@ constexpr const char* kUsage =
     "  diag ADDRESS [--timeout S]                    show the coupler's state bits\n"
     "  restart ADDRESS [--wait] [--timeout SECONDS]  restart the coupler, optionally wait for it\n"
     "  ping ADDRESS [-c COUNT]                       send ICMP echo requests\n"
-    "  plan PROJECT [--station N] [--pdf FILE | --text]\n"
+    "  plan PROJECT [--station N] [--pdf FILE | --text] [--skip-unknown]\n"
     "                                                print the connection plan or write it as PDF\n"
     "  bootp --mac MAC --ip IP [--mask M] [--gateway G] [--once] [--restart PRESENT-ADDRESS]\n"
     "        [--port PORT] [--timeout SECONDS]       give the coupler with this MAC its address\n"
-    "  module PROJECT --slot N [--json] [--channel C [--set \"OPTION\"]... [--value V]]... [--save]\n"
+    "  module PROJECT --slot N [--json] [--channel C [--set \"OPTION\"]... [--value V]]... [--save [--force]]\n"
     "                                                show or set a module's dialog parameters\n"
     "  export PROJECT --format csv|gvl|json [--station N] [--input-base BYTE]\n"
-    "         [--output-base BYTE] [-o FILE]         write the address map for a PLC program\n"
+    "         [--output-base BYTE] [-o FILE|-] [--skip-unknown]\n"
+    "                                                write the address map for a PLC program\n"
     "PROJECT commands take --catalogue FILE (default: korvo_config.ini next to the program).\n"
-    "--timeout S ends check and diag after S seconds (60), io only when given, with exit 2.\n"
+    "--timeout S ends check and diag after S seconds (60), io only when given, with exit 2;\n"
+    "io ends like its last cycle on --timeout, SIGINT, SIGTERM and SIGHUP, record included.\n"
     "korvo COMMAND --help shows the usage of one command.\n"
     "Exit status: 0 success, 1 negative result (station differs, no reply, value out of range),\n"
     "2 error.\n";
+
+int Run(const std::string& command, const std::vector<std::string>& args) {
+    const std::string catalogue = (korvo::ProgramFolder() / "korvo_config.ini").string();
+    if (command == "station") return korvo::RunStationCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "check") return korvo::RunCheckCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "io") return korvo::RunIoCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "diag") return korvo::RunDiagCommand(args, std::cout, std::cerr);
+    if (command == "restart") return korvo::RunRestartCommand(args, std::cout, std::cerr);
+    if (command == "module") return korvo::RunModuleCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "ping") return korvo::RunPingCommand(args, std::cout, std::cerr);
+    if (command == "plan") {
+        return korvo::RunPlanCommand(args, catalogue, korvo::ProgramFolder().string() + "/", std::cout, std::cerr);
+    }
+    if (command == "bootp") {
+        return korvo::RunBootpCommand(args, (korvo::ProgramFolder() / "korvo").string(), std::cout, std::cerr);
+    }
+    if (command == "export") {
+        return korvo::RunExportCommand(args, catalogue, korvo::ProgramFolder().string() + "/", std::cout, std::cerr);
+    }
+    std::cerr << "korvo: unknown command \"" << command << "\"\n" << kUsage;
+    return 2;
+}
+
+// What the command printed must have reached standard output; otherwise its
+// result is an error, whatever the command itself found.
+int WithCheckedOutput(int status) {
+    std::cout.flush();
+    if (std::cout.good()) return status;
+    // The write that failed may lie long behind; one more byte tells why it failed.
+    errno = 0;
+    const int error = ::write(STDOUT_FILENO, "\n", 1) < 0 ? errno : 0;
+    std::cerr << "korvo: cannot write to standard output: "
+              << (error != 0 ? std::strerror(error) : "the output stream failed") << "\n";
+    return 2;
+}
 
 }  // namespace
 
@@ -61,23 +103,8 @@ int main(int argc, char** argv) {
         std::cout << help;
         return 0;
     }
-    const std::string catalogue = (korvo::ProgramFolder() / "korvo_config.ini").string();
-    if (command == "station") return korvo::RunStationCommand(args, catalogue, std::cout, std::cerr);
-    if (command == "check") return korvo::RunCheckCommand(args, catalogue, std::cout, std::cerr);
-    if (command == "io") return korvo::RunIoCommand(args, catalogue, std::cout, std::cerr);
-    if (command == "diag") return korvo::RunDiagCommand(args, std::cout, std::cerr);
-    if (command == "restart") return korvo::RunRestartCommand(args, std::cout, std::cerr);
-    if (command == "module") return korvo::RunModuleCommand(args, catalogue, std::cout, std::cerr);
-    if (command == "ping") return korvo::RunPingCommand(args, std::cout, std::cerr);
-    if (command == "plan") {
-        return korvo::RunPlanCommand(args, catalogue, korvo::ProgramFolder().string() + "/", std::cout, std::cerr);
-    }
-    if (command == "bootp") {
-        return korvo::RunBootpCommand(args, (korvo::ProgramFolder() / "korvo").string(), std::cout, std::cerr);
-    }
-    if (command == "export") {
-        return korvo::RunExportCommand(args, catalogue, korvo::ProgramFolder().string() + "/", std::cout, std::cerr);
-    }
-    std::cerr << "korvo: unknown command \"" << command << "\"\n" << kUsage;
-    return 2;
+    // A closed pipe or a full disk must end in an error, not in a signal or a
+    // success: writes fail with an error instead of raising SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
+    return WithCheckedOutput(Run(command, args));
 }

@@ -4,6 +4,7 @@
 #include "json_text.h"
 
 #include "dialogs/module_dialog_registry.h"
+#include "station/message_text.h"
 #include "station/profile_file.h"
 #include "station/project_file.h"
 #include "station/station_model.h"
@@ -22,7 +23,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korvo module PROJECT --slot N [--catalogue FILE] [--json]\n"
-    "                    [--channel C [--set \"OPTION CAPTION\"]... [--value V] [--FIELD V]...]... [--save]";
+    "                    [--channel C [--set \"OPTION CAPTION\"]... [--value V] [--FIELD V]...]... [--save [--force]]";
 
 // What the user asked for one channel, in the order given.
 struct ChannelRequest {
@@ -38,6 +39,7 @@ struct Request {
     int slot = 0;
     bool json = false;
     bool save = false;
+    bool force = false;
     std::vector<ChannelRequest> channels;
 };
 
@@ -72,6 +74,8 @@ Request ParseArguments(const std::vector<std::string>& args, const std::string& 
             request.json = true;
         } else if (arg == "--save") {
             request.save = true;
+        } else if (arg == "--force") {
+            request.force = true;
         } else if (arg == "--catalogue") {
             request.catalogue = value(i);
         } else if (arg == "--slot") {
@@ -183,11 +187,17 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
         throw CommandError("the " + type +
                            " dialog has no \"Save Configuration\"; its values are not stored in the project");
 
+    // Saving would store the repeated items as if the user had set them (the load
+    // report has said which list is short).
+    if (request.save && !request.force && ShortParameterList(*module, request.slot))
+        throw CommandError("the stored parameter of module " + std::to_string(request.slot) +
+                           " is shorter than the module's words; --save with --force stores the repeated items");
+
     model.CurrentModule = request.slot;
     try {
         dialog->Open(model, request.slot);
     } catch (const ConversionError& e) {
-        throw CommandError("the parameter \"" + Cp1252ToUtf8(module->Parameter) + "\" of module " +
+        throw CommandError("the parameter \"" + Cp1252ToUtf8(MessageText(module->Parameter)) + "\" of module " +
                            std::to_string(request.slot) + " cannot be loaded: " + e.what());
     }
     std::vector<ValueSetting> values;
@@ -222,7 +232,10 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
     } catch (const ConversionError& e) {
         throw CommandError(std::string("value: ") + e.what());
     }
-    if (request.save) {
+    // Everything is checked before anything is saved: a value out of range leaves the
+    // project byte for byte as it was.
+    const bool inRange = !outcome || outcome->inRange;
+    if (request.save && inRange) {
         dialog->Save(model);
         SaveProject(model, request.project);
     }
@@ -230,8 +243,8 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
         PrintJson(*module, request.slot, *dialog, out);
     else
         PrintText(*module, request.slot, *dialog, out);
-    if (outcome && !outcome->inRange) {
-        err << "korvo module: " << outcome->message << "\n";
+    if (!inRange) {
+        err << "korvo module: " << outcome->message << (request.save ? "; the project was not saved" : "") << "\n";
         return 1;
     }
     return 0;

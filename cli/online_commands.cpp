@@ -3,6 +3,7 @@
 #include "input_files.h"
 #include "command_deadline.h"
 #include "cycle_times.h"
+#include "stop_signals.h"
 
 #include "access/coupler_diagnosis.h"
 #include "access/ddi_funktionen.h"
@@ -118,6 +119,10 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<std::s
                 continue;
             }
             if (arg == "--record") {
+                if (value.empty()) {
+                    err << "korvo: --record needs a file name\n" << usage << "\n";
+                    return false;
+                }
                 options.record = value;
                 continue;
             }
@@ -216,6 +221,9 @@ bool NodeDropped(const ControllerAccess& access) {
            ETH_GetNetworkError(static_cast<std::int32_t>(access.DataNode)) != 0;
 }
 
+// How long korvo io may take beyond --timeout to end its exchange and write its record.
+constexpr std::chrono::seconds kRecordGrace(15);
+
 std::function<void()> Expired(const std::string& command, const std::string& address, int seconds) {
     return ExitOnDeadline(command + " " + address + ": no result within " + std::to_string(seconds) +
                           " s (--timeout)");
@@ -259,10 +267,16 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
                       options, err)) {
         return 2;
     }
-    CommandDeadline deadline(std::chrono::seconds(options.timeoutSeconds),
-                             Expired("io", options.positional[0], options.timeoutSeconds));
+    const std::string& address = options.positional[0];
+    // --timeout ends the test like its last cycle, so that the record is written; the
+    // hard limit behind it ends a command stuck past every exchange's own time limit.
+    const std::chrono::seconds limit(options.timeoutSeconds);
+    const auto softDeadline = std::chrono::steady_clock::now() + limit;
+    CommandDeadline deadline(limit.count() > 0 ? limit + kRecordGrace : limit,
+                             Expired("io", address, options.timeoutSeconds));
+    const StopSignals signals;
     OnlineSession session;
-    if (!session.Load(options.positional[0], options.positional[1], options.catalogue, options.station, err)) return 2;
+    if (!session.Load(address, options.positional[1], options.catalogue, options.station, err)) return 2;
     ConsoleUi ui(out, err, true);
     ui.holdLog = true;
     OnlineOperation online(*session.model, session.catalogue, *session.access, ui, session.pinger);
@@ -273,7 +287,7 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
         record = std::make_unique<IoRecordSession>(*session.model, online, diagnosis, options.positional[1]);
     }
     if (!online.OpenConnection()) {
-        err << "korvo: cannot connect to " << options.positional[0] << ":" << ui.lastStatus << "\n";
+        err << "korvo: cannot connect to " << address << ":" << ui.lastStatus << "\n";
         session.access->CloseNodePair();
         if (record) record->WriteUnconnected(options.record, ui.lastStatus, err);
         return 2;
@@ -281,25 +295,48 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
     session.model->Online = true;
     int status = 0;
     int cycles = 0;
+    std::string ended;  // why the test ended before its last cycle, for the record
     CycleTimes times;
-    for (int cycle = 1; cycle <= options.count; ++cycle) {
+    const auto stopAsked = [&] {
+        if (!out.good()) {
+            ended = "stopped: the output could not be written";
+        } else if (signals.Caught() != 0) {
+            ended = "stopped by " + StopSignals::Name(signals.Caught());
+        } else if (limit.count() > 0 && std::chrono::steady_clock::now() >= softDeadline) {
+            ended = "stopped after " + std::to_string(options.timeoutSeconds) + " s (--timeout)";
+        }
+        return !ended.empty();
+    };
+    for (int cycle = 1; cycle <= options.count && !stopAsked(); ++cycle) {
         out << "cycle " << cycle << "\n";
         const auto started = std::chrono::steady_clock::now();
         online.IoCycle();
         cycles = cycle;
         times.Add(std::chrono::steady_clock::now() - started);
         if (!session.model->Online || NodeDropped(*session.access)) {
-            err << "korvo: " << options.positional[0] << ": "
+            err << "korvo: " << address << ": "
                 << (session.model->Online ? "the connection was lost during the cycle" : ui.lastStatus) << "\n";
             status = 2;
             break;
         }
         ui.PrintHeldLines();
-        if (cycle < options.count) std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
+        if (cycle < options.count) {
+            auto pause = std::chrono::milliseconds(options.intervalMs);
+            if (limit.count() > 0) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    softDeadline - std::chrono::steady_clock::now());
+                pause = std::max(std::chrono::milliseconds(0), std::min(pause, left));
+            }
+            signals.Wait(pause);
+        }
     }
     session.access->CloseNodePair();
+    if (!ended.empty()) {
+        err << "korvo: io " << address << ": " << ended << " after " << cycles << " cycles\n";
+        status = 2;
+    }
     if (status == 0) out << times.Summary() << "\n";
-    if (record && !record->Write(options.record, cycles, err)) return 2;
+    if (record && !record->Write(options.record, cycles, ended, err)) return 2;
     return status;
 }
 

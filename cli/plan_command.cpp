@@ -23,13 +23,16 @@ namespace korvo {
 
 namespace {
 
-constexpr const char* kUsage = "usage: korvo plan PROJECT [--catalogue FILE] [--station N] [--pdf FILE | --text]";
+constexpr const char* kUsage =
+    "usage: korvo plan PROJECT [--catalogue FILE] [--station N] [--pdf FILE | --text] [--skip-unknown]";
 
 struct PlanOptions {
     std::string project;
     std::string catalogue;
     int station = 0;  // 0: all stations
     std::string pdf;
+    bool pdfGiven = false;
+    bool skipUnknown = false;
 };
 
 // Parses the arguments; false after a message on err.
@@ -59,6 +62,13 @@ bool ParseArguments(const std::vector<std::string>& args, PlanOptions& options, 
             options.station = number;
         } else if (arg == "--pdf") {
             options.pdf = args[++i];
+            options.pdfGiven = true;
+            if (options.pdf.empty()) {
+                err << "korvo plan: --pdf needs a file name\n";
+                return false;
+            }
+        } else if (arg == "--skip-unknown") {
+            options.skipUnknown = true;
         } else if (arg == "--text") {
             text = true;
         } else if (!arg.empty() && arg[0] == '-') {
@@ -124,6 +134,10 @@ int RunPlanCommand(const std::vector<std::string>& args, const std::string& defa
         StationModel model(&catalogueIni, programFolder);
         const ProjectLoadReport report = LoadProject(model, std::filesystem::path(options.project));
         for (const std::string& warning : report.warnings) err << "korvo plan: " << warning << "\n";
+        if (!report.unknownTypes.empty() && !options.skipUnknown) {
+            err << "korvo plan: " << UnknownTypesRefusal(report) << "\n";
+            return 2;
+        }
         int first = 1;
         int last = model.ModuleCount;
         if (options.station > 0 && !StationSlots(model, options.station, first, last)) {

@@ -121,13 +121,6 @@ int RunStationCommand(const std::vector<std::string>& args, const std::string& d
         StationModel model(&catalogueIni, std::filesystem::path(catalogue).parent_path().string() + "/");
         const ProjectLoadReport report = LoadProject(model, std::filesystem::path(project));
         for (const std::string& warning : report.warnings) err << "korvo station: " << warning << "\n";
-        for (int slot = 1; slot <= model.ModuleCount; ++slot) {
-            const TModul* m = model.Module(slot);
-            if (m != nullptr && !catalogueIni.SectionExists(m->ModulType)) {
-                err << "korvo station: module " << slot << " has the type \"" << Cp1252ToUtf8(m->ModulType)
-                    << "\", which the catalogue does not know; it has no process data\n";
-            }
-        }
         if (json)
             PrintAddressMapJson(model, out);
         else

@@ -70,6 +70,13 @@ TEST_F(CounterModuleCommand, GateTimeOutsideRangeBecomesTenAndExitsWithOne) {
     EXPECT_NE(out_.find("word 4106"), std::string::npos) << out_;
 }
 
+TEST_F(CounterModuleCommand, ValueOutOfRangeWithSaveLeavesTheProjectAsItWas) {
+    const std::string before = ReadFile(project_);
+    EXPECT_EQ(Run(kCounterSlot, {"--set", "time controlled frequenz", "--gate-time", "5000", "--save"}), 1);
+    EXPECT_NE(err_.find("not saved"), std::string::npos) << err_;
+    EXPECT_EQ(ReadFile(project_), before);
+}
+
 TEST_F(CounterModuleCommand, GateOptionFollowsTheModeChosenBefore) {
     ASSERT_EQ(Run(kCounterSlot, {"--set", "state controlled frequenz", "--set", "low pegel", "--json"}), 0)
         << err_;

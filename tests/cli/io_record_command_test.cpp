@@ -12,8 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <random>
 #include <sstream>
+#include <thread>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace korvo {
 namespace {
@@ -80,6 +87,78 @@ TEST_F(IoRecordCommand, RecordThatCannotBeWrittenExitsWithTwo) {
     EXPECT_EQ(RunIo({kAddress, kDemo, "--cycles", "1", "--record", file.string()}, out, err), 2);
     EXPECT_NE(err.find("cannot write"), std::string::npos) << err;
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(IoRecordCommand, TimeoutEndsTheTestAndStillWritesTheRecordSayingSo) {
+    const auto file = File("record.json");
+    std::string out;
+    std::string err;
+    // The configuration check before the test takes about 1.4 s of fixed pauses.
+    EXPECT_EQ(RunIo({kAddress, kDemo, "--cycles", "100000", "--interval", "100", "--timeout", "3", "--record",
+                     file.string()},
+                    out, err),
+              2);
+    EXPECT_NE(err.find("--timeout"), std::string::npos) << err;
+    const std::string json = Read(file);
+    EXPECT_NE(json.find("\"stopReason\": \"the test ended after "), std::string::npos) << json;
+    EXPECT_NE(json.find("stopped after 3 s (--timeout)"), std::string::npos) << json;
+    EXPECT_EQ(json.find("\"cycles\": 0,"), std::string::npos) << "cycles ran before the limit: " << json;
+}
+
+// The korvo program against this test's coupler, ended by a signal once it has run
+// two cycles: the record is written and says which signal ended the test.
+TEST_F(IoRecordCommand, SignalsEndTheTestAndStillWriteTheRecordSayingWhich) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const auto file = File("record-" + std::to_string(signal) + ".json");
+        int output[2];
+        ASSERT_EQ(::pipe(output), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::dup2(output[1], STDOUT_FILENO);
+            ::close(output[0]);
+            ::execl(KORVO_CLI_BINARY, KORVO_CLI_BINARY, "io", kAddress.c_str(), kDemo.c_str(), "--catalogue",
+                    kCatalogue.c_str(), "--cycles", "100000", "--interval", "50", "--record", file.c_str(),
+                    static_cast<char*>(nullptr));
+            std::_Exit(127);
+        }
+        ::close(output[1]);
+        std::string seen;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (seen.find("cycle 2\n") == std::string::npos && std::chrono::steady_clock::now() < until) {
+            pollfd ready{output[0], POLLIN, 0};
+            if (::poll(&ready, 1, 200) <= 0) continue;
+            char buffer[4096];
+            const ssize_t n = ::read(output[0], buffer, sizeof buffer);
+            if (n <= 0) break;
+            seen.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::kill(child, signal);
+        // Drain what the run still prints, so that it never waits on a full pipe.
+        std::thread drain([fd = output[0]] {
+            char buffer[4096];
+            while (::read(fd, buffer, sizeof buffer) > 0) {
+            }
+        });
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        drain.join();
+        ::close(output[0]);
+        ASSERT_NE(seen.find("cycle 2\n"), std::string::npos) << "the run never got going: " << seen;
+        ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal << " killed the run instead of ending it";
+        EXPECT_EQ(WEXITSTATUS(status), 2);
+        const std::string json = Read(file);
+        const std::string name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
+        EXPECT_NE(json.find("stopped by " + name + "\""), std::string::npos) << json;
+        EXPECT_NE(json.find("\"connectionLost\": false"), std::string::npos) << json;
+    }
+}
+
+TEST_F(IoRecordCommand, EmptyRecordNameIsAnError) {
+    std::string out;
+    std::string err;
+    EXPECT_EQ(RunIo({kAddress, kDemo, "--cycles", "1", "--record", ""}, out, err), 2);
+    EXPECT_NE(err.find("--record needs a file name"), std::string::npos) << err;
 }
 
 // A loopback address of its own where no coupler listens: the connection is refused.

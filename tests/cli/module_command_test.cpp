@@ -202,4 +202,47 @@ TEST_F(ModuleCommand, MalformedParameterIsReportedAndNothingIsWritten) {
     EXPECT_EQ(ReadFile(project_), text);
 }
 
+// The demo's AI 8 (slot 14) with a stored list of 3 of its 8 words.
+TEST_F(ModuleCommand, ShortParameterListIsReportedAndSavedOnlyWithForce) {
+    std::string text = ReadFile(kDemo);
+    text.replace(text.find("Name14=0,0,0,0,0,0,0,0,"), 23, "Name14=1,2,3");
+    std::ofstream(project_, std::ios::binary | std::ios::trunc) << text;
+
+    const ProgramRun shown = Run({project_, "--slot", "14"});
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    EXPECT_NE(shown.err.find("Module 14 (KORVO AI 8): the stored parameter \"1,2,3\" has 3 of 8 words"),
+              std::string::npos)
+        << shown.err;
+
+    const ProgramRun refused = Run({project_, "--slot", "14", "--save"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
+    EXPECT_EQ(ReadFile(project_), text);
+
+    const ProgramRun forced = Run({project_, "--slot", "14", "--save", "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_NE(ReadFile(project_).find("Name14=1,2,3,3,3,3,3,3,"), std::string::npos) << ReadFile(project_);
+}
+
+// A NUL cuts no message short, and a list of a million items gives no megabyte of error.
+TEST_F(ModuleCommand, HostileParameterTextsAreEscapedAndShortenedInMessages) {
+    const std::string demo = ReadFile(kDemo);
+    std::string text = demo;
+    text.replace(text.find("Name8=0,0,"), 10, "Name8=5,x" + std::string(1, '\0') + "y,");
+    std::ofstream(project_, std::ios::binary | std::ios::trunc) << text;
+    const ProgramRun nul = Run({project_, "--slot", "8"});
+    EXPECT_EQ(nul.status, 2);
+    EXPECT_NE(nul.err.find("'x\\x00y' is not a valid integer value"), std::string::npos) << nul.err;
+
+    std::string huge = "Name8=";
+    for (int i = 0; i < 1000000; ++i) huge += "x,";
+    text = demo;
+    text.replace(text.find("Name8=0,0,"), 10, huge);
+    std::ofstream(project_, std::ios::binary | std::ios::trunc) << text;
+    const ProgramRun big = Run({project_, "--slot", "8"});
+    EXPECT_EQ(big.status, 2);
+    EXPECT_LT(big.err.size(), 2000u) << big.err.substr(0, 400);
+    EXPECT_NE(big.err.find("characters)"), std::string::npos) << big.err.substr(0, 400);
+}
+
 }  // namespace
