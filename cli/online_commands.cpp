@@ -85,6 +85,7 @@ struct Options {
     int intervalMs = 1000;
     int timeoutSeconds = 60;
     bool wait = false;
+    bool keepOutputs = false;
 };
 
 std::optional<int> Number(const std::string& text, int min, int max) {
@@ -105,6 +106,10 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<std::s
         }
         if (arg == "--wait") {
             options.wait = true;
+            continue;
+        }
+        if (arg == "--keep-outputs") {
+            options.keepOutputs = true;
             continue;
         }
         if (known) {
@@ -258,13 +263,14 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
                  std::ostream& err) {
     const std::string usage =
         "usage: korvo io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--catalogue FILE]\n"
-        "                [--timeout SECONDS] [--record FILE.json]";
+        "                [--timeout SECONDS] [--record FILE.json] [--keep-outputs]";
     Options options;
     options.catalogue = defaultCatalogue;
     // Many cycles may rightly take long: no overall limit unless one is given.
     options.timeoutSeconds = 0;
-    if (!ParseOptions(args, {"--cycles", "--interval", "--station", "--catalogue", "--timeout", "--record"}, 2, usage,
-                      options, err)) {
+    if (!ParseOptions(args, {"--cycles", "--interval", "--station", "--catalogue", "--timeout", "--record",
+                             "--keep-outputs"},
+                      2, usage, options, err)) {
         return 2;
     }
     const std::string& address = options.positional[0];
@@ -280,6 +286,7 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
     ConsoleUi ui(out, err, true);
     ui.holdLog = true;
     OnlineOperation online(*session.model, session.catalogue, *session.access, ui, session.pinger);
+    online.KeepOutputsWhenStopped = options.keepOutputs;
     CouplerDiagnosis diagnosis(*session.model, *session.access, online, ui);
     online.SetDiagnosis(&diagnosis);
     std::unique_ptr<IoRecordSession> record;
@@ -329,6 +336,14 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
             }
             signals.Wait(pause);
         }
+    }
+    // The test ends here: the station's outputs go off unless --keep-outputs (a
+    // lost connection has set them off in the records already).
+    // After a failed cycle its held lines stay unprinted: a failed read never shows
+    // as input bytes.
+    if (status == 0) {
+        online.EndTestOutputs();
+        ui.PrintHeldLines();
     }
     session.access->CloseNodePair();
     if (!ended.empty()) {

@@ -64,6 +64,9 @@ bool CouplerDiagnosis::ReadBusState() {
     if (access_.NodesOpen()) {
         RegisterResult = access_.ReadStatusRegister(reg);
         ui_->ProcessMessages();
+        // The test write sends the first two output bytes: the running test's own, or
+        // else the current station's outputs off.
+        if (!model_.Online) opener_.PrepareOutputImage();
         TestWriteResult = access_.WriteProcessData(access_.DataNode, 0, 2);
         code = static_cast<std::uint8_t>(TestWriteResult & 0xFF);
         if (code == kModbusClientCode) SetStatus("Error write!! ModbusClient aktiv  (" + HexCode(code) + ")");

@@ -3,6 +3,7 @@
 #include "access/coupler_diagnosis.h"
 #include "cycle_texts.h"
 #include "station/versch.h"
+#include "station/view_clicks.h"
 
 #include <quorrin.h>
 
@@ -66,6 +67,56 @@ bool OnlineOperation::OpenConnection() {
     return true;
 }
 
+void OnlineOperation::PrepareOutputImage() {
+    access_.OutputImage.fill(0);
+    const int station = model_.CurrentStation;
+    for (int i = 1; i <= model_.ModuleCount; ++i) {
+        const TModul* m = model_.Module(i);
+        if (m == nullptr || m->ModulZuStations != station || m->output <= 0 || HasRealOutputs(*m)) continue;
+        if (m->ByteOffsetOutput - m->output < 0 ||
+            m->ByteOffsetOutput > static_cast<int>(ControllerAccess::kImageSize)) {
+            continue;
+        }
+        model_.ExchangeModule = i;
+        RunWriteProc(i);
+    }
+}
+
+void OnlineOperation::EndTestOutputs(bool reachable) {
+    if (KeepOutputsWhenStopped || model_.ModuleCount == 0) return;
+    const int station = model_.CurrentStation;
+    for (int i = 1; i <= model_.ModuleCount; ++i) {
+        TModul* m = model_.Module(i);
+        if (m == nullptr || m->ModulZuStations != station || !HasRealOutputs(*m)) continue;
+        if (m->ModulType.find(kDigitalOutputFamily) != std::string::npos) {
+            m->BitValue = 0;
+            m->OutputData = OutputBytesText(0);
+            model_.Ui().LayoutLeds(i);
+        } else {
+            m->OutputData.clear();
+            for (int b = 0; b < m->output; ++b) m->OutputData += "0,";
+        }
+    }
+    PrepareOutputImage();
+    const std::string number = std::to_string(station);
+    if (!reachable || access_.DataNode == 0) {
+        ui_.AddMemoLine("outputs of station " + number +
+                        " set to off; the coupler gets them when it is reached again");
+        return;
+    }
+    const int last = LastModuleOfStation(station);
+    const int length = last > 0 ? model_.Module(last)->ByteOffsetOutput : 0;
+    const auto writeLength =
+        static_cast<std::uint16_t>(std::clamp(length, 0, static_cast<int>(ControllerAccess::kImageSize)));
+    const std::uint32_t result = writeLength > 0 ? access_.WriteProcessData(access_.DataNode, 0, writeLength) : 0;
+    if (result == DDI_OK) {
+        ui_.AddMemoLine("outputs of station " + number + " switched off");
+    } else {
+        ui_.AddMemoLine("outputs of station " + number + " could not be switched off: error " + HexCode(result, 8) +
+                        "h");
+    }
+}
+
 int OnlineOperation::CountStationModules(int station) const {
     int count = 0;
     for (int i = 1; i <= model_.ModuleCount; ++i) {
@@ -86,6 +137,9 @@ bool OnlineOperation::CheckConfiguration() {
         return false;
     }
     const int projectCount = CountStationModules(model_.CurrentStation);
+    // A check that starts the test sends the outputs off as well; the test's first
+    // cycle then writes what the user sets.
+    PrepareOutputImage();
     if (diagnosis_ != nullptr) diagnosis_->ResetAndReadState();
     access_.MailboxBuffer.fill(0);
     std::uint32_t result = access_.SendCommand(CmdReadConfiguration, access_.MailboxNode);
@@ -158,6 +212,7 @@ bool OnlineOperation::CouplerAnswersBeforeCommand() {
 
 void OnlineOperation::CheckConfigurationCommand() {
     if (!CouplerAnswersBeforeCommand()) return;
+    if (model_.Online) EndTestOutputs();
     model_.Online = false;
     buttonImage_ = OnlineImageIndex;
     ui_.SetOnlineButton(false, OnlineImageIndex);
@@ -205,18 +260,36 @@ void OnlineOperation::Toggle() {
             ui_.ShowMessage(kOpenFailedBox, kCommunicationError);
         }
     } else {
-        buttonImage_ = OnlineImageIndex;
-        ui_.SetOnlineButton(false, OnlineImageIndex);
-        access_.CloseNodePair();
-        // The online log goes with the test; the panel stays only for the debug view.
-        ui_.SetDebugPanelVisible(DebugShown && DebugAllowed);
+        StopWithOutputsOff();
+        return;
     }
+    ShowTestState();
+}
+
+void OnlineOperation::StopWithOutputsOff() {
+    buttonImage_ = OnlineImageIndex;
+    ui_.SetOnlineButton(false, OnlineImageIndex);
+    EndTestOutputs();
+    access_.CloseNodePair();
+    // The online log goes with the test; the panel stays only for the debug view.
+    ui_.SetDebugPanelVisible(DebugShown && DebugAllowed);
+    ShowTestState();
+}
+
+void OnlineOperation::ShowTestState() {
     ui_.SetOnlineButton(model_.Online, buttonImage_);
     ui_.SetMemoVisible(model_.Online);
     ui_.SetCycleTimerEnabled(model_.Online);
     if (!model_.Online && model_.ModuleCount > 0) {
         ui_.SetLedColor(model_.CurrentCouplerModule, kCouplerOnlineLed, LedColor::Grey);
     }
+}
+
+void OnlineOperation::StopTest() {
+    if (!model_.Online) return;
+    model_.Online = false;
+    StopWithOutputsOff();
+    ui_.SetTypeListEnabled(true);
 }
 
 void OnlineOperation::DebugCommand() {
@@ -238,6 +311,7 @@ void OnlineOperation::StopAfterCycleError(const std::string& status) {
     ui_.SetCycleTimerEnabled(false);
     buttonImage_ = OnlineImageIndex;
     ui_.SetOnlineButton(false, OnlineImageIndex);
+    EndTestOutputs(false);
     model_.Online = false;
     if (cycleObserver_ != nullptr) cycleObserver_->CycleStopped(status);
 }

@@ -20,12 +20,16 @@ namespace korvo {
 
 class CouplerDiagnosis;
 
-// Opening a connection as the diagnosis and restart windows need it.
+// Opening a connection as the diagnosis and restart windows need it, and the output
+// image their test write sends.
 class ConnectionOpener {
 public:
     virtual ~ConnectionOpener() = default;
     virtual bool PingCoupler() = 0;
     virtual bool OpenConnection() = 0;
+    // Outside the running I/O test, an exchange that writes outputs must send the
+    // current station's outputs off, never what an earlier test left in the image.
+    virtual void PrepareOutputImage() {}
 };
 
 class OnlineOperation : public ConnectionOpener {
@@ -58,8 +62,21 @@ public:
     // Whether the last configuration check received the coupler's module list at all.
     bool BusConfigRead = false;
 
+    // The outputs stay as the user last set them when the test stops (off by default:
+    // the test switches them off).
+    bool KeepOutputsWhenStopped = false;
+
     bool PingCoupler() override;
     bool OpenConnection() override;
+    // The current station's output image with its outputs off: digital, relay and
+    // analog outputs 0, while the output words of its input modules (parameters of the
+    // analog and temperature inputs, the counter's commands) come from their records,
+    // as zeroing them would parameterise the module anew. Bytes of other stations are 0.
+    void PrepareOutputImage() override;
+    // The test ends: unless KeepOutputsWhenStopped, the station's outputs are switched
+    // off in the module records and, while the node pair is open, on the coupler, and
+    // the online log says so. `reachable` is false when the connection is known lost.
+    void EndTestOutputs(bool reachable = true);
     int CountStationModules(int station) const;
     bool CheckConfiguration();
     bool CompareConfiguration(int deviceCount, int projectCount);
@@ -68,6 +85,9 @@ public:
     void CheckConfigurationCommand();
     void OnlineCommand();
     void DebugCommand();
+    // Ends a running test as its stop button does, without the echo check first: the
+    // program closes, another project is opened or a new one started.
+    void StopTest();
 
     // One tick of the I/O test's timer.
     void IoCycle();
@@ -89,6 +109,9 @@ private:
     // The echo check both commands start with; reports an unreachable coupler.
     bool CouplerAnswersBeforeCommand();
     void Toggle();
+    // The stop half of Toggle: outputs off, node pair closed, buttons and LEDs.
+    void StopWithOutputsOff();
+    void ShowTestState();
     // The debug button and the module dump beside the online log go together.
     void SetDebugButton(bool down);
     void StopAfterCycleError(const std::string& status);
@@ -103,6 +126,9 @@ private:
     // or why the text has none. Made again only when the text or type changed.
     const std::string& OutputLine(int slot, const TModul& module);
     void SkipModule(const TModul& module, const std::string& why);
+    // A module whose output bytes are real outputs (digital, relay, analog), not the
+    // parameter or command words of an input module.
+    static bool HasRealOutputs(const TModul& module) { return module.output > 0 && module.Input <= 0; }
 
     StationModel& model_;
     const CatalogueList& catalogue_;

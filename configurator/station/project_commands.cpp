@@ -15,6 +15,7 @@ FileDialogSettings ProjectCommands::SaveDialogSettings() const {
 bool ProjectCommands::NewProject() {
     StationUi& ui = model_.Ui();
     if (!ui.AskYesNo("delete actual project ? ", " new project")) return false;
+    if (BeforeStationReplaced) BeforeStationReplaced();
     ui.ResetZoom();
     model_.ClearStation();
     model_.CurrentModule = 0;
@@ -42,6 +43,7 @@ std::optional<ProjectLoadReport> ProjectCommands::OpenProject(
         ui.ShowMessage(e.what(), " open project");
         return std::nullopt;
     }
+    if (BeforeStationReplaced) BeforeStationReplaced();
     model_.ClearStation();
     ProjectFileName = chosen->string();
     ProjectLoadReport report = LoadProject(model_, file);

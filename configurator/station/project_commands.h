@@ -29,6 +29,9 @@ public:
 
     // The path of the project opened last; the save dialog starts there.
     std::string ProjectFileName;
+    // Runs once the user has agreed to replace the station, before it is emptied: a
+    // running I/O test must end while its station still exists.
+    std::function<void()> BeforeStationReplaced;
 
     FileDialogSettings OpenDialogSettings() const;
     FileDialogSettings SaveDialogSettings() const;

@@ -154,6 +154,15 @@ TEST_F(IoRecordCommand, SignalsEndTheTestAndStillWriteTheRecordSayingWhich) {
     }
 }
 
+TEST_F(IoRecordCommand, OutputsGoOffAtTheEndUnlessKept) {
+    std::string out;
+    std::string err;
+    ASSERT_EQ(RunIo({kAddress, kDemo, "--cycles", "1"}, out, err), 0) << err;
+    EXPECT_NE(out.find("outputs of station 1 switched off"), std::string::npos) << out;
+    ASSERT_EQ(RunIo({kAddress, kDemo, "--cycles", "1", "--keep-outputs"}, out, err), 0) << err;
+    EXPECT_EQ(out.find("switched off"), std::string::npos) << out;
+}
+
 TEST_F(IoRecordCommand, EmptyRecordNameIsAnError) {
     std::string out;
     std::string err;

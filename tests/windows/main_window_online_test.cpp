@@ -9,6 +9,7 @@
 #include "access/windows/ncb_restart.h"
 #include "random_loopback.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -70,6 +71,7 @@ private Q_SLOTS:
     void WhileOnlineDeleteIsRefusedAndCouplerClickKeepsStation();
     void DebugCommandShowsPanelAndDumpsClickedModule();
     void CloseWhileOnlineClosesNodePair();
+    void KeepOutputsBoxLeavesTheClickedOutputsOn();
 };
 
 void MainWindowOnlineTest::CheckConfigurationOfMatchingStationSaysOk() {
@@ -188,6 +190,32 @@ void MainWindowOnlineTest::IoCycleLightsInputLedsAndWritesClickedOutputs() {
     QVERIFY(Widget(setup.form, "ListModule")->isEnabled());
     QVERIFY(setup.form.Access()->NodesClosed());
     QCOMPARE(setup.form.OnlineButtonImage(), 6);
+    // The stopped test switched the clicked outputs off, on the coupler and in the view.
+    QCOMPARE(setup.coupler.Controller().outputs(static_cast<std::size_t>(output.outStart), 2),
+             (korvo::sim::Bytes{0x00, 0x00}));
+    QCOMPARE(Led(setup.form, "a041")->Colour(), korvo::LedShape::kOff);
+    QCOMPARE(Led(setup.form, "a049")->Colour(), korvo::LedShape::kOff);
+    QVERIFY(MemoText(setup.form, "Memo").contains(QStringLiteral("outputs of station 1 switched off")));
+}
+
+void MainWindowOnlineTest::KeepOutputsBoxLeavesTheClickedOutputsOn() {
+    OnlineSetup setup;
+    QTRY_VERIFY(setup.Started());
+    auto* keep = setup.form.findChild<QCheckBox*>(QStringLiteral("CheckKeepOutputs"));
+    QVERIFY(keep != nullptr);
+    QCOMPARE(keep->text(), QStringLiteral("keep outputs when the test stops"));
+    QVERIFY(!keep->isChecked());
+    keep->setChecked(true);
+    Action(setup.form, "ToolTest")->trigger();
+    QVERIFY(setup.Model().Online);
+    QTest::mouseClick(Led(setup.form, "a041"), Qt::LeftButton);
+    setup.form.TimerReadWriteTimer();
+    Action(setup.form, "ToolTest")->trigger();
+    QVERIFY(!setup.Model().Online);
+    const korvo::sim::BusModule& output = setup.coupler.Module("KORVO DO 16");
+    QCOMPARE(setup.coupler.Controller().outputs(static_cast<std::size_t>(output.outStart), 2),
+             (korvo::sim::Bytes{0x00, 0x01}));
+    QCOMPARE(Led(setup.form, "a041")->Colour(), korvo::LedShape::kOn);
 }
 
 void MainWindowOnlineTest::CouplerLedAndOnlineButtonBlinkWhileOnline() {
@@ -269,8 +297,16 @@ void MainWindowOnlineTest::CloseWhileOnlineClosesNodePair() {
     QTRY_VERIFY(setup.Started());
     Action(setup.form, "ToolTest")->trigger();
     QVERIFY(setup.form.Access()->NodesOpen());
+    QTest::mouseClick(Led(setup.form, "a041"), Qt::LeftButton);
+    setup.form.TimerReadWriteTimer();
+    const korvo::sim::BusModule& output = setup.coupler.Module("KORVO DO 16");
+    QCOMPARE(setup.coupler.Controller().outputs(static_cast<std::size_t>(output.outStart), 2),
+             (korvo::sim::Bytes{0x00, 0x01}));
     QVERIFY(setup.form.close());
     QVERIFY(setup.form.Access()->NodesClosed());
+    // Closing the program ends the test as its stop button does: outputs off.
+    QCOMPARE(setup.coupler.Controller().outputs(static_cast<std::size_t>(output.outStart), 2),
+             (korvo::sim::Bytes{0x00, 0x00}));
     QVERIFY(!setup.form.findChild<QTimer*>(QStringLiteral("TimerReadWrite"))->isActive());
     QVERIFY(setup.folder.ReadSettings().contains("Anzahl=21"));
 }

@@ -30,6 +30,7 @@
 #include "tools/windows/eth_ping_window.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -226,6 +227,13 @@ void TMainForm::CreateToolBar() {
     add(toolIP_);
     add(toolConfig_);
     add(toolTest_);
+    // Off by default: a stopped test leaves the station's outputs off.
+    checkKeepOutputs_ = new QCheckBox(QStringLiteral("keep outputs when the test stops"), bar);
+    checkKeepOutputs_->setObjectName(QStringLiteral("CheckKeepOutputs"));
+    connect(checkKeepOutputs_, &QCheckBox::toggled, this, [this](bool keep) {
+        if (online_) online_->KeepOutputsWhenStopped = keep;
+    });
+    bar->addWidget(checkKeepOutputs_);
     auto* gap = new QWidget(bar);
     gap->setFixedWidth(kDebugSeparatorWidth);
     bar->addWidget(gap);
@@ -400,6 +408,8 @@ void TMainForm::FormActivate() {
     listModule_->installEventFilter(this);
     frmKonfig_->show();
     projectCommands_ = std::make_unique<ProjectCommands>(frmKonfig_->Model());
+    // The test's station would vanish under the running cycle.
+    projectCommands_->BeforeStationReplaced = [this] { StopIoTest("stopped: the project was replaced"); };
     CreateOnline(frmKonfig_->Model());
 
     const std::optional<ProjectLoadReport> report = RunFirstActivation(state_, frmKonfig_->Model());
@@ -416,6 +426,7 @@ void TMainForm::CreateOnline(StationModel& model) {
     access_ = std::make_unique<ControllerAccess>(model.CurrentIP, *clock_);
     online_ = std::make_unique<OnlineOperation>(model, catalogue_, *access_, *this, *pinger_);
     online_->OnlineImageIndex = onlineButtonImage_;
+    if (checkKeepOutputs_ != nullptr) online_->KeepOutputsWhenStopped = checkKeepOutputs_->isChecked();
     diagnosis_ = std::make_unique<CouplerDiagnosis>(model, *access_, *online_, *frmsystemconfig_, *clock_);
     online_->SetDiagnosis(diagnosis_.get());
     restart_ = std::make_unique<NcRestart>(*access_, *online_, *diagnosis_, *frmNCBRestart_, *clock_);
@@ -470,6 +481,13 @@ void TMainForm::UpdateZoomControls() {
     menuZoomIn_->setEnabled(state_.Zoom.SmallerEnabled);
     toolZoomReset_->setEnabled(state_.Zoom.LargerEnabled);
     menuZoomOut_->setEnabled(state_.Zoom.LargerEnabled);
+}
+
+void TMainForm::StopIoTest(const std::string& reason) {
+    if (!online_ || frmKonfig_ == nullptr || !frmKonfig_->Model().Online) return;
+    online_->StopTest();
+    toolTest_->setChecked(false);
+    FollowIoTest(reason);
 }
 
 void TMainForm::ToolNewClick() {
@@ -654,6 +672,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     timerReadWrite_->stop();
+    StopIoTest("stopped: the program was closed");
     if (access_) access_->CloseNodePair();
     if (frmKonfig_ != nullptr) {
         try {

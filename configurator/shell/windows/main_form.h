@@ -19,6 +19,7 @@
 #include <memory>
 
 class QAction;
+class QCheckBox;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -153,6 +154,8 @@ private:
     void IoRecordClick();
     // Starts the record when the I/O test has started, ends it when the test stopped.
     void FollowIoTest(const std::string& stopReason);
+    // Stops a running I/O test before the project changes or the program closes.
+    void StopIoTest(const std::string& reason);
     void InfoClick();
     void HelpClick();
 
@@ -201,6 +204,7 @@ private:
     QAction* toolIP_ = nullptr;
     QAction* toolConfig_ = nullptr;
     QAction* toolTest_ = nullptr;
+    QCheckBox* checkKeepOutputs_ = nullptr;
     QAction* toolDebug_ = nullptr;
     QAction* menuZoomIn_ = nullptr;
     QAction* menuZoomOut_ = nullptr;
