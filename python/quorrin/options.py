@@ -70,7 +70,7 @@ def set_client_options(
     lib = library()
     for name, option, value, size in given:
         result = lib.ETH_SetClientOptions(option, ctypes.byref(value), size)
-        if result != Result.DDI_OK:
+        if result:
             raise QuorrinError(result, f"ETH_SetClientOptions({name})")
 
 
@@ -82,13 +82,13 @@ def get_client_options() -> ClientOptions:
         value = ctypes.c_int32()
         size = ctypes.c_int32(ctypes.sizeof(value))
         result = lib.ETH_GetClientOptions(option, ctypes.byref(value), ctypes.byref(size))
-        if result != Result.DDI_OK:
+        if result:
             raise QuorrinError(result, f"ETH_GetClientOptions({name})")
         timeouts[name] = value.value
     buffer = ctypes.create_string_buffer(MAX_CLIENT_NAME)
     size = ctypes.c_int32(MAX_CLIENT_NAME)
     result = lib.ETH_GetClientOptions(CLIENT_NAME, buffer, ctypes.byref(size))
-    if result != Result.DDI_OK:
+    if result:
         raise QuorrinError(result, "ETH_GetClientOptions(client_name)")
     return ClientOptions(
         receive_timeout=timeouts["receive_timeout"],
