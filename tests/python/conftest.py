@@ -100,17 +100,22 @@ class Coupler:
         with self._changed:
             return sum(1 for line in self.lines if found.search(line))
 
-    def count_after_closes(self, pattern: str, closes: int = 1, timeout: float = 10) -> int:
+    def wait_for_count(self, pattern: str, count: int, timeout: float = 10) -> None:
+        """Waits until `count` log lines match `pattern`."""
+        deadline = time.monotonic() + timeout
+        with self._changed:
+            while self.count(pattern) < count:
+                left = deadline - time.monotonic()
+                if left <= 0:
+                    raise AssertionError(f"korvo-sim logged fewer than {count} lines matching {pattern!r}:\n"
+                                         + "\n".join(self.lines))
+                self._changed.wait(left)
+
+    def count_after_closes(self, pattern: str, closes: int = 1) -> int:
         """The number of log lines matching `pattern`, counted once `closes` node closes
         are logged: the simulator logs a connection's requests in their order, so
         everything sent before a close is in the log by then."""
-        deadline = time.monotonic() + timeout
-        with self._changed:
-            while sum(1 for line in self.lines if " close 0102h " in line) < closes:
-                left = deadline - time.monotonic()
-                if left <= 0:
-                    raise AssertionError(f"korvo-sim logged fewer than {closes} closes:\n" + "\n".join(self.lines))
-                self._changed.wait(left)
+        self.wait_for_count(" close 0102h ", closes)
         return self.count(pattern)
 
     def pause(self) -> None:
@@ -161,7 +166,10 @@ def start_coupler() -> Iterator:
 def coupler(start_coupler, library) -> Coupler:
     """korvo-sim with station 1 of the demo project: DI 16 inputs at bytes 0..1 with a
     walking bit, a DO 16 at output bytes 0..1, and the mailbox commands of its firmware."""
-    return start_coupler("--project", str(DEMO_PROJECT), "--catalogue", str(CATALOGUE), "--restart-seconds", "1")
+    coupler = start_coupler("--project", str(DEMO_PROJECT), "--catalogue", str(CATALOGUE), "--restart-seconds", "1")
+    # The station's first cycle sets the inputs and then logs the outputs; it may come after the listening line.
+    coupler.wait_for_line("outputs of bus module")
+    return coupler
 
 
 @pytest.fixture
