@@ -228,7 +228,9 @@ class Node:
         with self._lock:
             handle = self._open("DDI_MXI_RcvMessage")
             self._notify(handle, wait)
-            buffer = self._input if size <= MAX_READ_DATA else (ctypes.c_ubyte * size)()
+            # A fresh, zeroed buffer: a cut message whose confirmation holds fewer bytes than
+            # it announces leaves part of the buffer unwritten, which must not show older data.
+            buffer = (ctypes.c_ubyte * size)()
             record = MsgRecord(0, size, 0, ctypes.addressof(buffer))
             result = self._lib.DDI_MXI_RcvMessage(handle, ctypes.byref(record))
             if result == Result.ERR_BUFFER_SIZE:

@@ -31,7 +31,7 @@ def test_pip_installs_the_module_offline_into_a_virtual_environment(coupler, tmp
     environment = tmp_path / "environment"
     subprocess.run([sys.executable, "-m", "venv", "--system-site-packages", str(environment)], check=True, timeout=120)
     pip = subprocess.run([str(environment / "bin" / "pip"), "install", "--no-build-isolation", "--no-index",
-                          str(source)], capture_output=True, text=True, timeout=300)
+                          "--disable-pip-version-check", str(source)], capture_output=True, text=True, timeout=300)
     assert pip.returncode == 0, pip.stdout + pip.stderr
 
     env = {key: value for key, value in os.environ.items() if key != "PYTHONPATH"}
