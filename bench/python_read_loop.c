@@ -1,6 +1,8 @@
 /* The C side of python_read_bench: the Python module's 2-byte read, made in C on the
  * node the benchmark opened from Python, so both sides share node, connection and
  * simulator. */
+#define _POSIX_C_SOURCE 200809L /* clock_gettime under strict C as well */
+
 #include <quorrin.h>
 
 #include <stdint.h>
