@@ -45,10 +45,11 @@ def _bytes_of(data: Data) -> memoryview:
 class Node:
     """An open node, such as ``KNETHIP[192.168.0.20]N1_D`` (process data) or ``...N1_M`` (mailbox).
 
-    Each method is one exchange with the controller and raises QuorrinError when
-    the library's call does not return DDI_OK. After a network failure or a
-    timeout the library drops the node: the node is then closed, as after
-    close(). Calls on one Node from several threads take turns.
+    Each method makes its library call, one exchange with the controller (a receive
+    with a new timeout asks for message notification first), and raises QuorrinError
+    when the call does not return DDI_OK. After a network failure or a timeout the
+    library drops the node: the node is then closed, as after close(). Calls on one
+    Node from several threads take turns.
     """
 
     def __init__(self, name: str, access_mode: int = ACCESS_MODE) -> None:
@@ -67,7 +68,7 @@ class Node:
         self._gone = "the node is closed"
         # Milliseconds of the message notification asked for, None while it is off.
         self._notification: Optional[int] = None
-        # Buffers and records are kept, so an exchange allocates nothing on its way.
+        # Buffers and records are kept, so a cyclic read or write allocates nothing on its way.
         self._input = (ctypes.c_ubyte * MAX_READ_DATA)()
         self._input_bytes = memoryview(self._input).cast("B")
         self._output = (ctypes.c_ubyte * max(MAX_WRITE_DATA, MAX_SEND_MESSAGE))()
