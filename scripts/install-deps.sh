@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev libmodbus-dev
   xvfb iproute2 file
+  python3-pytest python3-venv python3-setuptools python3-wheel
 )
 # tshark serves only the dissector test, which skips without it: installed on request.
 if [[ "${KORVO_WITH_TSHARK:-}" == "1" ]]; then

@@ -19,7 +19,9 @@ fail() { echo "$*"; exit 1; }
 program=$work/packages/korvo-configurator_${version}_amd64.deb
 runtime=$work/packages/libquorrin0_${version}_amd64.deb
 development=$work/packages/libquorrin-dev_${version}_amd64.deb
-for package in "$program" "$runtime" "$development"; do
+# The Python module's package is checked and run by python_package_test.sh.
+module=$work/packages/python3-quorrin_${version}_all.deb
+for package in "$program" "$runtime" "$development" "$module"; do
     [ -f "$package" ] || fail "missing package $(basename "$package"); built: $(ls "$work/packages")"
 done
 
@@ -41,6 +43,8 @@ for path in ./usr/lib/korvo/KorvoConfigurator ./usr/lib/korvo/korvo ./usr/lib/ko
 done
 refuse "$program" 'libquorrin'
 refuse "$program" 'quorrin.h'
+refuse "$program" 'dist-packages'
+refuse "$runtime" 'dist-packages'
 expect "$runtime" ./usr/lib/libquorrin.so.0
 refuse "$runtime" 'quorrin.h'
 refuse "$runtime" 'libquorrin.so$'
