@@ -94,11 +94,17 @@ bool CouplerDiagnosis::ResetAndReadState() {
     return ReadBusState();
 }
 
+void CouplerDiagnosis::CloseUnlessTesting() {
+    // The running I/O test exchanges on the same node pair; closing it would stop the
+    // test's exchanges behind its back.
+    if (!model_.Online) access_.CloseNodePair();
+}
+
 void CouplerDiagnosis::ReadBusStateClick() {
     ui_->ProcessMessages();
     if (opener_.PingCoupler()) {
         ReadBusState();
-        access_.CloseNodePair();
+        CloseUnlessTesting();
     } else {
         ui_->ShowMessage("ERROR !! check IP address", "communication error");
     }
@@ -106,13 +112,13 @@ void CouplerDiagnosis::ReadBusStateClick() {
 
 void CouplerDiagnosis::ErrorResetClick() {
     ResetAndReadState();
-    access_.CloseNodePair();
+    CloseUnlessTesting();
 }
 
 void CouplerDiagnosis::SendSetting(CommandWords command) {
     OpenIfNeeded();
     access_.Exchange(command, access_.MailboxNode);
-    access_.CloseNodePair();
+    CloseUnlessTesting();
 }
 
 void CouplerDiagnosis::RestartClick(bool down) {

@@ -80,6 +80,7 @@ public:
     static std::string StationText(const StationModel& model);
 
 private:
+    void CloseUnlessTesting();
     void OpenIfNeeded();
     void SendSetting(CommandWords command);
     void SetStatus(const std::string& text);

@@ -313,6 +313,14 @@ void OnlineOperation::StopAfterCycleError(const std::string& status) {
     ui_.SetOnlineButton(false, OnlineImageIndex);
     EndTestOutputs(false);
     model_.Online = false;
+    // Nothing on the screen may look live once the test has stopped.
+    if (model_.ModuleCount > 0) ui_.SetLedColor(model_.CurrentCouplerModule, kCouplerOnlineLed, LedColor::Grey);
+    for (int i = 1; i <= model_.ModuleCount; ++i) {
+        const TModul* m = model_.Module(i);
+        if (m != nullptr && m->ModulZuStations == model_.CurrentStation && m->ReadProc == ReadProcKind::Method1) {
+            ui_.SetLedPattern(i, 0);
+        }
+    }
     if (cycleObserver_ != nullptr) cycleObserver_->CycleStopped(status);
 }
 
@@ -346,7 +354,10 @@ void OnlineOperation::SkipModule(const TModul& module, const std::string& why) {
     const int last = LastModuleOfStation(station);
     InputLength = last > 0 ? model_.Module(last)->ByteOffsetInput : 0;
     if (access_.DataNode == 0) {
-        ui_.SetStatusPanel1("NO Handle is exist ");
+        // Something closed the test's node pair: the test stops and says so, rather
+        // than showing itself running with frozen LEDs.
+        StopAfterCycleError("NO Handle is exist ");
+        ui_.AddMemoLine("the I/O test stopped: its connection to " + model_.CurrentIP + " was closed");
         return;
     }
     const int imageSize = static_cast<int>(ControllerAccess::kImageSize);
