@@ -5,6 +5,7 @@
 #include "cycle_times.h"
 #include "stop_signals.h"
 
+#include "access/call_failure.h"
 #include "access/coupler_diagnosis.h"
 #include "access/ddi_funktionen.h"
 #include "access/nc_restart.h"
@@ -207,19 +208,6 @@ struct CouplerSession {
     }
 };
 
-// A failed library call as a user reads it.
-std::string CallFailure(std::uint32_t result) {
-    char code[16];
-    std::snprintf(code, sizeof code, "%08Xh", static_cast<unsigned>(result));
-    switch (result) {
-    case ERR_TIMEOUT: return std::string("no answer in time (") + code + ")";
-    case ERR_NETWORK: return std::string("the connection was lost (") + code + ")";
-    case ERR_NODE_STATE:
-    case ERR_HANDLE_RANGE: return std::string("the connection had been dropped (") + code + ")";
-    default: return std::string("error ") + code;
-    }
-}
-
 // True when a node of the pair has been dropped after a network failure.
 bool NodeDropped(const ControllerAccess& access) {
     return ETH_GetNetworkError(static_cast<std::int32_t>(access.MailboxNode)) != 0 ||
@@ -255,7 +243,8 @@ int RunCheckCommand(const std::vector<std::string>& args, const std::string& def
     }
     if (online.CheckConfiguration()) return 0;
     if (ui.lastMessage.rfind("station is different", 0) == 0) return 1;
-    if (ui.lastMessage.empty()) err << "korvo: the coupler did not confirm the configuration request\n";
+    if (ui.lastMessage.empty())
+        err << "korvo: the coupler did not confirm the configuration request: " << online.LastFailure << "\n";
     return 2;
 }
 
@@ -365,7 +354,8 @@ int RunDiagCommand(const std::vector<std::string>& args, std::ostream& out, std:
     OnlineOperation online(session.model, session.catalogue, *session.access, ui, session.pinger);
     CouplerDiagnosis diagnosis(session.model, *session.access, online, ui);
     if (!online.PingCoupler()) {
-        err << "korvo: " << options.positional[0] << " does not answer the echo request: ERROR !! check IP address\n";
+        err << "korvo: " << options.positional[0] << " does not answer the echo request: ERROR !! check IP address: "
+            << online.LastFailure << "\n";
         return 2;
     }
     diagnosis.ReadBusState();
@@ -379,11 +369,11 @@ int RunDiagCommand(const std::vector<std::string>& args, std::ostream& out, std:
     // A failed read must not pass for a coupler without state bits.
     if (diagnosis.RegisterResult != DDI_OK) {
         err << "korvo: " << options.positional[0] << ": reading the diagnosis register failed: "
-            << CallFailure(diagnosis.RegisterResult) << "\n";
+            << CallFailureReason(diagnosis.RegisterResult) << "\n";
         return 2;
     }
     if (dropped) {
-        err << "korvo: " << options.positional[0] << ": the test write failed: " << CallFailure(diagnosis.TestWriteResult)
+        err << "korvo: " << options.positional[0] << ": the test write failed: " << CallFailureReason(diagnosis.TestWriteResult)
             << "\n";
         return 2;
     }
@@ -404,7 +394,8 @@ int RunRestartCommand(const std::vector<std::string>& args, std::ostream& out, s
     CouplerDiagnosis diagnosis(session.model, *session.access, online, ui);
     NcRestart restart(*session.access, online, diagnosis, ui);
     if (!online.PingCoupler()) {
-        err << "korvo: " << options.positional[0] << " does not answer the echo request: ERROR !! check IP address\n";
+        err << "korvo: " << options.positional[0] << " does not answer the echo request: ERROR !! check IP address: "
+            << online.LastFailure << "\n";
         return 2;
     }
     restart.Activated();

@@ -106,7 +106,7 @@ void CouplerDiagnosis::ReadBusStateClick() {
         ReadBusState();
         CloseUnlessTesting();
     } else {
-        ui_->ShowMessage("ERROR !! check IP address", "communication error");
+        ui_->ShowMessage("ERROR !! check IP address\n" + opener_.FailureReason(), "communication error");
     }
 }
 
@@ -126,7 +126,7 @@ void CouplerDiagnosis::RestartClick(bool down) {
     ui_->ProcessMessages();
     if (!opener_.PingCoupler()) {
         SetRestartButton(false, kRestartCaption);
-        ui_->ShowMessage("ERROR !! check IP address", "communication error");
+        ui_->ShowMessage("ERROR !! check IP address\n" + opener_.FailureReason(), "communication error");
         return;
     }
     access_.CloseNodePair();

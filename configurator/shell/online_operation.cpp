@@ -1,5 +1,6 @@
 #include "online_operation.h"
 
+#include "access/call_failure.h"
 #include "access/coupler_diagnosis.h"
 #include "cycle_texts.h"
 #include "station/versch.h"
@@ -48,19 +49,26 @@ bool OnlineOperation::PingCoupler() {
     RemoveBlanks(model_.CurrentIP);
     const EchoResult result = pinger_.Ping(model_.CurrentIP);
     if (result.sent) PingReply = result.reply.bytes > 0;
+    if (!PingReply) LastFailure = NoEchoReason();
     return PingReply;
+}
+
+std::string OnlineOperation::NoEchoReason() const {
+    return "no answer to ping from " + model_.CurrentIP + " within " + std::to_string(kEchoTimeoutMs) + " ms";
 }
 
 bool OnlineOperation::OpenConnection() {
     ui_.SetStatusPanel1("");
     ui_.ProcessMessages();
+    LastFailure.clear();
     if (!PingCoupler()) {
-        ui_.SetStatusPanel1(kCheckIpSettings);
+        ui_.SetStatusPanel1(std::string(kCheckIpSettings) + "  - " + LastFailure);
         return false;
     }
     const std::uint32_t result = access_.OpenNodePair();
     if (result != DDI_OK) {
-        ui_.SetStatusPanel1(" ----   Open failed !    Error-Code: " + HexCode(result) + "h");
+        LastFailure = CallFailureReason(result);
+        ui_.SetStatusPanel1(" ----   Open failed !    Error-Code: " + HexCode(result) + "h  - " + LastFailure);
         return false;
     }
     ui_.SetStatusPanel1(" ----  communication initialized  ----- ");
@@ -132,8 +140,8 @@ bool OnlineOperation::CheckConfiguration() {
     BusConfigRead = false;
     if (access_.NodesClosed() && !OpenConnection()) {
         access_.CloseNodePair();
-        ui_.AddMemoLine(" no connection to " + model_.CurrentIP);
-        ui_.ShowMessage(kOpenFailedBox, kCommunicationError);
+        ui_.AddMemoLine(" no connection to " + model_.CurrentIP + ": " + LastFailure);
+        ui_.ShowMessage(std::string(kOpenFailedBox) + "\n" + LastFailure, kCommunicationError);
         return false;
     }
     const int projectCount = CountStationModules(model_.CurrentStation);
@@ -146,8 +154,9 @@ bool OnlineOperation::CheckConfiguration() {
     if (result == DDI_OK) result = access_.ConfirmCommand(kConfigurationConfirmation, access_.MailboxNode);
     // A wait that ended without the list is a failed check, not an empty bus.
     if (result != DDI_OK || access_.MailboxBuffer[0] != kConfigurationConfirmation) {
+        LastFailure = result != DDI_OK ? CallFailureReason(result) : "the coupler sent no list";
         access_.CloseNodePair();
-        ui_.AddMemoLine(" no bus configuration list from " + model_.CurrentIP);
+        ui_.AddMemoLine(" no bus configuration list from " + model_.CurrentIP + ": " + LastFailure);
         return false;
     }
     const int n = std::min<int>(access_.MailboxBuffer[kCountWord], kMaxBusModules);
@@ -205,8 +214,8 @@ bool OnlineOperation::CouplerAnswersBeforeCommand() {
     ui_.SetStatusPanel1("");
     ui_.ProcessMessages();
     if (PingCoupler()) return true;
-    ui_.ShowMessage(kCheckIpSettings, kCommunicationError);
-    ui_.SetStatusPanel1(kCheckIpSettings);
+    ui_.ShowMessage(std::string(kCheckIpSettings) + "\n" + LastFailure, kCommunicationError);
+    ui_.SetStatusPanel1(std::string(kCheckIpSettings) + "  - " + LastFailure);
     return false;
 }
 
@@ -257,7 +266,7 @@ void OnlineOperation::Toggle() {
         } else {
             model_.Online = false;
             access_.CloseNodePair();
-            ui_.ShowMessage(kOpenFailedBox, kCommunicationError);
+            ui_.ShowMessage(std::string(kOpenFailedBox) + "\n" + LastFailure, kCommunicationError);
         }
     } else {
         StopWithOutputsOff();
@@ -362,8 +371,9 @@ void OnlineOperation::SkipModule(const TModul& module, const std::string& why) {
     }
     const int imageSize = static_cast<int>(ControllerAccess::kImageSize);
     const auto readLength = static_cast<std::uint16_t>(std::clamp(InputLength, 0, imageSize));
-    if (access_.ReadProcessData(access_.DataNode, 0, readLength) != DDI_OK) {
-        StopAfterCycleError("Error read data  CHECK IP settings ??");
+    if (const std::uint32_t read = access_.ReadProcessData(access_.DataNode, 0, readLength); read != DDI_OK) {
+        LastFailure = CallFailureReason(read);
+        StopAfterCycleError("Error read data  CHECK IP settings ??  - " + LastFailure);
         // The library has dropped the node; a later start opens a fresh pair.
         access_.CloseNodePair();
     } else if (cycleObserver_ != nullptr) {
@@ -423,7 +433,8 @@ void OnlineOperation::SkipModule(const TModul& module, const std::string& why) {
             }
             continue;
         }
-        StopAfterCycleError("Error write data  CHECK IP settings ??");
+        LastFailure = CallFailureReason(result);
+        StopAfterCycleError("Error write data  CHECK IP settings ??  - " + LastFailure);
         access_.CloseNodePair();
         return;
     }

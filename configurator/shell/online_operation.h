@@ -30,6 +30,8 @@ public:
     // Outside the running I/O test, an exchange that writes outputs must send the
     // current station's outputs off, never what an earlier test left in the image.
     virtual void PrepareOutputImage() {}
+    // Why the last echo or opening failed, the line below a fixed error text.
+    virtual std::string FailureReason() const { return {}; }
 };
 
 class OnlineOperation : public ConnectionOpener {
@@ -47,7 +49,12 @@ public:
     // Told what every I/O cycle exchanged (the commissioning record); may be null.
     void SetCycleObserver(IoCycleObserver* observer) { cycleObserver_ = observer; }
 
+    // The echo waits this long in every use.
+    static constexpr int kEchoTimeoutMs = 1000;
     bool PingReply = false;
+    // Why the last failed step failed ("connection refused", "no answer within 2 s",
+    // "outputs refused by the coupler's watchdog (00A2)"); the line below a fixed text.
+    std::string LastFailure;
     int InputLength = 0;
     int OutputLength = 0;
     bool ModbusWarningShown = false;
@@ -68,6 +75,7 @@ public:
 
     bool PingCoupler() override;
     bool OpenConnection() override;
+    std::string FailureReason() const override { return LastFailure; }
     // The current station's output image with its outputs off: digital, relay and
     // analog outputs 0, while the output words of its input modules (parameters of the
     // analog and temperature inputs, the counter's commands) come from their records,
@@ -108,6 +116,7 @@ public:
 private:
     // The echo check both commands start with; reports an unreachable coupler.
     bool CouplerAnswersBeforeCommand();
+    std::string NoEchoReason() const;
     void Toggle();
     // The stop half of Toggle: outputs off, node pair closed, buttons and LEDs.
     void StopWithOutputsOff();

@@ -71,8 +71,10 @@ TEST_F(OnlineOperationTest, UnreachableCouplerIsReportedAndNothingIsOpened) {
     Load(Project({"KORVO NC ETH", "KORVO DI 16"}));
     pinger_.reachable.clear();
     online_->CheckConfigurationCommand();
-    EXPECT_EQ(ui_.boxes, std::vector<std::string>{"communication error|ERROR !! check IP settings"});
-    EXPECT_EQ(ui_.panel1, "ERROR !! check IP settings");
+    // The fixed text first, the reason on its own line.
+    const std::string reason = "no answer to ping from " + address_ + " within 1000 ms";
+    EXPECT_EQ(ui_.boxes, std::vector<std::string>{"communication error|ERROR !! check IP settings\n" + reason});
+    EXPECT_EQ(ui_.panel1, "ERROR !! check IP settings  - " + reason);
     online_->OnlineCommand();
     EXPECT_FALSE(model_->Online);
     EXPECT_TRUE(station_->receivedCommands().empty());
@@ -275,7 +277,7 @@ TEST_F(OnlineOperationTest, ReadErrorEndsTheTestWithItsOwnTextAndWritesNothing) 
     EXPECT_FALSE(ui_.timerEnabled);
     EXPECT_FALSE(ui_.onlineButtonDown);
     // The output module's write finds the pair closed and leaves the read's text.
-    EXPECT_EQ(ui_.panel1, "Error read data  CHECK IP settings ??");
+    EXPECT_EQ(ui_.panel1.rfind("Error read data  CHECK IP settings ??  - connection lost", 0), 0u) << ui_.panel1;
     EXPECT_TRUE(ui_.MemoHas("KORVO DO 16  Date "));
     EXPECT_TRUE(access_->NodesClosed());
 }
@@ -379,7 +381,8 @@ TEST_F(BottomPanelTest, CheckFailingBeforeTheListNeverShowsAnOlderLog) {
     online_->CheckConfigurationCommand();
     EXPECT_TRUE(ui_.debugPanelVisible);
     EXPECT_TRUE(ui_.memoVisible);
-    EXPECT_EQ(ui_.memo, std::vector<std::string>{" no bus configuration list from " + address_});
+    ASSERT_EQ(ui_.memo.size(), 1u);
+    EXPECT_EQ(ui_.memo[0].rfind(" no bus configuration list from " + address_ + ": ", 0), 0u) << ui_.memo[0];
 }
 
 TEST_F(OnlineOperationTest, OpenFailureShowsTheErrorCode) {
@@ -387,8 +390,32 @@ TEST_F(OnlineOperationTest, OpenFailureShowsTheErrorCode) {
     pinger_.reachable["127.0.0.49"] = true;
     model_->CurrentIP = "127.0.0.49";  // answers the echo, but no controller listens
     EXPECT_FALSE(online_->OpenConnection());
-    EXPECT_EQ(ui_.panel1.rfind(" ----   Open failed !    Error-Code: E007", 0), 0u) << ui_.panel1;
-    EXPECT_EQ(ui_.panel1.back(), 'h');
+    EXPECT_EQ(ui_.panel1.rfind(" ----   Open failed !    Error-Code: E0071000h  - connection refused", 0), 0u)
+        << ui_.panel1;
+    EXPECT_EQ(online_->LastFailure, "connection refused (E0071000h)");
+}
+
+// The reasons the user reads apart: a coupler that accepts and never answers, one that
+// went away in the middle of the test, and one whose watchdog refuses the outputs.
+TEST_F(OnlineOperationTest, FailedCyclesSayWhyTheyFailed) {
+    Load(Project({"KORVO NC ETH", "KORVO DI 16", "KORVO DO 16"}));
+    model_->CurrentStation = 1;
+    GoOnline();
+    simulator_.controller().setWriteRefusal(sim::WriteRefusal::Watchdog);
+    online_->IoCycle();
+    EXPECT_FALSE(model_->Online);
+    EXPECT_EQ(ui_.panel1, "Error write data  CHECK IP settings ??  - outputs refused by the coupler's watchdog (00A2)");
+}
+
+TEST_F(OnlineOperationTest, CouplerThatNeverAnswersSaysSoWithTheLimit) {
+    Load(Project({"KORVO NC ETH", "KORVO DI 16"}));
+    model_->CurrentStation = 1;
+    GoOnline();
+    simulator_.controller().setRequestHandler(
+        0x0104, [](const sim::Request&, sim::Session&) { return std::optional<sim::Bytes>(); });
+    online_->IoCycle();
+    EXPECT_FALSE(model_->Online);
+    EXPECT_EQ(ui_.panel1.rfind("Error read data  CHECK IP settings ??  - no answer within 1 s", 0), 0u) << ui_.panel1;
 }
 
 }  // namespace

@@ -123,11 +123,12 @@ void MainWindowOnlineTest::UnreachableCouplerRefusesCheckOnlineAndRestart() {
     OnlineSetup setup;
     QTRY_VERIFY(setup.Started());
     setup.pinger.reachable.clear();
-    const QString box = QStringLiteral("communication error|ERROR !! check IP settings");
+    const QString reason = QStringLiteral("no answer to ping from %1 within 1000 ms").arg(QString::fromStdString(kAddress));
+    const QString box = QStringLiteral("communication error|ERROR !! check IP settings\n") + reason;
 
     Action(setup.form, "Toolconfig")->trigger();
     QCOMPARE(setup.recorder.boxes, QStringList{box});
-    QCOMPARE(StatusPanel(setup.form, 1), QStringLiteral("ERROR !! check IP settings"));
+    QCOMPARE(StatusPanel(setup.form, 1), QStringLiteral("ERROR !! check IP settings  - ") + reason);
 
     Action(setup.form, "ToolTest")->trigger();
     QCOMPARE(setup.recorder.boxes, QStringList({box, box}));

@@ -560,8 +560,8 @@ void TMainForm::RestartClick() {
     SetStatusPanel1("");
     ProcessMessages();
     if (!online_->PingCoupler()) {
-        ShowMessage(kCheckIpSettings, kCommunicationError);
-        SetStatusPanel1(kCheckIpSettings);
+        ShowMessage(std::string(kCheckIpSettings) + "\n" + online_->LastFailure, kCommunicationError);
+        SetStatusPanel1(std::string(kCheckIpSettings) + "  - " + online_->LastFailure);
         return;
     }
     frmNCBRestart_->ShowCentredOver(this);
