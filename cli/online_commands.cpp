@@ -1,6 +1,7 @@
 #include "online_commands.h"
 
 #include "input_files.h"
+#include "json_text.h"
 #include "command_deadline.h"
 #include "cycle_times.h"
 #include "stop_signals.h"
@@ -87,6 +88,7 @@ struct Options {
     int timeoutSeconds = 60;
     bool wait = false;
     bool keepOutputs = false;
+    bool json = false;
 };
 
 std::optional<int> Number(const std::string& text, int min, int max) {
@@ -111,6 +113,10 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<std::s
         }
         if (arg == "--keep-outputs") {
             options.keepOutputs = true;
+            continue;
+        }
+        if (arg == "--json") {
+            options.json = true;
             continue;
         }
         if (known) {
@@ -223,17 +229,42 @@ std::function<void()> Expired(const std::string& command, const std::string& add
 }
 }  // namespace
 
+namespace {
+
+// The compared list as `korvo check --json` prints it.
+void PrintConfigurationRowsJson(const std::vector<ConfigurationRow>& rows, std::ostream& out) {
+    out << "[";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const ConfigurationRow& row = rows[i];
+        out << (i > 0 ? ",\n " : "\n ") << "{\"slot\": " << row.slot
+            << ", \"expected\": " << (row.expected.empty() ? std::string("null") : JsonString(row.expected))
+            << ", \"found\": " << (row.reported ? JsonString(row.found) : std::string("null"));
+        if (row.reported) {
+            out << ", \"idCode\": " << static_cast<int>(row.idCode)
+                << ", \"lengthCode\": " << static_cast<int>(row.lengthCode);
+        } else {
+            out << ", \"idCode\": null, \"lengthCode\": null";
+        }
+        out << ", \"match\": " << (row.match ? "true" : "false") << "}";
+    }
+    out << "\n]\n";
+}
+
+}  // namespace
+
 int RunCheckCommand(const std::vector<std::string>& args, const std::string& defaultCatalogue, std::ostream& out,
                     std::ostream& err) {
-    const std::string usage = "usage: korvo check ADDRESS PROJECT [--station N] [--catalogue FILE] [--timeout SECONDS]";
+    const std::string usage =
+        "usage: korvo check ADDRESS PROJECT [--station N] [--catalogue FILE] [--timeout SECONDS] [--json]";
     Options options;
     options.catalogue = defaultCatalogue;
-    if (!ParseOptions(args, {"--station", "--catalogue", "--timeout"}, 2, usage, options, err)) return 2;
+    if (!ParseOptions(args, {"--station", "--catalogue", "--timeout", "--json"}, 2, usage, options, err)) return 2;
     CommandDeadline deadline(std::chrono::seconds(options.timeoutSeconds),
                              Expired("check", options.positional[0], options.timeoutSeconds));
     OnlineSession session;
     if (!session.Load(options.positional[0], options.positional[1], options.catalogue, options.station, err)) return 2;
-    ConsoleUi ui(out, err, true);
+    // With --json only the table goes to standard output; boxes go to stderr.
+    ConsoleUi ui(options.json ? err : out, err, !options.json);
     OnlineOperation online(*session.model, session.catalogue, *session.access, ui, session.pinger);
     CouplerDiagnosis diagnosis(*session.model, *session.access, online, ui);
     online.SetDiagnosis(&diagnosis);
@@ -241,7 +272,9 @@ int RunCheckCommand(const std::vector<std::string>& args, const std::string& def
         err << "korvo: " << options.positional[0] << " does not answer the echo request: ERROR !! check IP settings\n";
         return 2;
     }
-    if (online.CheckConfiguration()) return 0;
+    const bool passed = online.CheckConfiguration();
+    if (options.json && online.BusConfigRead) PrintConfigurationRowsJson(online.ComparedRows, out);
+    if (passed) return 0;
     if (ui.lastMessage.rfind("station is different", 0) == 0) return 1;
     if (ui.lastMessage.empty())
         err << "korvo: the coupler did not confirm the configuration request: " << online.LastFailure << "\n";

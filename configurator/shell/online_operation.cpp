@@ -161,6 +161,7 @@ bool OnlineOperation::CheckConfiguration() {
     }
     const int n = std::min<int>(access_.MailboxBuffer[kCountWord], kMaxBusModules);
     BusConfigList.fill(TAlleModule{});
+    ComparedRows.clear();
     BusConfigCount = n;
     BusConfigRead = true;
     for (int e = 0; e < n; ++e) {
@@ -197,6 +198,15 @@ bool OnlineOperation::CompareConfiguration(int deviceCount, int projectCount) {
         }
     }
     const bool ok = matched == deviceCount;
+    const std::vector<TAlleModule> reported(BusConfigList.begin() + 1,
+                                            BusConfigList.begin() + 1 + std::clamp(deviceCount, 0, kMaxBusModules));
+    ComparedRows = CompareConfigurationRows(model_, model_.CurrentStation, reported);
+    if (deviceCount != projectCount || !ok) {
+        // Expected against found, slot by slot, the first difference marked.
+        ui_.AddMemoLine("");
+        for (const std::string& line : ConfigurationRowLines(ComparedRows)) ui_.AddMemoLine(line);
+        ui_.ShowConfigurationTable(ComparedRows);
+    }
     if (deviceCount != projectCount) {
         ui_.ShowMessage("station is different number of moduls !!  ", kCheckCaption);
         return false;

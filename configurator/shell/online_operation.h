@@ -4,6 +4,7 @@
 // test cycle that reads all inputs and writes the outputs once per second.
 
 #include "access/ddi_funktionen.h"
+#include "configuration_rows.h"
 #include "cycle_texts.h"
 #include "io_cycle_observer.h"
 #include "online_ui.h"
@@ -68,6 +69,8 @@ public:
     int BusConfigCount = 0;
     // Whether the last configuration check received the coupler's module list at all.
     bool BusConfigRead = false;
+    // The last compared list, position by position; empty before a list arrived.
+    std::vector<ConfigurationRow> ComparedRows;
 
     // The outputs stay as the user last set them when the test stops (off by default:
     // the test switches them off).

@@ -3,8 +3,11 @@
 // LED colours, the online and debug buttons. The main window implements it; tests
 // record it. Defaults do nothing, so a command-line caller overrides what it needs.
 
+#include "configuration_rows.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace korvo {
 
@@ -33,6 +36,9 @@ public:
     virtual void SetLedPattern(int /*slot*/, std::uint32_t /*litLeds*/) {}
     // LED 17 of the online coupler grows to 12 x 12 pixels while it blinks.
     virtual void SetLedSize(int /*slot*/, int /*led*/, int /*pixels*/) {}
+
+    // A check found differences: expected against found, slot by slot.
+    virtual void ShowConfigurationTable(const std::vector<ConfigurationRow>& /*rows*/) {}
 
     virtual void SetOnlineButton(bool /*down*/, int /*imageIndex*/) {}
     virtual void SetCycleTimerEnabled(bool /*enabled*/) {}

@@ -16,6 +16,9 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,6 +133,29 @@ TEST_F(OnlineCommands, DifferentBusExitsWithOne) {
     const Result check = RunKorvo("check " + kAddress + " " + kDemo);
     EXPECT_EQ(check.status, 1) << check.output;
     EXPECT_NE(check.output.find("station is different  !!"), std::string::npos) << check.output;
+    EXPECT_NE(check.output.find("<-- first difference"), std::string::npos) << check.output;
+
+    // Standard output alone holds the table; the boxes go to stderr.
+    const std::string file = "/tmp/korvo-check-" + std::to_string(::getpid()) + ".json";
+    const int status = std::system((std::string(KORVO_CLI_BINARY) + " check " + kAddress + " " + kDemo +
+                                    " --json >" + file + " 2>/dev/null")
+                                       .c_str());
+    Result json;
+    json.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    {
+        std::ifstream in(file);
+        json.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::remove(file.c_str());
+    EXPECT_EQ(json.status, 1) << json.output;
+    EXPECT_EQ(json.output.rfind("[\n {\"slot\": 1, \"expected\": \"KORVO DI 16\", \"found\": \"KORVO DI 16\", "
+                                "\"idCode\": ",
+                                0),
+              0u)
+        << json.output;
+    EXPECT_NE(json.output.find("{\"slot\": 2, \"expected\": \"KORVO DI 8\", "), std::string::npos) << json.output;
+    EXPECT_NE(json.output.find("\"match\": false}"), std::string::npos) << json.output;
+    EXPECT_EQ(json.output.find("station is different"), std::string::npos) << "boxes go to stderr with --json";
 }
 
 TEST_F(OnlineCommands, NoControllerAndBadArgumentsExitWithTwo) {

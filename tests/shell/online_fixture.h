@@ -100,6 +100,8 @@ struct RecordingOnlineUi : OnlineUi, DiagnosisUi, RestartUi {
     }
     void SetCycleTimerEnabled(bool enabled) override { timerEnabled = enabled; }
     void SetTypeListEnabled(bool enabled) override { typeListEnabled = enabled; }
+    void ShowConfigurationTable(const std::vector<ConfigurationRow>& rows) override { tables.push_back(rows); }
+    std::vector<std::vector<ConfigurationRow>> tables;
 
     void SetStatus(const std::string& text) override { diagnosisStatus = text; }
     void ShowState(const CouplerState& state) override { shownState = state; }

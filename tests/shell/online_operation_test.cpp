@@ -56,6 +56,46 @@ TEST_F(OnlineOperationTest, SwappedTypeIsADifferentStationAndShowsTheLog) {
     EXPECT_TRUE(ui_.memoVisible);
     EXPECT_TRUE(online_->DebugShown);
     EXPECT_EQ(ui_.memo[2], "");  // the reported codes name no catalogue type
+    // Expected against found, slot by slot, in the log and for the table window.
+    ASSERT_EQ(online_->ComparedRows.size(), 2u);
+    const ConfigurationRow& first = online_->ComparedRows[0];
+    EXPECT_EQ(first.expected, "KORVO DI 16");
+    EXPECT_FALSE(first.match);
+    EXPECT_EQ(first.found, UnknownModuleText(first.idCode, first.lengthCode));
+    EXPECT_TRUE(online_->ComparedRows[1].match);
+    EXPECT_TRUE(ui_.MemoHas("KORVO DI 16       unknown module, ID "));
+    EXPECT_TRUE(ui_.MemoHas("<-- first difference"));
+    EXPECT_EQ(ui_.tables.size(), 1u);
+}
+
+TEST(ConfigurationRows, ExpectedAgainstFoundWithTheFirstDifferenceMarkedOnce) {
+    ProfileFile catalogueIni = ProfileFile::FromText(testing::kOnlineCatalogue);
+    StationModel model(&catalogueIni, "/");
+    LoadProject(model, ProfileFile::FromText("[Module]\nAnzahl=5\nName1=KORVO NC ETH\nName2=KORVO DI 16\n"
+                                             "Name3=KORVO PB\nName4=KORVO DO 16\nName5=KORVO AI 2\n"));
+    std::vector<TAlleModule> bus{{"KORVO DI 16  ", 0x10, 0x10}, {"", 0x99, 0x01}, {"KORVO AI 2  ", 0x42, 0x22},
+                                 {"KORVO DI 16  ", 0x10, 0x10}};
+    const std::vector<ConfigurationRow> rows = CompareConfigurationRows(model, 1, bus);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_TRUE(rows[0].match);
+    EXPECT_EQ(rows[1].expected, "KORVO DO 16");  // the passive PB takes no bus position
+    EXPECT_EQ(rows[1].found, "unknown module, ID 99h length 01h");
+    EXPECT_FALSE(rows[1].match);
+    EXPECT_TRUE(rows[2].match);
+    EXPECT_EQ(rows[3].expected, "");
+    EXPECT_FALSE(rows[3].match);
+    const std::vector<std::string> lines = ConfigurationRowLines(rows);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_NE(lines[2].find("<-- first difference"), std::string::npos) << lines[2];
+    EXPECT_EQ(lines[4].find("<-- first difference"), std::string::npos) << lines[4];
+    EXPECT_NE(lines[4].find("(none)"), std::string::npos) << lines[4];
+
+    // A module the coupler did not report at all.
+    bus.resize(1);
+    const std::vector<ConfigurationRow> missing = CompareConfigurationRows(model, 1, bus);
+    ASSERT_EQ(missing.size(), 3u);
+    EXPECT_FALSE(missing[1].reported);
+    EXPECT_EQ(missing[1].found, "(none reported)");
 }
 
 TEST_F(OnlineOperationTest, TypesSharingCodesBothNameTheEntryAndBothMatch) {

@@ -4,14 +4,17 @@
 
 #include "program_folder.h"
 #include "simulated_coupler.h"
+#include "window_screenshot.h"
 
 #include "access/ddi_funktionen.h"
 #include "access/windows/ncb_restart.h"
+#include "shell/windows/configuration_table_window.h"
 #include "random_loopback.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTableWidget>
 #include <QTimer>
 
 using korvo::TMainForm;
@@ -98,6 +101,16 @@ void MainWindowOnlineTest::CheckConfigurationOfSwappedModuleSaysDifferentAndShow
     QVERIFY(Action(setup.form, "Tooldebug")->isChecked());
     QVERIFY(setup.form.State().DebugShown);
     QVERIFY(setup.form.Access()->NodesClosed());
+    // The table window shows expected against found, the first difference marked.
+    QVERIFY(setup.form.frmConfigurationTable()->isVisible());
+    auto* table = setup.form.frmConfigurationTable()->findChild<QTableWidget*>(QStringLiteral("ConfigurationTable"));
+    QVERIFY(table != nullptr);
+    QVERIFY(table->rowCount() >= 2);
+    QCOMPARE(table->item(0, 5)->text(), QStringLiteral("ok"));
+    QCOMPARE(table->item(1, 1)->text(), QStringLiteral("KORVO DI 8"));
+    QVERIFY(table->item(1, 2)->text().startsWith(QStringLiteral("unknown module, ID ")));
+    QCOMPARE(table->item(1, 5)->text(), QStringLiteral("first difference"));
+    SaveScreenshot(*setup.form.frmConfigurationTable(), "configuration-table.png");
 
     // A failed check refuses to start the I/O test as well.
     setup.recorder.boxes.clear();

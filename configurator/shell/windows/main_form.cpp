@@ -1,5 +1,6 @@
 #include "main_form.h"
 
+#include "configuration_table_window.h"
 #include "cp1252_text.h"
 #include "message_box.h"
 #include "online_log.h"
@@ -142,6 +143,8 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
     });
     frmIoRecord_ = new TfrmIoRecord(this);
     frmIoRecord_->hide();
+    frmConfigurationTable_ = new TfrmConfigurationTable(this);
+    frmConfigurationTable_->hide();
     connect(frmsystemconfig_, &Tfrmsystemconfig::helpRequested, frmHelp_, &TfrmHelp::OpenDiagnosisHelp);
 
     // Created with the others, so the BOOTP port is bound from program start on.
@@ -481,6 +484,10 @@ void TMainForm::UpdateZoomControls() {
     menuZoomIn_->setEnabled(state_.Zoom.SmallerEnabled);
     toolZoomReset_->setEnabled(state_.Zoom.LargerEnabled);
     menuZoomOut_->setEnabled(state_.Zoom.LargerEnabled);
+}
+
+void TMainForm::ShowConfigurationTable(const std::vector<ConfigurationRow>& rows) {
+    frmConfigurationTable_->ShowRows(rows);
 }
 
 void TMainForm::StopIoTest(const std::string& reason) {

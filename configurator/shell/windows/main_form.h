@@ -33,6 +33,7 @@ class ControllerAccess;
 class CouplerDiagnosis;
 class IoTestRecorder;
 class TfrmIoRecord;
+class TfrmConfigurationTable;
 class NcRestart;
 class OnlineLog;
 class OnlineOperation;
@@ -84,6 +85,7 @@ public:
     // The commissioning record of the I/O test and its window; the recorder is null
     // until the first activation, like the online logic that feeds it.
     TfrmIoRecord* frmIoRecord() const { return frmIoRecord_; }
+    TfrmConfigurationTable* frmConfigurationTable() const { return frmConfigurationTable_; }
     IoTestRecorder* IoRecorder() const { return recorder_.get(); }
 
     TfrmPing* frmPing() const { return frmPing_; }
@@ -118,6 +120,7 @@ public:
     void SetOnlineButton(bool down, int imageIndex) override;
     void SetCycleTimerEnabled(bool enabled) override;
     void SetTypeListEnabled(bool enabled) override;
+    void ShowConfigurationTable(const std::vector<ConfigurationRow>& rows) override;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -174,6 +177,7 @@ private:
     TAboutBox* aboutBox_ = nullptr;
     TfrmReport* frmReport_ = nullptr;
     TfrmIoRecord* frmIoRecord_ = nullptr;
+    TfrmConfigurationTable* frmConfigurationTable_ = nullptr;
     std::unique_ptr<IoTestRecorder> recorder_;
     TfrmPing* frmPing_ = nullptr;
     std::unique_ptr<ControllerAccess> access_;
