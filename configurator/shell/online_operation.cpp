@@ -112,17 +112,21 @@ void OnlineOperation::EndTestOutputs(bool reachable) {
                         " set to off; the coupler gets them when it is reached again");
         return;
     }
-    const int last = LastModuleOfStation(station);
-    const int length = last > 0 ? model_.Module(last)->ByteOffsetOutput : 0;
-    const auto writeLength =
-        static_cast<std::uint16_t>(std::clamp(length, 0, static_cast<int>(ControllerAccess::kImageSize)));
-    const std::uint32_t result = writeLength > 0 ? access_.WriteProcessData(access_.DataNode, 0, writeLength) : 0;
+    const std::uint32_t result = WriteStationOutputs();
     if (result == DDI_OK) {
         ui_.AddMemoLine("outputs of station " + number + " switched off");
     } else {
         ui_.AddMemoLine("outputs of station " + number + " could not be switched off: error " + HexCode(result, 8) +
                         "h");
     }
+}
+
+std::uint32_t OnlineOperation::WriteStationOutputs() {
+    const int last = LastModuleOfStation(model_.CurrentStation);
+    const int length = last > 0 ? model_.Module(last)->ByteOffsetOutput : 0;
+    const auto writeLength =
+        static_cast<std::uint16_t>(std::clamp(length, 0, static_cast<int>(ControllerAccess::kImageSize)));
+    return writeLength > 0 ? access_.WriteProcessData(access_.DataNode, 0, writeLength) : DDI_OK;
 }
 
 int OnlineOperation::CountStationModules(int station) const {
@@ -286,6 +290,7 @@ void OnlineOperation::Toggle() {
 }
 
 void OnlineOperation::StopWithOutputsOff() {
+    reconnecting_ = false;
     buttonImage_ = OnlineImageIndex;
     ui_.SetOnlineButton(false, OnlineImageIndex);
     EndTestOutputs();
@@ -333,13 +338,7 @@ void OnlineOperation::StopAfterCycleError(const std::string& status) {
     EndTestOutputs(false);
     model_.Online = false;
     // Nothing on the screen may look live once the test has stopped.
-    if (model_.ModuleCount > 0) ui_.SetLedColor(model_.CurrentCouplerModule, kCouplerOnlineLed, LedColor::Grey);
-    for (int i = 1; i <= model_.ModuleCount; ++i) {
-        const TModul* m = model_.Module(i);
-        if (m != nullptr && m->ModulZuStations == model_.CurrentStation && m->ReadProc == ReadProcKind::Method1) {
-            ui_.SetLedPattern(i, 0);
-        }
-    }
+    ShowInputsDead();
     if (cycleObserver_ != nullptr) cycleObserver_->CycleStopped(status);
 }
 
@@ -349,8 +348,60 @@ void OnlineOperation::SkipModule(const TModul& module, const std::string& why) {
 
 // The functions of the I/O cycle are marked hot: the compiler keeps them
 // together, so a cycle runs through few pages and cache lines of code.
+void OnlineOperation::CycleFailed(const std::string& status) {
+    if (!Reconnect) {
+        StopAfterCycleError(status);
+        return;
+    }
+    access_.CloseNodePair();
+    EndTestOutputs(false);
+    reconnecting_ = true;
+    RetryCount = 0;
+    retryTick_ = 0;
+    buttonImage_ = OnlineImageIndex;
+    ui_.SetOnlineButton(true, OnlineImageIndex);
+    ShowInputsDead();
+    ui_.AddMemoLine("connection lost: " + status + "; retrying every 2 s");
+    ui_.SetStatusPanel1("coupler not answering, retrying (0)");
+}
+
+void OnlineOperation::RetryConnection() {
+    // The cycle's timer ticks every second: one attempt every second tick.
+    if (++retryTick_ % 2 != 0) return;
+    ++RetryCount;
+    ui_.SetStatusPanel1("coupler not answering, retrying (" + std::to_string(RetryCount) + ")");
+    if (!PingCoupler()) return;
+    if (const std::uint32_t result = access_.OpenNodePair(); result != DDI_OK) {
+        LastFailure = CallFailureReason(result);
+        access_.CloseNodePair();
+        return;
+    }
+    reconnecting_ = false;
+    // As after a stopped test, the outputs start again from off, at once.
+    PrepareOutputImage();
+    WriteStationOutputs();
+    ui_.ClearMemo();
+    ui_.AddMemoLine("connection to " + model_.CurrentIP + " back after " + std::to_string(RetryCount) +
+                    " retries; the outputs restart from off");
+    ui_.SetStatusPanel1(" --- online ---- ");
+}
+
+void OnlineOperation::ShowInputsDead() {
+    if (model_.ModuleCount > 0) ui_.SetLedColor(model_.CurrentCouplerModule, kCouplerOnlineLed, LedColor::Grey);
+    for (int i = 1; i <= model_.ModuleCount; ++i) {
+        const TModul* m = model_.Module(i);
+        if (m != nullptr && m->ModulZuStations == model_.CurrentStation && m->ReadProc == ReadProcKind::Method1) {
+            ui_.SetLedPattern(i, 0);
+        }
+    }
+}
+
 [[gnu::hot]] void OnlineOperation::IoCycle() {
     if (model_.ModuleCount == 0) return;
+    if (reconnecting_) {
+        RetryConnection();
+        return;
+    }
     const int coupler = model_.CurrentCouplerModule;
     if (buttonImage_ != kBlinkImageIndex) {
         ui_.SetLedColor(coupler, kCouplerOnlineLed, LedColor::Red);
@@ -383,9 +434,11 @@ void OnlineOperation::SkipModule(const TModul& module, const std::string& why) {
     const auto readLength = static_cast<std::uint16_t>(std::clamp(InputLength, 0, imageSize));
     if (const std::uint32_t read = access_.ReadProcessData(access_.DataNode, 0, readLength); read != DDI_OK) {
         LastFailure = CallFailureReason(read);
-        StopAfterCycleError("Error read data  CHECK IP settings ??  - " + LastFailure);
+        CycleFailed("Error read data  CHECK IP settings ??  - " + LastFailure);
         // The library has dropped the node; a later start opens a fresh pair.
         access_.CloseNodePair();
+        // Waiting for the coupler: no input of this cycle may light an LED.
+        if (reconnecting_) return;
     } else if (cycleObserver_ != nullptr) {
         cycleObserver_->InputsRead(access_.InputImage.data(), readLength);
     }
@@ -444,7 +497,7 @@ void OnlineOperation::SkipModule(const TModul& module, const std::string& why) {
             continue;
         }
         LastFailure = CallFailureReason(result);
-        StopAfterCycleError("Error write data  CHECK IP settings ??  - " + LastFailure);
+        CycleFailed("Error write data  CHECK IP settings ??  - " + LastFailure);
         access_.CloseNodePair();
         return;
     }

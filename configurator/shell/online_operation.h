@@ -75,6 +75,11 @@ public:
     // The outputs stay as the user last set them when the test stops (off by default:
     // the test switches them off).
     bool KeepOutputsWhenStopped = false;
+    // A cycle that loses the coupler retries every 2 s instead of ending the test, and
+    // resumes by itself once the coupler answers (the window ticks it on by default).
+    bool Reconnect = false;
+    int RetryCount = 0;
+    bool Reconnecting() const { return reconnecting_; }
 
     bool PingCoupler() override;
     bool OpenConnection() override;
@@ -127,6 +132,13 @@ private:
     // The debug button and the module dump beside the online log go together.
     void SetDebugButton(bool down);
     void StopAfterCycleError(const std::string& status);
+    // A failed read or write: the test stops, or with Reconnect waits for the coupler.
+    void CycleFailed(const std::string& status);
+    void RetryConnection();
+    // The current station's part of the output image to the coupler.
+    std::uint32_t WriteStationOutputs();
+    // The coupler's LED and the input LEDs grey: nothing shown is live.
+    void ShowInputsDead();
     int LastModuleOfStation(int station) const;
     // Copies a comma list of byte values, `source` after its first `skipItems`
     // items, into the module's part of the output image. The bytes of an
@@ -150,6 +162,8 @@ private:
     CouplerDiagnosis* diagnosis_ = nullptr;
     IoCycleObserver* cycleObserver_ = nullptr;
     int buttonImage_ = kOnlineImageIndex;
+    bool reconnecting_ = false;
+    int retryTick_ = 0;
     InputTexts inputTexts_;
     // What the last cycle made of each slot's output texts: outputs that did not change
     // are not parsed again in every cycle.

@@ -52,5 +52,58 @@ TEST_F(RunningStateTest, PairClosedBehindTheTestStopsItVisibly) {
     EXPECT_EQ((ui_.leds[{1, 17}]), LedColor::Grey);
 }
 
+// The coupler drops the connection in the middle of the test, does not answer the
+// first retry and answers the second: the test goes on by itself, outputs from off.
+TEST_F(RunningStateTest, LostCouplerIsRetriedEveryTwoSecondsAndTheTestResumes) {
+    StartTest();
+    online_->Reconnect = true;
+    model_->Module(3)->OutputData = "0,0,0,9";
+    online_->IoCycle();
+    ASSERT_EQ(simulator_.controller().outputs(0, 2), (sim::Bytes{0, 9}));
+    simulator_.inject(sim::Fault::of(sim::FaultKind::CloseMidMessage, 0x0104));
+    online_->IoCycle();
+    EXPECT_TRUE(model_->Online);
+    EXPECT_TRUE(online_->Reconnecting());
+    EXPECT_TRUE(ui_.timerEnabled) << "the timer keeps ticking for the retries";
+    EXPECT_EQ(ui_.panel1, "coupler not answering, retrying (0)");
+    EXPECT_TRUE(ui_.MemoHas("connection lost: Error read data  CHECK IP settings ??"));
+    EXPECT_EQ((ui_.leds[{2, 1}]), LedColor::Grey);
+    EXPECT_EQ(model_->Module(3)->OutputData, "0,0,0,0");
+
+    pinger_.reachable.clear();
+    const int pings = pinger_.pings;
+    online_->IoCycle();  // one second: no attempt yet
+    EXPECT_EQ(pinger_.pings, pings);
+    online_->IoCycle();
+    EXPECT_EQ(pinger_.pings, pings + 1);
+    EXPECT_EQ(ui_.panel1, "coupler not answering, retrying (1)");
+    EXPECT_TRUE(online_->Reconnecting());
+
+    pinger_.reachable[address_] = true;
+    online_->IoCycle();
+    online_->IoCycle();
+    EXPECT_FALSE(online_->Reconnecting());
+    EXPECT_TRUE(ui_.MemoHas("connection to " + address_ + " back after 2 retries; the outputs restart from off"));
+    EXPECT_TRUE(access_->NodesOpen());
+    EXPECT_EQ(simulator_.controller().outputs(0, 2), (sim::Bytes{0, 0}));
+
+    online_->IoCycle();
+    EXPECT_TRUE(model_->Online);
+    EXPECT_EQ((ui_.leds[{2, 1}]), LedColor::Yellow) << "the inputs are live again";
+}
+
+TEST_F(RunningStateTest, StopWhileRetryingEndsTheTest) {
+    StartTest();
+    online_->Reconnect = true;
+    simulator_.inject(sim::Fault::of(sim::FaultKind::CloseMidMessage, 0x0104));
+    online_->IoCycle();
+    ASSERT_TRUE(online_->Reconnecting());
+    online_->OnlineCommand();
+    EXPECT_FALSE(model_->Online);
+    EXPECT_FALSE(online_->Reconnecting());
+    EXPECT_FALSE(ui_.timerEnabled);
+    EXPECT_FALSE(ui_.onlineButtonDown);
+}
+
 }  // namespace
 }  // namespace korvo

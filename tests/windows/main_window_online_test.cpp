@@ -8,6 +8,7 @@
 
 #include "access/ddi_funktionen.h"
 #include "access/windows/ncb_restart.h"
+#include "shell/online_operation.h"
 #include "shell/windows/configuration_table_window.h"
 #include "random_loopback.h"
 
@@ -219,6 +220,14 @@ void MainWindowOnlineTest::KeepOutputsBoxLeavesTheClickedOutputsOn() {
     QVERIFY(keep != nullptr);
     QCOMPARE(keep->text(), QStringLiteral("keep outputs when the test stops"));
     QVERIFY(!keep->isChecked());
+    auto* reconnect = setup.form.findChild<QCheckBox*>(QStringLiteral("CheckReconnect"));
+    QVERIFY(reconnect != nullptr);
+    QVERIFY(reconnect->isChecked());
+    QVERIFY(setup.form.Online()->Reconnect);
+    // The Online menu's entry is the same switch.
+    Action(setup.form, "MenuReconnect")->trigger();
+    QVERIFY(!reconnect->isChecked());
+    QVERIFY(!setup.form.Online()->Reconnect);
     keep->setChecked(true);
     Action(setup.form, "ToolTest")->trigger();
     QVERIFY(setup.Model().Online);

@@ -230,6 +230,10 @@ void TMainForm::CreateToolBar() {
     add(toolIP_);
     add(toolConfig_);
     add(toolTest_);
+    auto* gap = new QWidget(bar);
+    gap->setFixedWidth(kDebugSeparatorWidth);
+    bar->addWidget(gap);
+    add(toolDebug_);
     // Off by default: a stopped test leaves the station's outputs off.
     checkKeepOutputs_ = new QCheckBox(QStringLiteral("keep outputs when the test stops"), bar);
     checkKeepOutputs_->setObjectName(QStringLiteral("CheckKeepOutputs"));
@@ -237,10 +241,14 @@ void TMainForm::CreateToolBar() {
         if (online_) online_->KeepOutputsWhenStopped = keep;
     });
     bar->addWidget(checkKeepOutputs_);
-    auto* gap = new QWidget(bar);
-    gap->setFixedWidth(kDebugSeparatorWidth);
-    bar->addWidget(gap);
-    add(toolDebug_);
+    // On by default: a coupler that stops answering is retried until it is back.
+    checkReconnect_ = new QCheckBox(QStringLiteral("reconnect"), bar);
+    checkReconnect_->setObjectName(QStringLiteral("CheckReconnect"));
+    checkReconnect_->setChecked(true);
+    connect(checkReconnect_, &QCheckBox::toggled, this, [this](bool on) {
+        if (online_) online_->Reconnect = on;
+    });
+    bar->addWidget(checkReconnect_);
 
     laStatus_ = new QLabel(bar);
     laStatus_->setObjectName(QStringLiteral("LaStatus"));
@@ -293,6 +301,16 @@ void TMainForm::CreateMenus() {
     item(online, "MenuCheckConfig", QStringLiteral("check config"), ImageIndex::CheckConfiguration,
          &TMainForm::ToolconfigClick);
     item(online, "MenuIOTest", QStringLiteral("I/O test"), ImageIndex::Online, &TMainForm::ToolTestClick);
+    // The tool bar's check boxes again, for a window too narrow to show them.
+    online->addSeparator();
+    for (const auto& [box, name] : {std::pair{checkKeepOutputs_, "MenuKeepOutputs"}, {checkReconnect_, "MenuReconnect"}}) {
+        QAction* a = online->addAction(box->text());
+        a->setObjectName(QString::fromLatin1(name));
+        a->setCheckable(true);
+        a->setChecked(box->isChecked());
+        connect(a, &QAction::toggled, box, &QCheckBox::setChecked);
+        connect(box, &QCheckBox::toggled, a, &QAction::setChecked);
+    }
 
     QMenu* report = bar->addMenu(QStringLiteral("Report"));
     item(report, "MenuPreview", QStringLiteral("preview"), -1, &TMainForm::PreviewClick);
@@ -430,6 +448,7 @@ void TMainForm::CreateOnline(StationModel& model) {
     online_ = std::make_unique<OnlineOperation>(model, catalogue_, *access_, *this, *pinger_);
     online_->OnlineImageIndex = onlineButtonImage_;
     if (checkKeepOutputs_ != nullptr) online_->KeepOutputsWhenStopped = checkKeepOutputs_->isChecked();
+    if (checkReconnect_ != nullptr) online_->Reconnect = checkReconnect_->isChecked();
     diagnosis_ = std::make_unique<CouplerDiagnosis>(model, *access_, *online_, *frmsystemconfig_, *clock_);
     online_->SetDiagnosis(diagnosis_.get());
     restart_ = std::make_unique<NcRestart>(*access_, *online_, *diagnosis_, *frmNCBRestart_, *clock_);

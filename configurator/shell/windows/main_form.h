@@ -91,6 +91,7 @@ public:
     TfrmPing* frmPing() const { return frmPing_; }
     // Null until the first activation, like the station it works on.
     ControllerAccess* Access() const { return access_.get(); }
+    OnlineOperation* Online() const { return online_.get(); }
     // The image index the online button shows now.
     int OnlineButtonImage() const { return onlineButtonImage_; }
 
@@ -209,6 +210,7 @@ private:
     QAction* toolConfig_ = nullptr;
     QAction* toolTest_ = nullptr;
     QCheckBox* checkKeepOutputs_ = nullptr;
+    QCheckBox* checkReconnect_ = nullptr;
     QAction* toolDebug_ = nullptr;
     QAction* menuZoomIn_ = nullptr;
     QAction* menuZoomOut_ = nullptr;
