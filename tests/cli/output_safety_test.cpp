@@ -2,11 +2,11 @@
 // a closed pipe, a FIFO or device as the target, an empty file name; and the project
 // types the catalogue does not know, which would shift every later address.
 
+#include "temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,27 +28,13 @@ struct ProgramRun {
     std::string err;
 };
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class OutputSafety : public ::testing::Test {
+class OutputSafety : public korvo::testing::TempFolder {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/korvo-output-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     // Runs korvo with standard output on `out` (-1: a file of the test, read back)
     // and standard error into a file.
     ProgramRun Run(const std::vector<std::string>& args, int out = -1) const {
-        const fs::path outFile = dir_ / "out.txt";
-        const fs::path errFile = dir_ / "err.txt";
+        const fs::path outFile = File("out.txt");
+        const fs::path errFile = File("err.txt");
         const pid_t child = ::fork();
         if (child == 0) {
             const int o = out >= 0 ? out : ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -64,18 +50,15 @@ protected:
         int status = 0;
         ProgramRun run;
         if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)) run.status = WEXITSTATUS(status);
-        if (out < 0) run.out = ReadFile(outFile);
-        run.err = ReadFile(errFile);
+        if (out < 0) run.out = Read(outFile);
+        run.err = Read(errFile);
         return run;
     }
 
     std::string Project(const std::string& name, const std::string& text) const {
-        const fs::path path = dir_ / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path.string();
+        Write(File(name), text);
+        return File(name).string();
     }
-
-    fs::path dir_;
 };
 
 const std::vector<std::vector<std::string>> kPrintingCommands = {
@@ -129,7 +112,7 @@ TEST_F(OutputSafety, StandardOutputByNameIsStandardOutput) {
 }
 
 TEST_F(OutputSafety, TargetsThatAreNoRegularFilesAreRefusedAndStay) {
-    const fs::path fifo = dir_ / "plc.csv";
+    const fs::path fifo = File("plc.csv");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const ProgramRun exported = Run({"export", kDemo, "--catalogue", kCatalogue, "-o", fifo.string()});
     EXPECT_EQ(exported.status, 2) << exported.err;
@@ -154,7 +137,7 @@ TEST_F(OutputSafety, EmptyFileNamesAreErrors) {
 }
 
 TEST_F(OutputSafety, UnknownTypeStopsDocumentsUnlessSkippedAndIsReportedByEveryCommand) {
-    std::string text = ReadFile(kDemo);
+    std::string text = Read(kDemo);
     text.replace(text.find("Name3=KORVO DI 8"), 16, "Name3=KORVO DI 9");
     const std::string project = Project("typo.prj", text);
     const std::string warning = "module 3 has the type \"KORVO DI 9\", which the catalogue does not know";

@@ -32,6 +32,16 @@ protected:
         ASSERT_EQ(Outputs(), (std::vector<std::uint8_t>{1, 1, 0x80, 1, 0x80, 2, 12, 34}));
     }
     std::vector<std::uint8_t> Outputs() { return simulator_.controller().outputs(0, 8); }
+    // A test that kept its outputs, then a coupler whose outputs were cleared behind it:
+    // whatever reaches the coupler next comes from the output image the program sends.
+    void KeepOutputsThenClearTheCoupler() {
+        LoadTwoStations();
+        online_->KeepOutputsWhenStopped = true;
+        RunOneCycle();
+        online_->OnlineCommand();
+        simulator_.controller().setOutputs(0, kZeros);
+    }
+    const std::vector<std::uint8_t> kZeros = std::vector<std::uint8_t>(8, 0);
     // The parameter words of the AI 2 stay; the DO 16 and the AO 1 go off.
     const std::vector<std::uint8_t> kOff{0, 0, 0x80, 1, 0x80, 2, 0, 0};
 };
@@ -72,27 +82,17 @@ TEST_F(SafeOutputsTest, ConfigurationCheckDuringTheTestEndsItWithOutputsOff) {
 // The test of station 1 kept its outputs; the check of station 2 (the same address
 // here) must not send station 1's output bytes with its error reset's test write.
 TEST_F(SafeOutputsTest, CheckOfAnotherStationNeverSendsTheLastStationsOutputs) {
-    LoadTwoStations();
-    online_->KeepOutputsWhenStopped = true;
-    RunOneCycle();
-    online_->OnlineCommand();
-    const std::vector<std::uint8_t> zeros(8, 0);
-    simulator_.controller().setOutputs(0, zeros);
+    KeepOutputsThenClearTheCoupler();
     model_->CurrentStation = 2;
     model_->CurrentCouplerModule = 5;
     online_->CheckConfigurationCommand();
-    EXPECT_EQ(Outputs(), zeros);
+    EXPECT_EQ(Outputs(), kZeros);
 }
 
 TEST_F(SafeOutputsTest, DiagnosisOutsideTheTestWritesTheOutputsOff) {
-    LoadTwoStations();
-    online_->KeepOutputsWhenStopped = true;
-    RunOneCycle();
-    online_->OnlineCommand();
-    const std::vector<std::uint8_t> zeros(8, 0);
-    simulator_.controller().setOutputs(0, zeros);
+    KeepOutputsThenClearTheCoupler();
     diagnosis_->ReadBusStateClick();
-    EXPECT_EQ(Outputs(), zeros) << "the test write sent the old DO 16 bits";
+    EXPECT_EQ(Outputs(), kZeros) << "the test write sent the old DO 16 bits";
 }
 
 TEST_F(SafeOutputsTest, StopTestEndsTheRunningTestWithoutAnEchoFirst) {
