@@ -66,13 +66,11 @@ ConnectionDescription ConnectionDescription::FromText(const std::filesystem::pat
         throw PlanError(file.string() + ": no line \"" + kConnectionMarker + "\" in front of the connection points");
     }
     description.marker_ = static_cast<std::size_t>(marker - description.lines_.begin());
+    // Counted once: every point asks for it, and a file may end in many empty lines.
+    std::size_t end = description.lines_.size();
+    while (end > description.marker_ + 1 && description.lines_[end - 1].empty()) --end;
+    description.dataLines_ = static_cast<int>(end - description.marker_ - 1);
     return description;
-}
-
-int ConnectionDescription::DataLineCount() const {
-    std::size_t end = lines_.size();
-    while (end > marker_ + 1 && lines_[end - 1].empty()) --end;
-    return static_cast<int>(end - marker_ - 1);
 }
 
 ConnectionPoint ConnectionDescription::Point(int k) const {

@@ -37,7 +37,7 @@ public:
 
     const std::filesystem::path& File() const { return file_; }
     // Lines after the marker, trailing empty lines not counted.
-    int DataLineCount() const;
+    int DataLineCount() const { return dataLines_; }
     // Data line k (0-based). Throws PlanError when the file has fewer data lines or the
     // text before the first comma is not a connector number, 1..999.
     ConnectionPoint Point(int k) const;
@@ -46,6 +46,7 @@ private:
     std::filesystem::path file_;
     std::vector<std::string> lines_;
     std::size_t marker_ = 0;  // index of the marker line
+    int dataLines_ = 0;
 };
 
 // The description file of a type key in the program folder.
