@@ -129,6 +129,8 @@ int RunExportCommand(const std::vector<std::string>& args, const std::string& de
         }
         const AddressMapExport result = a.output.empty() ? RenderAddressMap(model, a.options)
                                                          : ExportAddressMap(model, a.options, a.output);
+        for (const std::string& problem : result.descriptionProblems)
+            err << "korvo export: " << problem << " (its points are exported without a description)\n";
         for (const std::string& note : result.notes) err << "korvo export: " << note << "\n";
         if (a.output.empty()) out << result.text;
     } catch (const ProfileError& e) {

@@ -5,6 +5,7 @@
 #include "shell/start_options.h"
 #include "shell/windows/first_paint_screenshot.h"
 #include "shell/windows/main_form.h"
+#include "shell/windows/picture_file.h"
 
 #include <QApplication>
 #include <QFile>
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
     try {
         const std::string folder =
             korvo::ProgramFolderOf(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
-        QApplication::setWindowIcon(QIcon(QFile::decodeName(QByteArray::fromStdString(folder + "images/korvo.png"))));
+        if (QPixmap icon; korvo::LoadPicture(folder + "images/korvo.png", icon)) QApplication::setWindowIcon(QIcon(icon));
         korvo::TMainForm mainForm(folder);
         mainForm.State().StartProject = options->project;
         std::unique_ptr<korvo::FirstPaintScreenshot> screenshot;

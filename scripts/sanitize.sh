@@ -16,11 +16,13 @@ named_tests=(
   korvo_sim_test korvo_sim_services_test korvo_sim_hardening_test korvo_sim_program_test
   korvo_sim_request_corpus profile_file_corpus catalogue_values_corpus
   quorrin_receive_inbox_test korvo_sim_answer_path_test
+  bootp_request_corpus connection_description_corpus
 )
 discovered_tests=(
   versch_test profile_file_test catalogue_test station_model_test station_layout_test
   project_file_test view_clicks_test property_call_test text_encoding_test file_safety_test
   arrange_once_test
+  safe_file_read_test jpeg_picture_test connection_plan_test
 )
 
 if [[ ! -f "$build/build.ninja" ]]; then

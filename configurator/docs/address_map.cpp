@@ -13,35 +13,49 @@ namespace korvo {
 
 namespace {
 
-// The point descriptions of a module type, empty where the file is missing or short.
+// The point descriptions of a module type, empty where the file is missing or bad;
+// the first problem of the file is told to `problems`.
 class Descriptions {
 public:
-    Descriptions(const StationModel& model, const std::string& type) {
+    Descriptions(const StationModel& model, const std::string& type, std::vector<std::string>* problems)
+        : problems_(problems) {
         const ConnectionRow* row = FindConnection(type);
         if (row == nullptr) return;
         try {
             file_ = ConnectionDescription::Load(DescriptionFile(model.ProgramFolder(), row->typeKey));
-        } catch (const PlanError&) {
-            file_.reset();
+        } catch (const PlanError& e) {
+            Tell(e.what());
         }
     }
-    std::string Of(int point) const {
+    std::string Of(int point) {
         if (!file_) return {};
         try {
             return file_->Point(point).description;
-        } catch (const PlanError&) {
+        } catch (const PlanError& e) {
+            Tell(e.what());
             return {};
         }
     }
 
 private:
+    // Modules of one type share a file, so the same problem is told once.
+    void Tell(const std::string& problem) {
+        if (told_ || problems_ == nullptr) return;
+        told_ = true;
+        if (std::find(problems_->begin(), problems_->end(), problem) == problems_->end())
+            problems_->push_back(problem);
+    }
+
     std::optional<ConnectionDescription> file_;
+    std::vector<std::string>* problems_;
+    bool told_ = false;
 };
 
 class ModuleEntries {
 public:
-    ModuleEntries(const StationModel& model, int slot, std::vector<AddressEntry>& out)
-        : m_(*model.Module(slot)), out_(out), descriptions_(model, m_.ModulType) {
+    ModuleEntries(const StationModel& model, int slot, std::vector<AddressEntry>& out,
+                  std::vector<std::string>* descriptionProblems = nullptr)
+        : m_(*model.Module(slot)), out_(out), descriptions_(model, m_.ModulType, descriptionProblems) {
         const ConnectionRow* row = FindConnection(m_.ModulType);
         groupKey_ = row != nullptr ? row->groupKey : "";
         stationName_ = StationNameOf(model, slot);
@@ -151,7 +165,8 @@ private:
 
 }  // namespace
 
-std::vector<AddressEntry> BuildAddressMap(const StationModel& model, int station) {
+std::vector<AddressEntry> BuildAddressMap(const StationModel& model, int station,
+                                          std::vector<std::string>* descriptionProblems) {
     std::vector<AddressEntry> entries;
     for (int slot = 1; slot <= model.ModuleCount; ++slot) {
         const TModul* m = model.Module(slot);
@@ -159,7 +174,7 @@ std::vector<AddressEntry> BuildAddressMap(const StationModel& model, int station
         const int link = m->ModulZuStations;
         if (link <= 0 || link == StationModel::kPowerFeedLink) continue;
         if (station > 0 && link != station) continue;
-        ModuleEntries(model, slot, entries).Add();
+        ModuleEntries(model, slot, entries, descriptionProblems).Add();
     }
     return entries;
 }

@@ -31,9 +31,12 @@ struct AddressEntry {
 
 // The entries of one station (station > 0) or of all stations (0), in slot order,
 // inputs before outputs within a module. Modules that belong to no station have no
-// process image and give no entries. A missing or short connection description
-// leaves the descriptions empty.
-std::vector<AddressEntry> BuildAddressMap(const StationModel& model, int station);
+// process image and give no entries. A connection description that is missing or bad
+// (unreadable, no marker, too short, a wrong connector number) leaves the
+// descriptions of its points empty; what is wrong with it, naming the file and where
+// there is one the line, goes once per file into descriptionProblems when given.
+std::vector<AddressEntry> BuildAddressMap(const StationModel& model, int station,
+                                          std::vector<std::string>* descriptionProblems = nullptr);
 
 // The channels of the module in slot when it is read one channel per cycle (its
 // second input word carries the channel that the last request asked for): one WORD

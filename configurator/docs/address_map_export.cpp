@@ -123,7 +123,7 @@ AddressMapExport RenderAddressMap(const StationModel& model, const ExportOptions
         throw ExportError("the project has no station " + std::to_string(options.station));
     }
     AddressMapExport result;
-    const std::vector<AddressEntry> entries = BuildAddressMap(model, options.station);
+    const std::vector<AddressEntry> entries = BuildAddressMap(model, options.station, &result.descriptionProblems);
     if (entries.empty()) {
         throw ExportError(options.station > 0
                               ? "station " + std::to_string(options.station) + " has no input or output points"

@@ -42,6 +42,9 @@ struct ExportRow {
 struct AddressMapExport {
     std::vector<ExportRow> rows;
     std::vector<std::string> notes;  // names that had to change for the GVL (UTF-8)
+    // Connection descriptions missing or bad, one line per file; their points are
+    // exported without a description.
+    std::vector<std::string> descriptionProblems;
     std::string text;                // the file's bytes
 };
 

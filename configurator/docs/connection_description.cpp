@@ -1,23 +1,24 @@
 #include "connection_description.h"
 
+#include "station/safe_file_read.h"
 #include "station/versch.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace korvo {
 
 namespace {
 
-// Description files are a few dozen lines; anything far bigger is not one.
-constexpr std::uintmax_t kMaxFileBytes = 1 << 20;
-
 std::string Where(const std::filesystem::path& file, std::size_t lineIndex) {
     return file.string() + ", line " + std::to_string(lineIndex + 1);
+}
+
+// A line without a comma is all "number"; the message quotes only its start.
+std::string Excerpt(const std::string& text) {
+    constexpr std::size_t kShown = 40;
+    return text.size() <= kShown ? text : text.substr(0, kShown) + "...";
 }
 
 bool IsMarker(const std::string& line) {
@@ -39,22 +40,23 @@ bool ParseDecimal(const std::string& text, int& value) {
 }  // namespace
 
 ConnectionDescription ConnectionDescription::Load(const std::filesystem::path& file) {
+    std::string bytes;
+    try {
+        bytes = ReadFileSafely(file, FileKind::Description);
+    } catch (const FileReadError& e) {
+        throw PlanError(file.string() + ": cannot read the connection description: " + e.Reason());
+    }
+    return FromText(file, bytes);
+}
+
+ConnectionDescription ConnectionDescription::FromText(const std::filesystem::path& file, std::string_view text) {
     ConnectionDescription description;
     description.file_ = file;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        throw PlanError(file.string() + ": cannot open the connection description (" + std::strerror(errno) + ")");
-    }
-    std::error_code ec;
-    if (std::filesystem::file_size(file, ec) > kMaxFileBytes && !ec) {
-        throw PlanError(file.string() + ": too large for a connection description");
-    }
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string line(text.substr(start, end - start));
         if (!line.empty() && line.back() == '\r') line.pop_back();
         description.lines_.push_back(std::move(line));
         start = end + 1;
@@ -64,13 +66,11 @@ ConnectionDescription ConnectionDescription::Load(const std::filesystem::path& f
         throw PlanError(file.string() + ": no line \"" + kConnectionMarker + "\" in front of the connection points");
     }
     description.marker_ = static_cast<std::size_t>(marker - description.lines_.begin());
+    // Counted once: every point asks for it, and a file may end in many empty lines.
+    std::size_t end = description.lines_.size();
+    while (end > description.marker_ + 1 && description.lines_[end - 1].empty()) --end;
+    description.dataLines_ = static_cast<int>(end - description.marker_ - 1);
     return description;
-}
-
-int ConnectionDescription::DataLineCount() const {
-    std::size_t end = lines_.size();
-    while (end > marker_ + 1 && lines_[end - 1].empty()) --end;
-    return static_cast<int>(end - marker_ - 1);
 }
 
 ConnectionPoint ConnectionDescription::Point(int k) const {
@@ -85,9 +85,12 @@ ConnectionPoint ConnectionDescription::Point(int k) const {
     std::string number = line.substr(0, comma);
     TrimBlanks(number);
     ConnectionPoint point;
-    // An empty line would repeat the previous number in a comma-list reading; here it is an error.
-    if (!ParseDecimal(number, point.number)) {
-        throw PlanError(Where(file_, index) + ": \"" + number + "\" is not a connector number");
+    // An empty line would repeat the previous number in a comma-list reading; here it is
+    // an error. A number outside the range would name a connector of another module
+    // once the slot offset is added, or overflow.
+    if (!ParseDecimal(number, point.number) || point.number < kMinConnector || point.number > kMaxConnector) {
+        throw PlanError(Where(file_, index) + ": \"" + Excerpt(number) + "\" is not a connector number (" +
+                        std::to_string(kMinConnector) + ".." + std::to_string(kMaxConnector) + ")");
     }
     if (comma != std::string::npos) {
         point.description = line.substr(comma + 1);

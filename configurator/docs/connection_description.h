@@ -6,12 +6,15 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvo {
 
 inline constexpr const char* kConnectionMarker = "connection point";
 inline constexpr std::size_t kMaxPointDescription = 255;
+inline constexpr int kMinConnector = 1;
+inline constexpr int kMaxConnector = 999;
 
 // The plan cannot be built; the message names the file and, where there is one, the line.
 class PlanError : public std::runtime_error {
@@ -20,27 +23,30 @@ public:
 };
 
 struct ConnectionPoint {
-    int number = 0;            // on the module's own connector
+    int number = 0;            // on the module's own connector, 1..999
     std::string description;   // trimmed, at most 255 characters
 };
 
 class ConnectionDescription {
 public:
-    // Reads the file and finds the marker. Throws PlanError when the file cannot be
-    // read or has no marker line.
+    // Reads the file (FileKind::Description) and finds the marker. Throws PlanError
+    // when the file cannot be read or has no marker line.
     static ConnectionDescription Load(const std::filesystem::path& file);
+    // The same from the file's bytes; `file` names it in the errors.
+    static ConnectionDescription FromText(const std::filesystem::path& file, std::string_view text);
 
     const std::filesystem::path& File() const { return file_; }
     // Lines after the marker, trailing empty lines not counted.
-    int DataLineCount() const;
+    int DataLineCount() const { return dataLines_; }
     // Data line k (0-based). Throws PlanError when the file has fewer data lines or the
-    // text before the first comma is not a decimal integer.
+    // text before the first comma is not a connector number, 1..999.
     ConnectionPoint Point(int k) const;
 
 private:
     std::filesystem::path file_;
     std::vector<std::string> lines_;
     std::size_t marker_ = 0;  // index of the marker line
+    int dataLines_ = 0;
 };
 
 // The description file of a type key in the program folder.

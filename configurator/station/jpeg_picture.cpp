@@ -1,12 +1,11 @@
 #include "jpeg_picture.h"
 
+#include "safe_file_read.h"
+
 #include <csetjmp>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include <jpeglib.h>
-#include <jerror.h>
 
 namespace korvo {
 
@@ -27,10 +26,11 @@ void ErrorExit(j_common_ptr info) {
 
 void IgnoreMessage(j_common_ptr) {}
 
-// libjpeg pads a file that ends early with grey and only warns; a cut-off picture is
-// an error here, so a damaged file never shows as a half-grey page.
+// libjpeg only warns about damaged data (a file cut off, a marker inside the pixel
+// data, a bad code) and fills the rest with grey; here every warning is an error, so
+// a damaged file never shows as a grey page.
 void EmitMessage(j_common_ptr info, int level) {
-    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) ErrorExit(info);
+    if (level < 0) ErrorExit(info);
 }
 
 bool Fail(std::string* error, const std::string& reason) {
@@ -60,7 +60,8 @@ bool Decode(const std::uint8_t* data, std::size_t size, RgbPicture& picture, std
         info.image_height > kMaxPictureSide) {
         jpeg_destroy_decompress(&info);
         return Fail(error, "picture size " + std::to_string(info.image_width) + " x " +
-                               std::to_string(info.image_height) + " is out of range");
+                               std::to_string(info.image_height) + " is out of range (at most " +
+                               std::to_string(kMaxPictureSide) + " x " + std::to_string(kMaxPictureSide) + ")");
     }
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
@@ -90,13 +91,14 @@ std::optional<RgbPicture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
 }
 
 std::optional<RgbPicture> LoadJpeg(const std::string& path, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        Fail(error, "cannot open \"" + path + "\"");
+    std::string bytes;
+    try {
+        bytes = ReadFileSafely(path, FileKind::Picture);
+    } catch (const FileReadError& e) {
+        Fail(error, e.what());
         return std::nullopt;
     }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return DecodeJpeg(bytes.data(), bytes.size(), error);
+    return DecodeJpeg(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), error);
 }
 
 }  // namespace korvo

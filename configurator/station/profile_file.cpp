@@ -1,17 +1,10 @@
 #include "profile_file.h"
 
+#include "safe_file_read.h"
 #include "safe_file_write.h"
 #include "versch.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <new>
-#include <system_error>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace korvo {
 
@@ -26,10 +19,6 @@ std::string_view TrimView(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
     return text;
-}
-
-std::string ErrnoText(int error) {
-    return std::string(std::strerror(error));
 }
 
 }  // namespace
@@ -56,42 +45,17 @@ ProfileFile::ProfileFile(std::filesystem::path path) : path_(std::move(path)) {}
 
 ProfileFile ProfileFile::Load(const std::filesystem::path& path) {
     ProfileFile profile(path);
-    const std::string name = path.string();
-    const auto refuse = [&](const std::string& why) { return ProfileError("Cannot read \"" + name + "\": " + why); };
-    // Non-blocking, so that opening a FIFO cannot wait for a writer; only a
-    // regular file is read, so a device cannot feed bytes without end.
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        if (errno == ENOENT) return profile;
-        throw refuse(ErrnoText(errno));
-    }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) throw refuse(ErrnoText(errno));
-    if (S_ISDIR(info.st_mode)) throw refuse("it is a folder");
-    if (!S_ISREG(info.st_mode)) throw refuse("it is not a regular file");
-    if (static_cast<std::uintmax_t>(info.st_size) > kMaxFileSize) {
-        throw refuse("the file is larger than " + std::to_string(kMaxFileSize / (1024 * 1024)) + " MB");
+    std::string content;
+    try {
+        content = ReadFileSafely(path, FileKind::Profile);
+    } catch (const FileReadError& e) {
+        if (e.Missing()) return profile;
+        throw ProfileError(e.what());
     }
     try {
-        std::string content;
-        content.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t filled = 0;
-        // A file that grows while it is read is read up to the size it had.
-        while (filled < content.size()) {
-            const ssize_t n = ::read(fd, content.data() + filled, content.size() - filled);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) throw refuse(ErrnoText(errno));
-            if (n == 0) break;
-            filled += static_cast<std::size_t>(n);
-        }
-        content.resize(filled);
         profile.Parse(content);
     } catch (const std::bad_alloc&) {
-        throw refuse("not enough memory");
+        throw ProfileError("Cannot read \"" + path.string() + "\": not enough memory");
     }
     return profile;
 }

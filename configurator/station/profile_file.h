@@ -21,14 +21,11 @@ public:
 
 class ProfileFile {
 public:
-    // Files above this size are refused instead of being read into memory.
-    static constexpr std::uintmax_t kMaxFileSize = 64u * 1024u * 1024u;
-
     ProfileFile() = default;
     explicit ProfileFile(std::filesystem::path path);
 
-    // Reads the file; a missing file gives an empty profile. Throws ProfileError when
-    // the file exists but cannot be read or is too large.
+    // Reads the file (FileKind::Profile); a missing file gives an empty profile. Throws
+    // ProfileError when the file exists but cannot be read or is too large.
     static ProfileFile Load(const std::filesystem::path& path);
     static ProfileFile FromText(std::string_view text);
 

@@ -8,10 +8,11 @@ namespace korvo {
 namespace {
 
 constexpr std::size_t kOpOffset = 0;
+constexpr std::size_t kHtypeOffset = 1;
+constexpr std::size_t kHlenOffset = 2;
 constexpr std::size_t kYiaddrOffset = 16;
 constexpr std::size_t kSiaddrOffset = 20;
 constexpr std::size_t kVendorOffset = 236;
-constexpr std::uint8_t kBootReply = 2;
 constexpr std::array<std::uint8_t, 4> kMagicCookie = {99, 130, 83, 99};
 constexpr std::uint8_t kOptionSubnetMask = 1;
 constexpr std::uint8_t kOptionRouter = 3;
@@ -22,7 +23,28 @@ std::size_t Put(BootpBuffer& buffer, std::size_t offset, std::span<const std::ui
     return offset + bytes.size();
 }
 
+std::uint8_t ByteAt(std::span<const std::uint8_t> datagram, std::size_t offset) {
+    return offset < datagram.size() ? datagram[offset] : 0;
+}
+
 }  // namespace
+
+BootpRequestHeader ParseBootpRequest(std::span<const std::uint8_t> datagram) {
+    BootpRequestHeader header;
+    header.op = ByteAt(datagram, kOpOffset);
+    header.htype = ByteAt(datagram, kHtypeOffset);
+    header.hlen = ByteAt(datagram, kHlenOffset);
+    if (header.op != kBootRequest) {
+        header.kind = BootpDatagramKind::NotRequest;
+    } else if (header.htype != kHardwareEthernet || header.hlen != kEthernetAddressLength) {
+        header.kind = BootpDatagramKind::NotEthernet;
+    } else if (datagram.size() < kBootpMinimumRequest) {
+        header.kind = BootpDatagramKind::TooShort;
+    } else {
+        header.kind = BootpDatagramKind::Request;
+    }
+    return header;
+}
 
 std::size_t LoadRequest(BootpBuffer& buffer, std::span<const std::uint8_t> datagram) {
     buffer.fill(0);

@@ -1,7 +1,8 @@
 #pragma once
-// The BOOTP datagrams the server reads and writes. Of a request only the first six
-// bytes of the client hardware address are read; the reply is built on top of the
-// request in the same 300-byte buffer.
+// The BOOTP datagrams the server reads and writes. A request is told by its op code
+// and hardware type and length; beyond those only the first six bytes of the client
+// hardware address are read. The reply is built on top of the request in the same
+// 300-byte buffer.
 
 #include <array>
 #include <cstdint>
@@ -18,9 +19,32 @@ inline constexpr std::size_t kBootpMinimumRequest = kBootpMacOffset + kBootpMacS
 inline constexpr std::uint16_t kBootpServerPort = 67;
 inline constexpr std::uint16_t kBootpClientPort = 68;
 
+inline constexpr std::uint8_t kBootRequest = 1;
+inline constexpr std::uint8_t kBootReply = 2;
+inline constexpr std::uint8_t kHardwareEthernet = 1;
+inline constexpr std::uint8_t kEthernetAddressLength = 6;
+
 using BootpBuffer = std::array<std::uint8_t, kBootpMessageSize>;
 using IpBytes = std::array<std::uint8_t, 4>;
 using MacBytes = std::array<std::uint8_t, kBootpMacSize>;
+
+enum class BootpDatagramKind {
+    Request,      // a BOOTREQUEST of an Ethernet client
+    TooShort,     // such a request, cut before the end of the MAC address
+    NotRequest,   // op is not BOOTREQUEST: a reply (the server's own among them) or garbage
+    NotEthernet,  // a request for another hardware type or address length
+};
+
+// The header fields that decide whether a datagram on port 67 is answered; fields
+// beyond the datagram's end are 0.
+struct BootpRequestHeader {
+    BootpDatagramKind kind = BootpDatagramKind::NotRequest;
+    std::uint8_t op = 0;
+    std::uint8_t htype = 0;
+    std::uint8_t hlen = 0;
+};
+
+BootpRequestHeader ParseBootpRequest(std::span<const std::uint8_t> datagram);
 
 // Zero-fills the buffer and copies the datagram's first 300 bytes into it; returns
 // the number of bytes copied.

@@ -92,11 +92,25 @@ void BootpServer::FormClose() {
 
 void BootpServer::UDPServer67UDPRead(std::span<const std::uint8_t> datagram) {
     if (!serving_) return;
+    const BootpRequestHeader header = ParseBootpRequest(datagram);
+    // A reply on port 67 (another server's, or this one's own looped back) or a request
+    // of other hardware carries no coupler's MAC: answering it would send a reply for
+    // a request nobody made.
+    if (header.kind == BootpDatagramKind::NotRequest) {
+        Log("--- ignored , not a Bootp Request: op " + std::to_string(header.op) +
+            (header.op == kBootReply ? " (a reply)" : ""));
+        return;
+    }
+    if (header.kind == BootpDatagramKind::NotEthernet) {
+        Log("--- ignored , not an Ethernet Bootp Request: htype " + std::to_string(header.htype) + ", hlen " +
+            std::to_string(header.hlen));
+        return;
+    }
     LoadRequest(buffer_, datagram);
     ++requestCounter_;
     const std::string number = "--> Bootp Request no.: " + std::to_string(requestCounter_);
     // Zeros in place of a missing MAC could match a configured 00.00.00.00.00.00.
-    if (datagram.size() < kBootpMinimumRequest) {
+    if (header.kind == BootpDatagramKind::TooShort) {
         Log(number + "   only " + std::to_string(datagram.size()) +
             " bytes, too short to hold a MAC address: not answered");
         return;

@@ -1,9 +1,10 @@
 #pragma once
 // Logic of the BOOTP server window: logs every request while the window serves,
 // answers the armed coupler (matched by its MAC address) once with the address, mask
-// and gateway of the fields, mirrors the fields of the two tabs into each other and
-// into the current module, and restarts a coupler so that it asks for a new address.
-// The window and "korvo bootp" both drive it.
+// and gateway of the fields, logs and ignores whatever is no Ethernet BOOTREQUEST,
+// mirrors the fields of the two tabs into each other and into the current module,
+// and restarts a coupler so that it asks for a new address. The window and
+// "korvo bootp" both drive it.
 
 #include "bootp_message.h"
 #include "bootp_socket.h"

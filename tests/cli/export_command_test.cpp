@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 namespace korvo {
@@ -24,10 +25,10 @@ struct CommandRun {
     std::string err;
 };
 
-CommandRun RunExport(const std::vector<std::string>& args) {
+CommandRun RunExport(const std::vector<std::string>& args, const std::string& programFolder = kDataFolder) {
     std::ostringstream out;
     std::ostringstream err;
-    const int status = RunExportCommand(args, kCatalogue, kDataFolder, out, err);
+    const int status = RunExportCommand(args, kCatalogue, programFolder, out, err);
     return {status, out.str(), err.str()};
 }
 
@@ -54,6 +55,42 @@ TEST_F(ExportCommand, StationAndBasesReachTheAddresses) {
     EXPECT_NE(run.out.find("BoilerRoom_M12_DI_1 AT %IX65.0 : BOOL;"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("BoilerRoom_M13_DO_1 AT %QX33.0 : BOOL;"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("PumpHouse"), std::string::npos);
+}
+
+TEST_F(ExportCommand, MissingAndBadDescriptionsAreNamedOnStderrAndTheMapIsStillWritten) {
+    namespace fs = std::filesystem;
+    const fs::path documents = dir_ / "documents";
+    fs::copy(kDataFolder + "documents", documents);
+    fs::remove(documents / "KORVO_DI_16.txt");
+    fs::create_directory(documents / "KORVO_DI_16.txt");
+    fs::remove(documents / "KORVO_DI_8.txt");
+    fs::create_symlink("/dev/zero", documents / "KORVO_DI_8.txt");
+    fs::remove(documents / "KORVO_DI_4.txt");
+    std::string outputs = Read(documents / "KORVO_DO_16.txt");
+    const std::size_t third = outputs.find("1, DO 3");
+    ASSERT_NE(third, std::string::npos);
+    outputs.replace(third, 1, "-1");
+    Write(documents / "KORVO_DO_16.txt", outputs);
+
+    const CommandRun run = RunExport({kDemo, "--format", "csv"}, dir_.string() + "/");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string tail = " (its points are exported without a description)\n";
+    const std::string reading = ": cannot read the connection description: ";
+    EXPECT_EQ(run.err, "korvo export: " + (documents / "KORVO_DI_16.txt").string() + reading + "it is a folder" + tail +
+                           "korvo export: " + (documents / "KORVO_DI_8.txt").string() + reading +
+                           "it is not a regular file" + tail + "korvo export: " +
+                           (documents / "KORVO_DO_16.txt").string() +
+                           ", line 8: \"-1\" is not a connector number (1..999)" + tail + "korvo export: " +
+                           (documents / "KORVO_DI_4.txt").string() + reading + "No such file or directory" + tail);
+    // Their points are there with empty descriptions, the others keep theirs.
+    EXPECT_NE(run.out.find(",PumpHouse_M2_DI_1,input,BOOL,1,1,0,%IX1.0,\r\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("24 V DC input"), std::string::npos);
+    EXPECT_NE(run.out.find(",%QX3.0,\"relay 1  NO contact 230 V AC / 2 A, terminal 1\"\r\n"), std::string::npos)
+        << run.out;
+    // Of the DO 16 in slot 4 only the point of the bad line lost its text.
+    EXPECT_NE(run.out.find(",PumpHouse_M4_DO_3,output,BOOL,1,1,2,%QX1.2,\r\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(",PumpHouse_M4_DO_4,output,BOOL,1,1,3,%QX1.3,\"DO 4  24 V DC output"), std::string::npos)
+        << run.out;
 }
 
 TEST_F(ExportCommand, ErrorsExitWithTwoOnOneLineAndLeaveTheOldFile) {

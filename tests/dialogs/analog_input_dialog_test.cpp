@@ -95,6 +95,51 @@ TEST_F(Ai2DialogTest, UnusedHighBitsAndUnwrittenCodesSelectByTheirBitsAndClearOn
     EXPECT_EQ(dialog.Word(1), 266);
 }
 
+// What the option with a tag sets, as the windows number their options: the group's
+// bit position and the code.
+struct TagChoice {
+    int tag;
+    int shift;
+    std::uint16_t code;
+};
+
+// The word after the tag's option was clicked on a word whose every field holds
+// another choice.
+std::uint16_t Chosen(std::uint16_t other, const TagChoice& choice) {
+    return static_cast<std::uint16_t>((other & ~(0xFu << choice.shift)) | (choice.code << choice.shift));
+}
+
+constexpr int kFilter = 8;
+constexpr int kRange = 0;
+constexpr int kFormat = 4;
+
+TEST_F(Ai2DialogTest, EveryTagSetsItsGroupsCodeAlsoBackToAGroupsFirstOption) {
+    const int slot = Place("KORVO AI 2");
+    const TagChoice choices[] = {{1, kFilter, 0},  {2, kFilter, 1},  {3, kRange, 0},  {4, kRange, 1},
+                                 {5, kRange, 8},   {6, kRange, 9},   {7, kRange, 10}, {8, kFormat, 0},
+                                 {9, kFormat, 1},  {10, kFormat, 2}, {11, kFormat, 3}};
+    // "no filter", "current     -20..20", "15 bit with sign": no field at its first option.
+    const std::uint16_t other = 0x0129;
+    for (const TagChoice& choice : choices) {
+        for (int channel = 1; channel <= 2; ++channel) {
+            At(slot).Parameter = std::to_string(other) + "," + std::to_string(other);
+            Activate();
+            dialog.OptionClick(channel, choice.tag);
+            EXPECT_EQ(dialog.Word(channel), Chosen(other, choice)) << "tag " << choice.tag << ", channel " << channel;
+            EXPECT_EQ(dialog.Word(3 - channel), other) << "tag " << choice.tag << " changed the other channel";
+        }
+    }
+    At(slot).Parameter = std::to_string(other) + "," + std::to_string(other);
+    Activate();
+    dialog.OptionClick(1, 3);
+    dialog.OptionClick(2, 8);
+    dialog.SaveConfiguration(model);
+    EXPECT_EQ(Selected(dialog, 1)["measuring range"], "voltage      0..10 ");
+    EXPECT_EQ(Selected(dialog, 2)["size"], "15 bit diagnostic");
+    EXPECT_EQ(At(slot).ParameterComment[1], "none filter  /  0..10/FMT3 15bit/");
+    EXPECT_EQ(At(slot).ParameterComment[2], "none filter    /-20..20/FMT1 15bit/");
+}
+
 TEST_F(Ai2DialogTest, ActivationDiscardsUnsavedClicks) {
     const int slot = Place("KORVO AI 2");
     At(slot).Parameter = "256, 1";
@@ -192,6 +237,34 @@ TEST_F(Ai8DialogTest, ClickOnChannel3WritesWord77AtOnce) {
     dialog.SaveConfiguration(model);
     EXPECT_EQ(At(slot).ParameterComment[3], "16 average/-40..40/PIO       /");
     EXPECT_EQ(At(slot).Parameter, "0,0,77,0,0,0,0,0,");
+}
+
+TEST_F(Ai8DialogTest, EveryTagSetsItsGroupsCodeAlsoBackToAGroupsFirstOption) {
+    const int slot = Place("KORVO AI 8");
+    const TagChoice choices[] = {
+        {1, kFilter, 0},  {2, kFilter, 1},  {3, kFilter, 2},  {4, kFilter, 3},  {5, kRange, 0},   {6, kRange, 1},
+        {7, kRange, 2},   {8, kRange, 3},   {9, kRange, 4},   {10, kRange, 5},  {11, kRange, 6},  {12, kRange, 8},
+        {13, kRange, 9},  {14, kRange, 10}, {15, kRange, 12}, {16, kRange, 13}, {17, kFormat, 0}, {18, kFormat, 1},
+        {19, kFormat, 2}, {20, kFormat, 3}, {21, kFormat, 4}};
+    // "average (32)", "current    -40..40", "16 bit ": no field at its first option.
+    const std::uint16_t other = 0x034D;
+    std::string others;
+    for (int channel = 1; channel <= 8; ++channel) others += std::to_string(other) + ",";
+    for (const TagChoice& choice : choices) {
+        At(slot).Parameter = others;
+        dialog.FormActivate(model, Setter());
+        dialog.Button3Click(model, Setter());
+        dialog.OptionClick(model, choice.tag);
+        EXPECT_EQ(dialog.Word(2), Chosen(other, choice)) << "tag " << choice.tag;
+        EXPECT_EQ(dialog.Word(1), other) << "tag " << choice.tag << " changed channel 1";
+    }
+    At(slot).Parameter = others;
+    dialog.FormActivate(model, Setter());
+    dialog.OptionClick(model, 5);
+    dialog.OptionClick(model, 17);
+    EXPECT_EQ(Selected(dialog, 1)["measuring range"], "voltage     0..10 ");
+    EXPECT_EQ(Selected(dialog, 1)["size"], "15 bit diagnostic");
+    EXPECT_EQ(At(slot).Parameter, "768," + others.substr(others.find(',') + 1));
 }
 
 TEST_F(Ai8DialogTest, UnwrittenRangeCodeSelectsHighestContainedCodeWithoutChangingTheWord) {

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 namespace korvo {
@@ -91,6 +92,59 @@ TEST_F(MultiChannelTest, FahrenheitAndSensorCodesGoIntoTheConfigurationCommands)
     dialog.UnitClick(false);
     EXPECT_EQ(Codes(dialog, module, 6), (std::vector<int>{32, 8, 9, 10, 11, 24}));
     EXPECT_EQ(module.OutputData, "24,0,1,0,0,0,0,0,0,0,0,0,");
+}
+
+// The twelve command bytes the last tick put into OutputData.
+std::vector<int> CommandBytes(const TModul& module) {
+    std::vector<int> bytes;
+    std::string rest = module.OutputData;
+    while (!rest.empty()) {
+        const std::size_t comma = rest.find(',');
+        bytes.push_back(StrToInt(rest.substr(0, comma)));
+        rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
+    }
+    return bytes;
+}
+
+TEST_F(MultiChannelTest, EachConfigurationStepCarriesItsChannelItsOwnCodeAndThePassFlag) {
+    struct Case {
+        std::string type;
+        std::vector<int> codes;  // no two neighbours alike, so a slip to the next channel shows
+        bool fahrenheit;
+        int expectedUnit;
+    };
+    const Case cases[] = {
+        {"KORVO TC 4", {3, 7, 1, 11, 0, 9, 4, 6}, true, 32},
+        {"KORVO TC 8", {10, 2, 8, 5, 7, 0, 11, 3}, false, 0},
+        {"KORVO RT 6", {25, 21, 28, 20, 26, 23}, true, 0},
+    };
+    for (const Case& c : cases) {
+        TModul& module = Place(c.type);
+        std::string parameter;
+        for (const int code : c.codes) parameter += std::to_string(code) + ",";
+        module.Parameter = parameter;
+        std::unique_ptr<ModuleDialog> opened = MakeModuleDialog(c.type);
+        auto& dialog = dynamic_cast<MultiChannelTemperatureDialog&>(*opened);
+        dialog.FormShow(*model_);
+        dialog.FormActivate(*model_);
+        dialog.UnitClick(c.fahrenheit);
+        const int channels = static_cast<int>(c.codes.size());
+        Codes(dialog, module, channels / 2);
+        for (int k = 0; k < channels; ++k) {
+            dialog.TimerTick(*model_);
+            std::vector<int> expected(12, 0);
+            expected[0] = 24 + k;
+            expected[1] = c.expectedUnit;
+            expected[2] = c.codes[static_cast<std::size_t>(k)];
+            EXPECT_EQ(CommandBytes(module), expected) << c.type << ", configuration of channel " << k + 1;
+            EXPECT_EQ(dialog.PassComplete(), k == channels - 1) << c.type << ", after channel " << k + 1;
+            EXPECT_EQ(dialog.ConfigurationChannel(), (k + 1) % channels) << c.type;
+        }
+        dialog.TimerTick(*model_);
+        EXPECT_EQ(CommandBytes(module), (std::vector<int>{32, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})) << c.type;
+        EXPECT_FALSE(dialog.PassComplete()) << c.type;
+        dialog.FormClose();
+    }
 }
 
 TEST_F(MultiChannelTest, Rt6SendsNoUnitAndCyclesThreeReadsAndSixChannels) {

@@ -1,5 +1,6 @@
 // Tag names, connector numbers and the connection plan built from description files.
 
+#include "fifo_watchdog.h"
 #include "temp_folder.h"
 
 #include "docs/connection_description.h"
@@ -16,6 +17,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace korvo {
 namespace {
@@ -180,6 +183,44 @@ TEST_F(PlanTest, FailuresNameTheFileAndLineAndLeaveThePlanEmpty) {
     Describe("KORVO_DI_4", "connection point\n1, a\n\n1, c\n1, d\n");
     message = PlanError();
     EXPECT_NE(message.find("line 3"), std::string::npos) << message;
+}
+
+TEST_F(PlanTest, ConnectorNumbersOutside1To999AreErrorsNamingFileAndLine) {
+    Append({"KORVO NC ETH", "KORVO DI 2", "KORVO DI 2"});
+    Describe("KORVO_NC_ETH", "connection point\n");
+    // "-1" plus the slot offset of the second module would name its neighbour's first
+    // connector; the largest int would overflow.
+    for (const std::string number : {"-1", "0", "1000", "2147483647", "99999999999"}) {
+        Describe("KORVO_DI_2", "title\nconnection point\n1, first\n" + number + ", second\n");
+        const std::string message = PlanError();
+        EXPECT_NE(message.find("KORVO_DI_2.txt, line 4: \"" + number + "\" is not a connector number"),
+                  std::string::npos)
+            << message;
+    }
+    Describe("KORVO_DI_2", "connection point\n1, first\n999, second\n");
+    PlanRows rows;
+    AddModuleRows(*model_, 3, rows);
+    ASSERT_EQ(rows.connectionTexts.size(), 2u);
+    EXPECT_EQ(rows.connectionTexts[1], " 1000" + std::string(13, ' ') + "second") << "999 plus the offset 1";
+    // A line without a comma is quoted in the message only by its start.
+    Describe("KORVO_DI_2", "connection point\n1, first\n" + std::string(100000, '7') + "\n");
+    EXPECT_LT(PlanError().size(), 200u);
+}
+
+TEST_F(PlanTest, DescriptionThatIsAFolderFifoOrDeviceStopsThePlanWithItsName) {
+    Append({"KORVO NC ETH", "KORVO DI 2"});
+    Describe("KORVO_NC_ETH", "connection point\n");
+    const std::filesystem::path file = dir_ / "documents" / "KORVO_DI_2.txt";
+    std::filesystem::create_directory(file);
+    EXPECT_EQ(PlanError(), file.string() + ": cannot read the connection description: it is a folder");
+    std::filesystem::remove(file);
+    std::filesystem::create_symlink("/dev/zero", file);
+    EXPECT_EQ(PlanError(), file.string() + ": cannot read the connection description: it is not a regular file");
+    std::filesystem::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    testing::FifoWatchdog watchdog({file});
+    EXPECT_EQ(PlanError(), file.string() + ": cannot read the connection description: it is not a regular file");
+    EXPECT_FALSE(watchdog.HadToRelease()) << "the plan waited for a writer";
 }
 
 TEST_F(PlanTest, ModuleWithoutPointsStillNeedsItsDescriptionFile) {

@@ -86,6 +86,28 @@ TEST_F(PlanCommandTest, PlanThatCannotBeBuiltLeavesNoPdf) {
     EXPECT_TRUE(std::filesystem::is_empty(dir_));
 }
 
+TEST_F(PlanCommandTest, DescriptionThatIsAFolderOrADeviceEndsThePlanWithOneLine) {
+    namespace fs = std::filesystem;
+    const fs::path folder = dir_ / "program";
+    fs::create_directories(folder);
+    fs::copy(kShippedFolder + "documents", folder / "documents");
+    const fs::path file = folder / "documents" / "KORVO_DO_16.txt";
+    const std::string prefix = "korvo plan: " + file.string() + ": cannot read the connection description: ";
+    fs::remove(file);
+    fs::create_directory(file);
+    CommandRun run = RunPlan({kDemo}, folder.string() + "/");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, prefix + "it is a folder\n");
+    EXPECT_EQ(run.out, "");
+
+    fs::remove(file);
+    fs::create_symlink("/dev/zero", file);
+    run = RunPlan({kDemo, "--pdf", File("list.pdf").string()}, folder.string() + "/");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, prefix + "it is not a regular file\n");
+    EXPECT_FALSE(fs::exists(File("list.pdf")));
+}
+
 // The program as a user runs it: no display, no platform chosen.
 TEST_F(PlanCommandTest, BinaryWritesThePdfWithoutADisplay) {
     const std::string pdf = File("list.pdf").string();

@@ -125,6 +125,42 @@ TEST_F(IoTestRecordTest, OutputsClickedOnAndOffAreMarkedWithSourceAndFirstChange
     EXPECT_EQ(written[2], 39);
 }
 
+TEST_F(IoTestRecordTest, OutputsAlreadySetWhenARecordStartsAreNoChangeByAnybody) {
+    LoadShipped({"KORVO NC ETH", "KORVO DO 4", "KORVO AO 1"});
+    TModul& outputs = *model_->Module(2);
+    ASSERT_EQ(ClickLed(outputs, 2, false), std::optional<bool>(true));
+    model_->Module(3)->OutputData = "39,16";
+    CycleAt(0);
+    // A new record while the I/O test runs: DO 2 is on and the analog word is 10000.
+    recorder_->Begin(MakeRecordHeader(*model_, "test.prj", "station OK", "ready, activ, run"));
+    CycleAt(1);
+    CycleAt(2);
+    const PointRecord& on = Point("Station1_M2_DO_2");
+    EXPECT_EQ(on.source, OutputSource::None);
+    EXPECT_EQ(on.firstChange, "");
+    EXPECT_FALSE(on.seen0);
+    EXPECT_FALSE(on.seen1);
+    EXPECT_EQ(PointResult(on), "not switched");
+    const PointRecord& analog = Point("Station1_M3_AO_1");
+    EXPECT_EQ(analog.source, OutputSource::None);
+    EXPECT_EQ(analog.firstChange, "");
+    EXPECT_FALSE(analog.Complete());
+
+    // Switching them afterwards is a change, by the one who made it.
+    ASSERT_EQ(ClickLed(outputs, 2, true), std::optional<bool>(false));
+    model_->Module(3)->OutputData = "0,0";
+    CycleAt(3);
+    const PointRecord& off = Point("Station1_M2_DO_2");
+    EXPECT_EQ(off.source, OutputSource::LedClick);
+    EXPECT_EQ(off.firstChange, IoTestRecorder::TimeText(now_));
+    EXPECT_TRUE(off.seen0);
+    EXPECT_EQ(PointResult(off), "not switched on") << "it was on from the start, never switched on";
+    EXPECT_EQ(Point("Station1_M3_AO_1").source, OutputSource::Dialog);
+    EXPECT_EQ(Point("Station1_M3_AO_1").minimum, 0);
+    EXPECT_EQ(Point("Station1_M3_AO_1").maximum, 10000);
+    EXPECT_EQ(Point("Station1_M2_DO_1").source, OutputSource::None);
+}
+
 TEST_F(IoTestRecordTest, DroppedConnectionKeepsWhatWasSeenAndSaysWhenAndWhy) {
     LoadShipped({"KORVO NC ETH", "KORVO DI 2", "KORVO DO 2"});
     CycleAt(0);

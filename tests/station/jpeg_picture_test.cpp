@@ -1,3 +1,6 @@
+#include "fifo_watchdog.h"
+#include "temp_folder.h"
+
 #include "station/jpeg_picture.h"
 #include "station/property_call.h"
 
@@ -8,10 +11,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace korvo {
 namespace {
+
+namespace fs = std::filesystem;
 
 // A JPEG of the given size, every pixel the colour, as a file next to the program would hold.
 std::vector<std::uint8_t> Encode(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
@@ -91,21 +99,103 @@ TEST(JpegPicture, DamagedFilesAreErrorsNotCrashes) {
     EXPECT_NE(error.find("/no/such/picture.jpg"), std::string::npos);
 }
 
-TEST(JpegPicture, OversizedPictureIsRefusedBeforeAllocating) {
-    auto bytes = Encode(8, 8, 0, 0, 0);
-    // Rewrite the frame header (SOF0) to announce 60000 x 60000 pixels.
+class JpegFile : public testing::TempFolder {};
+
+TEST_F(JpegFile, FifoFolderAndDeviceAreRefusedWithTheirName) {
+    const fs::path fifo = File("korvo_Help_1.jpg");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string error;
+    {
+        testing::FifoWatchdog watchdog({fifo});
+        EXPECT_FALSE(LoadJpeg(fifo.string(), &error));
+        EXPECT_FALSE(watchdog.HadToRelease()) << "the picture's reader waited for a writer";
+    }
+    EXPECT_EQ(error, "Cannot read \"" + fifo.string() + "\": it is not a regular file");
+
+    fs::create_directory(File("connection_di_8.jpg"));
+    EXPECT_FALSE(LoadJpeg(File("connection_di_8.jpg").string(), &error));
+    EXPECT_EQ(error, "Cannot read \"" + File("connection_di_8.jpg").string() + "\": it is a folder");
+
+    fs::create_symlink("/dev/zero", File("korvo_Help_2.jpg"));
+    EXPECT_FALSE(LoadJpeg(File("korvo_Help_2.jpg").string(), &error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+
+    const auto bytes = Encode(5, 5, 1, 2, 3);
+    Write(File("good.jpg"), std::string(bytes.begin(), bytes.end()));
+    EXPECT_TRUE(LoadJpeg(File("good.jpg").string(), &error)) << error;
+}
+
+// The picture with its frame header (SOF0) rewritten to announce another size; the
+// pixel data stays that of the original.
+std::vector<std::uint8_t> Announcing(std::vector<std::uint8_t> bytes, int width, int height) {
     for (std::size_t i = 0; i + 8 < bytes.size(); ++i) {
         if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
-            bytes[i + 5] = 0xEA;
-            bytes[i + 6] = 0x60;
-            bytes[i + 7] = 0xEA;
-            bytes[i + 8] = 0x60;
+            bytes[i + 5] = static_cast<std::uint8_t>(height >> 8);
+            bytes[i + 6] = static_cast<std::uint8_t>(height & 0xFF);
+            bytes[i + 7] = static_cast<std::uint8_t>(width >> 8);
+            bytes[i + 8] = static_cast<std::uint8_t>(width & 0xFF);
             break;
         }
     }
+    return bytes;
+}
+
+TEST(JpegPicture, OversizedPictureIsRefusedBeforeAllocating) {
+    const auto bytes = Announcing(Encode(8, 8, 0, 0, 0), 60000, 60000);
     std::string error;
     EXPECT_FALSE(DecodeJpeg(bytes.data(), bytes.size(), &error));
     EXPECT_NE(error.find("60000 x 60000"), std::string::npos) << error;
+}
+
+TEST(JpegPicture, NothingAbove4096By4096IsDecoded) {
+    std::string error;
+    for (const auto& [width, height] : {std::pair{8192, 8192}, std::pair{4097, 8}, std::pair{8, 4097}}) {
+        const auto bytes = Announcing(Encode(8, 8, 0, 0, 0), width, height);
+        error.clear();
+        EXPECT_FALSE(DecodeJpeg(bytes.data(), bytes.size(), &error)) << width << " x " << height;
+        EXPECT_NE(error.find(std::to_string(width) + " x " + std::to_string(height) + " is out of range"),
+                  std::string::npos)
+            << error;
+    }
+    // The largest size there is still decodes, in either direction.
+    for (const auto& [width, height] : {std::pair{4096, 8}, std::pair{8, 4096}}) {
+        const auto bytes = Encode(width, height, 90, 90, 90);
+        const auto picture = DecodeJpeg(bytes.data(), bytes.size(), &error);
+        ASSERT_TRUE(picture) << error;
+        EXPECT_EQ(picture->width, width);
+        EXPECT_EQ(picture->height, height);
+    }
+}
+
+TEST(JpegPicture, DataLibjpegOnlyWarnsAboutIsAnErrorNotAGreyPage) {
+    const auto bytes = Encode(64, 64, 200, 40, 10);
+    std::string error;
+    // A header that claims more pixels than the data holds: the data end in the
+    // file's end marker long before the last row.
+    const auto grown = Announcing(bytes, 640, 640);
+    EXPECT_FALSE(DecodeJpeg(grown.data(), grown.size(), &error));
+    EXPECT_NE(error.find("Corrupt JPEG data"), std::string::npos) << error;
+
+    // The pixel data follow the scan header (SOS).
+    std::size_t scan = 0;
+    for (std::size_t i = 0; i + 3 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) scan = i;
+    }
+    ASSERT_GT(scan, 0u);
+    const std::size_t pixels = scan + 2 + (bytes[scan + 2] << 8 | bytes[scan + 3]);
+    // A restart marker inside pixel data that have no restart intervals.
+    auto marked = bytes;
+    marked[pixels + 4] = 0xFF;
+    marked[pixels + 5] = 0xD3;
+    error.clear();
+    EXPECT_FALSE(DecodeJpeg(marked.data(), marked.size(), &error));
+    EXPECT_NE(error.find("Corrupt JPEG data"), std::string::npos) << error;
+    // Stray bytes between two markers of the header.
+    auto padded = bytes;
+    padded.insert(padded.begin() + static_cast<std::ptrdiff_t>(scan), {1, 2, 3, 4, 5});
+    error.clear();
+    EXPECT_FALSE(DecodeJpeg(padded.data(), padded.size(), &error));
+    EXPECT_NE(error.find("extraneous bytes"), std::string::npos) << error;
 }
 
 #ifdef KORVO_PICTURES_DIR

@@ -42,7 +42,9 @@ TEST_F(BootpNamespaces, ClientInTheOtherNamespaceGetsTheBroadcastReply) {
         const sockaddr_in local = Endpoint("0.0.0.0", 68);
         ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local), 0);
         std::vector<std::uint8_t> request(300, 0);
-        request[0] = 1;
+        request[0] = 1;  // BOOTREQUEST of Ethernet hardware, 6-byte address
+        request[1] = 1;
+        request[2] = 6;
         request[4] = 0x12;
         request[5] = 0x34;
         const sockaddr_in broadcast = Endpoint("255.255.255.255", 67);

@@ -17,11 +17,13 @@ namespace {
 
 constexpr MacBytes kMac = {0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
 
-// A request whose every byte differs from its neighbours, so a byte the reply should
-// keep but overwrites shows up.
+// An Ethernet BOOTREQUEST whose other bytes each differ from their neighbours, so a
+// byte the reply should keep but overwrites shows up.
 std::vector<std::uint8_t> Request(std::size_t size, const MacBytes& mac = kMac) {
     std::vector<std::uint8_t> bytes(size);
     for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    const std::uint8_t header[] = {1, 1, 6};  // op BOOTREQUEST, htype Ethernet, hlen 6
+    for (std::size_t i = 0; i < std::size(header) && i < size; ++i) bytes[i] = header[i];
     for (std::size_t i = 0; i < mac.size() && 28 + i < size; ++i) bytes[28 + i] = mac[i];
     return bytes;
 }
@@ -120,14 +122,53 @@ TEST_F(BootpServerTest, DatagramTooShortForAMacIsLoggedButNeverAnswered) {
     // Zeros where the MAC would be must not pass for the MAC 00.00.00.00.00.00.
     Configure("10.0.0.2", "255.0.0.0", "10.0.0.1", "00.00.00.00.00.00");
     server_->CheckIPClick(true);
-    Receive(std::vector<std::uint8_t>(33, 0));
+    const MacBytes zeros{};
+    Receive(Request(33, zeros));
     EXPECT_TRUE(sender_.sent.empty());
     EXPECT_TRUE(server_->Armed());
     ASSERT_EQ(bootpUi_.log.size(), 1u);
     EXPECT_EQ(bootpUi_.log[0],
               "--> Bootp Request no.: 1   only 33 bytes, too short to hold a MAC address: not answered");
-    Receive(std::vector<std::uint8_t>(34, 0));
+    Receive(Request(34, zeros));
     EXPECT_EQ(sender_.sent.size(), 1u);
+}
+
+TEST_F(BootpServerTest, RepliesAndRequestsOfOtherHardwareAreLoggedAndIgnoredWithoutACount) {
+    Configure("10.0.0.2", "255.0.0.0", "10.0.0.1", "0A.1B.2C.3D.4E.5F");
+    server_->CheckIPClick(true);
+    // Each carries the armed MAC, so only its header can keep it from being answered.
+    std::vector<std::uint8_t> reply = Request(300);
+    reply[0] = 2;
+    std::vector<std::uint8_t> unknownOp = Request(300);
+    unknownOp[0] = 0;
+    std::vector<std::uint8_t> tokenRing = Request(300);
+    tokenRing[1] = 6;
+    std::vector<std::uint8_t> longAddress = Request(300);
+    longAddress[2] = 16;
+    for (const auto& datagram : {reply, unknownOp, tokenRing, longAddress}) Receive(datagram);
+    Receive({});
+    EXPECT_TRUE(sender_.sent.empty());
+    EXPECT_TRUE(server_->Armed());
+    EXPECT_EQ(server_->RequestCounter(), 0);
+    EXPECT_EQ(bootpUi_.log, (std::vector<std::string>{
+                                "--- ignored , not a Bootp Request: op 2 (a reply)",
+                                "--- ignored , not a Bootp Request: op 0",
+                                "--- ignored , not an Ethernet Bootp Request: htype 6, hlen 6",
+                                "--- ignored , not an Ethernet Bootp Request: htype 1, hlen 16",
+                                "--- ignored , not a Bootp Request: op 0",
+                            }));
+
+    // The request itself is answered, numbered 1; its reply looped back to the server
+    // is not taken for a second request, even when armed again.
+    Receive(Request(300));
+    ASSERT_EQ(sender_.sent.size(), 1u);
+    server_->CheckIPClick(true);
+    const std::vector<std::uint8_t> echoed = sender_.sent[0];
+    Receive(echoed);
+    EXPECT_EQ(sender_.sent.size(), 1u);
+    EXPECT_TRUE(server_->Armed());
+    EXPECT_EQ(server_->RequestCounter(), 1);
+    EXPECT_EQ(bootpUi_.log.back(), "--- ignored , not a Bootp Request: op 2 (a reply)");
 }
 
 TEST_F(BootpServerTest, MacMatchesWhateverCaseItsGroupsAreTypedIn) {

@@ -3,6 +3,7 @@
 // window's "?", the preview of the demo station and its exports. Renders a report page,
 // the preview and two help pages to PNG files in screenshots/ of the build folder.
 
+#include "fifo_watchdog.h"
 #include "program_folder.h"
 
 #include "access/windows/system_config.h"
@@ -24,6 +25,11 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <filesystem>
+#include <vector>
+
+#include <sys/stat.h>
+
 namespace {
 
 // Records message boxes instead of waiting for a click.
@@ -40,15 +46,6 @@ public:
 private:
     korvo::MessageBoxFunction previous_;
 };
-
-// The shipped connection descriptions into the test's program folder.
-void CopyDocuments(const ProgramFolder& folder) {
-    QVERIFY(QDir().mkpath(folder.FilePath(QStringLiteral("documents"))));
-    const QDir documents(QStringLiteral(KORVO_TEST_DATA_DIR "/documents"));
-    for (const QString& name : documents.entryList({QStringLiteral("*.txt")}, QDir::Files)) {
-        QVERIFY(QFile::copy(documents.filePath(name), folder.FilePath(QStringLiteral("documents/") + name)));
-    }
-}
 
 QString BarText(korvo::TfrmHelp& help) { return help.findChild<QLabel*>(QStringLiteral("label1"))->text(); }
 
@@ -90,6 +87,7 @@ private Q_SLOTS:
     void HelpPagesWrapRoundAtBothEnds();
     void OpenersSetTheirPageAndTheMainMenuItsSize();
     void DamagedOrMissingPageKeepsThePreviousPicture();
+    void PicturesThatAreFifosHangNeitherTheStartNorTheHelp();
     void MenusOpenHelpAboutAndTheDiagnosisAndBootpHelp();
     void PreviewShowsTheStationAndExports();
     void PreviewOfEmptyStationShowsTheTitleBlockOnly();
@@ -163,8 +161,35 @@ void DocsWindowsTest::DamagedOrMissingPageKeepsThePreviousPicture() {
     Click(help, "SpeedButton2");
     QCOMPARE(BarText(help), QStringLiteral("Page 3"));
     QCOMPARE(recorder.messages.size(), 2);
-    QVERIFY2(recorder.messages[1].contains(QStringLiteral("cannot open")), qPrintable(recorder.messages[1]));
+    QVERIFY2(recorder.messages[1].contains(QStringLiteral("korvo_Help_3.jpg\": No such file or directory")),
+             qPrintable(recorder.messages[1]));
     QVERIFY(Shown(help) == page1);
+}
+
+void DocsWindowsTest::PicturesThatAreFifosHangNeitherTheStartNorTheHelp() {
+    ProgramFolder folder(ProgramFolder::DemoProject());
+    // The coupler's module picture, both pictures of the about box and a help page.
+    std::vector<std::filesystem::path> fifos;
+    for (const char* name : {"images/korvo_nc_eth.bmp", "images/korvo.png", "images/korvo_about.jpg",
+                             "images/korvo_Help_1.jpg"}) {
+        const std::filesystem::path path = QFile::encodeName(folder.FilePath(QString::fromLatin1(name))).toStdString();
+        QVERIFY(std::filesystem::remove(path));
+        QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
+        fifos.push_back(path);
+    }
+    MessageRecorder recorder;
+    korvo::testing::FifoWatchdog watchdog(fifos);
+    {
+        korvo::TMainForm form(folder.Path());
+        form.show();
+        QTRY_VERIFY(form.frmKonfig() != nullptr);
+        Action(form, "MenuKorvoHelp")->trigger();
+        QCOMPARE(BarText(*form.frmHelp()), QStringLiteral("Page 1"));
+    }
+    QVERIFY2(!watchdog.HadToRelease(), "a picture's reader waited for a writer");
+    QCOMPARE(recorder.messages.size(), 1);
+    QVERIFY2(recorder.messages[0].contains(QStringLiteral("korvo_Help_1.jpg\": it is not a regular file")),
+             qPrintable(recorder.messages[0]));
 }
 
 void DocsWindowsTest::MenusOpenHelpAboutAndTheDiagnosisAndBootpHelp() {

@@ -48,7 +48,16 @@ private Q_SLOTS:
 };
 
 void ExportAddressMapWindowTest::FileMenuWritesTheChosenFormat() {
+    QStringList boxes;
+    const korvo::MessageBoxFunction shown = korvo::MessageBoxSeam();
+    korvo::MessageBoxSeam() = [&boxes](QWidget*, const QString& text, const QString& caption) {
+        boxes << caption + QStringLiteral("|") + text;
+    };
     ProgramFolder folder(ProgramFolder::DemoProject());
+    CopyDocuments(folder);
+    // One description missing: its points are written without one, and one message says so.
+    const QString missing = folder.FilePath(QStringLiteral("documents/KORVO_DI_16.txt"));
+    QVERIFY(QFile::remove(missing));
     korvo::TMainForm form(folder.Path());
     form.show();
     QTRY_VERIFY(form.frmKonfig() != nullptr);
@@ -61,11 +70,17 @@ void ExportAddressMapWindowTest::FileMenuWritesTheChosenFormat() {
     QVERIFY(written.open(QIODevice::ReadOnly));
     const QByteArray gvl = written.readAll();
     QVERIFY(gvl.startsWith("(* Address map of "));
-    QVERIFY(gvl.contains("PumpHouse_M2_DI_1 AT %IX1.0 : BOOL;"));
-    QVERIFY(gvl.contains("BoilerRoom_M12_DI_1 AT %IX13.0 : BOOL;"));
+    QVERIFY(gvl.contains("PumpHouse_M2_DI_1 AT %IX1.0 : BOOL;\n"));
+    QVERIFY(gvl.contains("BoilerRoom_M12_DI_1 AT %IX13.0 : BOOL; (* DI 1  24 V DC input, terminal 1 *)"));
     QVERIFY(gvl.endsWith("END_VAR\n"));
     const QString status = form.findChild<QLabel*>(QStringLiteral("StatusPanel1"))->text();
     QVERIFY2(status.startsWith(QStringLiteral("address map: ")), qPrintable(status));
+    korvo::MessageBoxSeam() = shown;
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY2(boxes[0].startsWith(QStringLiteral("export address map|")), qPrintable(boxes[0]));
+    QVERIFY2(boxes[0].contains(missing + QStringLiteral(": cannot read the connection description: No such file")),
+             qPrintable(boxes[0]));
+    QCOMPARE(boxes[0].count(QStringLiteral("connection description:")), 1);
 }
 
 void ExportAddressMapWindowTest::EmptyStationIsReportedAndNothingWritten() {

@@ -50,6 +50,15 @@ private:
     QTemporaryDir dir_;
 };
 
+// The shipped connection descriptions into the test's program folder.
+inline void CopyDocuments(const ProgramFolder& folder) {
+    QVERIFY(QDir().mkpath(folder.FilePath(QStringLiteral("documents"))));
+    const QDir documents(QStringLiteral(KORVO_TEST_DATA_DIR "/documents"));
+    for (const QString& name : documents.entryList({QStringLiteral("*.txt")}, QDir::Files)) {
+        QVERIFY(QFile::copy(documents.filePath(name), folder.FilePath(QStringLiteral("documents/") + name)));
+    }
+}
+
 // Clicks a line of the type list the way a user does.
 inline void ClickTypeLine(korvo::TMainForm& form, const QString& text) {
     auto* list = form.findChild<QListWidget*>(QStringLiteral("ListModule"));

@@ -23,6 +23,7 @@
 #include <map>
 #include <mutex>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -396,6 +397,71 @@ TEST_F(DissectorTest, CutAndAbsurdMessagesAreFlaggedWithoutScriptErrors)
     EXPECT_EQ(messages[0].service, "Write data");
     EXPECT_EQ(messages[1].length, 20u) << "framed by the announced length, not by the data length inside";
     EXPECT_EQ(messages[3].service, "Device control: Read MPM");
+}
+
+// The committed captures of tests/wireshark/malformed, each a stream holding one
+// message that is shorter than one of its lengths says (or a message cut by the TCP
+// segments), and the mark the dissector must give it. Without reassembly the
+// dissector sees segments as they are, as Wireshark shows them with
+// "tcp.desegment_tcp_streams" off.
+struct MalformedCapture {
+    const char* file;
+    const char* service;    // the service shown, empty: no message is shown
+    const char* mark;       // an expert message that must appear, empty: none may
+    bool reassembled;
+};
+
+const MalformedCapture kMalformedCaptures[] = {
+    {"send-message-longer-than-present", "Send message", "Message shorter than its fields", true},
+    {"send-message-longer-than-present", "Send message", "Message shorter than its fields", false},
+    {"send-message-cut-inside-a-word", "Send message", "Message shorter than its fields", true},
+    {"two-byte-message", "", "", true},
+    {"two-byte-message", "Send message", "Message shorter than its fields", false},
+    {"length-below-header", "Send message", "Message shorter than its fields", true},
+    {"open-name-without-nul", "Open node", "Node name without its terminating NUL", true},
+    {"receive-confirmation-longer-than-present", "Receive message", "Message shorter than its fields", true},
+    {"read-write-data-longer-than-present", "Read/write data", "Message shorter than its fields", true},
+    {"management-parameters-longer-than-present", "Identify", "Message shorter than its fields", true},
+    {"indication-data-longer-than-present", "Process-data indication", "Message shorter than its fields", true},
+    {"confirmation-in-two-segments", "Read data", "", true},
+    {"confirmation-in-two-segments", "Read data", "Message of 10 bytes announces 30", false},
+};
+
+TEST_F(DissectorTest, CommittedMalformedCapturesAreMarkedWithoutScriptErrors)
+{
+    std::set<std::string> listed;
+    for (const MalformedCapture& capture : kMalformedCaptures) {
+        listed.insert(std::string(capture.file) + ".pcap");
+        const std::string what = std::string(capture.file) + (capture.reassembled ? "" : " without reassembly");
+        const std::string tshark = "tshark -X lua_script:" KORVO_DISSECTOR " -o tcp.desegment_tcp_streams:"
+                                   + std::string(capture.reassembled ? "TRUE" : "FALSE") + " -r "
+                                   KORVO_MALFORMED_CAPTURES "/" + capture.file + ".pcap";
+        Output verbose = Shell(tshark + " -V");
+        EXPECT_EQ(verbose.status, 0) << what << "\n" << verbose.text;
+        EXPECT_EQ(verbose.text.find("Lua Error"), std::string::npos) << what << "\n" << verbose.text;
+        EXPECT_EQ(verbose.text.find("Exception occurred"), std::string::npos) << what << "\n" << verbose.text;
+
+        Output fields = Shell(tshark + " -Y quorrin -T fields -E occurrence=a -e quorrin.service -e _ws.expert.message");
+        std::string services;
+        std::string marks;
+        for (const std::string& line : Split(fields.text, '\n')) {
+            const auto columns = Split(line, '\t');
+            if (columns.size() != 2)
+                continue;
+            services += columns[0];
+            marks += columns[1];
+        }
+        if (*capture.service == '\0')
+            EXPECT_EQ(services, "") << what << ": no message is complete";
+        else
+            EXPECT_NE(services.find(capture.service), std::string::npos) << what << ": " << services;
+        if (*capture.mark == '\0')
+            EXPECT_EQ(marks, "") << what;
+        else
+            EXPECT_NE(marks.find(capture.mark), std::string::npos) << what << ": " << marks;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(KORVO_MALFORMED_CAPTURES))
+        EXPECT_EQ(listed.count(entry.path().filename().string()), 1u) << entry.path() << " has no expected mark";
 }
 
 bool Connectable(const std::string& address)

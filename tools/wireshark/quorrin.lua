@@ -105,7 +105,7 @@ f.response_in = ProtoField.framenum("quorrin.response_in", "Confirmation in fram
     frametype and frametype.RESPONSE)
 
 f.name_length = ProtoField.uint16("quorrin.name_length", "Node name length", base.DEC)
-f.node_name = ProtoField.stringz("quorrin.node_name", "Node name")
+f.node_name = ProtoField.string("quorrin.node_name", "Node name")
 f.open_word = ProtoField.uint16("quorrin.open_word", "Open word", base.HEX)
 
 f.address = ProtoField.uint16("quorrin.address", "Address", base.DEC)
@@ -191,20 +191,29 @@ local function word(tvb, offset)
     return tvb(offset, 2):uint()
 end
 
-local function add_data(tree, field, tvb, offset, count, message_tree)
-    if count == 0 then return end
+-- The part of an announced count of bytes that is there; flags the message as cut
+-- when the count claims more.
+local function present(tvb, offset, count, message_tree)
     local available = math.max(tvb:len() - offset, 0)
     if available < count then
         message_tree:add_proto_expert_info(e_malformed)
-        count = available
+        return available
     end
+    return count
+end
+
+local function add_data(tree, field, tvb, offset, count, message_tree)
+    if count == 0 then return end
+    count = present(tvb, offset, count, message_tree)
     if count > 0 then tree:add(field, tvb(offset, count)) end
 end
 
+-- Decodes the words of a mailbox message as far as its bytes are there.
 local function add_mailbox(tree, tvb, offset, count, message_tree)
-    add_data(tree, f.message, tvb, offset, count, message_tree)
-    local command = count >= 2 and word(tvb, offset)
-    if not command then return nil end
+    count = present(tvb, offset, count, message_tree)
+    if count > 0 then tree:add(f.message, tvb(offset, count)) end
+    if count < 2 then return nil end
+    local command = word(tvb, offset)
     local item = tree:add(f.mailbox_command, tvb(offset, 2))
     local base_command = bit.band(command, 0x7FFF)
     local name = mailbox_commands[base_command]
@@ -224,9 +233,23 @@ local function dissect_request_fields(code, tvb, tree, root)
     local info
     if code == 0x0101 then
         add(tree, f.name_length, tvb, 12, 2, root)
-        if tvb:len() > 14 then
-            tree:add(f.node_name, tvb(14, tvb:len() - 14))
-            info = tvb(14, tvb:len() - 14):stringz()
+        -- The name length counts the terminating NUL.
+        local count = present(tvb, 14, word(tvb, 12) or 0, root)
+        if count > 0 then
+            local length = count
+            for i = 14, 14 + count - 1 do
+                if tvb(i, 1):uint() == 0 then
+                    length = i - 14
+                    break
+                end
+            end
+            if length == count then
+                root:add_proto_expert_info(e_malformed, "Node name without its terminating NUL")
+            end
+            if length > 0 then
+                tree:add(f.node_name, tvb(14, length))
+                info = tvb(14, length):string()
+            end
         end
     elseif code == 0x0103 then
         add(tree, f.address, tvb, 12, 2, root)
@@ -286,7 +309,7 @@ local function dissect_confirmation_fields(code, tvb, tree, root)
         add(tree, f.tag1, tvb, 18, 2, root)
         add(tree, f.tag2, tvb, 20, 2, root)
         add(tree, f.message_length, tvb, 22, 2, root)
-        info = add_mailbox(tree, tvb, 24, math.min(word(tvb, 22) or 0, math.max(tvb:len() - 24, 0)), root)
+        info = add_mailbox(tree, tvb, 24, word(tvb, 22) or 0, root)
     elseif code == 0x0109 then
         add(tree, f.control_command, tvb, 18, 2, root)
         if tvb:len() > 22 then add_data(tree, f.results, tvb, 22, tvb:len() - 22, root) end
@@ -359,7 +382,7 @@ end
 
 local function dissect_message(tvb, pinfo, tree)
     pinfo.cols.protocol = "QUORRIN"
-    local code = tvb(0, 2):uint()
+    local code = word(tvb, 0) or 0
     local info
     if code == MANAGEMENT_REQUEST or code == MANAGEMENT_CONFIRMATION then
         info = dissect_management(tvb, pinfo, tree, code)
@@ -373,8 +396,13 @@ local function dissect_message(tvb, pinfo, tree)
             name = base_code == 0x0101 and "Process-data indication" or string.format("Indication %04Xh", code)
         end
         local subtree = tree:add(quorrin, tvb(), "quorrin " .. kinds[kind] .. ", " .. name)
-        subtree:add(f.code, tvb(0, 2))
-        subtree:add(f.length, tvb(2, 2))
+        add(subtree, f.code, tvb, 0, 2, subtree)
+        add(subtree, f.length, tvb, 2, 2, subtree)
+        local announced = word(tvb, 2)
+        if announced and announced > tvb:len() then
+            subtree:add_proto_expert_info(e_malformed,
+                string.format("Message of %d bytes announces %d", tvb:len(), announced))
+        end
         add(subtree, f.seq, tvb, 4, 2, subtree)
         subtree:add(f.service, name):set_generated()
         subtree:add(f.kind, kinds[kind]):set_generated()
@@ -429,8 +457,13 @@ local function dissect_message(tvb, pinfo, tree)
 end
 
 local function message_length(tvb, pinfo, offset)
-    local length = tvb(offset + 2, 2):uint()
+    -- Without reassembly a segment may end before the length field: the message is
+    -- taken as the code and length it should have begun with, and shown cut.
+    if tvb:len() - offset < 4 then
+        return 4
+    end
     -- A length shorter than the fixed header cannot be framed; take the rest as one message.
+    local length = tvb(offset + 2, 2):uint()
     if length < REQUEST_HEADER then
         return tvb:len() - offset
     end

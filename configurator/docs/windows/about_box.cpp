@@ -1,5 +1,7 @@
 #include "about_box.h"
 
+#include "shell/windows/picture_file.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
@@ -9,13 +11,13 @@ namespace korvo {
 
 namespace {
 
-QLabel* PictureLabel(QWidget* parent, const char* name, const QString& file, const QRect& place) {
+QLabel* PictureLabel(QWidget* parent, const char* name, const std::string& file, const QRect& place) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(place);
     label->setScaledContents(true);
     QPixmap picture;
-    if (picture.load(file)) label->setPixmap(picture);
+    if (LoadPicture(file, picture)) label->setPixmap(picture);
     return label;
 }
 
@@ -42,15 +44,15 @@ TAboutBox::TAboutBox(const std::string& programFolder, QWidget* parent)
     product->setFont(bold);
     product->setGeometry(16, 8, 240, 20);
 
-    const QString images = QString::fromStdString(programFolder) + QStringLiteral("images/");
-    PictureLabel(panel, "ProgramIcon", images + QStringLiteral("korvo.png"), QRect(16, 34, 50, 50));
+    const std::string images = programFolder + "images/";
+    PictureLabel(panel, "ProgramIcon", images + "korvo.png", QRect(16, 34, 50, 50));
     const char* const maker[] = {"KORVO remote I/O systems", "commissioning tools", "for modular I/O stations"};
     for (int i = 0; i < 3; ++i) {
         auto* line = new QLabel(QString::fromLatin1(maker[i]), panel);
         line->setObjectName(QStringLiteral("Maker%1").arg(i + 1));
         line->setGeometry(76, 36 + 16 * i, 180, 16);
     }
-    PictureLabel(panel, "StationPicture", images + QStringLiteral("korvo_about.jpg"), QRect(16, 96, 233, 105));
+    PictureLabel(panel, "StationPicture", images + "korvo_about.jpg", QRect(16, 96, 233, 105));
 }
 
 void TAboutBox::ShowCentred() {

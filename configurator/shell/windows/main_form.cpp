@@ -774,6 +774,11 @@ void TMainForm::ExportAddressMapClick() {
         const AddressMapExport result = ExportAddressMap(frmKonfig_->Model(), options, file);
         SetStatusPanel1("address map: " + std::to_string(result.rows.size()) + " entries written" +
                         (result.notes.empty() ? "" : ", " + std::to_string(result.notes.size()) + " names changed"));
+        if (!result.descriptionProblems.empty()) {
+            std::string text = "The points of these connection descriptions are exported without a description:";
+            for (const std::string& problem : result.descriptionProblems) text += "\n" + Utf8ToCp1252(problem);
+            ShowMessage(text, "export address map");
+        }
     } catch (const ExportError& e) {
         ShowMessage(Utf8ToCp1252(e.what()), "export address map");
     }

@@ -3,11 +3,11 @@
 #include "module_drawing.h"
 #include "shell/windows/cp1252_text.h"
 #include "shell/windows/message_box.h"
+#include "shell/windows/picture_file.h"
 #include "station/catalogue.h"
 #include "station/station_layout.h"
 #include "station/view_clicks.h"
 
-#include <QFile>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPixmap>
@@ -141,7 +141,8 @@ void TfrmKonfig::ShowPicture(int slot, const std::string& file) {
     ModulePanel* panel = Panel(slot);
     if (panel == nullptr) return;
     QPixmap picture;
-    if (picture.load(QFile::decodeName(QByteArray::fromStdString(file)))) panel->Picture()->setPixmap(picture);
+    // A picture that cannot be loaded leaves the old one, without a message.
+    if (LoadPicture(file, picture)) panel->Picture()->setPixmap(picture);
 }
 
 void TfrmKonfig::LayoutLeds(int slot) {

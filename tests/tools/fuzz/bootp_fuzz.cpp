@@ -1,6 +1,7 @@
 // Arbitrary bytes as a BOOTP request to an armed server, as the text of an address
-// field and as a reply to the simulated coupler's client. The reply must stay 300
-// bytes that keep every request byte the reply table does not set.
+// field and as a reply to the simulated coupler's client. Only an Ethernet
+// BOOTREQUEST that holds a MAC address is answered, and its reply must stay 300 bytes
+// that keep every request byte the reply table does not set.
 
 #include "korvo_sim/bootp_client.h"
 #include "shell/online_operation.h"
@@ -63,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     server.FieldChanged(korvo::BootpField::MaskEdit_MAC, mac);
     server.CheckIPClick(true);
     server.UDPServer67UDPRead(bytes);
-    if (size < korvo::kBootpMinimumRequest) {
+    if (korvo::ParseBootpRequest(bytes).kind != korvo::BootpDatagramKind::Request) {
         Check(sender.reply.empty() && server.Armed());
     } else {
         Check(sender.reply.size() == korvo::kBootpMessageSize && !server.Armed());
