@@ -16,9 +16,10 @@ std::optional<std::string> MissingInputFile(const std::string& catalogue, const 
 std::string UnknownTypesRefusal(const ProjectLoadReport& report) {
     std::string slots;
     for (const int slot : report.unknownTypes) slots += (slots.empty() ? "" : ", ") + std::to_string(slot);
-    return std::string(report.unknownTypes.size() == 1 ? "module " : "modules ") + slots +
-           " of the project have no type the catalogue knows; nothing is written (--skip-unknown goes on "
-           "without their process data)";
+    const bool one = report.unknownTypes.size() == 1;
+    return std::string(one ? "module " : "modules ") + slots + " of the project " + (one ? "has" : "have") +
+           " no type the catalogue knows; nothing is written (--skip-unknown goes on without " +
+           (one ? "its" : "their") + " process data)";
 }
 
 }  // namespace korvo
