@@ -2,18 +2,23 @@
 // Output values of the analog output dialogs: the typed text in engineering units,
 // its range check and its conversion to the module's output word.
 
+#include "engineering_value.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace korvo {
 
-// One output range: the accepted values and the words of its two ends.
+// One output range: the accepted values, the words of its two ends and the unit.
 struct OutputRange {
     const char* caption;
     float lower;
     float upper;
     float lowerWord;
     float upperWord;
+    const char* unit;
 };
 
 // The number in a value field: a first "." counts as the decimal ",", blanks around it

@@ -1,6 +1,5 @@
 #include "korvo_ai_2.h"
 
-#include "measured_value_errors.h"
 #include "module_data.h"
 #include "station/station_model.h"
 
@@ -50,17 +49,16 @@ void Dialog::SaveConfiguration(StationModel& model) {
     module->Parameter = ParameterText(items, false);
 }
 
-std::optional<std::array<AnalogReading, Dialog::kChannels>> Dialog::Timer1Timer(
+std::optional<std::array<EngineeringValue, Dialog::kChannels>> Dialog::Timer1Timer(
     const StationModel& model) const {
     const TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module == nullptr || module->InputData.empty()) return std::nullopt;
     const auto bytes = ReadInputBytes(module->InputData, 2 * kChannels);
     if (!bytes) return std::nullopt;
-    std::array<AnalogReading, kChannels> readings;
-    for (std::size_t c = 0; c < kChannels; ++c) {
-        readings[c].value = WordAt(*bytes, 2 * c);
-        readings[c].error = ExactErrorText(readings[c].value);
-    }
+    const std::vector<std::uint16_t> words = SentParameterWords(*module, kChannels);
+    std::array<EngineeringValue, kChannels> readings;
+    for (std::size_t c = 0; c < kChannels; ++c)
+        readings[c] = ToEngineering(AnalogInputScale(AnalogInputType::AI_2, words[c]), WordAt(*bytes, 2 * c));
     return readings;
 }
 
@@ -77,6 +75,10 @@ void Dialog::Open(StationModel& model, int slot) {
 
 DialogChannel Dialog::Channel(int channel) const {
     return AnalogChannel(AnalogInputType::AI_2, channel, Word(channel));
+}
+
+std::optional<WordScale> Dialog::MeasuredScale(const StationModel&, int channel) const {
+    return AnalogInputScale(AnalogInputType::AI_2, Word(channel));
 }
 
 void Dialog::Click(StationModel&, int channel, int group, int option) {

@@ -3,6 +3,7 @@
 // parameter word per channel, the measured words of both channels once a second.
 
 #include "analog_input_options.h"
+#include "engineering_value.h"
 #include "module_dialog.h"
 
 #include <array>
@@ -13,12 +14,6 @@
 namespace korvo {
 
 struct TModul;
-
-// A measured word and the text of its error label.
-struct AnalogReading {
-    std::uint16_t value = 0;
-    std::string error;
-};
 
 namespace Korvo_AI_2 {
 
@@ -43,9 +38,10 @@ public:
     // "Save Configuration" up to the automatic save: both comments, then Parameter
     // without a trailing comma.
     void SaveConfiguration(StationModel& model);
-    // Timer1Timer: the measured words of both channels, or nothing when the display
-    // is to stay as it is (no module, no or short input data).
-    std::optional<std::array<AnalogReading, kChannels>> Timer1Timer(const StationModel& model) const;
+    // Timer1Timer: the measured words of both channels in the units of the words the
+    // module measures with, or nothing when the display is to stay as it is (no
+    // module, no or short input data).
+    std::optional<std::array<EngineeringValue, kChannels>> Timer1Timer(const StationModel& model) const;
 
     int EditedModule() const { return edited_; }
     std::uint16_t Word(int channel) const { return words_[static_cast<std::size_t>(channel - 1)]; }
@@ -57,6 +53,7 @@ public:
     DialogChannel Channel(int channel) const override;
     void Click(StationModel& model, int channel, int group, int option) override;
     void Save(StationModel& model) override { SaveConfiguration(model); }
+    std::optional<WordScale> MeasuredScale(const StationModel& model, int channel) const override;
 
 private:
     void RebuildComments(TModul& module) const;

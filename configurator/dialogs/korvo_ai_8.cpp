@@ -1,6 +1,5 @@
 #include "korvo_ai_8.h"
 
-#include "measured_value_errors.h"
 #include "module_data.h"
 #include "station/station_model.h"
 
@@ -72,12 +71,12 @@ std::optional<Ai8Display> Dialog::Timer1Timer(const StationModel& model) const {
     const TModul* module = ModuleOfType(model, edited_, TypeName());
     if (edited_ == 0 || module == nullptr) return std::nullopt;
     Ai8Display display;
-    for (std::size_t c = 0; c < kChannels; ++c) display.values[c] = module->ChannelValue[c + 1];
-    const int next = std::clamp(module->MuxChannel, 0, kChannels - 1) + 1;
-    if (model.Online) display.marker = next;
-    display.errorChannel = next;
-    const std::int32_t value = display.values[static_cast<std::size_t>(next - 1)];
-    if (value >= 0 && value <= 0xFFFF) display.error = ExactErrorText(static_cast<std::uint16_t>(value));
+    const std::vector<std::uint16_t> words = SentParameterWords(*module, kChannels);
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        display.values[c] = ToEngineering(AnalogInputScale(AnalogInputType::AI_8, words[c]),
+                                          static_cast<std::uint16_t>(module->ChannelValue[c + 1]));
+    }
+    if (model.Online) display.marker = std::clamp(module->MuxChannel, 0, kChannels - 1) + 1;
     return display;
 }
 
@@ -88,6 +87,10 @@ void Dialog::Open(StationModel& model, int slot) {
 
 DialogChannel Dialog::Channel(int channel) const {
     return AnalogChannel(AnalogInputType::AI_8, channel, Word(channel));
+}
+
+std::optional<WordScale> Dialog::MeasuredScale(const StationModel&, int channel) const {
+    return AnalogInputScale(AnalogInputType::AI_8, Word(channel));
 }
 
 void Dialog::Click(StationModel& model, int channel, int group, int option) {

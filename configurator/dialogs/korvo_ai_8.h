@@ -4,6 +4,7 @@
 // of all eight channels as the I/O test reads them one channel per exchange.
 
 #include "analog_input_options.h"
+#include "engineering_value.h"
 #include "module_dialog.h"
 
 #include <array>
@@ -21,13 +22,11 @@ namespace Korvo_AI_8 {
 // has just been placed; the dialog's own state is not touched.
 void SetDefaults(TModul& module);
 
-// What one tick shows: all eight values, the marker of the channel the I/O test reads
-// next (0: none) and the error label of that channel alone.
+// What one tick shows: all eight values, each with its error text, and the marker of
+// the channel the I/O test reads next (0: none).
 struct Ai8Display {
-    std::array<std::int32_t, 8> values{};
+    std::array<EngineeringValue, 8> values{};
     int marker = 0;
-    int errorChannel = 1;
-    std::string error;
 };
 
 class Dialog : public ModuleDialog {
@@ -62,6 +61,7 @@ public:
     DialogChannel Channel(int channel) const override;
     void Click(StationModel& model, int channel, int group, int option) override;
     void Save(StationModel& model) override { SaveConfiguration(model); }
+    std::optional<WordScale> MeasuredScale(const StationModel& model, int channel) const override;
 
 private:
     void LoadChannel(StationModel& model, int channel, const AnalogOptionSetter& setOption);

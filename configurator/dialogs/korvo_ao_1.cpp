@@ -9,9 +9,9 @@ namespace korvo::Korvo_AO_1 {
 namespace {
 
 constexpr OutputRange kRanges[] = {
-    {"0..10 Volt", 0.0f, 10.0f, 0.0f, 65535.0f},
-    {"0..20 mA", 0.0f, 20.0f, 0.0f, 65535.0f},
-    {"4..20 mA", 4.0f, 20.0f, 0.0f, 65535.0f},
+    {"0..10 Volt", 0.0f, 10.0f, 0.0f, 65535.0f, "V"},
+    {"0..20 mA", 0.0f, 20.0f, 0.0f, 65535.0f, "mA"},
+    {"4..20 mA", 4.0f, 20.0f, 0.0f, 65535.0f, "mA"},
 };
 
 }  // namespace

@@ -12,8 +12,8 @@ namespace korvo::Korvo_AO_2V {
 namespace {
 
 constexpr OutputRange kRanges[] = {
-    {"  0..10 Volt", 0.0f, 10.0f, 0.0f, 30000.0f},
-    {"-10..10 Volt", -10.0f, 10.0f, -30000.0f, 30000.0f},
+    {"  0..10 Volt", 0.0f, 10.0f, 0.0f, 30000.0f, "V"},
+    {"-10..10 Volt", -10.0f, 10.0f, -30000.0f, 30000.0f, "V"},
 };
 
 }  // namespace

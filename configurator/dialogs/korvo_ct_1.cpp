@@ -1,5 +1,7 @@
 #include "korvo_ct_1.h"
 
+#include "engineering_value.h"
+
 #include "station/message_text.h"
 #include "../station/station_model.h"
 #include "../station/versch.h"
@@ -261,7 +263,10 @@ bool Dialog::ShowInputWords(const StationModel& model) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "%04X", bytes[0] * 256 + bytes[1]);
     configValue_ = hex;
-    counterValue_ = std::to_string(bytes[2] * 256 + bytes[3]);
+    const EngineeringValue counted =
+        ToEngineering(CounterScale(), static_cast<std::uint16_t>(bytes[2] * 256 + bytes[3]));
+    counterValue_ = counted.WordText();
+    counterUnit_ = counted.ValueText();
     return true;
 }
 

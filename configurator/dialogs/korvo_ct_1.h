@@ -83,6 +83,8 @@ public:
     const std::string& GateTimeText() const { return gateTime_; }
     const std::string& ConfigValueText() const { return configValue_; }
     const std::string& CounterValueText() const { return counterValue_; }
+    // The counter value with its unit, e.g. "300 counts"; empty before the first.
+    const std::string& CounterUnitText() const { return counterUnit_; }
     int EditedModule() const { return edited_; }
     // The comment of the present choice, as saving writes it.
     std::string Comment() const;
@@ -99,6 +101,7 @@ public:
     void Save(StationModel& model) override { SaveConfiguration(model); }
     std::vector<std::string> ValueNames() const override { return {kGateTimeValue}; }
     ValueOutcome ApplyValues(StationModel& model, const std::vector<ValueSetting>& values) override;
+    std::optional<WordScale> MeasuredScale(const StationModel&, int) const override { return CounterScale(); }
 
 private:
     std::vector<CounterGroup> EnabledFaceGroups() const;
@@ -116,6 +119,7 @@ private:
     std::string gateTime_ = "100";
     std::string configValue_ = "0";
     std::string counterValue_ = "0";
+    std::string counterUnit_;
 };
 
 }  // namespace Korvo_CT_1

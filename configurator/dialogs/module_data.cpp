@@ -4,6 +4,8 @@
 #include "station/module.h"
 #include "station/versch.h"
 
+#include <algorithm>
+
 namespace korvo {
 
 std::optional<std::vector<std::int32_t>> ReadParameterItems(const std::string& parameter, int count,
@@ -22,6 +24,17 @@ std::optional<std::vector<std::int32_t>> ReadParameterItems(const std::string& p
         items.push_back(value);
     }
     return items;
+}
+
+std::vector<std::uint16_t> SentParameterWords(const TModul& module, int count) {
+    std::vector<std::uint16_t> words(static_cast<std::size_t>(count), 0);
+    try {
+        if (const auto items = ReadParameterItems(module.Parameter, count))
+            std::copy(items->begin(), items->end(), words.begin());
+    } catch (const ConversionError&) {
+        // The module keeps what it had; the default words are the best guess.
+    }
+    return words;
 }
 
 std::string ParameterText(std::span<const std::int32_t> items, bool trailingComma) {

@@ -20,6 +20,11 @@ struct TModul;
 std::optional<std::vector<std::int32_t>> ReadParameterItems(const std::string& parameter, int count,
                                                             std::int32_t min = 0, std::int32_t max = 65535);
 
+// The `count` parameter words of the module's Parameter, which the I/O test sends and
+// the module measures with (a dialog's unsaved words may differ); all 0 for a list
+// that is empty or does not parse.
+std::vector<std::uint16_t> SentParameterWords(const TModul& module, int count);
+
 // The items in decimal joined by ","; with a trailing "," when asked.
 std::string ParameterText(std::span<const std::int32_t> items, bool trailingComma);
 

@@ -19,6 +19,8 @@
 //
 // A new type derives from ModuleDialog and adds one line to module_dialog_registry.cpp.
 
+#include "engineering_value.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -95,6 +97,20 @@ public:
     // Types the texts into their fields in order, then presses the button that sends
     // them, if the dialog has one. Throws ConversionError on a text that is no number.
     virtual ValueOutcome ApplyValues(StationModel& model, const std::vector<ValueSetting>& values);
+
+    // How a channel's measured word reads in engineering units with the channel's
+    // parameter word as the dialog shows it; none for types that measure nothing.
+    virtual std::optional<WordScale> MeasuredScale(const StationModel& /*model*/, int /*channel*/) const {
+        return std::nullopt;
+    }
+    // The analog outputs: their channels put out a value OutputValue tells.
+    virtual bool HasOutputValues() const { return false; }
+    // The value a channel's output data stand for; none for types without analog
+    // outputs and while nothing was sent.
+    virtual std::optional<EngineeringValue> OutputValue(const StationModel& /*model*/,
+                                                        int /*channel*/) const {
+        return std::nullopt;
+    }
 };
 
 // The module in the slot when it is of the given type, else null. After deletions

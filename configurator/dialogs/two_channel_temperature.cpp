@@ -1,6 +1,5 @@
 #include "two_channel_temperature.h"
 
-#include "measured_value_errors.h"
 #include "module_data.h"
 #include "option_rule.h"
 
@@ -32,6 +31,11 @@ const TModul* TwoChannelTemperatureDialog::Edited(const StationModel& model) con
     return module != nullptr && module->ModulType == layout_.typeName ? module : nullptr;
 }
 
+void TwoChannelTemperatureDialog::FormShow(const StationModel& model) {
+    editedModule_ = model.CurrentModule;
+    display_ = {};
+}
+
 void TwoChannelTemperatureDialog::FormActivate(StationModel& model) {
     Load(model);
     timerEnabled_ = true;
@@ -39,15 +43,16 @@ void TwoChannelTemperatureDialog::FormActivate(StationModel& model) {
 
 void TwoChannelTemperatureDialog::Open(StationModel& model, int slot) {
     editedModule_ = slot;
+    display_ = {};
     Load(model);
 }
 
 void TwoChannelTemperatureDialog::Load(StationModel& model) {
     TModul* module = Edited(model);
     if (module == nullptr) return;
-    if (const auto items = ReadParameterItems(module->Parameter, kChannels)) {
-        for (std::size_t c = 0; c < kChannels; ++c) words_[c] = static_cast<std::uint16_t>((*items)[c]);
-    }
+    const auto items = ReadParameterItems(module->Parameter, kChannels);
+    for (std::size_t c = 0; c < kChannels; ++c)
+        words_[c] = items ? static_cast<std::uint16_t>((*items)[c]) : 0;
     loading_ = true;
     for (std::size_t c = 0; c < kChannels; ++c) {
         for (std::size_t g = 0; g < layout_.groups.size(); ++g) {
@@ -108,6 +113,10 @@ DialogChannel TwoChannelTemperatureDialog::Channel(int channel) const {
     return shown;
 }
 
+std::optional<WordScale> TwoChannelTemperatureDialog::MeasuredScale(const StationModel&, int channel) const {
+    return TwoChannelTemperatureScale(layout_.typeName, Word(channel));
+}
+
 void TwoChannelTemperatureDialog::SaveConfiguration(StationModel& model) {
     TModul* module = Edited(model);
     if (module == nullptr) return;
@@ -121,11 +130,10 @@ void TwoChannelTemperatureDialog::TimerTick(const StationModel& model) {
     // A short or garbled input record keeps the last good display.
     const auto bytes = ReadInputBytes(module->InputData, 2 * kChannels);
     if (!bytes) return;
-    for (std::size_t c = 0; c < kChannels; ++c) {
-        const std::uint16_t value = WordAt(*bytes, 2 * c);
-        display_[c].value = std::to_string(value);
-        display_[c].error = BitErrorText(value);
-    }
+    const std::vector<std::uint16_t> words = SentParameterWords(*module, kChannels);
+    for (std::size_t c = 0; c < kChannels; ++c)
+        display_[c] =
+            ToEngineering(TwoChannelTemperatureScale(layout_.typeName, words[c]), WordAt(*bytes, 2 * c));
 }
 
 }  // namespace korvo

@@ -4,12 +4,14 @@
 // "Parameter" and the measured values of both channels. The window only binds
 // controls to it; the option tables of each type come with the type's unit.
 
+#include "engineering_value.h"
 #include "module_dialog.h"
 
 #include "station/station_model.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,11 +55,6 @@ public:
     static constexpr int kChannels = 2;
     static constexpr int kTimerMs = 1000;
 
-    struct ChannelDisplay {
-        std::string value = "0";
-        std::string error;
-    };
-
     explicit TwoChannelTemperatureDialog(const TwoChannelLayout& layout);
 
     const TwoChannelLayout& Layout() const { return layout_; }
@@ -68,13 +65,18 @@ public:
     int Selected(int channel, int group) const {
         return selected_.at(static_cast<std::size_t>(channel - 1)).at(static_cast<std::size_t>(group));
     }
-    const ChannelDisplay& Display(int channel) const { return display_.at(static_cast<std::size_t>(channel - 1)); }
+    // The latest measured value of a channel; none before the first since the window
+    // was shown.
+    const std::optional<EngineeringValue>& Display(int channel) const {
+        return display_.at(static_cast<std::size_t>(channel - 1));
+    }
 
-    // The window is shown: it edits the station's current module from now on.
-    void FormShow(const StationModel& model) { editedModule_ = model.CurrentModule; }
-    // Every activation: takes the words from "Parameter" (an empty one keeps the
-    // words), sets the options, rebuilds both comments and starts the timer. A
-    // malformed item throws ConversionError and changes nothing.
+    // The window is shown: it edits the station's current module from now on, and
+    // shows none of another module's values.
+    void FormShow(const StationModel& model);
+    // Every activation: takes the words from "Parameter" (an empty one gives the
+    // default words), sets the options, rebuilds both comments and starts the timer.
+    // A malformed item throws ConversionError and changes nothing.
     void FormActivate(StationModel& model);
     // A click on the option with the tag in a channel; false when it was ignored.
     bool OptionClick(int channel, int tag);
@@ -82,7 +84,8 @@ public:
     // comments stay as the last activation built them.
     void SaveConfiguration(StationModel& model);
     void FormClose() { timerEnabled_ = false; }
-    // Shows the measured values of both channels from the module's input bytes.
+    // Shows the measured values of both channels from the module's input bytes, in
+    // the units of the words the module measures with.
     void TimerTick(const StationModel& model);
 
     // The comment the selected options of a channel give.
@@ -94,6 +97,7 @@ public:
     DialogChannel Channel(int channel) const override;
     void Click(StationModel& model, int channel, int group, int option) override;
     void Save(StationModel& model) override { SaveConfiguration(model); }
+    std::optional<WordScale> MeasuredScale(const StationModel& model, int channel) const override;
 
 private:
     TModul* Edited(StationModel& model) const;
@@ -106,7 +110,7 @@ private:
     std::array<std::vector<int>, kChannels> selected_;
     bool loading_ = false;
     bool timerEnabled_ = false;
-    std::array<ChannelDisplay, kChannels> display_;
+    std::array<std::optional<EngineeringValue>, kChannels> display_;
 };
 
 // The option of a group that a field value selects: of the options in ascending code

@@ -170,22 +170,34 @@ TEST_F(Ai2DialogTest, MalformedParameterChangesNeitherWordsNorComments) {
     }
 }
 
-TEST_F(Ai2DialogTest, MeasuredWordsAreUnsignedWithExactErrorMatching) {
+TEST_F(Ai2DialogTest, MeasuredWordsAreSignedInTheUnitsOfTheSentWordsWithExactErrors) {
     const int slot = Place("KORVO AI 2");
     Activate();
-    At(slot).InputData = "128,1,0,100,";
+    At(slot).InputData = "128,1,58,152,";
     auto readings = dialog.Timer1Timer(model);
     ASSERT_TRUE(readings.has_value());
-    EXPECT_EQ((*readings)[0].value, 32769);
-    EXPECT_EQ((*readings)[0].error, "Error measuring range");
-    EXPECT_EQ((*readings)[1].value, 100);
-    EXPECT_EQ((*readings)[1].error, "");
-    // Exact matching: 0x8003 is no code of its own.
+    EXPECT_EQ((*readings)[0].WordText(), "8001h");
+    EXPECT_EQ((*readings)[0].diagnostic, "Error measuring range");
+    EXPECT_EQ((*readings)[0].ValueText(), "");
+    EXPECT_EQ((*readings)[1].WordText(), "15000");
+    EXPECT_EQ((*readings)[1].ValueText(), "5.000 V");
+    EXPECT_EQ((*readings)[1].diagnostic, "");
+    // Exact matching: 0x8003 is no code of its own; a negative reading keeps its sign.
     At(slot).InputData = "128,3,255,255,";
     readings = dialog.Timer1Timer(model);
     ASSERT_TRUE(readings.has_value());
-    EXPECT_EQ((*readings)[0].error, "");
-    EXPECT_EQ((*readings)[1].value, 65535);
+    EXPECT_EQ((*readings)[0].diagnostic, "");
+    EXPECT_EQ((*readings)[1].WordText(), "-1");
+
+    // The module measures with the saved words: -10..10 V and 4..20 mA; a click not
+    // yet saved changes nothing it sends.
+    At(slot).Parameter = "1,10";
+    At(slot).InputData = "197,104,117,48,";
+    ClickCaption(dialog, model, 1, "current      4..20");
+    readings = dialog.Timer1Timer(model);
+    ASSERT_TRUE(readings.has_value());
+    EXPECT_EQ((*readings)[0].ValueText(), "-5.000 V");
+    EXPECT_EQ((*readings)[1].ValueText(), "20.000 mA");
 }
 
 TEST_F(Ai2DialogTest, ShortOrBrokenInputDataLeavesTheDisplay) {
@@ -332,27 +344,34 @@ TEST_F(Ai8DialogTest, ActivationWithAnotherTypeCurrentKeepsEditingTheAi8) {
     EXPECT_EQ(At(di).ParameterComment[1], "");
 }
 
-TEST_F(Ai8DialogTest, MarkerOnlyWhileOnlineAndOnlyTheReadChannelsErrorLabel) {
+TEST_F(Ai8DialogTest, EveryChannelShowsItsOwnValueAndErrorTextAndTheMarkerOnlyOnline) {
     const int slot = Place("KORVO AI 8");
     EXPECT_FALSE(dialog.Timer1Timer(model).has_value()) << "no module edited yet";
     dialog.FormActivate(model, Setter());
     TModul& m = At(slot);
-    for (int c = 1; c <= 8; ++c) m.ChannelValue[static_cast<std::size_t>(c)] = 100 * c;
+    for (int c = 1; c <= 8; ++c) m.ChannelValue[static_cast<std::size_t>(c)] = 3000 * c;
     m.ChannelValue[4] = 0x8002;
-    m.MuxChannel = 3;
+    // Channel 2 in 0..20 mA with 16 bit: a word above 7FFFh is a reading there.
+    m.Parameter = "0,72,0,0,0,0,0,0,";
+    m.ChannelValue[2] = 40000;
+    m.MuxChannel = 6;
     auto display = dialog.Timer1Timer(model);
     ASSERT_TRUE(display.has_value());
-    EXPECT_EQ(display->values[0], 100);
-    EXPECT_EQ(display->values[7], 800);
+    EXPECT_EQ(display->values[0].WordText(), "3000");
+    EXPECT_EQ(display->values[0].ValueText(), "1.000 V");
+    EXPECT_EQ(display->values[1].WordText(), "40000");
+    EXPECT_EQ(display->values[1].ValueText(), "12.207 mA");
+    // The wire break shows although the I/O test reads channel 7 next.
+    EXPECT_EQ(display->values[3].WordText(), "8002h");
+    EXPECT_EQ(display->values[3].diagnostic, "Error wire breaking");
+    EXPECT_EQ(display->values[7].ValueText(), "8.000 V");
+    for (std::size_t c : {0, 1, 2, 4, 5, 6, 7}) EXPECT_EQ(display->values[c].diagnostic, "") << c;
     EXPECT_EQ(display->marker, 0);
-    EXPECT_EQ(display->errorChannel, 4);
-    EXPECT_EQ(display->error, "Error wire breaking");
     model.Online = true;
     m.MuxChannel = 7;
     display = dialog.Timer1Timer(model);
     EXPECT_EQ(display->marker, 8);
-    EXPECT_EQ(display->errorChannel, 8);
-    EXPECT_EQ(display->error, "");
+    EXPECT_EQ(display->values[3].diagnostic, "Error wire breaking");
 }
 
 }  // namespace

@@ -219,13 +219,14 @@ TEST_F(CounterDialog, StartOrEndValueThatIsNoWordIsRejected) {
     EXPECT_EQ(Counter().OutputData, "64,0,1,2");
 }
 
-TEST_F(CounterDialog, InputShowsEchoInHexAndCounterInDecimal) {
+TEST_F(CounterDialog, InputShowsEchoInHexAndCounterInDecimalCounts) {
     Open("5265,0");
     EXPECT_FALSE(Dialog().ShowInputWords(*model_));
     Counter().InputData = "20,145,1,44,";
     ASSERT_TRUE(Dialog().ShowInputWords(*model_));
     EXPECT_EQ(Dialog().ConfigValueText(), "1491");
     EXPECT_EQ(Dialog().CounterValueText(), "300");
+    EXPECT_EQ(Dialog().CounterUnitText(), "300 counts");
     Counter().InputData = "0,10,255,255,";
     ASSERT_TRUE(Dialog().ShowInputWords(*model_));
     EXPECT_EQ(Dialog().ConfigValueText(), "000A");

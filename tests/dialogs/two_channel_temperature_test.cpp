@@ -1,6 +1,6 @@
 // The RT 2 and TC 2 dialogs' logic: words from option clicks, the option rule for
 // codes never written, the comments with their degree signs, saving, and the
-// measured values with bit-matched error texts.
+// measured values with their units and bit-matched error texts.
 
 #include "dialog_fixture.h"
 
@@ -126,26 +126,43 @@ TEST_F(TwoChannelTest, MalformedOrOutOfRangeParameterReportsAndKeepsEverything) 
     }
 }
 
-TEST_F(TwoChannelTest, MeasuredValuesAreUnsignedWithBitMatchedErrors) {
+TEST_F(TwoChannelTest, MeasuredValuesAreSignedWithTheirUnitAndDiagnosticWordsBitMatched) {
     TModul& module = Place("KORVO TC 2");
     Korvo_TC_2::Dialog dialog;
     dialog.FormShow(*model_);
     dialog.FormActivate(*model_);
+    EXPECT_FALSE(dialog.Display(1).has_value());
     module.InputData = "128,2,128,18,";
     dialog.TimerTick(*model_);
-    EXPECT_EQ(dialog.Display(1).value, "32770");
-    EXPECT_EQ(dialog.Display(1).error, "Error wire breaking");
-    EXPECT_EQ(dialog.Display(2).value, "32786");
-    EXPECT_EQ(dialog.Display(2).error, "Error conf invalid");
+    ASSERT_TRUE(dialog.Display(1).has_value());
+    EXPECT_EQ(dialog.Display(1)->WordText(), "8002h");
+    EXPECT_EQ(dialog.Display(1)->diagnostic, "Error wire breaking");
+    EXPECT_EQ(dialog.Display(2)->diagnostic, "Error conf invalid");
     module.InputData = "128,3,128,129,";
     dialog.TimerTick(*model_);
-    EXPECT_EQ(dialog.Display(1).error, "Error wire breaking");
-    EXPECT_EQ(dialog.Display(2).error, "Error measuring range");
+    EXPECT_EQ(dialog.Display(1)->diagnostic, "Error wire breaking");
+    EXPECT_EQ(dialog.Display(2)->diagnostic, "Error measuring range");
+    // -0.1 degree is a temperature, not a word with every error bit set.
     module.InputData = "0,235,255,255,";
     dialog.TimerTick(*model_);
-    EXPECT_EQ(dialog.Display(1).value, "235");
-    EXPECT_EQ(dialog.Display(1).error, "");
-    EXPECT_EQ(dialog.Display(2).value, "65535");
+    EXPECT_EQ(dialog.Display(1)->ValueText(),
+              "23.5 \xB0"
+              "C");
+    EXPECT_EQ(dialog.Display(1)->diagnostic, "");
+    EXPECT_EQ(dialog.Display(2)->WordText(), "-1");
+    EXPECT_EQ(dialog.Display(2)->ValueText(),
+              "-0.1 \xB0"
+              "C");
+    EXPECT_EQ(dialog.Display(2)->diagnostic, "");
+    // The saved words set the unit: channel 2 in 0.1 degree Fahrenheit.
+    module.Parameter = "0,128";
+    dialog.TimerTick(*model_);
+    EXPECT_EQ(dialog.Display(2)->ValueText(),
+              "-0.1 \xB0"
+              "F");
+    // Shown again, the window starts without the values it showed before.
+    dialog.FormShow(*model_);
+    EXPECT_FALSE(dialog.Display(1).has_value());
 }
 
 TEST_F(TwoChannelTest, ShortOrGarbledInputKeepsTheDisplay) {
@@ -158,8 +175,8 @@ TEST_F(TwoChannelTest, ShortOrGarbledInputKeepsTheDisplay) {
     for (const char* bad : {"", "1,2,", "1,2,3,256,", "1,2,x,4,"}) {
         module.InputData = bad;
         dialog.TimerTick(*model_);
-        EXPECT_EQ(dialog.Display(1).value, "256") << bad;
-        EXPECT_EQ(dialog.Display(2).value, "100") << bad;
+        EXPECT_EQ(dialog.Display(1)->WordText(), "256") << bad;
+        EXPECT_EQ(dialog.Display(2)->WordText(), "100") << bad;
     }
 }
 

@@ -52,7 +52,7 @@ void AnalogDialogsScreenshot::RenderAnalogDialogsOnline() {
     const std::string address = RandomLoopbackAddress();
     ProgramFolder folder(AnalogStationAt(address));
     korvo::sim::StationOptions options;
-    options.faults = {{2, 2, 0x8002}};
+    options.faults = {{2, 2, 0x8002}, {3, 3, 0x8002}};
     SimulatedCoupler coupler(address, folder.FilePath(QStringLiteral("korvo.ini")).toStdString(),
                              folder.FilePath(QStringLiteral("korvo_config.ini")).toStdString(), options);
     FakePinger pinger;
@@ -81,6 +81,8 @@ void AnalogDialogsScreenshot::RenderAnalogDialogsOnline() {
     QTest::mouseDClick(Picture(form, 3), Qt::LeftButton);
     QWidget* ai8 = form.findChild<QWidget*>(QStringLiteral("frmKorvo_AI_8"));
     QTRY_VERIFY(Control<QLineEdit>(ai8, "EdValue8")->text() != QStringLiteral("0"));
+    QCOMPARE(Control<QLabel>(ai8, "LaError3")->text(), QStringLiteral("Error wire breaking"));
+    QCOMPARE(Control<QLineEdit>(ai8, "EdValue3")->text(), QStringLiteral("8002h"));
     QTRY_VERIFY(ai8->findChild<QLabel*>(
                        QStringLiteral("Shape%1").arg(form.frmKonfig()->Model().Module(3)->MuxChannel + 1))
                     ->isVisible());

@@ -223,10 +223,19 @@ void AnalogDialogsTest::Ai2ShowsLiveValuesWhileTheIoTestRuns() {
     QTest::mouseDClick(Picture(form, 8), Qt::LeftButton);
     QWidget* window = Window(form, "frmKorvo_AI_2");
     form.TimerReadWriteTimer();
-    QTRY_COMPARE(Control<QLineEdit>(window, "EdValue1")->text(), QStringLiteral("32770"));
+    QTRY_COMPARE(Control<QLineEdit>(window, "EdValue1")->text(), QStringLiteral("8002h"));
+    QCOMPARE(Control<QLabel>(window, "LaValue1")->text(), QString());
     QCOMPARE(Control<QLabel>(window, "LaError1")->text(), QStringLiteral("Error wire breaking"));
     QCOMPARE(Control<QLineEdit>(window, "EdValue2")->text(), QStringLiteral("300"));
+    QCOMPARE(Control<QLabel>(window, "LaValue2")->text(), QStringLiteral("0.100 V"));
     QCOMPARE(Control<QLabel>(window, "LaError2")->text(), QString());
+    // A negative reading keeps its sign.
+    const std::uint8_t negative[4] = {0xFE, 0xD4, 0x01, 0x2C};
+    coupler.Controller().setInputs(static_cast<std::size_t>(coupler.Module("KORVO AI 2").inStart), negative);
+    form.TimerReadWriteTimer();
+    QTRY_COMPARE(Control<QLineEdit>(window, "EdValue1")->text(), QStringLiteral("-300"));
+    QCOMPARE(Control<QLabel>(window, "LaValue1")->text(), QStringLiteral("-0.100 V"));
+    QCOMPARE(Control<QLabel>(window, "LaError1")->text(), QString());
     QVERIFY(form.frmKonfig()->Model().Online);
     Action(form, "ToolTest")->trigger();
 }

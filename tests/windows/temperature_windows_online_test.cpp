@@ -155,7 +155,7 @@ void TemperatureWindowsOnlineTest::RenderAllFiveDialogsWithLiveValues() {
         window->Timer1Timer();
         QVERIFY(Text(window, QStringLiteral("EditValue1")) != QStringLiteral("0"));
         if (slot == 2) {
-            QCOMPARE(Text(window, QStringLiteral("EditValue2")), QStringLiteral("32770"));
+            QCOMPARE(Text(window, QStringLiteral("EditValue2")), QStringLiteral("8002h"));
             QCOMPARE(window->findChild<QLabel*>(QStringLiteral("LaError2"))->text(),
                      QStringLiteral("Error wire breaking"));
         }

@@ -1,13 +1,12 @@
 #include "frm_korvo_ai_2.h"
 
 #include "analog_option_groups.h"
-#include "shell/windows/cp1252_text.h"
 #include "station/versch.h"
+#include "value_display.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -24,14 +23,11 @@ TfrmKorvo_AI_2::TfrmKorvo_AI_2(ModelSource model, QWidget* owner) : ModuleWindow
         auto* box = new QGroupBox(QStringLiteral("channel %1").arg(c), this);
         box->setObjectName(QStringLiteral("GroupChannel%1").arg(c));
         auto* column = new QVBoxLayout(box);
-        values_[index] = new QLineEdit(QStringLiteral("0"), box);
-        values_[index]->setObjectName(QStringLiteral("EdValue%1").arg(c));
-        values_[index]->setReadOnly(true);
-        errors_[index] = new QLabel(box);
-        errors_[index]->setObjectName(QStringLiteral("LaError%1").arg(c));
-        MakeErrorLabel(errors_[index]);
-        column->addWidget(values_[index]);
-        column->addWidget(errors_[index]);
+        values_[index] = std::make_unique<ValueDisplay>(box, QStringLiteral("EdValue%1").arg(c),
+                                                        QStringLiteral("LaValue%1").arg(c),
+                                                        QStringLiteral("LaError%1").arg(c));
+        column->addLayout(values_[index]->Row());
+        column->addWidget(values_[index]->ErrorLabel());
         groups_[index] = std::make_unique<AnalogOptionGroups>(
             AnalogInputType::AI_2, box, QStringLiteral("Radio%1_").arg(c),
             [this, c](int tag) { logic_.OptionClick(c, tag); });
@@ -48,6 +44,7 @@ TfrmKorvo_AI_2::~TfrmKorvo_AI_2() = default;
 
 void TfrmKorvo_AI_2::FormShow() {
     logic_.FormShow(*Model());
+    for (const auto& value : values_) value->Clear();
 }
 
 void TfrmKorvo_AI_2::FormActivate() {
@@ -76,10 +73,7 @@ void TfrmKorvo_AI_2::Timer1Timer() {
     if (Model() == nullptr) return;
     const auto readings = logic_.Timer1Timer(*Model());
     if (!readings) return;
-    for (std::size_t c = 0; c < readings->size(); ++c) {
-        values_[c]->setText(QString::number((*readings)[c].value));
-        errors_[c]->setText(ToQString((*readings)[c].error));
-    }
+    for (std::size_t c = 0; c < readings->size(); ++c) values_[c]->Show((*readings)[c]);
 }
 
 }  // namespace korvo

@@ -1,6 +1,6 @@
 #pragma once
 // The window of the "KORVO AI 2" dialog: both channels side by side, each with its
-// measured value, error label and three option groups.
+// measured word and value, error label and three option groups.
 
 #include "dialogs/korvo_ai_2.h"
 #include "module_window.h"
@@ -8,13 +8,12 @@
 #include <array>
 #include <memory>
 
-class QLabel;
-class QLineEdit;
 class QTimer;
 
 namespace korvo {
 
 class AnalogOptionGroups;
+class ValueDisplay;
 
 class TfrmKorvo_AI_2 : public ModuleWindow {
     Q_OBJECT
@@ -35,8 +34,7 @@ private:
 
     Korvo_AI_2::Dialog logic_;
     std::array<std::unique_ptr<AnalogOptionGroups>, Korvo_AI_2::Dialog::kChannels> groups_;
-    std::array<QLineEdit*, Korvo_AI_2::Dialog::kChannels> values_{};
-    std::array<QLabel*, Korvo_AI_2::Dialog::kChannels> errors_{};
+    std::array<std::unique_ptr<ValueDisplay>, Korvo_AI_2::Dialog::kChannels> values_;
     QTimer* timer1_;
 };
 

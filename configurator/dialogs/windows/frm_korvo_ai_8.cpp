@@ -3,12 +3,12 @@
 #include "analog_option_groups.h"
 #include "shell/windows/cp1252_text.h"
 #include "station/versch.h"
+#include "value_display.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -48,12 +48,9 @@ TfrmKorvo_AI_8::TfrmKorvo_AI_8(ModelSource model, QWidget* owner) : ModuleWindow
     for (std::size_t row = 0; row < kRows; ++row) {
         const int channel = static_cast<int>(row) + 1;
         const int gridRow = 2 * static_cast<int>(row);
-        errors_[row] = new QLabel(measures);
-        errors_[row]->setObjectName(QStringLiteral("LaError%1").arg(channel));
-        MakeErrorLabel(errors_[row]);
-        values_[row] = new QLineEdit(QStringLiteral("0"), measures);
-        values_[row]->setObjectName(QStringLiteral("EdValue%1").arg(channel));
-        values_[row]->setReadOnly(true);
+        values_[row] = std::make_unique<ValueDisplay>(measures, QStringLiteral("EdValue%1").arg(channel),
+                                                      QStringLiteral("LaValue%1").arg(channel),
+                                                      QStringLiteral("LaError%1").arg(channel));
         auto* caption = new QLabel(QStringLiteral("channel %1").arg(channel), measures);
         markers_[row] = new QLabel(measures);
         markers_[row]->setObjectName(QStringLiteral("Shape%1").arg(channel));
@@ -61,8 +58,8 @@ TfrmKorvo_AI_8::TfrmKorvo_AI_8(ModelSource model, QWidget* owner) : ModuleWindow
         markers_[row]->setStyleSheet(
             QStringLiteral("background: red; border-radius: %1px;").arg(kMarkerSize / 2));
         markers_[row]->hide();
-        grid->addWidget(errors_[row], gridRow, 0);
-        grid->addWidget(values_[row], gridRow + 1, 0);
+        grid->addWidget(values_[row]->ErrorLabel(), gridRow, 0);
+        grid->addLayout(values_[row]->Row(), gridRow + 1, 0);
         grid->addWidget(caption, gridRow + 1, 1);
         grid->addWidget(markers_[row], gridRow + 1, 2);
     }
@@ -122,10 +119,9 @@ void TfrmKorvo_AI_8::Timer1Timer() {
     const auto display = logic_.Timer1Timer(*Model());
     if (!display) return;
     for (std::size_t row = 0; row < kRows; ++row) {
-        values_[row]->setText(QString::number(display->values[row]));
+        values_[row]->Show(display->values[row]);
         markers_[row]->setVisible(display->marker == static_cast<int>(row) + 1);
     }
-    errors_[static_cast<std::size_t>(display->errorChannel - 1)]->setText(ToQString(display->error));
 }
 
 }  // namespace korvo

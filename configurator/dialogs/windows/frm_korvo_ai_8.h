@@ -9,13 +9,13 @@
 #include <memory>
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QTimer;
 
 namespace korvo {
 
 class AnalogOptionGroups;
+class ValueDisplay;
 
 class TfrmKorvo_AI_8 : public ModuleWindow {
     Q_OBJECT
@@ -41,8 +41,7 @@ private:
     Korvo_AI_8::Dialog logic_;
     std::unique_ptr<AnalogOptionGroups> groups_;
     QPushButton* button3_;
-    std::array<QLineEdit*, kRows> values_{};
-    std::array<QLabel*, kRows> errors_{};
+    std::array<std::unique_ptr<ValueDisplay>, kRows> values_;
     std::array<QLabel*, kRows> markers_{};
     QTimer* timer1_;
 };

@@ -42,10 +42,14 @@ TfrmKorvo_CT_1::TfrmKorvo_CT_1(ModelSource model, QWidget* owner) : ModuleWindow
     edValue2_ = Field("EdValue2", QStringLiteral("0"), this);
     edValue1_ = Field("EdValue1", QStringLiteral("0"), this);
     for (QLineEdit* field : {edValue1_, edValue2_}) field->setReadOnly(true);
+    laValue2_ = new QLabel(this);
+    laValue2_->setObjectName(QStringLiteral("LaValue2"));
+    laValue2_->setMinimumWidth(laValue2_->fontMetrics().horizontalAdvance(QStringLiteral("65535 counts")));
     values->addWidget(new QLabel(QStringLiteral("counter value"), this), 0, 0);
     values->addWidget(edValue2_, 0, 1);
-    values->addWidget(new QLabel(QStringLiteral("Config value"), this), 0, 2);
-    values->addWidget(edValue1_, 0, 3);
+    values->addWidget(laValue2_, 0, 2);
+    values->addWidget(new QLabel(QStringLiteral("Config value"), this), 0, 3);
+    values->addWidget(edValue1_, 0, 4);
     layout->addLayout(values);
 
     auto* modes = new QHBoxLayout;
@@ -202,6 +206,7 @@ void TfrmKorvo_CT_1::ShowState() {
 
 void TfrmKorvo_CT_1::FormShow() {
     logic_.FormShow(*Model());
+    ShowInputWords();
 }
 
 void TfrmKorvo_CT_1::FormActivate() {
@@ -214,8 +219,13 @@ void TfrmKorvo_CT_1::FormClose() {
 
 void TfrmKorvo_CT_1::Timer1Timer() {
     if (Model() == nullptr || !logic_.ShowInputWords(*Model())) return;
+    ShowInputWords();
+}
+
+void TfrmKorvo_CT_1::ShowInputWords() {
     edValue1_->setText(ToQString(logic_.ConfigValueText()));
     edValue2_->setText(ToQString(logic_.CounterValueText()));
+    laValue2_->setText(ToQString(logic_.CounterUnitText()));
 }
 
 void TfrmKorvo_CT_1::changeEvent(QEvent* event) {

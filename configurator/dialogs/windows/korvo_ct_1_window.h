@@ -11,6 +11,7 @@
 class QAbstractButton;
 class QButtonGroup;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QTimer;
 
@@ -39,6 +40,7 @@ private:
     bool Run(Handler handler);
     void Report(const std::exception& error);
     void ShowState();
+    void ShowInputWords();
     // "Save Configuration": the module's texts, then the automatic save.
     void Button1Click();
 
@@ -48,6 +50,7 @@ private:
     std::map<CounterMode, QAbstractButton*> modeButtons_;
     QLineEdit* edValue1_;
     QLineEdit* edValue2_;
+    QLabel* laValue2_;
     QLineEdit* edit1_;
     QLineEdit* edit2_;
     QLineEdit* edit3_;

@@ -2,15 +2,14 @@
 
 #include "dialogs/korvo_rt_2.h"
 #include "dialogs/korvo_tc_2.h"
-#include "analog_option_groups.h"
 #include "shell/windows/cp1252_text.h"
 #include "station/versch.h"
+#include "value_display.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -41,16 +40,12 @@ QWidget* TwoChannelTemperatureWindow::CreateChannel(int channel) {
     auto* column = new QVBoxLayout(box);
     column->setSpacing(2);
 
-    auto* value = new QLineEdit(QStringLiteral("0"), box);
-    value->setObjectName(QStringLiteral("EditValue%1").arg(channel));
-    value->setReadOnly(true);
-    column->addWidget(value);
-    auto* error = new QLabel(box);
-    error->setObjectName(QStringLiteral("LaError%1").arg(channel));
-    MakeErrorLabel(error);
-    column->addWidget(error);
-    values_[channel - 1] = value;
-    errors_[channel - 1] = error;
+    auto& value = values_[static_cast<std::size_t>(channel - 1)];
+    value = std::make_unique<ValueDisplay>(box, QStringLiteral("EditValue%1").arg(channel),
+                                           QStringLiteral("LaValue%1").arg(channel),
+                                           QStringLiteral("LaError%1").arg(channel));
+    column->addLayout(value->Row());
+    column->addWidget(value->ErrorLabel());
 
     auto& groups = options_[channel - 1];
     QHBoxLayout* row = nullptr;
@@ -97,6 +92,7 @@ QWidget* TwoChannelTemperatureWindow::CreateChannel(int channel) {
 void TwoChannelTemperatureWindow::FormShow() {
     loadFailure_.Reset();
     logic_.FormShow(*Model());
+    for (const auto& value : values_) value->Clear();
 }
 
 void TwoChannelTemperatureWindow::FormActivate() {
@@ -131,8 +127,7 @@ void TwoChannelTemperatureWindow::Timer1Timer() {
     if (Model() == nullptr) return;
     logic_.TimerTick(*Model());
     for (std::size_t c = 0; c < values_.size(); ++c) {
-        values_[c]->setText(ToQString(logic_.Display(static_cast<int>(c) + 1).value));
-        errors_[c]->setText(ToQString(logic_.Display(static_cast<int>(c) + 1).error));
+        if (const auto& shown = logic_.Display(static_cast<int>(c) + 1)) values_[c]->Show(*shown);
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The window of the two-channel temperature dialogs: both channels side by side, each
-// with its measured value, error label and option groups. TwoChannelTemperatureDialog
+// with its measured word and value, error label and option groups. TwoChannelTemperatureDialog
 // decides; the window binds controls to it.
 
 #include "dialogs/two_channel_temperature.h"
@@ -8,14 +8,15 @@
 #include "module_window.h"
 
 #include <array>
+#include <memory>
 #include <vector>
 
-class QLabel;
-class QLineEdit;
 class QRadioButton;
 class QTimer;
 
 namespace korvo {
+
+class ValueDisplay;
 
 class TwoChannelTemperatureWindow : public ModuleWindow {
     Q_OBJECT
@@ -38,8 +39,7 @@ private:
 
     const TwoChannelLayout& layout_;
     TwoChannelTemperatureDialog logic_;
-    std::array<QLineEdit*, 2> values_{};
-    std::array<QLabel*, 2> errors_{};
+    std::array<std::unique_ptr<ValueDisplay>, 2> values_;
     // Per channel and group, the radio buttons in option order.
     std::array<std::vector<std::vector<QRadioButton*>>, 2> options_;
     QTimer* timer1_;
