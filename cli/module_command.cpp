@@ -3,6 +3,8 @@
 #include "input_files.h"
 #include "json_text.h"
 
+#include "dialogs/analog_output_value.h"
+#include "dialogs/engineering_value.h"
 #include "dialogs/module_dialog_registry.h"
 #include "station/message_text.h"
 #include "station/profile_file.h"
@@ -12,7 +14,9 @@
 #include "station/versch.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -23,7 +27,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korvo module PROJECT --slot N [--catalogue FILE] [--json]\n"
-    "                    [--channel C [--set \"OPTION CAPTION\"]... [--value V] [--FIELD V]...]... [--save [--force]]";
+    "                    [--channel C [--set \"OPTION CAPTION\"]... [--value V] [--FIELD V]...\n"
+    "                               [--word W]...]... [--save [--force]]";
 
 // What the user asked for one channel, in the order given.
 struct ChannelRequest {
@@ -31,6 +36,8 @@ struct ChannelRequest {
     std::vector<std::string> captions;
     // Field name (empty for --value, the dialog's first field) and text, as typed.
     std::vector<std::pair<std::string, std::string>> values;
+    // Measured words to show in engineering units, as typed.
+    std::vector<std::string> words;
 };
 
 struct Request {
@@ -81,11 +88,13 @@ Request ParseArguments(const std::vector<std::string>& args, const std::string& 
         } else if (arg == "--slot") {
             request.slot = PositiveNumber(value(i), "--slot");
         } else if (arg == "--channel") {
-            request.channels.push_back({PositiveNumber(value(i), "--channel"), {}, {}});
+            request.channels.push_back({PositiveNumber(value(i), "--channel"), {}, {}, {}});
         } else if (arg == "--set") {
             current().captions.push_back(value(i));
         } else if (arg == "--value") {
             current().values.emplace_back("", value(i));
+        } else if (arg == "--word") {
+            current().words.push_back(value(i));
         } else if (arg.starts_with("--") && arg.size() > 2 && i + 1 < args.size()) {
             // A field of the dialog (e.g. --gate-time); checked once the module's type is known.
             current().values.emplace_back(arg.substr(2), value(i));
@@ -114,12 +123,43 @@ std::string CaptionList(const DialogChannel& channel) {
     return list;
 }
 
+// A measured word as typed: decimal or 0x hexadecimal, 0..65535.
+std::uint16_t WordArgument(const std::string& text) {
+    const bool hex = text.starts_with("0x") || text.starts_with("0X");
+    const std::string digits = hex ? text.substr(2) : text;
+    unsigned value = 0;
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), value, hex ? 16 : 10);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || value > 0xFFFF)
+        throw CommandError("--word needs a word 0..65535 (decimal or 0x hexadecimal), not \"" + text + "\"");
+    return static_cast<std::uint16_t>(value);
+}
+
+// The measured words asked for per channel, as the channel's scale reads them.
+using ChannelWords = std::map<int, std::vector<EngineeringValue>>;
+
+std::string ShownValue(const EngineeringValue& shown) {
+    const std::string value = shown.diagnostic.empty() ? shown.ValueText() : shown.diagnostic;
+    return shown.WordText() + (value.empty() ? "" : " = " + value);
+}
+
+std::string JsonNumber(const EngineeringValue& shown) {
+    return shown.value ? FixedText(*shown.value, shown.decimals) : std::string("null");
+}
+
+std::string JsonValue(const EngineeringValue& shown) {
+    return "{\"word\": " + std::to_string(shown.word) + ", \"shown\": " + JsonString(shown.WordText()) +
+           ", \"value\": " + JsonNumber(shown) + ", \"unit\": " + JsonString(shown.unit) +
+           ", \"diagnostic\": " + JsonString(shown.diagnostic) + "}";
+}
+
 std::string SelectedCaption(const DialogGroup& group) {
     if (group.selected < 0 || group.selected >= static_cast<int>(group.options.size())) return {};
     return Trimmed(group.options[static_cast<std::size_t>(group.selected)]);
 }
 
-void PrintText(const TModul& module, int slot, const ModuleDialog& dialog, std::ostream& out) {
+void PrintText(const StationModel& model, const TModul& module, int slot, const ModuleDialog& dialog,
+               const ChannelWords& words, std::ostream& out) {
     out << "slot " << slot << ": " << Cp1252ToUtf8(module.ModulType) << "\n";
     out << "parameter: " << Cp1252ToUtf8(module.Parameter) << "\n";
     if (!dialog.ValueNames().empty()) out << "output data: " << module.OutputData << "\n";
@@ -135,11 +175,20 @@ void PrintText(const TModul& module, int slot, const ModuleDialog& dialog, std::
         }
         for (const DialogValue& value : channel.values)
             out << "  " << value.name << ": " << Cp1252ToUtf8(value.text) << "\n";
+        if (dialog.HasOutputValues())
+            out << "  output value: " << Cp1252ToUtf8(OutputValueText(dialog.OutputValue(model, c))) << "\n";
+        if (const auto scale = dialog.MeasuredScale(model, c))
+            out << "  scale: " << Cp1252ToUtf8(scale->Text()) << "\n";
+        if (const auto asked = words.find(c); asked != words.end()) {
+            for (const EngineeringValue& shown : asked->second)
+                out << "  word " << shown.word << ": " << Cp1252ToUtf8(ShownValue(shown)) << "\n";
+        }
         if (!channel.comment.empty()) out << "  comment: " << Cp1252ToUtf8(channel.comment) << "\n";
     }
 }
 
-void PrintJson(const TModul& module, int slot, const ModuleDialog& dialog, std::ostream& out) {
+void PrintJson(const StationModel& model, const TModul& module, int slot, const ModuleDialog& dialog,
+               const ChannelWords& words, std::ostream& out) {
     out << "{\"slot\": " << slot << ", \"type\": " << JsonString(module.ModulType)
         << ", \"parameter\": " << JsonString(module.Parameter);
     if (!dialog.ValueNames().empty()) out << ", \"outputData\": " << JsonString(module.OutputData);
@@ -165,7 +214,21 @@ void PrintJson(const TModul& module, int slot, const ModuleDialog& dialog, std::
                     << JsonString(channel.values[v].text);
             out << "}";
         }
-        out << ", \"comment\": " << JsonString(channel.comment) << "}";
+        if (dialog.HasOutputValues()) {
+            const auto output = dialog.OutputValue(model, c);
+            out << ", \"outputValue\": " << (output ? JsonValue(*output) : std::string("null"));
+        }
+        out << ", \"comment\": " << JsonString(channel.comment);
+        if (const auto scale = dialog.MeasuredScale(model, c)) {
+            out << ", \"scale\": " << JsonString(scale->Text()) << ", \"words\": [";
+            const auto asked = words.find(c);
+            if (asked != words.end()) {
+                for (std::size_t w = 0; w < asked->second.size(); ++w)
+                    out << (w > 0 ? ", " : "") << JsonValue(asked->second[w]);
+            }
+            out << "]";
+        }
+        out << "}";
     }
     out << "\n]}\n";
 }
@@ -232,6 +295,14 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
     } catch (const ConversionError& e) {
         throw CommandError(std::string("value: ") + e.what());
     }
+    ChannelWords words;
+    for (const ChannelRequest& asked : request.channels) {
+        if (asked.words.empty()) continue;
+        const std::optional<WordScale> scale = dialog->MeasuredScale(model, asked.channel);
+        if (!scale) throw CommandError("the " + type + " measures nothing; --word needs an input module");
+        for (const std::string& text : asked.words)
+            words[asked.channel].push_back(ToEngineering(*scale, WordArgument(text)));
+    }
     // Everything is checked before anything is saved: a value out of range leaves the
     // project byte for byte as it was.
     const bool inRange = !outcome || outcome->inRange;
@@ -240,9 +311,9 @@ int RunOnStation(const Request& request, StationModel& model, std::ostream& out,
         SaveProject(model, request.project);
     }
     if (request.json)
-        PrintJson(*module, request.slot, *dialog, out);
+        PrintJson(model, *module, request.slot, *dialog, words, out);
     else
-        PrintText(*module, request.slot, *dialog, out);
+        PrintText(model, *module, request.slot, *dialog, words, out);
     if (!inRange) {
         err << "korvo module: " << outcome->message << (request.save ? "; the project was not saved" : "") << "\n";
         return 1;

@@ -1,5 +1,7 @@
 #include "analog_output_value.h"
 
+#include "module_data.h"
+
 #include "station/message_text.h"
 #include "station/versch.h"
 
@@ -36,9 +38,15 @@ std::string LimitText(float limit) {
     return shown;
 }
 
-std::string ViolatedLimit(const OutputRange& range, float value) {
-    if (value > range.upper) return LimitText(range.upper);
-    if (value < range.lower) return LimitText(range.lower);
+std::string RangeViolation(const OutputRange& range, float value, const std::string& typed) {
+    std::string name = range.caption;
+    TrimBlanks(name);
+    const auto past = [&](const char* side, float limit) {
+        return "value " + MessageText(typed) + " lies " + side + " " + LimitText(limit) + ", the end of " +
+               name + ": nothing sent";
+    };
+    if (value > range.upper) return past("above", range.upper);
+    if (value < range.lower) return past("below", range.lower);
     return {};
 }
 
@@ -50,6 +58,19 @@ std::uint16_t OutputWord(const OutputRange& range, float value) {
 
 std::string WordBytesText(std::uint16_t word) {
     return std::to_string(word >> 8) + "," + std::to_string(word & 0xFF);
+}
+
+std::string OutputValueText(const std::optional<EngineeringValue>& output) {
+    return output ? output->ValueText() + " (word " + output->WordText() + ")" : "nothing sent";
+}
+
+std::vector<std::uint16_t> OutputWords(const std::string& outputData, int count) {
+    std::vector<std::uint16_t> words;
+    if (const auto bytes = ReadInputBytes(outputData, 2 * count)) {
+        for (std::size_t w = 0; w < static_cast<std::size_t>(count); ++w)
+            words.push_back(WordAt(*bytes, 2 * w));
+    }
+    return words;
 }
 
 }  // namespace korvo

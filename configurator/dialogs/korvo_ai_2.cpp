@@ -16,11 +16,9 @@ void Dialog::FormShow(const StationModel& model) {
 void Dialog::FormActivate(StationModel& model, const AnalogOptionSetter& setOption) {
     TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module != nullptr) {
-        if (const auto items = ReadParameterItems(module->Parameter, kChannels)) {
-            for (int c = 0; c < kChannels; ++c)
-                words_[static_cast<std::size_t>(c)] =
-                    static_cast<std::uint16_t>((*items)[static_cast<std::size_t>(c)]);
-        }
+        const auto items = ReadParameterItems(module->Parameter, kChannels);
+        for (std::size_t c = 0; c < kChannels; ++c)
+            words_[c] = items ? static_cast<std::uint16_t>((*items)[c]) : 0;
     }
     loading_ = true;
     for (int channel = 1; channel <= kChannels; ++channel) {

@@ -28,9 +28,10 @@ public:
 
     // The edited module becomes the station's current module.
     void FormShow(const StationModel& model);
-    // Loads both words from Parameter, sets the options through `setOption` and
-    // rebuilds both comments. A malformed Parameter throws ConversionError and
-    // changes neither the words, the options nor the comments.
+    // Loads both words from Parameter (an empty one gives the default words), sets
+    // the options through `setOption` and rebuilds both comments. A malformed
+    // Parameter throws ConversionError and changes neither the words, the options
+    // nor the comments.
     void FormActivate(StationModel& model, const AnalogOptionSetter& setOption);
     // Radio1Click (channel 1) and RadioClick2 (channel 2): the option with the tag
     // changes the channel's word; ignored while loading.

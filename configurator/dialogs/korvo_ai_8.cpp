@@ -27,9 +27,9 @@ void Dialog::Button3Click(StationModel& model, const AnalogOptionSetter& setOpti
 void Dialog::LoadChannel(StationModel& model, int channel, const AnalogOptionSetter& setOption) {
     TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module != nullptr) {
-        if (const auto items = ReadParameterItems(module->Parameter, kChannels)) {
-            for (std::size_t c = 0; c < kChannels; ++c) words_[c] = static_cast<std::uint16_t>((*items)[c]);
-        }
+        const auto items = ReadParameterItems(module->Parameter, kChannels);
+        for (std::size_t c = 0; c < kChannels; ++c)
+            words_[c] = items ? static_cast<std::uint16_t>((*items)[c]) : 0;
     }
     current_ = channel;
     loading_ = true;

@@ -35,8 +35,9 @@ public:
     static constexpr int kTimerMs = 500;
 
     // FormActivate: the station's current module becomes the edited one when it is
-    // an AI 8; channel 1 is shown and loaded. A malformed Parameter throws ConversionError and changes
-    // neither the words, the options nor the comments.
+    // an AI 8; channel 1 is shown and loaded, an empty Parameter giving the default
+    // words. A malformed Parameter throws ConversionError and changes neither the
+    // words, the options nor the comments.
     void FormActivate(StationModel& model, const AnalogOptionSetter& setOption);
     // Button3Click: the next channel (1 after 8) is shown and loaded.
     void Button3Click(StationModel& model, const AnalogOptionSetter& setOption);

@@ -21,7 +21,20 @@ std::span<const OutputRange> Ranges() {
 }
 
 void Dialog::FormShow(const StationModel& model) {
-    edited_ = model.CurrentModule;
+    Take(model, model.CurrentModule);
+}
+
+void Dialog::Open(StationModel& model, int slot) {
+    Take(model, slot);
+}
+
+void Dialog::Take(const StationModel& model, int slot) {
+    edited_ = slot;
+    const TModul* module = ModuleOfType(model, edited_, TypeName());
+    const ModuleDialogState sent = module != nullptr ? module->DialogState : ModuleDialogState{};
+    range_ = 0;
+    SetRangeOption(sent.outputRange[0]);
+    value_ = sent.outputValue[0].empty() ? kStartValue : sent.outputValue[0];
 }
 
 void Dialog::SetRangeOption(int option) {
@@ -31,16 +44,24 @@ void Dialog::SetRangeOption(int option) {
 ValueOutcome Dialog::Button1Click(StationModel& model) {
     const OutputRange& range = kRanges[static_cast<std::size_t>(range_)];
     const float value = ReadOutputValue(value_);
-    if (const std::string limit = ViolatedLimit(range, value); !limit.empty()) {
-        value_ = limit;
-        return {false,
-                "value outside " + std::string(range.caption) + ": set to " + limit + ", nothing sent"};
-    }
+    if (const std::string violation = RangeViolation(range, value, value_); !violation.empty())
+        return {false, violation};
     const std::string bytes = WordBytesText(OutputWord(range, value));
     TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module == nullptr) return {true, "no module in slot " + std::to_string(edited_) + ", nothing sent"};
     module->OutputData = bytes;
+    module->DialogState.outputRange[0] = range_;
+    module->DialogState.outputValue[0] = value_;
     return {true, "OutputData " + bytes};
+}
+
+std::optional<EngineeringValue> Dialog::OutputValue(const StationModel& model, int channel) const {
+    const TModul* module = ModuleOfType(model, edited_, TypeName());
+    if (module == nullptr || channel != 1) return std::nullopt;
+    const std::vector<std::uint16_t> words = OutputWords(module->OutputData, 1);
+    if (words.empty()) return std::nullopt;
+    const OutputRange& sent = kRanges[static_cast<std::size_t>(module->DialogState.outputRange[0])];
+    return ToEngineering(AnalogOutputScale(sent, false), words[0]);
 }
 
 DialogChannel Dialog::Channel(int channel) const {

@@ -23,7 +23,19 @@ std::span<const OutputRange> Ranges() {
 }
 
 void Dialog::FormShow(const StationModel& model) {
-    edited_ = model.CurrentModule;
+    Take(model, model.CurrentModule);
+}
+
+void Dialog::Take(const StationModel& model, int slot) {
+    edited_ = slot;
+    const TModul* module = ModuleOfType(model, edited_, TypeName());
+    const ModuleDialogState sent = module != nullptr ? module->DialogState : ModuleDialogState{};
+    for (int channel = 1; channel <= kChannels; ++channel) {
+        const auto c = static_cast<std::size_t>(channel - 1);
+        ranges_[c] = 0;
+        SetRangeOption(channel, sent.outputRange[c]);
+        values_[c] = sent.outputValue[c].empty() ? kStartValue : sent.outputValue[c];
+    }
 }
 
 void Dialog::SetRangeOption(int channel, int option) {
@@ -36,17 +48,28 @@ ValueOutcome Dialog::Button1Click(StationModel& model) {
     for (int channel = 1; channel <= kChannels; ++channel) {
         const OutputRange& range = kRanges[static_cast<std::size_t>(RangeOption(channel))];
         const float value = ReadOutputValue(ValueText(channel));
-        if (const std::string limit = ViolatedLimit(range, value); !limit.empty()) {
-            SetValueText(channel, limit);
-            return {false, "channel " + std::to_string(channel) + " value outside " +
-                               std::string(range.caption) + ": set to " + limit + ", nothing sent"};
-        }
+        if (const std::string violation = RangeViolation(range, value, ValueText(channel));
+            !violation.empty())
+            return {false, "channel " + std::to_string(channel) + ": " + violation};
         bytes += (channel > 1 ? "," : "") + WordBytesText(OutputWord(range, value));
     }
     TModul* module = ModuleOfType(model, edited_, TypeName());
     if (module == nullptr) return {true, "no module in slot " + std::to_string(edited_) + ", nothing sent"};
     module->OutputData = bytes;
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        module->DialogState.outputRange[c] = ranges_[c];
+        module->DialogState.outputValue[c] = values_[c];
+    }
     return {true, "OutputData " + bytes};
+}
+
+std::optional<EngineeringValue> Dialog::OutputValue(const StationModel& model, int channel) const {
+    const TModul* module = ModuleOfType(model, edited_, TypeName());
+    if (module == nullptr || channel < 1 || channel > kChannels) return std::nullopt;
+    const std::vector<std::uint16_t> words = OutputWords(module->OutputData, kChannels);
+    if (words.empty()) return std::nullopt;
+    // Both ranges give 3000 per volt; the words are two's complement.
+    return ToEngineering(AnalogOutputScale(kRanges[1], true), words[static_cast<std::size_t>(channel - 1)]);
 }
 
 std::optional<std::array<std::string, Dialog::kChannels>> Dialog::Timer1Timer(

@@ -20,6 +20,7 @@ constexpr std::uint16_t kDefaultWord = 0x1401;
 constexpr int kShortestGate = 1;
 constexpr int kLongestGate = 1000;
 constexpr int kFallbackGate = 10;
+constexpr const char* kStartGateTime = "100";
 
 constexpr CounterOption kOptions[] = {
     {1, CounterGroup::Continuation, 0x00, "einmalig", " recurring     ; "},
@@ -100,16 +101,20 @@ const char* CounterGroupCaption(CounterGroup group) {
 namespace Korvo_CT_1 {
 
 void Dialog::FormShow(const StationModel& model) {
+    if (model.CurrentModule != edited_) gateTime_ = kStartGateTime;
     edited_ = model.CurrentModule;
+    configValue_ = "0";
+    counterValue_ = "0";
+    counterUnit_.clear();
 }
 
 void Dialog::FormActivate(StationModel& model) {
     TModul* counter = ModuleOfType(model, edited_, kTypeName);
-    if (counter != nullptr && !counter->Parameter.empty()) {
+    if (counter != nullptr) {
         std::string list = counter->Parameter;
         std::string item;
         NextItemTrimmed(list, ',', item);
-        w_ = WordFromText(item);
+        w_ = counter->Parameter.empty() ? 0 : WordFromText(item);
     }
     if (w_ == 0) w_ = kDefaultWord;
 
@@ -279,6 +284,7 @@ std::vector<CounterGroup> Dialog::EnabledFaceGroups() const {
 }
 
 void Dialog::Open(StationModel& model, int slot) {
+    if (slot != edited_) gateTime_ = kStartGateTime;
     edited_ = slot;
     FormActivate(model);
 }

@@ -50,10 +50,12 @@ class Dialog : public ModuleDialog {
 public:
     static constexpr int kTimerMs = 1000;
 
-    // Window shown: the dialog edits the current module from now on.
+    // Window shown: the dialog edits the current module from now on and shows none of
+    // another module's values; a gate time typed for another module goes.
     void FormShow(const StationModel& model);
-    // Every activation: loads W from Parameter and sets buttons, groups and options.
-    // Throws ConversionError for a first item that is not a word; nothing changes then.
+    // Every activation: loads W from Parameter (an empty one gives the default word)
+    // and sets buttons, groups and options. Throws ConversionError for a first item
+    // that is not a word; nothing changes then.
     void FormActivate(StationModel& model);
     // An option clicked by the user.
     void OptionClick(int tag);

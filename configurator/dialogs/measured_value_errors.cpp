@@ -42,6 +42,10 @@ std::string BitErrorText(std::uint16_t value) {
     return BitMatch(kInputErrors, value);
 }
 
+std::string ErrorByteText(std::uint8_t error) {
+    return error == 0 ? std::string() : BitErrorText(static_cast<std::uint16_t>(0x8000 | error));
+}
+
 std::string OutputErrorText(std::uint16_t value) {
     return BitMatch(kOutputErrors, value);
 }

@@ -12,6 +12,9 @@ std::string ExactErrorText(std::uint16_t value);
 // Every code whose bits are all set in the value writes its text in table order, so
 // the last such code wins; empty when none matches.
 std::string BitErrorText(std::uint16_t value);
+// The error byte of a multi-channel temperature channel carries the low byte of the
+// codes; bit matching as above, empty for 0.
+std::string ErrorByteText(std::uint8_t error);
 // Bit matching against the analog output modules' own table.
 std::string OutputErrorText(std::uint16_t value);
 

@@ -1,5 +1,7 @@
 #include "multi_channel_temperature.h"
 
+#include "engineering_value.h"
+#include "measured_value_errors.h"
 #include "module_data.h"
 
 #include "station/versch.h"
@@ -21,8 +23,22 @@ MultiChannelTemperatureDialog::MultiChannelTemperatureDialog(const MultiChannelL
 // A slot may have come to hold another module since it was taken (modules move when
 // one is deleted); the dialog never writes into a module of another type.
 TModul* MultiChannelTemperatureDialog::Edited(StationModel& model) const {
-    TModul* module = model.Module(editedModule_);
-    return module != nullptr && module->ModulType == layout_.typeName ? module : nullptr;
+    return ModuleOfType(model, editedModule_, layout_.typeName);
+}
+
+const TModul* MultiChannelTemperatureDialog::Edited(const StationModel& model) const {
+    return ModuleOfType(model, editedModule_, layout_.typeName);
+}
+
+const ModuleDialogState& MultiChannelTemperatureDialog::State(const StationModel& model) const {
+    static const ModuleDialogState kFresh;
+    const TModul* module = Edited(model);
+    return module != nullptr ? module->DialogState : kFresh;
+}
+
+void MultiChannelTemperatureDialog::FormShow(const StationModel& model) {
+    editedModule_ = model.CurrentModule;
+    rows_.assign(rows_.size(), ValueRow{});
 }
 
 void MultiChannelTemperatureDialog::FormActivate(StationModel& model) {
@@ -37,6 +53,7 @@ void MultiChannelTemperatureDialog::FormActivate(StationModel& model) {
 
 void MultiChannelTemperatureDialog::Open(StationModel& model, int slot) {
     editedModule_ = slot;
+    rows_.assign(rows_.size(), ValueRow{});
     currentChannel_ = 1;
     LoadChannel(model);
     step_ = kFirstStep;
@@ -56,7 +73,9 @@ void MultiChannelTemperatureDialog::LoadChannel(StationModel& model) {
         timerEnabled_ = true;
         return;
     }
-    if (const auto items = ReadParameterItems(module->Parameter, layout_.channels, 0, kMaxSensorCode)) codes_ = *items;
+    // The first option's code is the type's default.
+    const auto items = ReadParameterItems(module->Parameter, layout_.channels, 0, kMaxSensorCode);
+    codes_ = items ? *items : std::vector<std::int32_t>(codes_.size(), layout_.sensors.front().code);
     loading_ = true;
     selectedSensor_ = OptionOf(Code(currentChannel_));
     loading_ = false;
@@ -72,10 +91,16 @@ bool MultiChannelTemperatureDialog::SensorClick(StationModel& model, int option)
     return true;
 }
 
-void MultiChannelTemperatureDialog::OutputClick(int output, bool ticked) {
-    if (output < 1 || output > layout_.outputs) return;
+void MultiChannelTemperatureDialog::OutputClick(StationModel& model, int output, bool ticked) {
+    TModul* module = Edited(model);
+    if (module == nullptr || output < 1 || output > layout_.outputs) return;
+    std::uint8_t& bits = module->DialogState.outputBits;
     const auto bit = static_cast<std::uint8_t>(1u << (output - 1));
-    outputBits_ = static_cast<std::uint8_t>(ticked ? outputBits_ | bit : outputBits_ & ~bit);
+    bits = static_cast<std::uint8_t>(ticked ? bits | bit : bits & ~bit);
+}
+
+void MultiChannelTemperatureDialog::UnitClick(StationModel& model, bool fahrenheit) {
+    if (TModul* module = Edited(model)) module->DialogState.fahrenheit = fahrenheit;
 }
 
 void MultiChannelTemperatureDialog::NextChannel(StationModel& model) {
@@ -103,6 +128,12 @@ DialogChannel MultiChannelTemperatureDialog::Channel(int channel) const {
     shown.comment = layout_.sensors[static_cast<std::size_t>(group.selected)].loadComment;
     shown.groups.push_back(std::move(group));
     return shown;
+}
+
+std::optional<WordScale> MultiChannelTemperatureDialog::MeasuredScale(const StationModel& model,
+                                                                      int channel) const {
+    return MultiChannelTemperatureScale(Code(channel),
+                                        (State(model).appliedFahrenheit >> (channel - 1) & 1u) != 0);
 }
 
 void MultiChannelTemperatureDialog::WriteParameter(StationModel& model) {
@@ -133,29 +164,37 @@ std::string MultiChannelTemperatureDialog::CommandText(int code, int byte2, int 
 }
 
 void MultiChannelTemperatureDialog::TimerTick(StationModel& model) {
-    std::string command;
-    if (step_ == LastStep() && passComplete_) {
-        command = CommandText(kApplyCommand, 0, 0);
-        step_ = kFirstStep;
-        passComplete_ = false;
-    } else if (step_ == LastStep()) {
-        const int unit = layout_.unitChoice && fahrenheit_ ? kFahrenheit : 0;
-        command = CommandText(kConfigureCommand + configurationChannel_, unit, Code(configurationChannel_ + 1));
-        if (++configurationChannel_ == layout_.channels) {
-            configurationChannel_ = 0;
-            passComplete_ = true;
-        }
-    } else {
-        ++step_;
-        command = CommandText(step_, outputBits_, 0);
-    }
     TModul* module = Edited(model);
     if (module == nullptr) return;
-    module->OutputData = command;
-    ShowResponse(*module);
+    module->OutputData = NextCommand(module->DialogState);
+    ShowResponse(model, *module);
 }
 
-void MultiChannelTemperatureDialog::ShowResponse(const TModul& module) {
+std::string MultiChannelTemperatureDialog::NextCommand(ModuleDialogState& state) {
+    if (step_ == LastStep() && state.passComplete) {
+        step_ = kFirstStep;
+        state.passComplete = false;
+        // From now on the module reads in the units configured.
+        state.appliedFahrenheit = state.configuredFahrenheit;
+        return CommandText(kApplyCommand, 0, 0);
+    }
+    if (step_ == LastStep()) {
+        const int channel = state.configurationChannel;
+        const bool fahrenheit = layout_.unitChoice && state.fahrenheit;
+        const auto bit = static_cast<std::uint8_t>(1u << channel);
+        state.configuredFahrenheit = static_cast<std::uint8_t>(
+            fahrenheit ? state.configuredFahrenheit | bit : state.configuredFahrenheit & ~bit);
+        if (++state.configurationChannel == layout_.channels) {
+            state.configurationChannel = 0;
+            state.passComplete = true;
+        }
+        return CommandText(kConfigureCommand + channel, fahrenheit ? kFahrenheit : 0, Code(channel + 1));
+    }
+    ++step_;
+    return CommandText(step_, state.outputBits, 0);
+}
+
+void MultiChannelTemperatureDialog::ShowResponse(const StationModel& model, const TModul& module) {
     // A short or garbled response keeps the last good display.
     const auto record = ReadInputBytes(module.InputData, kRecordBytes);
     if (!record) return;
@@ -163,10 +202,15 @@ void MultiChannelTemperatureDialog::ShowResponse(const TModul& module) {
     const int pair = r[0] - kReadCommand;
     if (pair < 0 || 2 * pair + 1 >= layout_.valueRows) return;
     for (std::size_t k = 0; k < 2; ++k) {
-        ValueRow& row = rows_[static_cast<std::size_t>(2 * pair) + k];
-        row.current = TenthsText(WordAt(r, 2 + 2 * k));
-        row.actual = TenthsText(WordAt(r, 6 + 2 * k));
-        row.error = std::to_string(r[10 + k]);
+        const int channel = 2 * pair + static_cast<int>(k) + 1;
+        ValueRow& row = rows_[static_cast<std::size_t>(channel - 1)];
+        const EngineeringValue actual = ToEngineering(*MeasuredScale(model, channel), WordAt(r, 6 + 2 * k));
+        row.actual = actual.ValueText();
+        row.word = actual.WordText();
+        row.current = ToEngineering(SensorCurrentScale(), WordAt(r, 2 + 2 * k)).ValueText();
+        const std::uint8_t error = r[10 + k];
+        const std::string text = ErrorByteText(error);
+        row.error = std::to_string(error) + (text.empty() ? "" : " " + text);
     }
 }
 

@@ -3,7 +3,9 @@
 // code per channel, and while the window is active a command step every 500 ms that
 // writes the module's "OutputData" (read commands carrying the digital outputs, one
 // configuration command per channel, the apply command) and shows the latest
-// response from "InputData". The window only binds controls to it.
+// response from "InputData". The outputs, the unit and the command sequence belong to
+// the module (its DialogState), so each module's window goes on where that module's
+// left off. The window only binds controls to it.
 
 #include "module_dialog.h"
 
@@ -43,8 +45,11 @@ public:
     static constexpr int kApplyCommand = 32;
     static constexpr int kFahrenheit = 32;
 
+    // A channel's row: the actual value with its unit and its word as the module sent
+    // it, the sensor current, the error byte with its text.
     struct ValueRow {
         std::string actual;
+        std::string word;
         std::string current;
         std::string error;
     };
@@ -58,26 +63,28 @@ public:
     int Code(int channel) const { return codes_.at(static_cast<std::size_t>(channel - 1)); }
     // Index into the sensor options of the option shown for the current channel.
     int SelectedSensor() const { return selectedSensor_; }
-    std::uint8_t OutputBits() const { return outputBits_; }
-    bool Fahrenheit() const { return fahrenheit_; }
+    // The outputs, unit and command sequence of the edited module; a fresh module's
+    // while none is edited.
+    const ModuleDialogState& State(const StationModel& model) const;
     int Step() const { return step_; }
-    int ConfigurationChannel() const { return configurationChannel_; }
-    bool PassComplete() const { return passComplete_; }
     bool TimerEnabled() const { return timerEnabled_; }
     const std::vector<ValueRow>& Rows() const { return rows_; }
 
-    void FormShow(const StationModel& model) { editedModule_ = model.CurrentModule; }
-    // Every activation: back to channel 1 with the codes from "Parameter" and a new
-    // series of read commands; the configuration channel carries over. A malformed
-    // item throws ConversionError, leaves the codes as they were and starts nothing.
+    // The window is shown: it edits the station's current module from now on, and
+    // shows none of another module's values.
+    void FormShow(const StationModel& model);
+    // Every activation: back to channel 1 with the codes from "Parameter" (an empty
+    // one gives the type's default codes) and a new series of read commands; the
+    // module's configuration channel carries over. A malformed item throws
+    // ConversionError, leaves the codes as they were and starts nothing.
     void FormActivate(StationModel& model);
     void FormDeactivate() { timerEnabled_ = false; }
     void FormClose() { timerEnabled_ = false; }
     // A click on the sensor option with this index; rewrites "Parameter" at once.
     bool SensorClick(StationModel& model, int option);
     // Output check box "DO<output>" (1-based) ticked or cleared.
-    void OutputClick(int output, bool ticked);
-    void UnitClick(bool fahrenheit) { fahrenheit_ = fahrenheit; }
+    void OutputClick(StationModel& model, int output, bool ticked);
+    void UnitClick(StationModel& model, bool fahrenheit);
     // "next channel": the following channel, 1 after the last. Throws like FormActivate.
     void NextChannel(StationModel& model);
     // "Save Configuration" up to the automatic save: the comments of every channel
@@ -93,30 +100,31 @@ public:
     // Shows the channel as "next channel" would, then clicks the sensor option.
     void Click(StationModel& model, int channel, int group, int option) override;
     void Save(StationModel& model) override { SaveConfiguration(model); }
+    // The actual value, in the unit the module was last configured to read in.
+    std::optional<WordScale> MeasuredScale(const StationModel& model, int channel) const override;
 
     // The record texts the commands are written as.
     static std::string CommandText(int code, int byte2, int byte3);
 
 private:
     TModul* Edited(StationModel& model) const;
+    const TModul* Edited(const StationModel& model) const;
     void LoadChannel(StationModel& model);
     // The option a code selects: the one with that code, else the first.
     int OptionOf(std::int32_t code) const;
     // The last read command: one per pair of channels.
     int LastStep() const { return kReadCommand + layout_.channels / 2 - 1; }
     void WriteParameter(StationModel& model);
-    void ShowResponse(const TModul& module);
+    // The next command of the sequence, advancing the module's state.
+    std::string NextCommand(ModuleDialogState& state);
+    void ShowResponse(const StationModel& model, const TModul& module);
 
     const MultiChannelLayout& layout_;
     int editedModule_ = 0;
     std::vector<std::int32_t> codes_;
     int currentChannel_ = 1;
     int selectedSensor_ = 0;
-    std::uint8_t outputBits_ = 0;
-    bool fahrenheit_ = false;
     int step_ = kFirstStep;
-    int configurationChannel_ = 0;
-    bool passComplete_ = false;
     bool loading_ = false;
     bool timerEnabled_ = false;
     std::vector<ValueRow> rows_;

@@ -18,6 +18,26 @@ struct TTagNamen {
     std::string name;
 };
 
+// What a module's properties window keeps of it while the program runs, so a window
+// opened for one module never starts with what was chosen for another of the type.
+// Not saved in the project.
+struct ModuleDialogState {
+    // Multi-channel temperature modules: the ticked outputs "DO1".."DO8", the unit
+    // chosen, the channel whose configuration command goes out next, whether every
+    // channel's went out since the last apply command, and the units (bit per channel,
+    // set for Fahrenheit) of the configuration commands sent and of those applied.
+    std::uint8_t outputBits = 0;
+    bool fahrenheit = false;
+    int configurationChannel = 0;
+    bool passComplete = false;
+    std::uint8_t configuredFahrenheit = 0;
+    std::uint8_t appliedFahrenheit = 0;
+    // Analog outputs: the range option and the value text of each channel as last
+    // sent into OutputData (empty: nothing sent yet).
+    std::array<int, 2> outputRange{};
+    std::array<std::string, 2> outputValue{};
+};
+
 struct TModul {
     static constexpr int kLedCount = 32;
     static constexpr int kCommentCount = 32;
@@ -63,6 +83,7 @@ struct TModul {
     std::string imageFile;
     std::string ClickImageFile;
     int MuxChannel = 0;
+    ModuleDialogState DialogState;
 
     bool IsCoupler() const { return StationsNummmer > 0; }
     // The LEDs a 16-bit input value lights: bit n-1 is set for LED n when the

@@ -321,6 +321,7 @@ void StationModel::CopyModule(int destination, int source) {
     d->WriteMethode = s->WriteMethode;
     d->imageFile = s->imageFile;
     d->ClickImageFile = s->ClickImageFile;
+    d->DialogState = s->DialogState;
 }
 
 void StationModel::RefreshModules() {

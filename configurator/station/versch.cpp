@@ -176,16 +176,6 @@ void ParseIntList(const std::string& list, std::int32_t* values, int highestInde
     }
 }
 
-std::string TenthsText(std::int32_t tenths) {
-    // Built from integers: printf's "%f" would take the decimal separator from the
-    // locale, which the GUI sets from the environment (a comma in German).
-    const std::int64_t value = tenths;
-    const std::int64_t magnitude = value < 0 ? -value : value;
-    std::string text = (value < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10);
-    if (text.size() < 4) text.insert(0, 4 - text.size(), ' ');
-    return text;
-}
-
 float Slope(float x1, float x2, float y1, float y2) {
     const long double dx = static_cast<long double>(x2) - static_cast<long double>(x1);
     if (dx == 0.0L) throw CalculationError("Division by zero");

@@ -89,9 +89,6 @@ void AppendDecimalListAsHex(std::string_view list, std::string& text);
 // written; the first missing or malformed item ends the parsing.
 void ParseIntList(const std::string& list, std::int32_t* values, int highestIndex, int direction, int count);
 
-// 235 gives "23.5", 5 gives " 0.5", -12 gives "-1.2".
-std::string TenthsText(std::int32_t tenths);
-
 // (y2 - y1) / (x2 - x1) in single precision; throws CalculationError when x1 == x2.
 float Slope(float x1, float x2, float y1, float y2);
 // (x - x1) * m + y1 in single precision.

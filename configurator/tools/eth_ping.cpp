@@ -1,6 +1,8 @@
 #include "eth_ping.h"
 
 #include "../shell/pinger.h"
+#include "../station/station_model.h"
+#include "../station/versch.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
@@ -13,12 +15,26 @@
 
 namespace korvo {
 
-std::string PingReplyLine(const EchoReply& reply, int sequence) {
+std::string PingReplyLine(const EchoReply& reply, int sequence, const std::string& host) {
+    if (reply.bytes == 0) {
+        std::string typed = host;
+        TrimBlanks(typed);
+        return "no answer from " + typed + " within " + std::to_string(kEchoTimeoutMs) +
+               " ms (icmp_seq=" + std::to_string(sequence) + ")";
+    }
     const std::string time = reply.roundTripMs != 0 ? "=" + std::to_string(reply.roundTripMs) : "<1";
     char line[160];
     std::snprintf(line, sizeof line, "%d bytes from %s: icmp_seq=%d ttl=%d time%s ms", reply.bytes,
                   reply.address.c_str(), sequence, reply.ttl, time.c_str());
     return line;
+}
+
+std::string PingHostOfSelection(const StationModel& model) {
+    const TModul* coupler = model.Module(model.SelectedCoupler);
+    if (coupler == nullptr || !coupler->IsCoupler()) return {};
+    std::string address = coupler->IPAddress;
+    RemoveBlanks(address);
+    return address;
 }
 
 LocalHost LocalHostInfo() {
@@ -54,7 +70,7 @@ PingAttempt EthPing::Ping(const std::string& host) {
     attempt.sent = result.sent;
     attempt.notPermitted = result.notPermitted;
     attempt.error = result.error;
-    if (result.sent) attempt.line = PingReplyLine(result.reply, sequence_++);
+    if (result.sent) attempt.line = PingReplyLine(result.reply, sequence_++, host);
     return attempt;
 }
 

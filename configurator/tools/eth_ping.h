@@ -8,11 +8,17 @@
 namespace korvo {
 
 class Pinger;
+class StationModel;
 struct EchoReply;
 
 // "32 bytes from 127.0.0.1: icmp_seq=0 ttl=64 time<1 ms"; a round trip of 0 ms is
-// shown as "<1", any other as "=N".
-std::string PingReplyLine(const EchoReply& reply, int sequence);
+// shown as "<1", any other as "=N". No reply: "no answer from HOST within 1000 ms
+// (icmp_seq=0)", with the host as typed.
+std::string PingReplyLine(const EchoReply& reply, int sequence, const std::string& host);
+
+// The address the window opens with: the selected coupler's, blanks removed; empty
+// when no coupler with an address is selected.
+std::string PingHostOfSelection(const StationModel& model);
 
 struct LocalHost {
     std::string name;

@@ -93,7 +93,10 @@ TEST_F(TemperatureModuleCommand, Tc8SensorOnAnyChannelSavesCodesAndSavingComment
     run = Run({"--slot", "18", "--json"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("{\"channel\": 5, \"word\": 4, \"options\": {\"sensor typ\": \"tc typ S\"}, "
-                           "\"comment\": \" tc typ s \"}"),
+                           "\"comment\": \" tc typ s \", \"scale\": \"0 = 0.0 \xC2\xB0"
+                           "C, 1 = 0.1 \xC2\xB0"
+                           "C\", "
+                           "\"words\": []}"),
               std::string::npos)
         << run.out;
 }

@@ -78,7 +78,8 @@ TEST_F(ModuleCommand, ShowsTheModuleAsItsDialogDoesOnOpeningWithoutChangingTheFi
         << run.out;
     EXPECT_NE(run.out.find("{\"channel\": 2, \"word\": 0, \"options\": {\"filter\": \"average (16)\", "
                            "\"measuring range\": \"voltage      0..10\", \"size\": \"15 bit diagnostic\"}, "
-                           "\"comment\": \"average filter/  0..10/FMT1 15bit/\"}"),
+                           "\"comment\": \"average filter/  0..10/FMT1 15bit/\", "
+                           "\"scale\": \"0 = 0.000 V, 30000 = 10.000 V\", \"words\": []}"),
               std::string::npos)
         << run.out;
 
@@ -131,24 +132,27 @@ TEST_F(ModuleCommand, Ai8ChannelClickWritesTheWordAndItsComment) {
     EXPECT_NE(saved.find("Comment142=16 average/  0..10/FMT1 15bit/\r\n"), std::string::npos);
 }
 
-TEST_F(ModuleCommand, OutputValuesGiveTheBytesOrTheCorrectedLimit) {
+TEST_F(ModuleCommand, OutputValuesGiveTheBytesAndTheValueOutputOrNameTheLimitPassed) {
     ProgramRun run = Run({project_, "--slot", "9", "--set", "4..20 mA", "--value", "12", "--json"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\"outputData\": \"127,255\""), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\"options\": {\"output\": \"4..20 mA\"}, \"values\": {\"value\": \"12\"}"),
+    EXPECT_NE(run.out.find("\"options\": {\"output\": \"4..20 mA\"}, \"values\": {\"value\": \"12\"}, "
+                           "\"outputValue\": {\"word\": 32767, \"shown\": \"32767\", \"value\": 12.000, "
+                           "\"unit\": \"mA\", \"diagnostic\": \"\"}"),
               std::string::npos)
         << run.out;
 
     run = Run({project_, "--slot", "9", "--set", "4..20 mA", "--value", "3.9"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("  value: 4,000\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  value: 3.9\n  output value: nothing sent\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("output data: \n"), std::string::npos) << run.out;
-    EXPECT_NE(run.err.find("set to 4,000"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err, "korvo module: value 3.9 lies below 4,000, the end of 4..20 mA: nothing sent\n");
 
     run = Run({project_, "--slot", "20", "--channel", "1", "--value", "1", "--channel", "2", "--set",
                "-10..10 Volt", "--value", "-10"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("output data: 11,184,138,208\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  output value: -10.000 V (word -30000)\n"), std::string::npos) << run.out;
 
     run = Run({project_, "--slot", "20", "--channel", "1", "--value", "ten"});
     EXPECT_EQ(run.status, 2);
@@ -156,6 +160,46 @@ TEST_F(ModuleCommand, OutputValuesGiveTheBytesOrTheCorrectedLimit) {
     run = Run({project_, "--slot", "9", "--value", "5", "--save"});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("has no \"Save Configuration\""), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFile(project_), ReadFile(kDemo));
+}
+
+// The conversion the windows show measured words with: the channel's scale and the
+// words asked for, in the text and in the JSON.
+TEST_F(ModuleCommand, WordsOfAChannelShowInItsEngineeringUnits) {
+    ProgramRun run = Run({project_, "--slot", "8", "--word", "15000", "--channel", "2", "--set",
+                          "voltage    -10..10", "--word", "0xFFFF", "--word", "32770"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("  scale: 0 = 0.000 V, 30000 = 10.000 V\n  word 15000: 15000 = 5.000 V\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("  scale: -30000 = -10.000 V, 30000 = 10.000 V\n  word 65535: -1 = 0.000 V\n"
+                           "  word 32770: 8002h = Error wire breaking\n"),
+              std::string::npos)
+        << run.out;
+
+    run = Run({project_, "--slot", "16", "--set",
+               "0.1 \xC2\xB0"
+               "F",
+               "--word", "65535", "--json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"scale\": \"0 = 0.0 \xC2\xB0"
+                           "F, 1 = 0.1 \xC2\xB0"
+                           "F\", \"words\": [{\"word\": 65535, "
+                           "\"shown\": \"-1\", \"value\": -0.1, \"unit\": \"\xC2\xB0"
+                           "F\", \"diagnostic\": \"\"}]"),
+              std::string::npos)
+        << run.out;
+
+    run = Run({project_, "--slot", "10", "--word", "300"});
+    EXPECT_NE(run.out.find("  word 300: 300 = 300 counts\n"), std::string::npos) << run.out;
+    run = Run({project_, "--slot", "9", "--word", "1"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("the KORVO AO 1 measures nothing"), std::string::npos) << run.err;
+    for (const char* bad : {"65536", "-1", "0x", "12a"}) {
+        run = Run({project_, "--slot", "8", "--word", bad});
+        EXPECT_EQ(run.status, 2) << bad;
+        EXPECT_NE(run.err.find("--word needs a word 0..65535"), std::string::npos) << run.err;
+    }
     EXPECT_EQ(ReadFile(project_), ReadFile(kDemo));
 }
 

@@ -1,5 +1,6 @@
-// The AO 1 and AO 2V dialogs: value texts, range checks with the violated limit put
-// back, single-precision conversion to output words and the error display.
+// The AO 1 and AO 2V dialogs: value texts, range checks that say which limit a value
+// passes, single-precision conversion to output words, the value being output, the
+// range and value kept per module, and the error display.
 
 #include "dialog_station.h"
 
@@ -64,23 +65,52 @@ TEST_F(Ao1DialogTest, WordsAreTruncatedTowardZeroInEveryRange) {
     EXPECT_EQ(At(slot).OutputData, "255,255");
 }
 
-TEST_F(Ao1DialogTest, ValueOutsideTheRangeTakesTheViolatedLimitAndSendsNothing) {
+TEST_F(Ao1DialogTest, ValueOutsideTheRangeSaysWhichLimitItPassesAndSendsNothing) {
     Send(2, "12");
     ValueOutcome outcome = Send(2, "3,9");
     EXPECT_FALSE(outcome.inRange);
-    EXPECT_EQ(dialog.ValueText(), "4,000");
+    EXPECT_EQ(outcome.message, "value 3,9 lies below 4,000, the end of 4..20 mA: nothing sent");
+    EXPECT_EQ(dialog.ValueText(), "3,9");
     EXPECT_EQ(At(slot).OutputData, "127,255");
     outcome = Send(0, "10.5");
     EXPECT_FALSE(outcome.inRange);
-    EXPECT_EQ(dialog.ValueText(), "10,000");
+    EXPECT_EQ(outcome.message, "value 10.5 lies above 10,000, the end of 0..10 Volt: nothing sent");
+    EXPECT_EQ(dialog.ValueText(), "10.5");
+    // Pressing again sends nothing either.
+    EXPECT_FALSE(dialog.Button1Click(model).inRange);
     EXPECT_EQ(At(slot).OutputData, "127,255");
-    // Pressing again sends the limit.
-    EXPECT_TRUE(dialog.Button1Click(model).inRange);
+    EXPECT_FALSE(Send(1, "-0,1").inRange);
+    EXPECT_TRUE(Send(1, "20").inRange);
     EXPECT_EQ(At(slot).OutputData, "255,255");
-    Send(1, "20,5");
-    EXPECT_EQ(dialog.ValueText(), "20,000");
-    Send(1, "-0,1");
-    EXPECT_EQ(dialog.ValueText(), "0,000");
+}
+
+TEST_F(Ao1DialogTest, OutputValueReadsTheSentWordInTheRangeItWasSentFor) {
+    EXPECT_FALSE(dialog.OutputValue(model, 1).has_value()) << "nothing sent yet";
+    EXPECT_EQ(OutputValueText(dialog.OutputValue(model, 1)), "nothing sent");
+    Send(2, "12");
+    // Another range chosen but not sent does not change what the module puts out.
+    dialog.SetRangeOption(0);
+    ASSERT_TRUE(dialog.OutputValue(model, 1).has_value());
+    EXPECT_EQ(OutputValueText(dialog.OutputValue(model, 1)), "12.000 mA (word 32767)");
+    // The I/O test switched the output off: word 0 is the range's lower end.
+    At(slot).OutputData = "0,0";
+    EXPECT_EQ(dialog.OutputValue(model, 1)->ValueText(), "4.000 mA");
+}
+
+// The range and value sent belong to the module: another AO 1 opens with its own.
+TEST_F(Ao1DialogTest, EachModuleOpensWithTheRangeAndValueLastSentToIt) {
+    Send(2, "12");
+    Send(0, "99");
+    const int second = Place("KORVO AO 1");
+    dialog.FormShow(model);
+    EXPECT_EQ(dialog.EditedModule(), second);
+    EXPECT_EQ(dialog.RangeOption(), 0);
+    EXPECT_EQ(dialog.ValueText(), "10,000");
+    EXPECT_FALSE(dialog.OutputValue(model, 1).has_value());
+    model.CurrentModule = slot;
+    dialog.FormShow(model);
+    EXPECT_EQ(dialog.RangeOption(), 2);
+    EXPECT_EQ(dialog.ValueText(), "12");
 }
 
 TEST_F(Ao1DialogTest, TextThatIsNoNumberSendsNothing) {
@@ -118,20 +148,29 @@ TEST_F(Ao2vDialogTest, BothWordsAreSentAsTwosComplementHighByteFirst) {
     EXPECT_EQ(At(slot).OutputData, "190,230,117,48");
 }
 
-TEST_F(Ao2vDialogTest, ChannelOutsideItsRangeTakesTheLimitAndNothingIsSent) {
+TEST_F(Ao2vDialogTest, ChannelOutsideItsRangeIsNamedAndNothingIsSent) {
     Send(0, "1", 1, "-10");
     ValueOutcome outcome = Send(1, "-11", 0, "5");
     EXPECT_FALSE(outcome.inRange);
-    EXPECT_EQ(dialog.ValueText(1), "-10,000");
+    EXPECT_EQ(outcome.message,
+              "channel 1: value -11 lies below -10,000, the end of -10..10 Volt: nothing sent");
+    EXPECT_EQ(dialog.ValueText(1), "-11");
     EXPECT_EQ(dialog.ValueText(2), "5");
     EXPECT_EQ(At(slot).OutputData, "11,184,138,208");
     // Channel 2 out of range: channel 1 alone would leave the module half written.
     outcome = Send(0, "2", 0, "-1");
     EXPECT_FALSE(outcome.inRange);
-    EXPECT_EQ(dialog.ValueText(2), "0,000");
+    EXPECT_EQ(outcome.message, "channel 2: value -1 lies below 0,000, the end of 0..10 Volt: nothing sent");
     EXPECT_EQ(At(slot).OutputData, "11,184,138,208");
     EXPECT_THROW(Send(0, "2", 0, "x"), ConversionError);
     EXPECT_EQ(At(slot).OutputData, "11,184,138,208");
+    EXPECT_EQ(OutputValueText(dialog.OutputValue(model, 1)), "1.000 V (word 3000)");
+    EXPECT_EQ(OutputValueText(dialog.OutputValue(model, 2)), "-10.000 V (word -30000)");
+    // Opened again, the window shows what went out, not the values refused since.
+    dialog.FormShow(model);
+    EXPECT_EQ(dialog.ValueText(1), "1");
+    EXPECT_EQ(dialog.RangeOption(2), 1);
+    EXPECT_EQ(dialog.ValueText(2), "-10");
 }
 
 TEST_F(Ao2vDialogTest, ErrorLabelsUseTheOutputTableWithBitMatching) {

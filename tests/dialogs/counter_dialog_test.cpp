@@ -238,6 +238,24 @@ TEST_F(CounterDialog, InputShowsEchoInHexAndCounterInDecimalCounts) {
     }
 }
 
+// Shown for another counter, the window starts with none of the first one's values
+// and without the gate time typed for it.
+TEST_F(CounterDialog, AnotherCounterStartsWithoutTheValuesAndGateTimeOfTheFirst) {
+    Open("5265,0");
+    Dialog().Edit1Change("250");
+    Counter().InputData = "20,145,1,44,";
+    ASSERT_TRUE(Dialog().ShowInputWords(*model_));
+    model_->AppendModule("KORVO CT 1");
+    model_->CurrentModule = 3;
+    Dialog().FormShow(*model_);
+    Dialog().FormActivate(*model_);
+    EXPECT_EQ(Dialog().CounterValueText(), "0");
+    EXPECT_EQ(Dialog().ConfigValueText(), "0");
+    EXPECT_EQ(Dialog().CounterUnitText(), "");
+    EXPECT_EQ(Dialog().GateTimeText(), "100");
+    EXPECT_EQ(Dialog().W(), 0x1401);
+}
+
 TEST_F(CounterDialog, SlotThatNoLongerHoldsTheCounterIsNotWritten) {
     Open("5265,0");
     model_->DeleteModule(2);

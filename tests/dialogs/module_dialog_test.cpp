@@ -3,6 +3,8 @@
 
 #include "dialog_station.h"
 
+#include "station/module.h"
+
 #include "dialogs/measured_value_errors.h"
 #include "dialogs/module_data.h"
 #include "dialogs/module_dialog_registry.h"
@@ -10,6 +12,7 @@
 #include "station/versch.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace korvo {
@@ -82,6 +85,54 @@ TEST(MeasuredValueErrorsTest, ExactAndBitMatching) {
     EXPECT_EQ(BitErrorText(0x7FFF), "");
     EXPECT_EQ(OutputErrorText(0x8020), "Error modul defect");
     EXPECT_EQ(BitErrorText(0x8020), "");
+    // A multi-channel temperature channel's error byte is the codes' low byte.
+    EXPECT_EQ(ErrorByteText(0x02), "Error wire breaking");
+    EXPECT_EQ(ErrorByteText(0x12), "Error conf invalid");
+    EXPECT_EQ(ErrorByteText(0x08), "");
+    EXPECT_EQ(ErrorByteText(0), "");
+}
+
+TEST(ModuleDataTest, SentWordsAreTheParametersOrTheDefaults) {
+    TModul module;
+    module.Parameter = "1,10";
+    EXPECT_EQ(SentParameterWords(module, 2), (std::vector<std::uint16_t>{1, 10}));
+    for (const char* unusable : {"", "1,x", "70000,1"}) {
+        module.Parameter = unusable;
+        EXPECT_EQ(SentParameterWords(module, 2), (std::vector<std::uint16_t>{0, 0})) << unusable;
+    }
+}
+
+using DialogsOnTwoModules = testing::DialogStation;
+
+// A module without a Parameter (a project that has none for it) opens with its type's
+// default words, whatever the module the dialog showed before had.
+TEST_F(DialogsOnTwoModules, EmptyParameterOpensWithTheTypesDefaultsNotThePreviousModules) {
+    const struct {
+        const char* type;
+        const char* otherParameter;
+        std::int32_t defaultWord;
+    } cases[] = {
+        {"KORVO AI 2", "314,266", 0},
+        {"KORVO AI 8", "77,77,77,77,77,77,77,77,", 0},
+        {"KORVO RT 2", "11478,11478", 0},
+        {"KORVO TC 2", "14,14", 0},
+        {"KORVO TC 4", "5,5,5,5,5,5,5,5,", 0},
+        {"KORVO TC 8", "5,5,5,5,5,5,5,5,", 0},
+        {"KORVO RT 6", "27,27,27,27,27,27,", 20},
+        {"KORVO CT 1", "4346,0", 0x1401},
+    };
+    for (const auto& c : cases) {
+        const std::unique_ptr<ModuleDialog> dialog = MakeModuleDialog(c.type);
+        ASSERT_NE(dialog, nullptr) << c.type;
+        const int first = Place(c.type);
+        At(first).Parameter = c.otherParameter;
+        dialog->Open(model, first);
+        const int second = Place(c.type);
+        At(second).Parameter.clear();
+        dialog->Open(model, second);
+        for (int channel = 1; channel <= dialog->ChannelCount(); ++channel)
+            EXPECT_EQ(dialog->Channel(channel).word, c.defaultWord) << c.type << " channel " << channel;
+    }
 }
 
 }  // namespace

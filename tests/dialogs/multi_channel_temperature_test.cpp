@@ -53,7 +53,7 @@ TEST_F(MultiChannelTest, NewTc8RunsReadsThenEachChannelsConfigurationThenApply) 
         dialog.TimerTick(*model_);
         EXPECT_EQ(module.OutputData, MultiChannelTemperatureDialog::CommandText(24 + channel, 0, 0));
     }
-    EXPECT_TRUE(dialog.PassComplete());
+    EXPECT_TRUE(module.DialogState.passComplete);
     dialog.TimerTick(*model_);
     EXPECT_EQ(module.OutputData, "32,0,0,0,0,0,0,0,0,0,0,0,");
     EXPECT_EQ(Codes(dialog, module, 5), (std::vector<int>{8, 9, 10, 11, 24}));
@@ -82,14 +82,14 @@ TEST_F(MultiChannelTest, FahrenheitAndSensorCodesGoIntoTheConfigurationCommands)
     Korvo_TC_8::Dialog dialog;
     dialog.FormShow(*model_);
     dialog.FormActivate(*model_);
-    dialog.UnitClick(true);
+    dialog.UnitClick(*model_, true);
     Codes(dialog, module, 4);
     const std::vector<int> codes{1, 2, 3, 4, 5, 6, 7, 11};
     for (int channel = 0; channel < 8; ++channel) {
         dialog.TimerTick(*model_);
         EXPECT_EQ(module.OutputData, MultiChannelTemperatureDialog::CommandText(24 + channel, 32, codes[channel]));
     }
-    dialog.UnitClick(false);
+    dialog.UnitClick(*model_, false);
     EXPECT_EQ(Codes(dialog, module, 6), (std::vector<int>{32, 8, 9, 10, 11, 24}));
     EXPECT_EQ(module.OutputData, "24,0,1,0,0,0,0,0,0,0,0,0,");
 }
@@ -152,7 +152,7 @@ TEST_F(MultiChannelTest, Rt6SendsNoUnitAndCyclesThreeReadsAndSixChannels) {
     Korvo_RT_6::Dialog dialog;
     dialog.FormShow(*model_);
     dialog.FormActivate(*model_);
-    dialog.UnitClick(true);
+    dialog.UnitClick(*model_, true);
     EXPECT_EQ(Codes(dialog, module, 11), (std::vector<int>{8, 9, 10, 24, 25, 26, 27, 28, 29, 32, 8}));
     dialog.FormActivate(*model_);
     Codes(dialog, module, 3);
@@ -165,18 +165,18 @@ TEST_F(MultiChannelTest, TickedOutputsTravelInTheReadCommands) {
     Korvo_TC_8::Dialog dialog;
     dialog.FormShow(*model_);
     dialog.FormActivate(*model_);
-    dialog.OutputClick(1, true);
-    dialog.OutputClick(8, true);
-    EXPECT_EQ(dialog.OutputBits(), 129);
+    dialog.OutputClick(*model_, 1, true);
+    dialog.OutputClick(*model_, 8, true);
+    EXPECT_EQ(module.DialogState.outputBits, 129);
     dialog.TimerTick(*model_);
     EXPECT_EQ(module.OutputData, "8,129,0,0,0,0,0,0,0,0,0,0,");
-    dialog.OutputClick(1, false);
-    dialog.OutputClick(9, true);
+    dialog.OutputClick(*model_, 1, false);
+    dialog.OutputClick(*model_, 9, true);
     dialog.TimerTick(*model_);
     EXPECT_EQ(module.OutputData, "9,128,0,0,0,0,0,0,0,0,0,0,");
 }
 
-TEST_F(MultiChannelTest, ResponsesFillTheRowsOfTheirPairInTenths) {
+TEST_F(MultiChannelTest, ResponsesFillTheRowsOfTheirPairSignedWithUnitsAndErrorTexts) {
     TModul& module = Place("KORVO TC 8");
     Korvo_TC_8::Dialog dialog;
     dialog.FormShow(*model_);
@@ -184,11 +184,17 @@ TEST_F(MultiChannelTest, ResponsesFillTheRowsOfTheirPairInTenths) {
     module.InputData = "9,0,0,5,48,57,0,235,255,255,3,0,";
     dialog.TimerTick(*model_);
     const auto& rows = dialog.Rows();
-    EXPECT_EQ(rows[2].actual, "23.5");
-    EXPECT_EQ(rows[2].current, " 0.5");
-    EXPECT_EQ(rows[2].error, "3");
-    EXPECT_EQ(rows[3].current, "1234.5");
-    EXPECT_EQ(rows[3].actual, "6553.5");
+    EXPECT_EQ(rows[2].actual,
+              "23.5 \xB0"
+              "C");
+    EXPECT_EQ(rows[2].word, "235");
+    EXPECT_EQ(rows[2].current, "0.5 mA");
+    EXPECT_EQ(rows[2].error, "3 Error wire breaking");
+    EXPECT_EQ(rows[3].current, "1234.5 mA");
+    EXPECT_EQ(rows[3].actual,
+              "-0.1 \xB0"
+              "C");
+    EXPECT_EQ(rows[3].word, "-1");
     EXPECT_EQ(rows[3].error, "0");
     EXPECT_EQ(rows[0].actual, "");
     // Other codes and short or garbled records change nothing.
@@ -196,8 +202,73 @@ TEST_F(MultiChannelTest, ResponsesFillTheRowsOfTheirPairInTenths) {
                                 "9,0,0,1,0,1,0,1,0,256,0,0,"}) {
         module.InputData = ignored;
         dialog.TimerTick(*model_);
-        EXPECT_EQ(rows[2].actual, "23.5") << ignored;
+        EXPECT_EQ(rows[2].actual,
+                  "23.5 \xB0"
+                  "C")
+            << ignored;
     }
+}
+
+TEST_F(MultiChannelTest, ValuesReadInTheUnitTheModuleWasConfiguredWithOnceApplied) {
+    TModul& module = Place("KORVO TC 8");
+    module.Parameter = "0,0,0,0,0,0,0,0,";
+    Korvo_TC_8::Dialog dialog;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
+    dialog.UnitClick(*model_, true);
+    module.InputData = "8,0,0,40,0,40,2,232,2,232,0,0,";
+    // Reads and the configuration commands: the module still reads in Celsius.
+    Codes(dialog, module, 12);
+    EXPECT_EQ(dialog.Rows()[0].actual,
+              "74.4 \xB0"
+              "C");
+    // The apply command.
+    EXPECT_EQ(Codes(dialog, module, 1), (std::vector<int>{32}));
+    EXPECT_EQ(dialog.Rows()[0].actual,
+              "74.4 \xB0"
+              "F");
+    EXPECT_EQ(dialog.MeasuredScale(*model_, 1)->unit,
+              "\xB0"
+              "F");
+}
+
+// The ticked outputs, the unit and the place in the configuration sequence are the
+// module's: a second module of the type starts fresh, the first goes on as it was.
+TEST_F(MultiChannelTest, OutputsUnitAndConfigurationSequenceBelongToEachModule) {
+    TModul& first = Place("KORVO TC 8");
+    const int firstSlot = model_->ModuleCount;
+    TModul& second = Place("KORVO TC 8");
+    const int secondSlot = model_->ModuleCount;
+    Korvo_TC_8::Dialog dialog;
+    model_->CurrentModule = firstSlot;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
+    dialog.OutputClick(*model_, 1, true);
+    dialog.OutputClick(*model_, 8, true);
+    dialog.UnitClick(*model_, true);
+    EXPECT_EQ(Codes(dialog, first, 6), (std::vector<int>{8, 9, 10, 11, 24, 25}));
+    dialog.FormDeactivate();
+
+    model_->CurrentModule = secondSlot;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
+    EXPECT_EQ(dialog.State(*model_).outputBits, 0);
+    EXPECT_FALSE(dialog.State(*model_).fahrenheit);
+    dialog.TimerTick(*model_);
+    EXPECT_EQ(second.OutputData, "8,0,0,0,0,0,0,0,0,0,0,0,");
+    EXPECT_EQ(Codes(dialog, second, 4), (std::vector<int>{9, 10, 11, 24}));
+    EXPECT_EQ(second.OutputData, MultiChannelTemperatureDialog::CommandText(24, 0, 0));
+    dialog.FormDeactivate();
+
+    model_->CurrentModule = firstSlot;
+    dialog.FormShow(*model_);
+    dialog.FormActivate(*model_);
+    EXPECT_EQ(dialog.State(*model_).outputBits, 129);
+    dialog.TimerTick(*model_);
+    EXPECT_EQ(first.OutputData, "8,129,0,0,0,0,0,0,0,0,0,0,");
+    Codes(dialog, first, 3);
+    dialog.TimerTick(*model_);
+    EXPECT_EQ(first.OutputData, MultiChannelTemperatureDialog::CommandText(26, 32, 0));
 }
 
 TEST_F(MultiChannelTest, Tc4IgnoresResponsesOfChannelsItDoesNotShowButStillReadsThem) {
@@ -213,7 +284,9 @@ TEST_F(MultiChannelTest, Tc4IgnoresResponsesOfChannelsItDoesNotShowButStillReads
     for (const auto& row : dialog.Rows()) EXPECT_EQ(row.actual, "");
     module.InputData = "9,0,0,1,0,1,0,100,0,100,0,0,";
     dialog.TimerTick(*model_);
-    EXPECT_EQ(dialog.Rows()[3].actual, "10.0");
+    EXPECT_EQ(dialog.Rows()[3].actual,
+              "10.0 \xB0"
+              "C");
     // All eight channels are configured.
     EXPECT_EQ(Codes(dialog, module, 7), (std::vector<int>{26, 27, 28, 29, 30, 31, 32}));
 }

@@ -155,30 +155,6 @@ TEST(ParseIntList, MalformedItemEndsParsing) {
     EXPECT_EQ(values, (std::array<std::int32_t, 4>{1, 9, 9, 9}));
 }
 
-TEST(TenthsText, OneDecimalRightAlignedInFour) {
-    EXPECT_EQ(TenthsText(235), "23.5");
-    EXPECT_EQ(TenthsText(5), " 0.5");
-    EXPECT_EQ(TenthsText(-12), "-1.2");
-    EXPECT_EQ(TenthsText(12345), "1234.5");
-    EXPECT_EQ(TenthsText(-5), "-0.5");
-    EXPECT_EQ(TenthsText(65535), "6553.5");
-}
-
-TEST(TenthsText, PointEvenWhereTheLocaleWritesAComma) {
-    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-    bool found = false;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8"}) {
-        if (std::setlocale(LC_NUMERIC, name) != nullptr) {
-            found = true;
-            break;
-        }
-    }
-    if (!found) GTEST_SKIP() << "no locale with a decimal comma is installed";
-    const std::string text = TenthsText(235);
-    std::setlocale(LC_NUMERIC, previous.c_str());
-    EXPECT_EQ(text, "23.5");
-}
-
 TEST(Scaling, SlopeAndInterpolateInSinglePrecision) {
     const float m = Slope(0, 10, 0, 65535);
     EXPECT_FLOAT_EQ(m, 6553.5f);

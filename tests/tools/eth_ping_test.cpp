@@ -1,6 +1,7 @@
 #include "tools/eth_ping.h"
 
 #include "shell/pinger.h"
+#include "station/station_model.h"
 
 #include <gtest/gtest.h>
 
@@ -24,21 +25,37 @@ TEST(PingReplyLine, RoundTripUnderOneMillisecondShowsLessThanOne) {
     reply.bytes = 32;
     reply.address = "127.0.0.1";
     reply.ttl = 64;
-    EXPECT_EQ(PingReplyLine(reply, 0), "32 bytes from 127.0.0.1: icmp_seq=0 ttl=64 time<1 ms");
+    EXPECT_EQ(PingReplyLine(reply, 0, "localhost"), "32 bytes from 127.0.0.1: icmp_seq=0 ttl=64 time<1 ms");
     reply.roundTripMs = 3;
-    EXPECT_EQ(PingReplyLine(reply, 7), "32 bytes from 127.0.0.1: icmp_seq=7 ttl=64 time=3 ms");
+    EXPECT_EQ(PingReplyLine(reply, 7, "localhost"), "32 bytes from 127.0.0.1: icmp_seq=7 ttl=64 time=3 ms");
 }
 
-TEST(PingReplyLine, TimeOutLineHasNoBytesAndNullAddress) {
-    EXPECT_EQ(PingReplyLine(EchoReply{}, 2), "0 bytes from 0.0.0.0: icmp_seq=2 ttl=0 time<1 ms");
+// No answer is no reply from 0.0.0.0 in no time: the line names the host as typed
+// and the time waited.
+TEST(PingReplyLine, TimeOutSaysNoAnswerFromTheHostWithinTheWait) {
+    EXPECT_EQ(PingReplyLine(EchoReply{}, 2, " 10.0.0.5 "),
+              "no answer from 10.0.0.5 within 1000 ms (icmp_seq=2)");
+}
+
+TEST(PingHostOfSelection, SelectedCouplersAddressOrNone) {
+    StationModel model(nullptr, "/");
+    model.AppendModule("KORVO NC ETH");
+    model.AppendModule("KORVO DI 8");
+    model.Module(1)->StationsNummmer = 1;
+    model.Module(1)->IPAddress = "127.  0.  0. 10";
+    EXPECT_EQ(PingHostOfSelection(model), "") << "nothing selected";
+    model.SelectedCoupler = 1;
+    EXPECT_EQ(PingHostOfSelection(model), "127.0.0.10");
+    model.SelectedCoupler = 2;
+    EXPECT_EQ(PingHostOfSelection(model), "") << "no coupler";
 }
 
 TEST(EthPing, SequenceCountsSentRequestsOfThisWindowOnly) {
     ScriptedPinger pinger;
     pinger.next.sent = true;
     EthPing ping(pinger);
-    EXPECT_NE(ping.Ping("10.0.0.1").line.find("icmp_seq=0 "), std::string::npos);
-    EXPECT_NE(ping.Ping("10.0.0.1").line.find("icmp_seq=1 "), std::string::npos);
+    EXPECT_EQ(ping.Ping("10.0.0.1").line, "no answer from 10.0.0.1 within 1000 ms (icmp_seq=0)");
+    EXPECT_EQ(ping.Ping("10.0.0.1").line, "no answer from 10.0.0.1 within 1000 ms (icmp_seq=1)");
     pinger.next.sent = false;
     pinger.next.error = "cannot resolve";
     const PingAttempt failed = ping.Ping("no such host");

@@ -1,8 +1,8 @@
 // Renders the analog dialogs to PNG files in screenshots/ of the build folder, with
 // live values from the simulated coupler while the I/O test runs: AI 2 with a broken
-// wire on channel 2 (dialog-ai2.png), AI 8 with all eight channels read
-// (dialog-ai8.png), AO 1 and AO 2V after sending values (dialog-ao1.png,
-// dialog-ao2v.png).
+// wire on channel 2 (dialog-ai2.png), AI 8 with all eight channels read and a broken
+// wire on channel 3 (dialog-ai8.png), AO 1 after sending a value (dialog-ao1.png) and
+// AO 2V after a value it refused (dialog-ao2v.png).
 
 #include "simulated_coupler.h"
 #include "random_loopback.h"
@@ -100,9 +100,14 @@ void AnalogDialogsScreenshot::RenderAnalogDialogsOnline() {
     QTest::mouseDClick(Picture(form, 5), Qt::LeftButton);
     QWidget* ao2v = form.findChild<QWidget*>(QStringLiteral("frmKorvo_AO_2V"));
     QTest::mouseClick(Control<QRadioButton>(ao2v, "Radio2_2"), Qt::LeftButton, {}, QPoint(6, 8));
+    Control<QLineEdit>(ao2v, "Edit1")->setText(QStringLiteral("2,5"));
+    Control<QLineEdit>(ao2v, "Edit2")->setText(QStringLiteral("-7,5"));
+    QTest::mouseClick(Control<QPushButton>(ao2v, "Button1"), Qt::LeftButton);
     Control<QLineEdit>(ao2v, "Edit2")->setText(QStringLiteral("-12"));
     QTest::mouseClick(Control<QPushButton>(ao2v, "Button1"), Qt::LeftButton);
-    QCOMPARE(Control<QLineEdit>(ao2v, "Edit2")->text(), QStringLiteral("-10,000"));
+    QCOMPARE(Control<QLineEdit>(ao2v, "Edit2")->text(), QStringLiteral("-12"));
+    QCOMPARE(Control<QLabel>(ao2v, "LaOutput2")->text(),
+             QStringLiteral("output value: -7.500 V (word -22500)"));
     Save(ao2v, "dialog-ao2v.png");
     ao2v->close();
 

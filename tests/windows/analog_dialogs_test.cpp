@@ -1,5 +1,6 @@
 // The analog dialogs' windows: opened from the station view, options clicked, saved
-// into "korvo.ini"; output values sent; live values against the simulated coupler.
+// into "korvo.ini"; output values sent, refused with the reason and shown as output,
+// per module; live signed values with their units against the simulated coupler.
 
 #include "simulated_coupler.h"
 
@@ -44,7 +45,8 @@ private Q_SLOTS:
     void WindowsExistHiddenFromTheStart();
     void Ai2OptionSavedIntoKorvoIni();
     void Ai8ClickWritesParameterAtOnceAndNextChannelNamesTheChannel();
-    void Ao1SendsOutputBytesAndCorrectsValuesOutOfRange();
+    void Ao1SendsOutputBytesAndSaysWhyAValueOutOfRangeIsNotSent();
+    void Ao1WindowShowsEachModulesOwnRangeValueAndOutput();
     void Ao2vOpenedFromThePopupSendsBothChannels();
     void MalformedParameterIsReportedAndTheWindowStaysUsable();
     void OpenWindowTakesTheNextModuleOfItsType();
@@ -120,7 +122,7 @@ void AnalogDialogsTest::Ai8ClickWritesParameterAtOnceAndNextChannelNamesTheChann
     QVERIFY(!Control<QWidget>(window, "Shape1")->isVisible());
 }
 
-void AnalogDialogsTest::Ao1SendsOutputBytesAndCorrectsValuesOutOfRange() {
+void AnalogDialogsTest::Ao1SendsOutputBytesAndSaysWhyAValueOutOfRangeIsNotSent() {
     ProgramFolder folder(ProgramFolder::DemoProject());
     TMainForm form(folder.Path());
     form.show();
@@ -136,10 +138,49 @@ void AnalogDialogsTest::Ao1SendsOutputBytesAndCorrectsValuesOutOfRange() {
     QTest::mouseClick(Control<QPushButton>(window, "Button1"), Qt::LeftButton);
     korvo::TModul& module = *form.frmKonfig()->Model().Module(9);
     QCOMPARE(module.OutputData, std::string("127,255"));
+    auto* output = Control<QLabel>(window, "LaOutput");
+    auto* status = Control<QLabel>(window, "LaStatus");
+    QCOMPARE(output->text(), QStringLiteral("output value: 12.000 mA (word 32767)"));
+    QCOMPARE(status->text(), QString());
+    // The typed value stays, the red line says why it was not sent.
     edit->setText(QStringLiteral("3.9"));
     QTest::mouseClick(Control<QPushButton>(window, "Button1"), Qt::LeftButton);
-    QCOMPARE(edit->text(), QStringLiteral("4,000"));
+    QCOMPARE(edit->text(), QStringLiteral("3.9"));
+    QCOMPARE(status->text(), QStringLiteral("value 3.9 lies below 4,000, the end of 4..20 mA: nothing sent"));
+    QCOMPARE(status->palette().color(QPalette::WindowText), QColor(Qt::red));
     QCOMPARE(module.OutputData, std::string("127,255"));
+    QCOMPARE(output->text(), QStringLiteral("output value: 12.000 mA (word 32767)"));
+    // The next send clears what the one before said.
+    edit->setText(QStringLiteral("20"));
+    QTest::mouseClick(Control<QPushButton>(window, "Button1"), Qt::LeftButton);
+    QCOMPARE(status->text(), QString());
+    QCOMPARE(output->text(), QStringLiteral("output value: 20.000 mA (word 65535)"));
+}
+
+// The range, value and output shown are those of the module the window was opened
+// for; another AO 1 does not start with them.
+void AnalogDialogsTest::Ao1WindowShowsEachModulesOwnRangeValueAndOutput() {
+    ProgramFolder folder(
+        "[Module]\r\nAnzahl=3\r\nName1=KORVO NC ETH\r\nName2=KORVO AO 1\r\nName3=KORVO AO 1\r\n");
+    TMainForm form(folder.Path());
+    form.show();
+    QTRY_VERIFY(form.frmKonfig() != nullptr);
+    QTest::mouseDClick(Picture(form, 2), Qt::LeftButton);
+    QWidget* window = Window(form, "frmKorvo_AO_1");
+    ClickOption(Control<QRadioButton>(window, "Radio3"));
+    Control<QLineEdit>(window, "Edit1")->setText(QStringLiteral("12"));
+    QTest::mouseClick(Control<QPushButton>(window, "Button1"), Qt::LeftButton);
+
+    QTest::mouseDClick(Picture(form, 3), Qt::LeftButton);
+    QVERIFY(Control<QRadioButton>(window, "Radio1")->isChecked());
+    QCOMPARE(Control<QLineEdit>(window, "Edit1")->text(), QStringLiteral("10,000"));
+    QCOMPARE(Control<QLabel>(window, "LaOutput")->text(), QStringLiteral("output value: nothing sent"));
+
+    QTest::mouseDClick(Picture(form, 2), Qt::LeftButton);
+    QVERIFY(Control<QRadioButton>(window, "Radio3")->isChecked());
+    QCOMPARE(Control<QLineEdit>(window, "Edit1")->text(), QStringLiteral("12"));
+    QCOMPARE(Control<QLabel>(window, "LaOutput")->text(),
+             QStringLiteral("output value: 12.000 mA (word 32767)"));
 }
 
 void AnalogDialogsTest::Ao2vOpenedFromThePopupSendsBothChannels() {

@@ -1,7 +1,8 @@
-// The ping window TfrmPing, opened from the main window's "Ping" item: the local host
-// it shows, echoes to 127.0.0.1 by Enter, "clear" with the numbering going on, a
-// time-out line from a silent loopback, and the boxes for an echo that cannot be
-// sent and for a user who may not send echoes; renders ping-window.png.
+// The ping window TfrmPing, opened from the main window's "Ping" item: the host it
+// opens with (the selected coupler's address), the local host it shows, echoes to
+// 127.0.0.1 by Enter, "clear" with the numbering going on, the no-answer line from a
+// silent loopback, and the boxes for an echo that cannot be sent and for a user who
+// may not send echoes; renders ping-window.png.
 
 #include "child_control.h"
 #include "program_folder.h"
@@ -74,6 +75,7 @@ class PingWindowTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void OpensFromMenuWithHostAndDefaults();
+    void OpensWithTheSelectedCouplersAddress();
     void EnterPingsLoopbackAndClearKeepsNumbering();
     void EchoThatCannotBeSentShowsBoxOnly();
     void RefusedEchoSaysHowToAllowIt();
@@ -92,6 +94,30 @@ void PingWindowTest::OpensFromMenuWithHostAndDefaults() {
     ping->FormActivate();
     QVERIFY(Child<QLabel>(ping, "HostName")->text() != QStringLiteral("."));
     QCOMPARE(Child<QLabel>(ping, "HostAddress")->text().count(QLatin1Char('.')), 3);
+}
+
+void PingWindowTest::OpensWithTheSelectedCouplersAddress() {
+    ProgramFolder folder(ProgramFolder::DemoProject());
+    TMainForm form(folder.Path());
+    form.show();
+    QTRY_VERIFY(form.frmKonfig() != nullptr);
+    // At start station 1's coupler is the selected one.
+    korvo::TfrmPing* ping = OpenPing(form);
+    QVERIFY(ping != nullptr);
+    auto* host = Child<QLineEdit>(ping, "edtHost");
+    QCOMPARE(host->text(), QStringLiteral("127.0.0.10"));
+    // Open, with no coupler selected: what was typed stays.
+    host->setText(QStringLiteral("10.1.1.1"));
+    QTest::mouseClick(Picture(form, 2), Qt::LeftButton);
+    OpenPing(form);
+    QCOMPARE(host->text(), QStringLiteral("10.1.1.1"));
+    // Closed and opened again without a selected coupler: the initial text.
+    ping->close();
+    OpenPing(form);
+    QCOMPARE(host->text(), QStringLiteral("10.128.166.171"));
+    QTest::mouseClick(Picture(form, 11), Qt::LeftButton);
+    OpenPing(form);
+    QCOMPARE(host->text(), QStringLiteral("127.0.0.11"));
 }
 
 void PingWindowTest::EnterPingsLoopbackAndClearKeepsNumbering() {
@@ -130,7 +156,8 @@ void PingWindowTest::SilentHostGivesTimeOutLine() {
     }
     PingHost(ping, QStringLiteral("127.0.0.1"));
     QCOMPARE(opened.recorder.boxes, QStringList{});
-    QCOMPARE(Lines(ping), QStringList{QStringLiteral("0 bytes from 0.0.0.0: icmp_seq=0 ttl=0 time<1 ms")});
+    QCOMPARE(Lines(ping),
+             QStringList{QStringLiteral("no answer from 127.0.0.1 within 1000 ms (icmp_seq=0)")});
     QVERIFY(Child<QPushButton>(ping, "btnPing")->isEnabled());
 }
 

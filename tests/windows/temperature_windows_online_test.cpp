@@ -120,8 +120,10 @@ void TemperatureWindowsOnlineTest::Tc8ReadCommandBringsTemperatureIntoItsRowAndF
     QCOMPARE(outputs, (korvo::sim::Bytes{8, 129, 0}));
     tc8->Timer1Timer();
     // The simulated module's channels 1 and 2 read 20.0 and 23.6 degrees at its start.
-    QCOMPARE(Text(tc8, QStringLiteral("EditActual1")), QStringLiteral("20.0"));
-    QCOMPARE(Text(tc8, QStringLiteral("EditActual2")), QStringLiteral("23.6"));
+    QCOMPARE(Text(tc8, QStringLiteral("EditActual1")), QStringLiteral("20.0 \u00B0C"));
+    QCOMPARE(Text(tc8, QStringLiteral("EditWord1")), QStringLiteral("200"));
+    QCOMPARE(Text(tc8, QStringLiteral("EditActual2")), QStringLiteral("23.6 \u00B0C"));
+    QCOMPARE(Text(tc8, QStringLiteral("EditCurrent1")), QStringLiteral("4.0 mA"));
     QCOMPARE(Text(tc8, QStringLiteral("EditError1")), QStringLiteral("0"));
     QCOMPARE(Text(tc8, QStringLiteral("EditActual3")), QString());
 
@@ -135,8 +137,8 @@ void TemperatureWindowsOnlineTest::Tc8ReadCommandBringsTemperatureIntoItsRowAndF
     QVERIFY(station.coupler.Station().temperatureModuleOf("KORVO TC 8")->Applied(8).fahrenheit);
     station.Exchange();
     tc8->Timer1Timer();
-    QCOMPARE(Text(tc8, QStringLiteral("EditActual1")), QStringLiteral("68.0"));
-    QCOMPARE(Text(tc8, QStringLiteral("EditActual2")), QStringLiteral("74.4"));
+    QCOMPARE(Text(tc8, QStringLiteral("EditActual1")), QStringLiteral("68.0 \u00B0F"));
+    QCOMPARE(Text(tc8, QStringLiteral("EditActual2")), QStringLiteral("74.4 \u00B0F"));
     Action(station.form, "ToolTest")->trigger();
 }
 
@@ -170,7 +172,7 @@ void TemperatureWindowsOnlineTest::RenderAllFiveDialogsWithLiveValues() {
         window->findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->click();
         RunCommandSteps(station, window, 4);
         QVERIFY(!Text(window, QStringLiteral("EditActual1")).isEmpty());
-        QCOMPARE(Text(window, QStringLiteral("EditError3")), QStringLiteral("2"));
+        QCOMPARE(Text(window, QStringLiteral("EditError3")), QStringLiteral("2 Error wire breaking"));
         Save(window, file);
         window->close();
     }

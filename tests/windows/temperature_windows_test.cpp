@@ -1,6 +1,6 @@
 // The temperature dialogs' windows opened from the station view: option clicks, the
 // automatic save of "korvo.ini", the command sequence that stops when the window is
-// left, and the error box for a malformed parameter.
+// left, outputs and unit kept per module, and the error box for a malformed parameter.
 
 #include "child_control.h"
 #include "program_folder.h"
@@ -30,6 +30,7 @@ class TemperatureWindowsTest : public QObject {
 private Q_SLOTS:
     void Rt2OpensFromStationViewAndSavesClickedWordToSettings();
     void Tc8OpensFromPopupSavesSensorAndRunsCommandsOnlyWhileActive();
+    void Tc8WindowShowsTheOutputsAndUnitOfTheModuleItIsOpenedFor();
     void MalformedParameterShowsErrorBoxOncePerOpeningAndKeepsTimerStopped();
 };
 
@@ -111,6 +112,40 @@ void TemperatureWindowsTest::Tc8OpensFromPopupSavesSensorAndRunsCommandsOnlyWhil
     QCOMPARE(next->text(), QStringLiteral("next channel 1"));
     dialog->Timer1Timer();
     QCOMPARE(module.OutputData, std::string("8,129,0,0,0,0,0,0,0,0,0,0,"));
+}
+
+// Outputs ticked and the unit chosen for one TC 8 never go out for another: the window
+// opened for the second shows and sends its own, and the first's come back with it.
+void TemperatureWindowsTest::Tc8WindowShowsTheOutputsAndUnitOfTheModuleItIsOpenedFor() {
+    QByteArray station = TemperatureStation();
+    station.replace("Anzahl=6", "Anzahl=7");
+    station.replace("Name6=KORVO RT 6\r\n", "Name6=KORVO RT 6\r\nName7=KORVO TC 8\r\n");
+    ProgramFolder folder(station);
+    TMainForm form(folder.Path());
+    form.show();
+    QTRY_VERIFY(form.frmKonfig() != nullptr);
+    QTest::mouseDClick(Picture(form, 5), Qt::LeftButton);
+    auto* dialog = qobject_cast<korvo::MultiChannelTemperatureWindow*>(Dialog(form, "frmKorvo_TC_8"));
+    QTRY_VERIFY(dialog->isVisible());
+    Child<QCheckBox>(dialog, QStringLiteral("CheckBox1"))->click();
+    Child<QCheckBox>(dialog, QStringLiteral("CheckBox8"))->click();
+    Child<QRadioButton>(dialog, QStringLiteral("RadioFahrenheit"))->click();
+
+    QTest::mouseDClick(Picture(form, 7), Qt::LeftButton);
+    QTRY_COMPARE(dialog->Logic().EditedModule(), 7);
+    QVERIFY(!Child<QCheckBox>(dialog, QStringLiteral("CheckBox1"))->isChecked());
+    QVERIFY(!Child<QCheckBox>(dialog, QStringLiteral("CheckBox8"))->isChecked());
+    QVERIFY(Child<QRadioButton>(dialog, QStringLiteral("RadioCelsius"))->isChecked());
+    dialog->Timer1Timer();
+    QCOMPARE(form.frmKonfig()->Model().Module(7)->OutputData, std::string("8,0,0,0,0,0,0,0,0,0,0,0,"));
+
+    QTest::mouseDClick(Picture(form, 5), Qt::LeftButton);
+    QTRY_COMPARE(dialog->Logic().EditedModule(), 5);
+    QVERIFY(Child<QCheckBox>(dialog, QStringLiteral("CheckBox1"))->isChecked());
+    QVERIFY(Child<QCheckBox>(dialog, QStringLiteral("CheckBox8"))->isChecked());
+    QVERIFY(Child<QRadioButton>(dialog, QStringLiteral("RadioFahrenheit"))->isChecked());
+    dialog->Timer1Timer();
+    QCOMPARE(form.frmKonfig()->Model().Module(5)->OutputData, std::string("8,129,0,0,0,0,0,0,0,0,0,0,"));
 }
 
 void TemperatureWindowsTest::MalformedParameterShowsErrorBoxOncePerOpeningAndKeepsTimerStopped() {

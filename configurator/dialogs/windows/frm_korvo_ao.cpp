@@ -18,8 +18,6 @@ namespace korvo {
 
 namespace {
 
-constexpr const char* kStartValue = "10,000";
-
 // The group "output" of one channel; options are named prefix + 1, 2, ...
 QGroupBox* RangeGroup(std::span<const OutputRange> ranges, QWidget* parent, const QString& prefix,
                       OutputChannelControls& controls) {
@@ -37,10 +35,29 @@ QGroupBox* RangeGroup(std::span<const OutputRange> ranges, QWidget* parent, cons
     return box;
 }
 
-QLineEdit* ValueEdit(QWidget* parent, const QString& name) {
-    auto* edit = new QLineEdit(QString::fromLatin1(kStartValue), parent);
+QLineEdit* ValueEdit(QWidget* parent, const QString& name, const char* startText) {
+    auto* edit = new QLineEdit(QString::fromLatin1(startText), parent);
     edit->setObjectName(name);
     return edit;
+}
+
+QLabel* OutputLabel(QWidget* parent, const QString& name) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    return label;
+}
+
+// The line that says why nothing was sent; empty while everything went out.
+QLabel* StatusLabel(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QStringLiteral("LaStatus"));
+    label->setWordWrap(true);
+    MakeErrorLabel(label);
+    return label;
+}
+
+QString OutputCaption(const std::optional<EngineeringValue>& output) {
+    return QStringLiteral("output value: ") + ToQString(OutputValueText(output));
 }
 
 QHBoxLayout* SendAndExit(QWidget* window, const std::function<void()>& send) {
@@ -66,31 +83,48 @@ TfrmKorvo_AO_1::TfrmKorvo_AO_1(ModelSource model, QWidget* owner) : ModuleWindow
     row->addWidget(RangeGroup(Korvo_AO_1::Ranges(), this, QString(), controls_));
     auto* valueColumn = new QVBoxLayout;
     auto* label = new QLabel(QStringLiteral("AO Date"), this);
-    controls_.value = ValueEdit(this, QStringLiteral("Edit1"));
+    controls_.value = ValueEdit(this, QStringLiteral("Edit1"), Korvo_AO_1::Dialog::kStartValue);
     label->setBuddy(controls_.value);
     valueColumn->addWidget(label);
     valueColumn->addWidget(controls_.value);
+    controls_.output = OutputLabel(this, QStringLiteral("LaOutput"));
+    valueColumn->addWidget(controls_.output);
     valueColumn->addStretch();
     row->addLayout(valueColumn);
     layout->addLayout(row);
+    status_ = StatusLabel(this);
+    layout->addWidget(status_);
     layout->addLayout(SendAndExit(this, [this] { Button1Click(); }));
 }
 
 void TfrmKorvo_AO_1::FormShow() {
     logic_.FormShow(*Model());
+    controls_.ranges->button(logic_.RangeOption())->setChecked(true);
+    controls_.value->setText(ToQString(logic_.ValueText()));
+    status_->clear();
+}
+
+// The I/O test may have switched the output off meanwhile.
+void TfrmKorvo_AO_1::FormActivate() {
+    ShowOutput();
+}
+
+void TfrmKorvo_AO_1::ShowOutput() {
+    controls_.output->setText(OutputCaption(logic_.OutputValue(*Model(), 1)));
 }
 
 void TfrmKorvo_AO_1::Button1Click() {
     if (Model() == nullptr) return;
+    status_->clear();
     logic_.SetRangeOption(controls_.ranges->checkedId());
     logic_.SetValueText(FromQString(controls_.value->text()));
     try {
-        logic_.Button1Click(*Model());
+        const ValueOutcome outcome = logic_.Button1Click(*Model());
+        if (!outcome.inRange) status_->setText(ToQString(outcome.message));
     } catch (const ConversionError& e) {
         ReportError(e);
-        return;
     }
-    controls_.value->setText(ToQString(logic_.ValueText()));
+    ShowOutput();
 }
 
 TfrmKorvo_AO_2V::TfrmKorvo_AO_2V(ModelSource model, QWidget* owner) : ModuleWindow(std::move(model), owner) {
@@ -106,12 +140,17 @@ TfrmKorvo_AO_2V::TfrmKorvo_AO_2V(ModelSource model, QWidget* owner) : ModuleWind
         MakeErrorLabel(errors_[c]);
         column->addWidget(errors_[c]);
         column->addWidget(RangeGroup(Korvo_AO_2V::Ranges(), this, number + QLatin1Char('_'), controls_[c]));
-        controls_[c].value = ValueEdit(this, QStringLiteral("Edit") + number);
+        controls_[c].value =
+            ValueEdit(this, QStringLiteral("Edit") + number, Korvo_AO_2V::Dialog::kStartValue);
         column->addWidget(controls_[c].value);
+        controls_[c].output = OutputLabel(this, QStringLiteral("LaOutput") + number);
+        column->addWidget(controls_[c].output);
         column->addStretch();
         columns->addLayout(column);
     }
     layout->addLayout(columns);
+    status_ = StatusLabel(this);
+    layout->addWidget(status_);
     layout->addLayout(SendAndExit(this, [this] { Button1Click(); }));
 
     timer1_ = new QTimer(this);
@@ -122,10 +161,24 @@ TfrmKorvo_AO_2V::TfrmKorvo_AO_2V(ModelSource model, QWidget* owner) : ModuleWind
 
 void TfrmKorvo_AO_2V::FormShow() {
     logic_.FormShow(*Model());
+    for (int channel = 1; channel <= Korvo_AO_2V::Dialog::kChannels; ++channel) {
+        const OutputChannelControls& controls = controls_[static_cast<std::size_t>(channel - 1)];
+        controls.ranges->button(logic_.RangeOption(channel))->setChecked(true);
+        controls.value->setText(ToQString(logic_.ValueText(channel)));
+    }
+    for (QLabel* error : errors_) error->clear();
+    status_->clear();
 }
 
 void TfrmKorvo_AO_2V::FormActivate() {
+    ShowOutput();
     timer1_->start();
+}
+
+void TfrmKorvo_AO_2V::ShowOutput() {
+    for (int channel = 1; channel <= Korvo_AO_2V::Dialog::kChannels; ++channel)
+        controls_[static_cast<std::size_t>(channel - 1)].output->setText(
+            OutputCaption(logic_.OutputValue(*Model(), channel)));
 }
 
 void TfrmKorvo_AO_2V::FormClose() {
@@ -134,19 +187,19 @@ void TfrmKorvo_AO_2V::FormClose() {
 
 void TfrmKorvo_AO_2V::Button1Click() {
     if (Model() == nullptr) return;
+    status_->clear();
     for (int channel = 1; channel <= Korvo_AO_2V::Dialog::kChannels; ++channel) {
         const OutputChannelControls& controls = controls_[static_cast<std::size_t>(channel - 1)];
         logic_.SetRangeOption(channel, controls.ranges->checkedId());
         logic_.SetValueText(channel, FromQString(controls.value->text()));
     }
     try {
-        logic_.Button1Click(*Model());
+        const ValueOutcome outcome = logic_.Button1Click(*Model());
+        if (!outcome.inRange) status_->setText(ToQString(outcome.message));
     } catch (const ConversionError& e) {
         ReportError(e);
-        return;
     }
-    for (int channel = 1; channel <= Korvo_AO_2V::Dialog::kChannels; ++channel)
-        controls_[static_cast<std::size_t>(channel - 1)].value->setText(ToQString(logic_.ValueText(channel)));
+    ShowOutput();
 }
 
 void TfrmKorvo_AO_2V::Timer1Timer() {

@@ -1,6 +1,7 @@
 #pragma once
-// The windows of the analog output dialogs: a range group and a value field per
-// channel, "Send Date" and "Exit". AO 2V also shows the module's error words.
+// The windows of the analog output dialogs: a range group, a value field and the
+// value being output per channel, "Send Date", "Exit" and a red line that says why
+// a value was not sent. AO 2V also shows the module's error words.
 
 #include "dialogs/korvo_ao_1.h"
 #include "dialogs/korvo_ao_2v.h"
@@ -17,10 +18,12 @@ class QVBoxLayout;
 
 namespace korvo {
 
-// A group "output" with one option per range (the first selected) and a value field.
+// A group "output" with one option per range (the first selected), a value field
+// and the value the module's output data stand for.
 struct OutputChannelControls {
     QButtonGroup* ranges = nullptr;
     QLineEdit* value = nullptr;
+    QLabel* output = nullptr;
 };
 
 class TfrmKorvo_AO_1 : public ModuleWindow {
@@ -32,12 +35,15 @@ public:
 
 protected:
     void FormShow() override;
+    void FormActivate() override;
 
 private:
     void Button1Click();
+    void ShowOutput();
 
     Korvo_AO_1::Dialog logic_;
     OutputChannelControls controls_;
+    QLabel* status_;
 };
 
 class TfrmKorvo_AO_2V : public ModuleWindow {
@@ -55,10 +61,12 @@ protected:
 private:
     void Button1Click();
     void Timer1Timer();
+    void ShowOutput();
 
     Korvo_AO_2V::Dialog logic_;
     std::array<OutputChannelControls, Korvo_AO_2V::Dialog::kChannels> controls_;
     std::array<QLabel*, Korvo_AO_2V::Dialog::kChannels> errors_{};
+    QLabel* status_;
     QTimer* timer1_;
 };
 

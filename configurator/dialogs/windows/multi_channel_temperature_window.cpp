@@ -7,6 +7,7 @@
 #include "station/versch.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -47,7 +48,9 @@ QWidget* MultiChannelTemperatureWindow::CreateOutputs() {
     for (int output = 1; output <= layout_.outputs; ++output) {
         auto* box = new QCheckBox(QStringLiteral("DO%1").arg(output), group);
         box->setObjectName(QStringLiteral("CheckBox%1").arg(output));
-        connect(box, &QCheckBox::clicked, this, [this, output](bool ticked) { logic_.OutputClick(output, ticked); });
+        connect(box, &QCheckBox::clicked, this, [this, output](bool ticked) {
+            if (Model() != nullptr) logic_.OutputClick(*Model(), output, ticked);
+        });
         column->addWidget(box);
         outputs_.push_back(box);
     }
@@ -57,8 +60,9 @@ QWidget* MultiChannelTemperatureWindow::CreateOutputs() {
 QWidget* MultiChannelTemperatureWindow::CreateValues() {
     auto* panel = new QWidget(this);
     auto* grid = new QGridLayout(panel);
-    const char* headings[] = {"actual value", "current", "error"};
-    for (int column = 0; column < 3; ++column) grid->addWidget(new QLabel(QString::fromLatin1(headings[column]), panel), 0, column);
+    const char* headings[] = {"actual value", "word", "current", "error"};
+    for (int column = 0; column < 4; ++column)
+        grid->addWidget(new QLabel(QString::fromLatin1(headings[column]), panel), 0, column);
     for (int row = 1; row <= layout_.valueRows; ++row) {
         const auto field = [&](const char* name, int column, std::vector<QLineEdit*>& list) {
             auto* edit = new QLineEdit(panel);
@@ -69,8 +73,19 @@ QWidget* MultiChannelTemperatureWindow::CreateValues() {
             list.push_back(edit);
         };
         field("EditActual", 0, actual_);
-        field("EditCurrent", 1, current_);
-        field("EditError", 2, error_);
+        field("EditWord", 1, word_);
+        field("EditCurrent", 2, current_);
+        field("EditError", 3, error_);
+        // Room for the longest text of each column.
+        const QFontMetrics metrics = word_.back()->fontMetrics();
+        const auto room = [&](QLineEdit* edit, const QString& longest) {
+            edit->setMinimumWidth(metrics.horizontalAdvance(longest) + 16);
+        };
+        room(actual_.back(), QStringLiteral("-3276.8 Ohm"));
+        room(word_.back(), QStringLiteral("-32768"));
+        room(current_.back(), QStringLiteral("6553.5 mA"));
+        room(error_.back(), QStringLiteral("255 Error measuring range"));
+        error_.back()->setAlignment(Qt::AlignLeft);
     }
     return panel;
 }
@@ -105,13 +120,15 @@ QWidget* MultiChannelTemperatureWindow::CreateUnit() {
     auto* group = new QGroupBox(QStringLiteral("Celsius/Fahrenheit"), this);
     group->setObjectName(QStringLiteral("GroupUnit"));
     auto* row = new QHBoxLayout(group);
-    auto* celsius = new QRadioButton(QStringLiteral("Celsius"), group);
-    celsius->setObjectName(QStringLiteral("RadioCelsius"));
-    celsius->setChecked(true);
+    celsius_ = new QRadioButton(QStringLiteral("Celsius"), group);
+    celsius_->setObjectName(QStringLiteral("RadioCelsius"));
+    celsius_->setChecked(true);
     fahrenheit_ = new QRadioButton(QStringLiteral("Fahrenheit"), group);
     fahrenheit_->setObjectName(QStringLiteral("RadioFahrenheit"));
-    for (QRadioButton* option : {celsius, fahrenheit_}) {
-        connect(option, &QRadioButton::clicked, this, [this] { logic_.UnitClick(fahrenheit_->isChecked()); });
+    for (QRadioButton* option : {celsius_, fahrenheit_}) {
+        connect(option, &QRadioButton::clicked, this, [this] {
+            if (Model() != nullptr) logic_.UnitClick(*Model(), fahrenheit_->isChecked());
+        });
         row->addWidget(option);
     }
     return group;
@@ -120,6 +137,7 @@ QWidget* MultiChannelTemperatureWindow::CreateUnit() {
 void MultiChannelTemperatureWindow::FormShow() {
     loadFailure_.Reset();
     logic_.FormShow(*Model());
+    ShowRows();
 }
 
 void MultiChannelTemperatureWindow::FormActivate() {
@@ -127,12 +145,22 @@ void MultiChannelTemperatureWindow::FormActivate() {
         logic_.FormActivate(*Model());
     } catch (const ConversionError& e) {
         button3_->setText(ToQString(logic_.NextChannelCaption()));
+        ShowModuleState();
         if (loadFailure_.ShouldReport(e.what())) ReportError(e);
         return;
     }
     loadFailure_.Reset();
     ShowChannel();
+    ShowModuleState();
     timer1_->start();
+}
+
+// The check boxes and the unit are the edited module's.
+void MultiChannelTemperatureWindow::ShowModuleState() {
+    const ModuleDialogState& state = logic_.State(*Model());
+    for (std::size_t i = 0; i < outputs_.size(); ++i)
+        outputs_[i]->setChecked((state.outputBits >> i & 1u) != 0);
+    if (fahrenheit_ != nullptr) (state.fahrenheit ? fahrenheit_ : celsius_)->setChecked(true);
 }
 
 // The command sequence runs only while the window is active; the I/O cycle goes on
@@ -174,9 +202,14 @@ void MultiChannelTemperatureWindow::Button1Click() {
 void MultiChannelTemperatureWindow::Timer1Timer() {
     if (Model() == nullptr) return;
     logic_.TimerTick(*Model());
+    ShowRows();
+}
+
+void MultiChannelTemperatureWindow::ShowRows() {
     const auto& rows = logic_.Rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         actual_[i]->setText(ToQString(rows[i].actual));
+        word_[i]->setText(ToQString(rows[i].word));
         current_[i]->setText(ToQString(rows[i].current));
         error_[i]->setText(ToQString(rows[i].error));
     }

@@ -41,14 +41,18 @@ private:
     QWidget* CreateSensors();
     QWidget* CreateUnit();
     void ShowChannel();
+    void ShowModuleState();
+    void ShowRows();
 
     const MultiChannelLayout& layout_;
     MultiChannelTemperatureDialog logic_;
     std::vector<QCheckBox*> outputs_;
     std::vector<QLineEdit*> actual_;
+    std::vector<QLineEdit*> word_;
     std::vector<QLineEdit*> current_;
     std::vector<QLineEdit*> error_;
     std::vector<QRadioButton*> sensors_;
+    QRadioButton* celsius_ = nullptr;
     QRadioButton* fahrenheit_ = nullptr;
     QPushButton* button3_ = nullptr;
     QTimer* timer1_;

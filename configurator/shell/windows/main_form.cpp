@@ -608,9 +608,7 @@ void TMainForm::InfoClick() { aboutBox_->ShowCentred(); }
 void TMainForm::HelpClick() { frmHelp_->OpenFromMainMenu(); }
 
 void TMainForm::PingClick() {
-    frmPing_->show();
-    frmPing_->raise();
-    frmPing_->activateWindow();
+    frmPing_->Open(frmKonfig_ != nullptr ? PingHostOfSelection(frmKonfig_->Model()) : "");
 }
 
 void TMainForm::TimerReadWriteTimer() {

@@ -60,6 +60,16 @@ TfrmPing::TfrmPing(QWidget* parent, Pinger& pinger) : QDialog(parent), logic_(pi
     setFixedSize(400, 300);
 }
 
+void TfrmPing::Open(const std::string& host) {
+    if (!host.empty())
+        edtHost_->setText(ToQString(host));
+    else if (!isVisible())
+        edtHost_->setText(QString::fromLatin1(EthPing::kInitialHost));
+    show();
+    raise();
+    activateWindow();
+}
+
 void TfrmPing::FormActivate() {
     const LocalHost local = LocalHostInfo();
     hostName_->setText(QString::fromLocal8Bit(local.name));

@@ -19,6 +19,10 @@ public:
     // A window of its own, not modal, that lives as long as its parent.
     TfrmPing(QWidget* parent, Pinger& pinger);
 
+    // Shows the window with the host to ping: the given one, or when none is given
+    // the initial text if the window was closed (what was typed stays otherwise).
+    void Open(const std::string& host);
+
     // The activation handler and the "&Ping" button.
     void FormActivate();
     void btnPingClick();
