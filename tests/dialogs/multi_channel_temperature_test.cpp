@@ -127,7 +127,7 @@ TEST_F(MultiChannelTest, EachConfigurationStepCarriesItsChannelItsOwnCodeAndTheP
         auto& dialog = dynamic_cast<MultiChannelTemperatureDialog&>(*opened);
         dialog.FormShow(*model_);
         dialog.FormActivate(*model_);
-        dialog.UnitClick(c.fahrenheit);
+        dialog.UnitClick(*model_, c.fahrenheit);
         const int channels = static_cast<int>(c.codes.size());
         Codes(dialog, module, channels / 2);
         for (int k = 0; k < channels; ++k) {
@@ -137,12 +137,12 @@ TEST_F(MultiChannelTest, EachConfigurationStepCarriesItsChannelItsOwnCodeAndTheP
             expected[1] = c.expectedUnit;
             expected[2] = c.codes[static_cast<std::size_t>(k)];
             EXPECT_EQ(CommandBytes(module), expected) << c.type << ", configuration of channel " << k + 1;
-            EXPECT_EQ(dialog.PassComplete(), k == channels - 1) << c.type << ", after channel " << k + 1;
-            EXPECT_EQ(dialog.ConfigurationChannel(), (k + 1) % channels) << c.type;
+            EXPECT_EQ(dialog.State(*model_).passComplete, k == channels - 1) << c.type << ", after channel " << k + 1;
+            EXPECT_EQ(dialog.State(*model_).configurationChannel, (k + 1) % channels) << c.type;
         }
         dialog.TimerTick(*model_);
         EXPECT_EQ(CommandBytes(module), (std::vector<int>{32, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})) << c.type;
-        EXPECT_FALSE(dialog.PassComplete()) << c.type;
+        EXPECT_FALSE(dialog.State(*model_).passComplete) << c.type;
         dialog.FormClose();
     }
 }
