@@ -550,9 +550,7 @@ void TMainForm::TooldebugClick() {
 void TMainForm::DiagnosisClick() { ShowOverOwner(frmsystemconfig_, this); }
 
 void TMainForm::ToolIPClick() {
-    frmBootpServer_->show();
-    frmBootpServer_->raise();
-    frmBootpServer_->activateWindow();
+    frmBootpServer_->Open();
 }
 
 void TMainForm::RestartClick() {
