@@ -63,7 +63,7 @@ bool OnlineOperation::OpenConnection() {
         ui_.SetStatusPanel1(" ----   Open failed !    Error-Code: " + HexCode(result) + "h");
         return false;
     }
-    ui_.SetStatusPanel1(" ----  communication initialized  ----- ");
+    ui_.SetStatusPanel1Success(" ----  communication initialized  ----- ");
     return true;
 }
 
@@ -342,7 +342,7 @@ void OnlineOperation::SkipModule(const TModul& module, const std::string& why) {
         buttonImage_ = OnlineImageIndex;
         ui_.SetOnlineButton(model_.Online, buttonImage_);
         static const std::string kOnlineStatus = " --- online ---- ";
-        ui_.SetStatusPanel1(kOnlineStatus);
+        ui_.SetStatusPanel1Success(kOnlineStatus);
         ui_.SetLedSize(coupler, kCouplerOnlineLed, 12);
         ui_.SetLedColor(coupler, kCouplerOnlineLed, LedColor::Grey);
     }
