@@ -59,12 +59,14 @@ private:
 class ConsoleBootpUi final : public BootpUi, public OnlineUi {
 public:
     explicit ConsoleBootpUi(std::ostream& out) : out_(out) {}
-    void AddLogLine(const std::string& line) override { out_ << Cp1252ToUtf8(line) << std::endl; }
+    void AddLogLine(const std::string& line) override {
+        out_ << Cp1252ToUtf8(line) << std::endl;
+        lastLine = line;
+    }
     void ShowMessage(const std::string& text, const std::string& caption) override {
         out_ << Cp1252ToUtf8(caption) << ": " << Cp1252ToUtf8(text) << std::endl;
     }
-    void SetStatusPanel1(const std::string& text) override { status = text; }
-    std::string status;
+    std::string lastLine;
 
 private:
     std::ostream& out_;
@@ -150,11 +152,12 @@ int RunBootpCommand(const std::vector<std::string>& args, const std::string& pro
     if (options.values.count("--restart")) {
         const std::string& present = options.values["--restart"];
         server.FieldChanged(BootpField::MaskEdit_IP1, present);
+        // The log line says whether it went out, and why not.
         if (!server.Button3Click()) {
-            err << "korvo: cannot restart the coupler at " << present << ":" << ui.status << "\n";
+            err << "korvo: cannot restart the coupler at " << present << ": " << Cp1252ToUtf8(ui.lastLine)
+                << "\n";
             return 2;
         }
-        out << "restart sent to " << present << std::endl;
     }
     server.CheckIPClick(true);
 

@@ -80,8 +80,11 @@ std::optional<CouplerFields> Korvo_NC_ETH::FormActivate(StationModel& model) {
     // Coming back from a click on another module keeps the coupler: its settings must
     // not land in that module or blank the connection state.
     if (const TModul* current = model.Module(model.CurrentModule);
-        current != nullptr && current->IsCoupler()) {
+        current != nullptr && current->IsCoupler() && model.CurrentModule != edited_) {
         edited_ = model.CurrentModule;
+        // A test of the coupler shown before says nothing about this one.
+        ui_.SetStatus("", StatusKind::Failure);
+        statusShowsProblem_ = false;
     }
     const TModul* coupler = Coupler(model);
     if (coupler == nullptr) return std::nullopt;
@@ -127,22 +130,26 @@ void Korvo_NC_ETH::AddressChange(StationModel& model, AddressField field, const 
 void Korvo_NC_ETH::ShowProblems() {
     for (const std::string& problem : problems_) {
         if (problem.empty()) continue;
-        ui_.SetStatus(problem + " - not taken");
+        ui_.SetStatus(problem + " - not taken", StatusKind::Failure);
         statusShowsProblem_ = true;
         return;
     }
-    if (statusShowsProblem_) ui_.SetStatus("");
+    if (statusShowsProblem_) ui_.SetStatus("", StatusKind::Failure);
     statusShowsProblem_ = false;
 }
 
 void Korvo_NC_ETH::BuPingClick(const StationModel& model, const std::string& ipFieldText) {
     ui_.SetPingEnabled(false);
+    ui_.SetStatus("", StatusKind::Failure);
+    statusShowsProblem_ = false;
+    ui_.ProcessMessages();
     // An empty field (only its dots) is no host to look up.
     const std::string host = CheckAddressField(ipFieldText, kFieldLabels[0]).address;
     const EchoResult result = pinger_.Ping(DecimalAddress(host));
     if (result.sent) {
-        ui_.SetStatus((result.reply.bytes != 0 ? kResponse : kNoResponse) + model.CurrentIP);
-        statusShowsProblem_ = false;
+        const bool answered = result.reply.bytes != 0;
+        ui_.SetStatus((answered ? kResponse : kNoResponse) + model.CurrentIP,
+                      answered ? StatusKind::Success : StatusKind::Failure);
     } else {
         ui_.ShowMessage("ERROR !! check IP settings", "communication error");
     }

@@ -3,6 +3,8 @@
 // the coupler, kept in the module record and in the station's connection state as
 // they are typed, the connection test by ICMP echo, and the save when it closes.
 
+#include "shell/online_ui.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -34,7 +36,8 @@ std::string DecimalAddress(const std::string& address);
 class CouplerUi {
 public:
     virtual ~CouplerUi() = default;
-    virtual void SetStatus(const std::string& text) = 0;
+    // The status line: red for a failure, the window's text colour for a response.
+    virtual void SetStatus(const std::string& text, StatusKind kind) = 0;
     virtual void SetPingEnabled(bool enabled) = 0;
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
     virtual void ProcessMessages() = 0;
@@ -60,7 +63,8 @@ public:
     std::optional<CouplerFields> FormActivate(StationModel& model);
     void StationNameChange(StationModel& model, const std::string& text);
     void AddressChange(StationModel& model, AddressField field, const std::string& fieldText);
-    // "connection test" with the text of the IP address field.
+    // "connection test" with the text of the IP address field; the status of an
+    // earlier test or field goes when it starts.
     void BuPingClick(const StationModel& model, const std::string& ipFieldText);
     // Shows the station in the main window's status bar; the window then saves
     // "korvo.ini".

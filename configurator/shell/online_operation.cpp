@@ -71,7 +71,7 @@ bool OnlineOperation::OpenConnection() {
         ui_.SetStatusPanel1(" ----   Open failed !    Error-Code: " + HexCode(result) + "h  - " + LastFailure);
         return false;
     }
-    ui_.SetStatusPanel1(" ----  communication initialized  ----- ");
+    ui_.SetStatusPanel1Success(" ----  communication initialized  ----- ");
     return true;
 }
 
@@ -412,7 +412,7 @@ void OnlineOperation::ShowInputsDead() {
         buttonImage_ = OnlineImageIndex;
         ui_.SetOnlineButton(model_.Online, buttonImage_);
         static const std::string kOnlineStatus = " --- online ---- ";
-        ui_.SetStatusPanel1(kOnlineStatus);
+        ui_.SetStatusPanel1Success(kOnlineStatus);
         ui_.SetLedSize(coupler, kCouplerOnlineLed, 12);
         ui_.SetLedColor(coupler, kCouplerOnlineLed, LedColor::Grey);
     }

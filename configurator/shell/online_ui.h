@@ -13,12 +13,18 @@ namespace korvo {
 
 enum class LedColor : unsigned { Grey = 0x808080, Yellow = 0x00FFFF, Red = 0x0000FF };
 
+// A status text reports a failure, which shows in red, or how a command went.
+enum class StatusKind { Failure, Success };
+
 class OnlineUi {
 public:
     virtual ~OnlineUi() = default;
 
     virtual void ShowMessage(const std::string& /*text*/, const std::string& /*caption*/) {}
+    // A failure, or empty to clear the panel.
     virtual void SetStatusPanel1(const std::string& /*text*/) {}
+    // A command that went well; a caller that draws no colours takes it like any text.
+    virtual void SetStatusPanel1Success(const std::string& text) { SetStatusPanel1(text); }
     // Lets pending window messages run, so status texts appear before long waits.
     virtual void ProcessMessages() {}
 

@@ -9,6 +9,7 @@
 #include "station/versch.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace korvo {
 
@@ -19,6 +20,18 @@ constexpr const char* kCheckIpSettings = "ERROR !! check IP settings";
 
 std::string WithoutBlanks(std::string text) {
     RemoveBlanks(text);
+    return text;
+}
+
+std::string DottedText(const IpBytes& bytes) {
+    std::string text;
+    for (std::uint8_t byte : bytes) text += (text.empty() ? "" : ".") + std::to_string(byte);
+    return text;
+}
+
+std::string ErrorCodeText(std::uint32_t code) {
+    char text[24];
+    std::snprintf(text, sizeof text, "error code %08Xh", code);
     return text;
 }
 
@@ -52,9 +65,13 @@ void BootpServer::FormActivate() {
 }
 
 void BootpServer::LoadFields() {
-    if (model_.CurrentModule == 0) model_.CurrentModule = 1;
-    // An empty station has no module 1; the connection state then stays as it is.
-    if (const TModul* module = model_.Module(model_.CurrentModule)) {
+    const TModul* current = model_.Module(model_.CurrentModule);
+    const TModul* station = model_.Module(model_.CurrentCouplerModule);
+    edited_ = current != nullptr && current->IsCoupler()   ? model_.CurrentModule
+              : station != nullptr && station->IsCoupler() ? model_.CurrentCouplerModule
+                                                           : 0;
+    // Without a coupler (an empty station) the connection state stays as it is.
+    if (const TModul* module = model_.Module(edited_)) {
         model_.CurrentIP = module->IPAddress;
         model_.CurrentMask = module->Subnet_Maske;
         model_.CurrentGateway = module->Gate_way;
@@ -149,12 +166,12 @@ void BootpServer::SendReply() {
         return;
     }
     ++repliesSent_;
-    AfterReply();
+    AfterReply(DottedText(ip));
 }
 
-void BootpServer::AfterReply() {
+void BootpServer::AfterReply(const std::string& sentAddress) {
     SetArmed(false, false);
-    Log("<-- sent IP address to KORVO NC-ETH ");
+    Log("<-- sent IP address " + sentAddress + " to KORVO NC-ETH ");
     SetField(BootpField::MaskEdit_IP1, Field(BootpField::MaskEdit_IP_NEW));
     if (restartMode_) {
         model_.CurrentIP = WithoutBlanks(Field(BootpField::MaskEdit_IP_NEW));
@@ -212,8 +229,9 @@ void BootpServer::MirrorShared(std::string& shared, BootpField mirror, const std
 }
 
 void BootpServer::Store(std::string TModul::*member, const std::string& value) {
-    if (model_.CurrentModule < 1) return;
-    if (TModul* module = model_.Module(model_.CurrentModule)) module->*member = value;
+    // Only into the coupler the fields were loaded from, whatever was clicked since.
+    if (TModul* module = model_.Module(edited_); module != nullptr && module->IsCoupler())
+        module->*member = value;
 }
 
 void BootpServer::SetArmed(bool checkIP, bool checkIP1) {
@@ -258,9 +276,30 @@ void BootpServer::ConnectionCheck(const std::string& host) {
 
 bool BootpServer::Button3Click() {
     restartMode_ = true;
-    if (access_.NodesClosed()) opener_.OpenConnection();
+    const std::string address = WithoutBlanks(model_.CurrentIP);
+    const std::string failed = "--- restart of " + address + " failed: ";
+    if (access_.NodesClosed()) {
+        if (!opener_.PingCoupler()) {
+            Log(failed + "no echo reply within " + std::to_string(kEchoTimeoutMs) + " ms");
+            return false;
+        }
+        if (const std::uint32_t opened = access_.OpenNodePair(); opened != 0) {
+            Log(failed + "its nodes could not be opened, " + ErrorCodeText(opened));
+            access_.CloseNodePair();
+            return false;
+        }
+    }
     const std::uint32_t sent = access_.SendCommand(CmdRestart, access_.MailboxNode);
-    if (sent == 0) access_.ConfirmCommand(ConfirmationCode(CmdRestart), access_.MailboxNode);
+    if (sent != 0) {
+        Log(failed + "the restart command could not be sent, " + ErrorCodeText(sent));
+    } else if (const std::uint32_t confirmed =
+                   access_.ConfirmCommand(ConfirmationCode(CmdRestart), access_.MailboxNode);
+               confirmed != 0) {
+        // The coupler may have restarted before it confirmed; its request is answered all the same.
+        Log("<-- restart command sent to " + address + ", not confirmed: " + ErrorCodeText(confirmed));
+    } else {
+        Log("<-- restart command sent to " + address);
+    }
     access_.CloseNodePair();
     return sent == 0;
 }

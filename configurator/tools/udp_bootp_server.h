@@ -64,7 +64,9 @@ public:
 
     void SetUi(BootpUi& ui) { ui_ = &ui; }
 
-    // Window events.
+    // Window events. Every activation loads the fields from the coupler the window
+    // edits from then on: the current module when it is a coupler, else the coupler
+    // of the current station (the one last left-clicked).
     void FormActivate();
     void FormClose();
     void UDPServer67UDPRead(std::span<const std::uint8_t> datagram);
@@ -76,7 +78,8 @@ public:
     void BuPingClick();   // "connection check" of the current address
     void Button2Click();  // "Ping" of the present address
     // "restart": restarts the coupler at its present address and answers its next
-    // request with the new address. Returns whether the coupler took the command.
+    // request with the new address; the log says whether the command went out, and
+    // why not. Returns whether the coupler took the command.
     bool Button3Click();
     void BitBtn1Click();  // "?"
 
@@ -86,6 +89,8 @@ public:
     bool Armed() const { return checkIP_ || checkIP1_; }
     bool RestartMode() const { return restartMode_; }
     std::int32_t RequestCounter() const { return requestCounter_; }
+    // The slot of the coupler whose settings the fields show; 0 for none.
+    int EditedCoupler() const { return edited_; }
     int RepliesSent() const { return repliesSent_; }
 
 private:
@@ -96,7 +101,7 @@ private:
                       std::string TModul::*member);
     void LoadFields();
     void SendReply();
-    void AfterReply();
+    void AfterReply(const std::string& sentAddress);
     void SetArmed(bool checkIP, bool checkIP1);
     void ConnectionCheck(const std::string& host);
     void Log(const std::string& line) { ui_->AddLogLine(line); }
@@ -112,6 +117,7 @@ private:
     std::array<std::string, kBootpFieldCount> fields_{};
     bool checkIP_ = false;
     bool checkIP1_ = false;
+    int edited_ = 0;
     bool serving_ = false;
     bool restartMode_ = false;
     std::int32_t requestCounter_ = 0;

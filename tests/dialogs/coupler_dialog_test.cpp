@@ -27,13 +27,19 @@ public:
 };
 
 struct RecordingCouplerUi : CouplerUi {
-    void SetStatus(const std::string& text) override { status = text; }
+    void SetStatus(const std::string& text, StatusKind kind) override {
+        status = text;
+        statusKind = kind;
+        statuses.push_back(text);
+    }
     void SetPingEnabled(bool enabled) override { pingStates.push_back(enabled); }
     void ShowMessage(const std::string& text, const std::string& caption) override {
         messages.push_back(caption + "|" + text);
     }
     void ProcessMessages() override { ++processed; }
     std::string status;
+    StatusKind statusKind = StatusKind::Failure;
+    std::vector<std::string> statuses;
     std::vector<bool> pingStates;
     std::vector<std::string> messages;
     int processed = 0;
@@ -144,17 +150,33 @@ TEST_F(CouplerDialog, ReturningFromAnotherModuleKeepsEditingTheCoupler) {
     EXPECT_EQ(model_->CurrentIP, "127.0.0.10");
 }
 
-TEST_F(CouplerDialog, ConnectionTestReportsResponseOrNone) {
+// A response is no failure and shows so; each test clears what the one before said
+// before it waits for its echo.
+TEST_F(CouplerDialog, ConnectionTestReportsResponseOrNoneEachStartingClear) {
     model_->CurrentModule = 1;
     Dialog().FormActivate(*model_);
     pinger_.answering.insert("127.0.0.10");
     Dialog().BuPingClick(*model_, "127.  0.  0. 10");
     EXPECT_EQ(couplerUi_.status, "  Response from: 127.0.0.10");
+    EXPECT_EQ(couplerUi_.statusKind, StatusKind::Success);
     EXPECT_EQ(couplerUi_.pingStates, (std::vector<bool>{false, true}));
     pinger_.answering.clear();
+    couplerUi_.statuses.clear();
     Dialog().BuPingClick(*model_, "127.0.0.10");
-    EXPECT_EQ(couplerUi_.status, " NO Response from: 127.0.0.10");
+    EXPECT_EQ(couplerUi_.statuses, (std::vector<std::string>{"", " NO Response from: 127.0.0.10"}));
+    EXPECT_EQ(couplerUi_.statusKind, StatusKind::Failure);
     EXPECT_TRUE(couplerUi_.messages.empty());
+    // An echo that cannot be sent leaves no result of the test before.
+    pinger_.sendable = false;
+    Dialog().BuPingClick(*model_, "127.0.0.10");
+    EXPECT_EQ(couplerUi_.status, "");
+    // Nor does the window opened for another coupler.
+    pinger_.sendable = true;
+    Dialog().BuPingClick(*model_, "127.0.0.10");
+    ASSERT_FALSE(couplerUi_.status.empty());
+    model_->CurrentModule = 3;
+    Dialog().FormActivate(*model_);
+    EXPECT_EQ(couplerUi_.status, "");
 }
 
 TEST_F(CouplerDialog, LeadingZerosArePingedAsDecimal) {

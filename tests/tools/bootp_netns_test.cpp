@@ -80,7 +80,7 @@ TEST_F(BootpNamespaces, ClientInTheOtherNamespaceGetsTheBroadcastReply) {
     EXPECT_NE(log.find("MAC Adresse: 00.11.22.33.44.55\n--- ignored , wrong MAC address \n"),
               std::string::npos)
         << log;
-    EXPECT_NE(log.find("MAC Adresse: 0A.1B.2C.3D.4E.5F\n<-- sent IP address to KORVO NC-ETH \n"),
+    EXPECT_NE(log.find("MAC Adresse: 0A.1B.2C.3D.4E.5F\n<-- sent IP address 192.168.0.10 to KORVO NC-ETH \n"),
               std::string::npos)
         << log;
 }
@@ -107,8 +107,8 @@ TEST_F(BootpNamespaces, SimulatorGetsItsFirstAddressAndANewOneByRestart) {
                       "bootp-second");
     ASSERT_EQ(second.Wait(std::chrono::seconds(25)), 0) << second.Output() << simulator.Output();
     const std::string log = second.Output();
-    EXPECT_NE(log.find("restart sent to 127.0.0.5\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("<-- sent IP address to KORVO NC-ETH "), std::string::npos) << log;
+    EXPECT_NE(log.find("<-- restart command sent to 127.0.0.5\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("<-- sent IP address 127.0.0.9 to KORVO NC-ETH "), std::string::npos) << log;
     EXPECT_TRUE(Eventually([&] { return ConnectableIn(client_, "127.0.0.9"); }, std::chrono::seconds(5)))
         << simulator.Output();
     EXPECT_FALSE(ConnectableIn(client_, "127.0.0.5"));

@@ -33,11 +33,22 @@ const std::string kCoupler =
     "[Station1]\nIPAddress=192.168.0.7\nMask=255.255.0.0\nMAC Address=0A.1B.2C.3D.4E.5F\n"
     "Gateway Address=192.168.0.254\nStation Name=PumpHouse\n";
 
+// Two stations: the coupler of station 2 in slot 3.
+const std::string kTwoCouplers =
+    "[Module]\nAnzahl=4\nName1=KORVO NC ETH\nName2=KORVO DI 16\nName3=KORVO NC ETH\nName4=KORVO DI 16\n"
+    "[Station1]\nIPAddress=192.168.0.7\nMAC Address=0A.1B.2C.3D.4E.5F\nStation Name=PumpHouse\n"
+    "[Station2]\nIPAddress=192.168.0.8\nMAC Address=0A.1B.2C.3D.4E.60\nStation Name=Boiler\n";
+
 class BootpServerTest : public OnlineTest {
 protected:
     void SetUp() override {
         OnlineTest::SetUp();
-        Load(kCoupler);
+        LoadWithServer(kCoupler);
+    }
+
+    // The server works on the station loaded, so it is made anew with it.
+    void LoadWithServer(const std::string& project) {
+        Load(project);
         server_ = std::make_unique<BootpServer>(*model_, *access_, *online_, pinger_, sender_, bootpUi_,
                                                 folder_ / "korvo.ini");
     }
@@ -89,7 +100,7 @@ TEST_F(BootpServerTest, ExampleRequestGetsTheReplyOfTheTableOnceAndDisarms) {
     EXPECT_FALSE(bootpUi_.checkIP);
     ASSERT_EQ(bootpUi_.log.size(), 2u);
     EXPECT_EQ(bootpUi_.log[0], "--> Bootp Request no.: 1   MAC Adresse: 0A.1B.2C.3D.4E.5F");
-    EXPECT_EQ(bootpUi_.log[1], "<-- sent IP address to KORVO NC-ETH ");
+    EXPECT_EQ(bootpUi_.log[1], "<-- sent IP address 192.168.0.10 to KORVO NC-ETH ");
     // The answered coupler has the address now: it becomes the present one.
     EXPECT_EQ(server_->Field(BootpField::MaskEdit_IP1), "192.168.0.10");
     EXPECT_EQ(model_->CurrentIP, "192.168.0.10");
@@ -262,7 +273,7 @@ TEST_F(BootpServerTest, RequestsBeforeTheFirstActivationAndAfterClosingLeaveNoTr
 TEST_F(BootpServerTest, ActivationLoadsTheCurrentModuleAndDiscardsUnsentEdits) {
     model_->CurrentModule = 0;
     server_->FormActivate();
-    EXPECT_EQ(model_->CurrentModule, 1);
+    EXPECT_EQ(server_->EditedCoupler(), 1);
     EXPECT_EQ(server_->Field(BootpField::MaskEdit_IP), "192.168.0.7");
     EXPECT_EQ(server_->Field(BootpField::MaskEdit_IP1), "192.168.0.7");
     EXPECT_EQ(server_->Field(BootpField::MaskEdit_IP_NEW), "192.168.0.7");
@@ -275,6 +286,29 @@ TEST_F(BootpServerTest, ActivationLoadsTheCurrentModuleAndDiscardsUnsentEdits) {
     server_->FormActivate();
     EXPECT_EQ(server_->Field(BootpField::MaskEdit_IP), "192.168.0.7");
     EXPECT_EQ(bootpUi_.shown[BootpField::MaskEdit_IP_NEW], "192.168.0.7");
+}
+
+// Opened while a module behind the coupler is the current one, the window shows the
+// current station's coupler and stores into it, also after other clicks meanwhile.
+TEST_F(BootpServerTest, CurrentModuleThatIsNoCouplerShowsAndEditsTheCurrentStationsCoupler) {
+    LoadWithServer(kTwoCouplers);
+    model_->CurrentCouplerModule = 3;
+    model_->CurrentModule = 4;
+    server_->FormActivate();
+    EXPECT_EQ(server_->EditedCoupler(), 3);
+    EXPECT_EQ(server_->Field(BootpField::MaskEdit_IP1), "192.168.0.8");
+    EXPECT_EQ(server_->Field(BootpField::MaskEdit_MAC), "0A.1B.2C.3D.4E.60");
+    EXPECT_EQ(bootpUi_.shown[BootpField::EdName], "Boiler");
+    const std::string otherGateway = model_->Module(1)->Gate_way;
+    model_->CurrentModule = 1;
+    server_->FieldChanged(BootpField::MaskGateway, "192.168.0.1");
+    EXPECT_EQ(model_->Module(3)->Gate_way, "192.168.0.1");
+    EXPECT_EQ(model_->Module(1)->Gate_way, otherGateway);
+    EXPECT_EQ(model_->Module(4)->Gate_way, "");
+    // A coupler made current is the one shown at the next activation.
+    server_->FormActivate();
+    EXPECT_EQ(server_->EditedCoupler(), 1);
+    EXPECT_EQ(server_->Field(BootpField::MaskEdit_IP1), "192.168.0.7");
 }
 
 TEST_F(BootpServerTest, EmptyStationActivatesWithTheConnectionStateAsItIs) {
@@ -342,6 +376,7 @@ TEST_F(BootpServerTest, RestartSendsTheCommandAndTheNextReplyMovesTheStationToTh
     EXPECT_TRUE(access_->NodesClosed());
     const std::vector<std::uint16_t> commands = station_->receivedCommands();
     EXPECT_NE(std::find(commands.begin(), commands.end(), 0x0956), commands.end());
+    EXPECT_EQ(bootpUi_.log.back(), "<-- restart command sent to " + address_);
 
     Receive(Request(300));
     ASSERT_EQ(sender_.sent.size(), 1u);
@@ -352,14 +387,28 @@ TEST_F(BootpServerTest, RestartSendsTheCommandAndTheNextReplyMovesTheStationToTh
     EXPECT_EQ(server_->Field(BootpField::MaskEdit_IP), "192.168.0.20");
     EXPECT_EQ(server_->Field(BootpField::MaskEdit_IP1), "192.168.0.20");
     EXPECT_EQ(model_->Module(1)->IPAddress, "192.168.0.20");
+    EXPECT_EQ(bootpUi_.log.back(), "<-- sent IP address 192.168.0.20 to KORVO NC-ETH ");
 }
 
-TEST_F(BootpServerTest, RestartOfAnUnreachableCouplerStillAnswersInRestartMode) {
+// The window's own log says why a restart failed, with the address it went to.
+TEST_F(BootpServerTest, FailedRestartIsLoggedWithTheAddressAndStillAnswersInRestartMode) {
     server_->FormActivate();
-    server_->FieldChanged(BootpField::MaskEdit_IP1, "127.0.0.0");
+    server_->FieldChanged(BootpField::MaskEdit_IP1, "127.0.0.  0");
     EXPECT_FALSE(server_->Button3Click());
-    EXPECT_EQ(ui_.panel1.rfind("ERROR !! check IP settings  - no answer to ping from ", 0), 0u) << ui_.panel1;
+    EXPECT_EQ(bootpUi_.log.back(), "--- restart of 127.0.0.0 failed: no echo reply within 1000 ms");
     EXPECT_TRUE(server_->RestartMode());
+    EXPECT_TRUE(access_->NodesClosed());
+
+    // It answers the echo, but nothing listens for the nodes there.
+    std::string silent = RandomLoopbackAddress();
+    while (silent == address_) silent = RandomLoopbackAddress();
+    pinger_.reachable[silent] = true;
+    server_->FieldChanged(BootpField::MaskEdit_IP1, silent);
+    EXPECT_FALSE(server_->Button3Click());
+    EXPECT_EQ(bootpUi_.log.back().rfind(
+                  "--- restart of " + silent + " failed: its nodes could not be opened, error code E0", 0),
+              0u)
+        << bootpUi_.log.back();
     EXPECT_TRUE(access_->NodesClosed());
 }
 

@@ -117,6 +117,7 @@ class BootpServerWindowTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void OpensFromToolbarAndMenuWithTheStationsSettings();
+    void OpensFromTheMenuWithTheCurrentCouplersSettingsUnactivated();
     void TypingInOneTabShowsInTheOther();
     void AnswersTheArmedRequestAndLogsIt();
     void ClosingSetsTheStatusLineAndSavesTheStation();
@@ -147,6 +148,32 @@ void BootpServerWindowTest::OpensFromToolbarAndMenuWithTheStationsSettings() {
     QCOMPARE(tabs->tabText(0), QStringLiteral("first IP setting"));
     QCOMPARE(tabs->tabText(1), QStringLiteral("change IP setting"));
     QCOMPARE(Child<QCheckBox>(window, "CheckIP")->text(), QStringLiteral("transmitt IP address "));
+}
+
+// The menu that closes may take the activation back: the window still shows the
+// coupler last clicked, also when a module behind it was clicked after it, and edits
+// that coupler.
+void BootpServerWindowTest::OpensFromTheMenuWithTheCurrentCouplersSettingsUnactivated() {
+    Coupler coupler;
+    Setup setup(coupler.ServerEndpoints());
+    QTRY_VERIFY(setup.form.frmKonfig() != nullptr);
+    QTest::mouseClick(Picture(setup.form, 11), Qt::LeftButton);
+    QTest::mouseClick(Picture(setup.form, 12), Qt::LeftButton);
+    Action(setup.form, "MenuIPManager")->trigger();
+    TfrmBootpServer* window = setup.form.frmBootpServer();
+    QVERIFY(window->isVisible());
+    QCOMPARE(Child<QLineEdit>(window, "EdName")->text(), QStringLiteral("BoilerRoom"));
+    QCOMPARE(Text(window, "MaskEdit_IP1"), QStringLiteral("127.0.0.11"));
+    QCOMPARE(Text(window, "MaskEdit_MAC1"), QStringLiteral("02.4B.52.00.00.0B"));
+    Child<QLineEdit>(window, "MaskGateway")->setText(QStringLiteral("127.0.0.1"));
+    const korvo::StationModel& model = setup.form.frmKonfig()->Model();
+    QCOMPARE(model.Module(11)->Gate_way, std::string("127.0.0.1"));
+    QCOMPARE(model.Module(12)->Gate_way, std::string());
+
+    // Opened again after a click on the first coupler, the window shows that one.
+    QTest::mouseClick(Picture(setup.form, 1), Qt::LeftButton);
+    Action(setup.form, "MenuIPManager")->trigger();
+    QCOMPARE(Child<QLineEdit>(window, "EdName")->text(), QStringLiteral("PumpHouse"));
 }
 
 void BootpServerWindowTest::TypingInOneTabShowsInTheOther() {
@@ -207,7 +234,8 @@ void BootpServerWindowTest::AnswersTheArmedRequestAndLogsIt() {
     QVERIFY(Child<QCheckBox>(window, "CheckIP")->isChecked());
 
     coupler.SendRequest(port, {0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F});
-    QTRY_VERIFY(memo->toPlainText().contains(QStringLiteral("<-- sent IP address to KORVO NC-ETH")));
+    QTRY_VERIFY(
+        memo->toPlainText().contains(QStringLiteral("<-- sent IP address 192.168.0.10 to KORVO NC-ETH")));
     const std::vector<std::uint8_t> reply = coupler.Reply();
     QCOMPARE(reply.size(), std::size_t{300});
     QCOMPARE(reply[0], std::uint8_t{2});
@@ -216,7 +244,7 @@ void BootpServerWindowTest::AnswersTheArmedRequestAndLogsIt() {
     QCOMPARE(memo->toPlainText(), QStringLiteral("--> Bootp Request no.: 1   MAC Adresse: 00.11.22.33.44.55\n"
                                                  "--- ignored , wrong MAC address \n"
                                                  "--> Bootp Request no.: 2   MAC Adresse: 0A.1B.2C.3D.4E.5F\n"
-                                                 "<-- sent IP address to KORVO NC-ETH "));
+                                                 "<-- sent IP address 192.168.0.10 to KORVO NC-ETH "));
     QVERIFY(!Child<QCheckBox>(window, "CheckIP")->isChecked());
     QVERIFY(!Child<QCheckBox>(window, "CheckIP1")->isChecked());
     QCOMPARE(Text(window, "MaskEdit_IP1"), QStringLiteral("192.168.0.10"));

@@ -1,7 +1,7 @@
 // The bus coupler's properties window TfrmKorvo_NC_ETH on the demo station: the
 // fields it loads, renaming and closing (status bar and "korvo.ini"), an address group
-// above 255, and the connection test against an answering and a silent loopback
-// address; renders coupler-window.png.
+// above 255 in red, and the connection test against an answering loopback address (a
+// response, not red) and a silent one (red); renders coupler-window.png.
 
 #include "child_control.h"
 #include "program_folder.h"
@@ -46,6 +46,10 @@ struct CouplerSetup {
     TMainForm form;
     korvo::TfrmKorvo_NC_ETH* window = nullptr;
 };
+
+QColor StatusColour(QWidget* window) {
+    return Child<QLabel>(window, "PaStatus")->palette().color(QPalette::WindowText);
+}
 
 bool EchoNotAllowed() {
     return korvo::SendEcho("127.0.0.1", 300).notPermitted;
@@ -94,6 +98,7 @@ void CouplerWindowTest::GroupAbove255IsReportedAndNotTaken() {
     QVERIFY2(Text(s.window, "PaStatus").contains(QStringLiteral("IP address")),
              qPrintable(Text(s.window, "PaStatus")));
     QVERIFY(Text(s.window, "PaStatus").contains(QStringLiteral("300 is above 255")));
+    QCOMPARE(StatusColour(s.window), QColor(Qt::red));
     QCOMPARE(QString::fromStdString(s.Model().CurrentIP), QStringLiteral("127.0.0.10"));
     ip->setText(QStringLiteral("127.0.0.30"));
     QVERIFY(Text(s.window, "PaStatus").isEmpty());
@@ -108,6 +113,7 @@ void CouplerWindowTest::ConnectionTestAgainstAnsweringLoopback() {
     QCOMPARE(QString::fromStdString(s.Model().CurrentIP), QStringLiteral("127.0.0.1"));
     QTest::mouseClick(Child<QPushButton>(s.window, "BuPing"), Qt::LeftButton);
     QCOMPARE(Text(s.window, "PaStatus"), QStringLiteral("  Response from: 127.0.0.1"));
+    QVERIFY(StatusColour(s.window) != QColor(Qt::red));
     QVERIFY(Child<QPushButton>(s.window, "BuPing")->isEnabled());
     QVERIFY(s.recorder.boxes.isEmpty());
     SaveScreenshot(*s.window, "coupler-window.png");
@@ -120,6 +126,7 @@ void CouplerWindowTest::ConnectionTestAgainstSilentLoopback() {
         QSKIP("network namespaces or ICMP sockets are not allowed here");
     QTest::mouseClick(Child<QPushButton>(s.window, "BuPing"), Qt::LeftButton);
     QCOMPARE(Text(s.window, "PaStatus"), QStringLiteral(" NO Response from: 127.0.0.1"));
+    QCOMPARE(StatusColour(s.window), QColor(Qt::red));
     QVERIFY(Child<QPushButton>(s.window, "BuPing")->isEnabled());
     QVERIFY(s.recorder.boxes.isEmpty());
 }

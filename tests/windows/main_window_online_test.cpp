@@ -1,6 +1,7 @@
 // The main window's online commands against the simulated coupler: the configuration
 // check and its boxes, the I/O test with its timer, blinking button and LEDs, the
-// refusals while online, the debug panel and closing the connection at close.
+// status texts (red for failures only), the refusals while online, the debug panel and
+// closing the connection at close.
 
 #include "program_folder.h"
 #include "simulated_coupler.h"
@@ -26,6 +27,12 @@ const std::string kAddress = RandomLoopbackAddress();
 
 QString StatusPanel(TMainForm& form, int panel) {
     return form.findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(panel))->text();
+}
+
+QColor StatusColour(TMainForm& form, int panel) {
+    return form.findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(panel))
+        ->palette()
+        .color(QPalette::WindowText);
 }
 
 QString MemoText(TMainForm& form, const char* name) {
@@ -70,6 +77,7 @@ private Q_SLOTS:
     void CheckConfigurationOfSwappedModuleSaysDifferentAndShowsLog();
     void CheckConfigurationOfMissingModuleSaysDifferentNumber();
     void UnreachableCouplerRefusesCheckOnlineAndRestart();
+    void StatusTextsAreRedForFailuresOnlyAndGoWhenTheNextCommandStarts();
     void IoCycleLightsInputLedsAndWritesClickedOutputs();
     void CouplerLedAndOnlineButtonBlinkWhileOnline();
     void WhileOnlineDeleteIsRefusedAndCouplerClickKeepsStation();
@@ -153,6 +161,28 @@ void MainWindowOnlineTest::UnreachableCouplerRefusesCheckOnlineAndRestart() {
     QCOMPARE(setup.recorder.boxes, QStringList({box, box, box}));
     QVERIFY(!setup.form.frmNCBRestart()->isVisible());
     QVERIFY(setup.coupler.Station().receivedCommands().empty());
+}
+
+void MainWindowOnlineTest::StatusTextsAreRedForFailuresOnlyAndGoWhenTheNextCommandStarts() {
+    OnlineSetup setup;
+    QTRY_VERIFY(setup.Started());
+    QVERIFY(StatusColour(setup.form, 0) != QColor(Qt::red));
+    setup.pinger.reachable.clear();
+    Action(setup.form, "Toolconfig")->trigger();
+    QCOMPARE(StatusPanel(setup.form, 1), QStringLiteral("ERROR !! check IP settings"));
+    QCOMPARE(StatusColour(setup.form, 1), QColor(Qt::red));
+
+    setup.pinger.reachable.insert(kAddress);
+    Action(setup.form, "ToolTest")->trigger();
+    QVERIFY(setup.Model().Online);
+    QCOMPARE(StatusPanel(setup.form, 1), QStringLiteral(" ----  communication initialized  ----- "));
+    QVERIFY(StatusColour(setup.form, 1) != QColor(Qt::red));
+    setup.form.TimerReadWriteTimer();
+    setup.form.TimerReadWriteTimer();
+    QCOMPARE(StatusPanel(setup.form, 1), QStringLiteral(" --- online ---- "));
+    QVERIFY(StatusColour(setup.form, 1) != QColor(Qt::red));
+    Action(setup.form, "ToolTest")->trigger();
+    QVERIFY(!setup.Model().Online);
 }
 
 void MainWindowOnlineTest::IoCycleLightsInputLedsAndWritesClickedOutputs() {

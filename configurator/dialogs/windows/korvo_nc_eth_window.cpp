@@ -67,9 +67,6 @@ TfrmKorvo_NC_ETH::TfrmKorvo_NC_ETH(ModelSource model, QWidget* owner, Pinger* pi
     paStatus_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     paStatus_->setMinimumHeight(22);
     paStatus_->setWordWrap(true);
-    QPalette red = paStatus_->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    paStatus_->setPalette(red);
     layout->addWidget(paStatus_);
 }
 
@@ -99,7 +96,12 @@ void TfrmKorvo_NC_ETH::FormActivate() {
     logic_.StationNameChange(model, set(edStationName_, fields->stationName));
 }
 
-void TfrmKorvo_NC_ETH::SetStatus(const std::string& text) {
+void TfrmKorvo_NC_ETH::SetStatus(const std::string& text, StatusKind kind) {
+    QPalette palette = paStatus_->palette();
+    palette.setColor(QPalette::WindowText, kind == StatusKind::Failure
+                                               ? QColor(Qt::red)
+                                               : this->palette().color(QPalette::WindowText));
+    paStatus_->setPalette(palette);
     paStatus_->setText(ToQString(text));
 }
 

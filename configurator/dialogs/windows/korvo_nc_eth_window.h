@@ -18,7 +18,7 @@ public:
     // The connection test uses the pinger, by default the real ICMP echo.
     TfrmKorvo_NC_ETH(ModelSource model, QWidget* owner, Pinger* pinger = nullptr);
 
-    void SetStatus(const std::string& text) override;
+    void SetStatus(const std::string& text, StatusKind kind) override;
     void SetPingEnabled(bool enabled) override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
     void ProcessMessages() override;

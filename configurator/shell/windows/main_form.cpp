@@ -125,7 +125,7 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
     QString problem;
     catalogue_ = ReadTypeList(state_.CatalogueFile(), problem);
     listModule_->SetLines(catalogue_.lines, catalogue_.FontColors);
-    statusPanels_[1]->setText(problem);
+    ShowStatus(problem, StatusKind::Failure);
 
     frmConnectorImage_ = new TfrmConnectorImage(this);
     frmConnectorImage_->hide();
@@ -139,7 +139,7 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
     aboutBox_->hide();
     frmReport_ = new TfrmReport(this);
     connect(frmReport_, &TfrmReport::progress, this, [this](int percent) {
-        SetStatusPanel1("Connection List  " + std::to_string(percent) + " %");
+        SetStatusPanel1Success("Connection List  " + std::to_string(percent) + " %");
     });
     frmIoRecord_ = new TfrmIoRecord(this);
     frmIoRecord_->hide();
@@ -397,9 +397,6 @@ void TMainForm::CreateStatusBar() {
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setFixedWidth(widths[i]);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        QPalette red = panel->palette();
-        red.setColor(QPalette::WindowText, Qt::red);
-        panel->setPalette(red);
         QFont font = panel->font();
         font.setBold(true);
         panel->setFont(font);
@@ -439,7 +436,7 @@ void TMainForm::FormActivate() {
     if (report && !report->warnings.empty()) {
         QStringList lines;
         for (const std::string& warning : report->warnings) lines << ToQString(warning);
-        statusPanels_[1]->setText(lines.join(QStringLiteral("; ")));
+        ShowStatus(lines.join(QStringLiteral("; ")), StatusKind::Failure);
     }
 }
 
@@ -517,11 +514,14 @@ void TMainForm::StopIoTest(const std::string& reason) {
 }
 
 void TMainForm::ToolNewClick() {
-    if (projectCommands_) projectCommands_->NewProject();
+    if (!projectCommands_) return;
+    SetStatusPanel1("");
+    projectCommands_->NewProject();
 }
 
 void TMainForm::ToolOpenClick() {
     if (!projectCommands_) return;
+    SetStatusPanel1("");
     projectCommands_->PrepareOpen();
     const FileDialogSettings settings = projectCommands_->OpenDialogSettings();
     QFileDialog dialog(this, QString(), PathText(settings.startFolder));
@@ -539,6 +539,7 @@ void TMainForm::ToolOpenClick() {
 
 void TMainForm::ToolSaveClick() {
     if (!projectCommands_) return;
+    SetStatusPanel1("");
     const FileDialogSettings settings = projectCommands_->SaveDialogSettings();
     QFileDialog dialog(this, QString(), PathText(settings.startFolder));
     dialog.setNameFilters(NameFilters(settings.filter));
@@ -576,9 +577,7 @@ void TMainForm::TooldebugClick() {
 void TMainForm::DiagnosisClick() { ShowOverOwner(frmsystemconfig_, this); }
 
 void TMainForm::ToolIPClick() {
-    frmBootpServer_->show();
-    frmBootpServer_->raise();
-    frmBootpServer_->activateWindow();
+    frmBootpServer_->Open();
 }
 
 void TMainForm::RestartClick() {
@@ -594,6 +593,7 @@ void TMainForm::RestartClick() {
 }
 
 void TMainForm::PreviewClick() {
+    SetStatusPanel1("");
     if (frmKonfig_ != nullptr) {
         frmReport_->Preview(frmKonfig_->Model());
         return;
@@ -623,7 +623,23 @@ void TMainForm::ShowMessage(const std::string& text, const std::string& caption)
     ShowMessageBox(this, text, caption);
 }
 
-void TMainForm::SetStatusPanel1(const std::string& text) { statusPanels_[1]->setText(ToQString(text)); }
+void TMainForm::SetStatusPanel1(const std::string& text) {
+    ShowStatus(ToQString(text), StatusKind::Failure);
+}
+
+void TMainForm::SetStatusPanel1Success(const std::string& text) {
+    ShowStatus(ToQString(text), StatusKind::Success);
+}
+
+void TMainForm::ShowStatus(const QString& text, StatusKind kind) {
+    QLabel* panel = statusPanels_[1];
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::WindowText, kind == StatusKind::Failure
+                                               ? QColor(Qt::red)
+                                               : this->palette().color(QPalette::WindowText));
+    panel->setPalette(palette);
+    panel->setText(text);
+}
 
 void TMainForm::ProcessMessages() { QCoreApplication::processEvents(); }
 
@@ -759,6 +775,7 @@ void TMainForm::ExportAddressMapClick() {
                                                                                        : QStringLiteral("csv"));
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    SetStatusPanel1("");
     const std::filesystem::path file(QFile::encodeName(dialog.selectedFiles().first()).toStdString());
     ExportOptions options;
     const QString filter = dialog.selectedNameFilter();
@@ -770,8 +787,9 @@ void TMainForm::ExportAddressMapClick() {
     }
     try {
         const AddressMapExport result = ExportAddressMap(frmKonfig_->Model(), options, file);
-        SetStatusPanel1("address map: " + std::to_string(result.rows.size()) + " entries written" +
-                        (result.notes.empty() ? "" : ", " + std::to_string(result.notes.size()) + " names changed"));
+        SetStatusPanel1Success(
+            "address map: " + std::to_string(result.rows.size()) + " entries written" +
+            (result.notes.empty() ? "" : ", " + std::to_string(result.notes.size()) + " names changed"));
         if (!result.descriptionProblems.empty()) {
             std::string text = "The points of these connection descriptions are exported without a description:";
             for (const std::string& problem : result.descriptionProblems) text += "\n" + Utf8ToCp1252(problem);

@@ -108,6 +108,7 @@ public:
 
     void ShowMessage(const std::string& text, const std::string& caption) override;
     void SetStatusPanel1(const std::string& text) override;
+    void SetStatusPanel1Success(const std::string& text) override;
     void ProcessMessages() override;
     void ClearMemo() override;
     void AddMemoLine(const std::string& line) override;
@@ -160,6 +161,8 @@ private:
     void FollowIoTest(const std::string& stopReason);
     // Stops a running I/O test before the project changes or the program closes.
     void StopIoTest(const std::string& reason);
+    // Panel 1 in red for a failure, in the window's text colour otherwise.
+    void ShowStatus(const QString& text, StatusKind kind);
     void InfoClick();
     void HelpClick();
 

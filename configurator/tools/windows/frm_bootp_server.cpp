@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSocketNotifier>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -142,7 +143,7 @@ QWidget* TfrmBootpServer::CreateSecondTab() {
     grid->addWidget(checkIP1_, 5, 1);
     auto* restart = new QPushButton(QStringLiteral("restart"), page);
     restart->setObjectName(QStringLiteral("Button3"));
-    // The window has nothing to show of the result: the status line shows the connection's.
+    // The logic logs the result.
     connect(restart, &QPushButton::clicked, this, [this] {
         if (server_) server_->Button3Click();
     });
@@ -162,6 +163,14 @@ void TfrmBootpServer::Bind(BootpServer& server) {
     server.SetUi(*this);
 }
 
+void TfrmBootpServer::Open() {
+    // A window already shown gets no show event; it loads as an activation would.
+    if (isVisible()) FormActivate();
+    show();
+    raise();
+    activateWindow();
+}
+
 void TfrmBootpServer::FormActivate() {
     if (server_) server_->FormActivate();
 }
@@ -170,6 +179,11 @@ void TfrmBootpServer::UDPServer67UDPRead() {
     while (socket_.Receive(datagram_)) {
         if (server_) server_->UDPServer67UDPRead(datagram_);
     }
+}
+
+void TfrmBootpServer::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) FormActivate();
 }
 
 void TfrmBootpServer::changeEvent(QEvent* event) {

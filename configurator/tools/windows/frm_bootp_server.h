@@ -28,6 +28,9 @@ public:
 
     // The logic exists from the main window's first activation on.
     void Bind(BootpServer& server);
+    // Shows the window with the current coupler's settings, whether or not the window
+    // manager activates it (a menu that closes may take the activation back).
+    void Open();
     BootpSocket& Socket() { return socket_; }
 
     // Handlers of the window's events.
@@ -51,6 +54,7 @@ Q_SIGNALS:
     void helpRequested(int page);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
