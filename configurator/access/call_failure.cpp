@@ -1,5 +1,7 @@
 #include "call_failure.h"
 
+#include "call_runner.h"
+
 #include <quorrin.h>
 
 #include <cstdio>
@@ -67,6 +69,7 @@ const char* Meaning(std::uint32_t result) {
 
 std::string CallFailureReason(std::uint32_t result, std::int32_t networkError, std::int32_t receiveSeconds,
                               std::int32_t connectSeconds) {
+    if (result == kCallCancelled) return std::string(kCancelledReason);
     const std::string code = " (" + Hex(result, 8) + "h)";
     if (result == ERR_TIMEOUT) return Within(receiveSeconds) + code;
     if (result == ERR_NETWORK) return NetworkReason(networkError, connectSeconds) + code;

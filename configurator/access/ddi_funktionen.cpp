@@ -5,6 +5,7 @@
 #include <quorrin.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace korvo {
@@ -17,7 +18,8 @@ constexpr std::uint16_t kReceiveBufferBytes = 1024;
 
 }  // namespace
 
-ControllerAccess::ControllerAccess(std::string& currentIP, Clock& clock) : currentIP_(currentIP), clock_(clock) {}
+ControllerAccess::ControllerAccess(std::string& currentIP, Clock& clock, CallRunner& runner)
+    : currentIP_(currentIP), clock_(clock), runner_(runner) {}
 
 std::string ControllerAccess::MailboxNodeName() const { return "KNETHIP[" + currentIP_ + "|30,30]N1_M"; }
 
@@ -25,15 +27,49 @@ std::string ControllerAccess::DataNodeName() const { return "KNETHIP[" + current
 
 std::uint32_t ControllerAccess::OpenNodePair(std::uint32_t& mailbox, std::uint32_t& data) {
     RemoveBlanks(currentIP_);
-    std::uint32_t result = DDI_DevOpenNode(MailboxNodeName().c_str(), kAccessMode, &mailbox);
-    if (result == DDI_OK) result = DDI_DevOpenNode(DataNodeName().c_str(), kAccessMode, &data);
+    // The library writes a handle only where it opened a node; the others keep theirs.
+    struct Opened {
+        std::uint32_t mailbox = 0;
+        std::uint32_t data = 0;
+        bool mailboxOpened = false;
+        bool dataOpened = false;
+    };
+    auto opened = std::make_shared<Opened>(Opened{mailbox, data});
+    const std::uint32_t result =
+        runner_.Run([opened, mailboxName = MailboxNodeName(), dataName = DataNodeName()] {
+            std::uint32_t r = DDI_DevOpenNode(mailboxName.c_str(), kAccessMode, &opened->mailbox);
+            opened->mailboxOpened = r == DDI_OK;
+            if (r == DDI_OK) {
+                r = DDI_DevOpenNode(dataName.c_str(), kAccessMode, &opened->data);
+                opened->dataOpened = r == DDI_OK;
+            }
+            return r;
+        });
+    if (result == kCallCancelled) {
+        // The opening goes on behind the cancelled wait; what it opens is closed
+        // right after it, in the worker's order.
+        runner_.Run(
+            [opened] {
+                if (opened->mailboxOpened) DDI_DevCloseNode(opened->mailbox);
+                if (opened->dataOpened) DDI_DevCloseNode(opened->data);
+                return DDI_OK;
+            },
+            true);
+        return result;
+    }
+    mailbox = opened->mailbox;
+    data = opened->data;
     return result;
 }
 
 std::uint32_t ControllerAccess::CloseNodePair(std::uint32_t& mailbox, std::uint32_t& data) {
-    DDI_DevCloseNode(mailbox);
+    const std::uint32_t result = runner_.Run(
+        [mailbox, data] {
+            DDI_DevCloseNode(mailbox);
+            return DDI_DevCloseNode(data);
+        },
+        true);
     mailbox = 0;
-    const std::uint32_t result = DDI_DevCloseNode(data);
     data = 0;
     return result;
 }
@@ -41,15 +77,25 @@ std::uint32_t ControllerAccess::CloseNodePair(std::uint32_t& mailbox, std::uint3
 [[gnu::hot]] std::uint32_t ControllerAccess::ReadProcessData(std::uint32_t handle, std::uint16_t address,
                                                           std::uint16_t length) {
     if (length > InputImage.size()) return ERR_INVALID_ARGUMENT;
-    DDI_PD_RECORD record{length, address, kProcessDataAttribute, InputImage.data()};
-    return DDI_DTI_ReadData(handle, &record);
+    // The worker reads into bytes of its own; bytes the library leaves alone keep
+    // what the image held.
+    auto bytes = std::make_shared<std::array<std::uint8_t, kImageSize>>(InputImage);
+    const std::uint32_t result = runner_.Run([handle, address, length, bytes] {
+        DDI_PD_RECORD record{length, address, kProcessDataAttribute, bytes->data()};
+        return DDI_DTI_ReadData(handle, &record);
+    });
+    if (result != kCallCancelled) std::copy_n(bytes->begin(), length, InputImage.begin());
+    return result;
 }
 
 [[gnu::hot]] std::uint32_t ControllerAccess::WriteProcessData(std::uint32_t handle, std::uint16_t address,
                                                            std::uint16_t length) {
     if (length > OutputImage.size()) return ERR_INVALID_ARGUMENT;
-    DDI_PD_RECORD record{length, address, kProcessDataAttribute, OutputImage.data()};
-    return DDI_DTI_WriteData(handle, &record);
+    auto bytes = std::make_shared<std::vector<std::uint8_t>>(OutputImage.begin(), OutputImage.begin() + length);
+    return runner_.Run([handle, address, length, bytes] {
+        DDI_PD_RECORD record{length, address, kProcessDataAttribute, bytes->data()};
+        return DDI_DTI_WriteData(handle, &record);
+    });
 }
 
 std::uint32_t ControllerAccess::SendCommand(CommandWords words, std::uint32_t handle) {
@@ -62,16 +108,21 @@ std::uint32_t ControllerAccess::SendCommand(CommandWords words, std::uint32_t ha
         message.push_back(static_cast<std::uint8_t>(words[i] >> 8));
         message.push_back(static_cast<std::uint8_t>(words[i] & 0xFF));
     }
-    DDI_MSG_RECORD record{0, static_cast<std::uint16_t>(message.size()), 0, message.data()};
-    return DDI_MXI_SndMessage(handle, &record);
+    return runner_.Run([handle, message = std::move(message)]() mutable {
+        DDI_MSG_RECORD record{0, static_cast<std::uint16_t>(message.size()), 0, message.data()};
+        return DDI_MXI_SndMessage(handle, &record);
+    });
 }
 
 std::uint32_t ControllerAccess::ReceiveMessage(std::uint32_t handle, std::span<std::uint16_t> words) {
     // Zeroed, so a message shorter than its word count announces yields zeros rather
     // than bytes of an earlier message.
-    std::array<std::uint8_t, kReceiveBufferBytes> buffer{};
-    DDI_MSG_RECORD record{0, kReceiveBufferBytes, 0, buffer.data()};
-    std::uint32_t result = DDI_MXI_RcvMessage(handle, &record);
+    auto received = std::make_shared<std::array<std::uint8_t, kReceiveBufferBytes>>();
+    std::uint32_t result = runner_.Run([handle, received] {
+        DDI_MSG_RECORD record{0, kReceiveBufferBytes, 0, received->data()};
+        return DDI_MXI_RcvMessage(handle, &record);
+    });
+    const std::array<std::uint8_t, kReceiveBufferBytes>& buffer = *received;
     // The buffer holds as many words as MailboxBuffer; no command looks further into
     // a confirmation, so a longer one counts as received.
     if (result == ERR_BUFFER_SIZE) result = DDI_OK;
@@ -95,6 +146,8 @@ std::uint32_t ControllerAccess::WaitForConfirmation(std::uint32_t handle, std::u
     std::uint32_t result;
     do {
         result = ReceiveMessage(handle, words);
+        // Every further receive of a cancelled command would be refused at once.
+        if (result == kCallCancelled) return result;
     } while (words[0] != code && clock_.TickMs() - start <= limit);
     return result != DDI_OK ? result : words[2];
 }
@@ -116,9 +169,10 @@ std::uint16_t ControllerAccess::ReadStatusRegister() {
 }
 
 std::uint32_t ControllerAccess::ReadStatusRegister(std::uint16_t& status) {
-    DDI_DIAG_RECORD diagnostic{};
-    const std::uint32_t result = GetKNSDiagnostic(MailboxNode, &diagnostic);
-    status = result == DDI_OK ? diagnostic.statusRegister : 0;
+    auto diagnostic = std::make_shared<DDI_DIAG_RECORD>();
+    const std::uint32_t result =
+        runner_.Run([handle = MailboxNode, diagnostic] { return GetKNSDiagnostic(handle, diagnostic.get()); });
+    status = result == DDI_OK ? diagnostic->statusRegister : 0;
     return result;
 }
 

@@ -2,7 +2,9 @@
 // The configurator's layer over the quorrin library: the mailbox and data node pair
 // of the current coupler, the process images and command messages with confirmation
 // polling. Result codes of the library pass through unchanged; nothing is shown here.
+// Every library call goes through the CallRunner: in place, or on the online worker.
 
+#include "call_runner.h"
 #include "clock.h"
 #include "command_table.h"
 
@@ -20,7 +22,7 @@ public:
 
     // currentIP is the station state's address of the current coupler; opening the
     // node pair removes its blanks in place.
-    ControllerAccess(std::string& currentIP, Clock& clock = SystemClock());
+    ControllerAccess(std::string& currentIP, Clock& clock = SystemClock(), CallRunner& runner = DirectCalls());
 
     std::uint32_t MailboxNode = 0;
     std::uint32_t DataNode = 0;
@@ -60,6 +62,7 @@ public:
 private:
     std::string& currentIP_;
     Clock& clock_;
+    CallRunner& runner_;
 };
 
 constexpr std::uint16_t SwapBytes(std::uint16_t word) {

@@ -1,6 +1,7 @@
 #include "online_operation.h"
 
 #include "access/call_failure.h"
+#include "access/call_runner.h"
 #include "access/coupler_diagnosis.h"
 #include "cycle_texts.h"
 #include "station/versch.h"
@@ -49,7 +50,7 @@ bool OnlineOperation::PingCoupler() {
     RemoveBlanks(model_.CurrentIP);
     const EchoResult result = pinger_.Ping(model_.CurrentIP);
     if (result.sent) PingReply = result.reply.bytes > 0;
-    if (!PingReply) LastFailure = NoEchoReason();
+    if (!PingReply) LastFailure = result.error == kCancelledReason ? result.error : NoEchoReason();
     return PingReply;
 }
 

@@ -148,12 +148,13 @@ void PingWindowTest::EnterPingsLoopbackAndClearKeepsNumbering() {
 }
 
 void PingWindowTest::SilentHostGivesTimeOutLine() {
-    OpenedPing opened;
-    korvo::TfrmPing* ping = opened.ping;
-    QVERIFY(ping != nullptr);
+    // First, so that the thread the window starts for its echoes is inside as well.
     if (!EnterSilentLoopback() || korvo::SendEcho("127.0.0.1", 300).notPermitted) {
         QSKIP("network namespaces or ICMP sockets are not allowed here");
     }
+    OpenedPing opened;
+    korvo::TfrmPing* ping = opened.ping;
+    QVERIFY(ping != nullptr);
     PingHost(ping, QStringLiteral("127.0.0.1"));
     QCOMPARE(opened.recorder.boxes, QStringList{});
     QCOMPARE(Lines(ping),

@@ -2,6 +2,7 @@
 
 #include "shell/windows/cp1252_text.h"
 #include "shell/windows/window_placement.h"
+#include "ui/window_pump.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -45,6 +46,8 @@ void TfrmNCBRestart::FormActivate() {
 }
 
 void TfrmNCBRestart::TimerTimer() {
+    // A tick while another command waits for the coupler is left out.
+    if (WindowPump::Instance().Busy()) return;
     if (restart_) restart_->TimerTick();
 }
 
@@ -55,7 +58,7 @@ void TfrmNCBRestart::changeEvent(QEvent* event) {
 
 void TfrmNCBRestart::SetStatus(const std::string& text) { paStatus_->setText(ToQString(text)); }
 
-void TfrmNCBRestart::ProcessMessages() { QCoreApplication::processEvents(); }
+void TfrmNCBRestart::ProcessMessages() { WindowPump::Instance().Pump(); }
 
 void TfrmNCBRestart::SetProgress(int position) { progress_->setValue(position); }
 

@@ -2,6 +2,7 @@
 
 #include "shell/windows/cp1252_text.h"
 #include "shell/windows/message_box.h"
+#include "ui/window_pump.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -143,6 +144,8 @@ void Tfrmsystemconfig::FormActivate() {
 }
 
 void Tfrmsystemconfig::TimerTimer() {
+    // A tick while another command waits for the coupler is left out.
+    if (WindowPump::Instance().Busy()) return;
     if (diagnosis_) diagnosis_->TimerTick();
 }
 
@@ -169,7 +172,7 @@ void Tfrmsystemconfig::ShowMessage(const std::string& text, const std::string& c
     ShowMessageBox(this, text, caption);
 }
 
-void Tfrmsystemconfig::ProcessMessages() { QCoreApplication::processEvents(); }
+void Tfrmsystemconfig::ProcessMessages() { WindowPump::Instance().Pump(); }
 
 void Tfrmsystemconfig::SetRestartButton(bool down, const std::string& caption) {
     restart_->setChecked(down);

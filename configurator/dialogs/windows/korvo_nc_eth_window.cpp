@@ -3,6 +3,7 @@
 #include "shell/pinger.h"
 #include "shell/windows/cp1252_text.h"
 #include "shell/windows/message_box.h"
+#include "ui/window_pump.h"
 
 #include <QCoreApplication>
 #include <QFormLayout>
@@ -114,7 +115,7 @@ void TfrmKorvo_NC_ETH::ShowMessage(const std::string& text, const std::string& c
 }
 
 void TfrmKorvo_NC_ETH::ProcessMessages() {
-    QCoreApplication::processEvents();
+    WindowPump::Instance().Pump();
 }
 
 void TfrmKorvo_NC_ETH::FormClose() {

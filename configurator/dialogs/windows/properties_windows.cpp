@@ -12,7 +12,7 @@
 namespace korvo {
 
 void CreatePropertiesWindows(const ModelSource& model, QWidget* owner,
-                             const RegisterPropertiesWindow& registerWindow) {
+                             const RegisterPropertiesWindow& registerWindow, Pinger* pinger) {
     const auto add = [&](PropertiesDialog dialog, QWidget* window) {
         window->hide();
         registerWindow(dialog, window);
@@ -27,7 +27,7 @@ void CreatePropertiesWindows(const ModelSource& model, QWidget* owner,
     add(PropertiesDialog::Korvo_TC_8, new TfrmKorvo_TC_8(model, owner));
     add(PropertiesDialog::Korvo_RT_6, new TfrmKorvo_RT_6(model, owner));
     add(PropertiesDialog::Korvo_CT_1, new TfrmKorvo_CT_1(model, owner));
-    add(PropertiesDialog::Korvo_NC_ETH, new TfrmKorvo_NC_ETH(model, owner));
+    add(PropertiesDialog::Korvo_NC_ETH, new TfrmKorvo_NC_ETH(model, owner, pinger));
     for (const SimpleModuleWindow& entry : SimpleModuleWindows())
         add(entry.dialog, CreateSimpleModuleWindow(owner, entry));
 }

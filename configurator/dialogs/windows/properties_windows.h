@@ -15,11 +15,14 @@ class QWidget;
 
 namespace korvo {
 
+class Pinger;
+
 using RegisterPropertiesWindow = std::function<void(PropertiesDialog, QWidget*)>;
 
 // Creates every properties window as a hidden window of `owner` and hands it to
-// `registerWindow`.
+// `registerWindow`. The coupler's connection test echoes through `pinger` (null:
+// the system's echo).
 void CreatePropertiesWindows(const ModelSource& model, QWidget* owner,
-                             const RegisterPropertiesWindow& registerWindow);
+                             const RegisterPropertiesWindow& registerWindow, Pinger* pinger = nullptr);
 
 }  // namespace korvo

@@ -10,6 +10,8 @@
 #include "access/coupler_diagnosis.h"
 #include "access/ddi_funktionen.h"
 #include "access/nc_restart.h"
+#include "access/online_worker.h"
+#include "access/waiting_clock.h"
 #include "access/windows/ncb_restart.h"
 #include "access/windows/system_config.h"
 #include "docs/address_map_export.h"
@@ -22,6 +24,7 @@
 #include "docs/windows/report.h"
 #include "dialogs/windows/properties_windows.h"
 #include "shell/online_operation.h"
+#include "shell/worker_pinger.h"
 #include "station/windows/connector_image.h"
 #include "station/windows/frm_konfig.h"
 #include "station/text_encoding.h"
@@ -29,6 +32,7 @@
 #include "tools/udp_bootp_server.h"
 #include "tools/windows/frm_bootp_server.h"
 #include "tools/windows/eth_ping_window.h"
+#include "ui/window_pump.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -42,6 +46,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -96,6 +101,23 @@ QColor LedQColor(LedColor color) {
                   static_cast<int>((value >> 16) & 0xFF));
 }
 
+// The buttons of the window's commands are grey while one runs.
+class CommandsGreyed {
+public:
+    explicit CommandsGreyed(std::function<void(bool)> setEnabled) : setEnabled_(std::move(setEnabled)) {
+        setEnabled_(false);
+    }
+    ~CommandsGreyed() {
+        WindowPump::Instance().EndCommand();
+        setEnabled_(true);
+    }
+    CommandsGreyed(const CommandsGreyed&) = delete;
+    CommandsGreyed& operator=(const CommandsGreyed&) = delete;
+
+private:
+    std::function<void(bool)> setEnabled_;
+};
+
 Pinger& SystemPinger() {
     static Pinger pinger;
     return pinger;
@@ -105,8 +127,11 @@ Pinger& SystemPinger() {
 
 TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* parent)
     : QMainWindow(parent),
-      pinger_(seams.pinger ? seams.pinger : &SystemPinger()),
-      clock_(seams.clock ? seams.clock : &SystemClock()) {
+      worker_(std::make_unique<OnlineWorker>(WindowPump::Instance())),
+      echo_(std::make_unique<WorkerPinger>(seams.pinger ? *seams.pinger : SystemPinger(), WindowPump::Instance())),
+      waitingClock_(std::make_unique<WaitingClock>(WindowPump::Instance())),
+      pinger_(echo_.get()),
+      clock_(seams.clock ? seams.clock : waitingClock_.get()) {
     state_.ProgramFolder = std::move(programFolder);
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Korvo Configurator"));
@@ -154,7 +179,8 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
     connect(frmBootpServer_, &TfrmBootpServer::helpRequested, frmHelp_, &TfrmHelp::OpenBootpHelp);
 
     CreatePropertiesWindows([this] { return frmKonfig_ != nullptr ? &frmKonfig_->Model() : nullptr; }, this,
-                            [this](PropertiesDialog dialog, QWidget* window) { RegisterPropertiesDialog(dialog, window); });
+                            [this](PropertiesDialog dialog, QWidget* window) { RegisterPropertiesDialog(dialog, window); },
+                            pinger_);
     frmPing_ = new TfrmPing(this, *pinger_);
     frmPing_->hide();
 
@@ -162,11 +188,16 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
     timerReadWrite_->setObjectName(QStringLiteral("TimerReadWrite"));
     timerReadWrite_->setInterval(kIoCycleMs);
     connect(timerReadWrite_, &QTimer::timeout, this, &TMainForm::TimerReadWriteTimer);
+
+    WindowPump& pump = WindowPump::Instance();
+    connect(&pump, &WindowPump::longWait, this, &TMainForm::ShowLongWait);
+    connect(&pump, &WindowPump::longWaitEnded, this, &TMainForm::EndLongWait);
 }
 
 TMainForm::~TMainForm() {
     timerReadWrite_->stop();
     if (access_) access_->CloseNodePair();
+    if (WindowPump::Instance().Busy()) WindowPump::Instance().Cancel();
 }
 
 void TMainForm::CreateActions() {
@@ -403,6 +434,43 @@ void TMainForm::CreateStatusBar() {
         bar->addWidget(panel);
         statusPanels_[i] = panel;
     }
+    waitLabel_ = new QLabel(bar);
+    waitLabel_->setObjectName(QStringLiteral("WaitLabel"));
+    cancelWait_ = new QPushButton(QStringLiteral("cancel"), bar);
+    cancelWait_->setObjectName(QStringLiteral("CancelWait"));
+    connect(cancelWait_, &QPushButton::clicked, this, [] { WindowPump::Instance().Cancel(); });
+    bar->addPermanentWidget(waitLabel_);
+    bar->addPermanentWidget(cancelWait_);
+    waitLabel_->hide();
+    cancelWait_->hide();
+    WindowPump::Instance().AllowInput(cancelWait_);
+}
+
+void TMainForm::ShowLongWait(int elapsedMs) {
+    const QString address = frmKonfig_ != nullptr ? ToQString(frmKonfig_->Model().CurrentIP) : QString();
+    waitLabel_->setText(QStringLiteral("waiting for %1 ... %2 s").arg(address).arg(elapsedMs / 1000));
+    if (longWaitShown_) return;
+    longWaitShown_ = true;
+    waitLabel_->show();
+    cancelWait_->show();
+    SetOnlineCommandsEnabled(false);
+}
+
+void TMainForm::EndLongWait() {
+    if (!longWaitShown_) return;
+    longWaitShown_ = false;
+    waitLabel_->hide();
+    cancelWait_->hide();
+    SetOnlineCommandsEnabled(true);
+}
+
+void TMainForm::SetOnlineCommandsEnabled(bool enabled) {
+    // The window's own commands and a long wait each grey the buttons; the last to end
+    // brings them back.
+    commandsOff_ += enabled ? -1 : 1;
+    const bool on = commandsOff_ <= 0;
+    for (QAction* a : {toolNew_, toolOpen_, toolSave_, toolIP_, toolConfig_, toolTest_}) a->setEnabled(on);
+    menuBar()->setEnabled(on);
 }
 
 void TMainForm::FormActivate() {
@@ -441,7 +509,7 @@ void TMainForm::FormActivate() {
 }
 
 void TMainForm::CreateOnline(StationModel& model) {
-    access_ = std::make_unique<ControllerAccess>(model.CurrentIP, *clock_);
+    access_ = std::make_unique<ControllerAccess>(model.CurrentIP, *clock_, *worker_);
     online_ = std::make_unique<OnlineOperation>(model, catalogue_, *access_, *this, *pinger_);
     online_->OnlineImageIndex = onlineButtonImage_;
     if (checkKeepOutputs_ != nullptr) online_->KeepOutputsWhenStopped = checkKeepOutputs_->isChecked();
@@ -555,6 +623,7 @@ void TMainForm::ToolSaveClick() {
 
 void TMainForm::ToolconfigClick() {
     if (!online_) return;
+    const CommandsGreyed greyed([this](bool on) { SetOnlineCommandsEnabled(on); });
     online_->CheckConfigurationCommand();
     state_.DebugShown = online_->DebugShown;
     FollowIoTest("stopped by the configuration check");
@@ -562,6 +631,7 @@ void TMainForm::ToolconfigClick() {
 
 void TMainForm::ToolTestClick() {
     if (!online_) return;
+    const CommandsGreyed greyed([this](bool on) { SetOnlineCommandsEnabled(on); });
     online_->OnlineCommand();
     // Clicking the checkable button toggles it; whether the test runs decides its state.
     toolTest_->setChecked(frmKonfig_->Model().Online);
@@ -584,6 +654,7 @@ void TMainForm::RestartClick() {
     if (!online_) return;
     SetStatusPanel1("");
     ProcessMessages();
+    const CommandsGreyed greyed([this](bool on) { SetOnlineCommandsEnabled(on); });
     if (!online_->PingCoupler()) {
         ShowMessage(std::string(kCheckIpSettings) + "\n" + online_->LastFailure, kCommunicationError);
         SetStatusPanel1(std::string(kCheckIpSettings) + "  - " + online_->LastFailure);
@@ -612,10 +683,12 @@ void TMainForm::PingClick() {
 }
 
 void TMainForm::TimerReadWriteTimer() {
-    if (!online_) return;
+    // A tick that comes while a command (or the cycle before) waits is left out.
+    if (!online_ || WindowPump::Instance().Busy()) return;
     onlineLog_->Hold();
     online_->IoCycle();
     onlineLog_->Release();
+    WindowPump::Instance().EndCommand();
 }
 
 void TMainForm::ShowMessage(const std::string& text, const std::string& caption) {
@@ -641,7 +714,7 @@ void TMainForm::ShowStatus(const QString& text, StatusKind kind) {
     panel->setText(text);
 }
 
-void TMainForm::ProcessMessages() { QCoreApplication::processEvents(); }
+void TMainForm::ProcessMessages() { WindowPump::Instance().Pump(); }
 
 void TMainForm::ClearMemo() { onlineLog_->Clear(); }
 
@@ -711,6 +784,14 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (WindowPump::Instance().Busy()) {
+        // A command is waiting for the coupler: it ends first, cancelled, and the
+        // window closes right after.
+        WindowPump::Instance().Cancel();
+        event->ignore();
+        QTimer::singleShot(WindowPump::kCommandGapMs, this, &QWidget::close);
+        return;
+    }
     timerReadWrite_->stop();
     StopIoTest("stopped: the program was closed");
     if (access_) access_->CloseNodePair();

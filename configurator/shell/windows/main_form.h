@@ -24,6 +24,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QPushButton;
 class QTimer;
 
 namespace korvo {
@@ -36,6 +37,9 @@ class TfrmIoRecord;
 class TfrmConfigurationTable;
 class NcRestart;
 class OnlineLog;
+class OnlineWorker;
+class WaitingClock;
+class WorkerPinger;
 class OnlineOperation;
 class Pinger;
 class TAboutBox;
@@ -51,7 +55,9 @@ class Tfrmsystemconfig;
 class TypeList;
 
 // How the online functions reach the coupler and wait; null means the real echo and
-// the system clock. Tests pass fakes.
+// the system clock, whose pauses keep the window turning. Tests pass fakes. Either
+// way the echoes run on a thread of their own and the library calls on the online
+// worker, while the window goes on painting.
 struct OnlineSeams {
     Pinger* pinger = nullptr;
     Clock* clock = nullptr;
@@ -161,12 +167,20 @@ private:
     void FollowIoTest(const std::string& stopReason);
     // Stops a running I/O test before the project changes or the program closes.
     void StopIoTest(const std::string& reason);
+    // A command has waited long: its progress and the cancel show, commands grey.
+    void ShowLongWait(int elapsedMs);
+    void EndLongWait();
+    void SetOnlineCommandsEnabled(bool enabled);
     // Panel 1 in red for a failure, in the window's text colour otherwise.
     void ShowStatus(const QString& text, StatusKind kind);
     void InfoClick();
     void HelpClick();
 
     AppState state_;
+    // Declared before everything that calls through them, so they go last.
+    std::unique_ptr<OnlineWorker> worker_;
+    std::unique_ptr<WorkerPinger> echo_;
+    std::unique_ptr<WaitingClock> waitingClock_;
     Pinger* pinger_;
     Clock* clock_;
     CatalogueList catalogue_;
@@ -201,6 +215,10 @@ private:
     QPlainTextEdit* memoDebug_ = nullptr;
     QLabel* laStatus_ = nullptr;
     QLabel* statusPanels_[3] = {};
+    QLabel* waitLabel_ = nullptr;
+    QPushButton* cancelWait_ = nullptr;
+    int commandsOff_ = 0;
+    bool longWaitShown_ = false;
     QMenu* popupMenu_ = nullptr;
 
     QAction* toolNew_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "shell/windows/cp1252_text.h"
 #include "shell/windows/message_box.h"
+#include "ui/window_pump.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -86,7 +87,7 @@ void TfrmPing::btnPingClick() {
         ShowMessageBox(this, attempt.notPermitted ? EthPing::kNotPermitted : EthPing::kCheckIpSettings,
                        EthPing::kCommunicationError);
     }
-    QCoreApplication::processEvents();
+    WindowPump::Instance().Pump();
     btnPing_->setEnabled(true);
 }
 

@@ -2,6 +2,7 @@
 
 #include "shell/windows/cp1252_text.h"
 #include "shell/windows/message_box.h"
+#include "ui/window_pump.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -228,7 +229,7 @@ void TfrmBootpServer::ShowMessage(const std::string& text, const std::string& ca
 }
 
 void TfrmBootpServer::ProcessMessages() {
-    QCoreApplication::processEvents();
+    WindowPump::Instance().Pump();
 }
 
 void TfrmBootpServer::SetStationStatus(const std::string& text) {
