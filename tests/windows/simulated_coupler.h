@@ -93,6 +93,7 @@ public:
     }
 
     korvo::sim::Controller& Controller() { return simulator_.controller(); }
+    korvo::sim::Simulator& Simulator() { return simulator_; }
     korvo::sim::SimulatedStation& Station() { return station_; }
     // The bus module of a type, as the coupler places it in its images.
     const korvo::sim::BusModule& Module(const std::string& type) const {
