@@ -37,12 +37,14 @@ bool OnlineWorker::RunTask(std::function<void()> task, bool always) {
         const std::lock_guard lock(mutex_);
         queue_.push_back([done, task = std::move(task), &waiter = waiter_] {
             task();
-            done->store(true, std::memory_order_release);
+            // Sequentially consistent: a waiter that is about to sleep either sees
+            // the flag or is seen by Wake().
+            done->store(true);
             waiter.Wake();
         });
     }
     queued_.notify_one();
-    return waiter_.WaitUntil([&done] { return done->load(std::memory_order_acquire); });
+    return waiter_.WaitUntil([&done] { return done->load(); });
 }
 
 std::uint32_t OnlineWorker::Run(std::function<std::uint32_t()> call, bool always) {

@@ -5,6 +5,8 @@
 #include <QEventLoop>
 #include <QWidget>
 
+#include <thread>
+
 namespace korvo {
 
 WindowPump& WindowPump::Instance() {
@@ -51,6 +53,12 @@ void WindowPump::CommandEnded() {
 bool WindowPump::Wait(const std::function<bool()>& done, int limitMs) {
     if (done()) return true;
     if (cancelled_) return false;
+    if (limitMs < 0) {
+        QElapsedTimer spin;
+        spin.start();
+        while (!done() && spin.nsecsElapsed() < kSpinNs) std::this_thread::yield();
+        if (done()) return true;
+    }
     QEventLoop loop;
     loops_.push_back(&loop);
     Enter();
@@ -61,7 +69,11 @@ bool WindowPump::Wait(const std::function<bool()>& done, int limitMs) {
         connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
         deadline.start(limitMs);
     }
+    // Counted before the last look at done(), so a worker that finishes in between
+    // sees it and wakes the loop.
+    ++sleeping_;
     while (!done() && !cancelled_ && (limitMs < 0 || deadline.isActive())) loop.exec();
+    --sleeping_;
     loops_.pop_back();
     Leave();
     // A wait further out may have been woken while this one ran.
@@ -78,6 +90,7 @@ bool WindowPump::Pause(std::uint32_t ms) {
 }
 
 void WindowPump::Wake() {
+    if (sleeping_.load() == 0) return;
     QMetaObject::invokeMethod(
         this,
         [this] {

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <atomic>
 #include <vector>
 
 class QEventLoop;
@@ -26,6 +27,9 @@ public:
     static constexpr int kLongWaitMs = 300;
     // Waits closer together than this belong to one command.
     static constexpr int kCommandGapMs = 150;
+    // An answer on a quick network comes within this: it is waited for without a
+    // turn of the event loop, which would cost more than the exchange.
+    static constexpr qint64 kSpinNs = 200'000;
 
     // The one pump of the window thread, made at its first use.
     static WindowPump& Instance();
@@ -69,6 +73,8 @@ private:
     bool inCommand_ = false;
     bool longShown_ = false;
     std::vector<QEventLoop*> loops_;
+    // Loops that wait for a wake; a worker posts one only then.
+    std::atomic<int> sleeping_{0};
     QElapsedTimer commandTime_;
     QTimer progress_;
     QTimer gap_;
