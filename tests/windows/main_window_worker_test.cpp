@@ -7,6 +7,7 @@
 #include "program_folder.h"
 #include "random_loopback.h"
 #include "simulated_coupler.h"
+#include "window_screenshot.h"
 
 #include "access/command_table.h"
 #include "access/ddi_funktionen.h"
@@ -138,6 +139,7 @@ class MainWindowWorkerTest : public QObject {
 private Q_SLOTS:
     void CommandsSendTheirRequestsInTheirOrder();
     void SilentCouplerKeepsTheWindowTurningAndCancelEndsTheCommand();
+    void ClosingWhileACommandWaitsCancelsItAndThenCloses();
 };
 
 void MainWindowWorkerTest::CommandsSendTheirRequestsInTheirOrder() {
@@ -197,6 +199,7 @@ void MainWindowWorkerTest::SilentCouplerKeepsTheWindowTurningAndCancelEndsTheCom
     QTimer::singleShot(800, &setup.form, [&] {
         cancelShown = cancel->isVisible();
         commandsGrey = !Action(setup.form, "Toolconfig")->isEnabled();
+        SaveScreenshot(setup.form, "main-window-waiting.png");
         // A click on another command while one waits goes nowhere.
         QTest::mouseClick(checkButton, Qt::LeftButton);
         QTest::mouseClick(cancel, Qt::LeftButton);
@@ -237,6 +240,26 @@ void MainWindowWorkerTest::SilentCouplerKeepsTheWindowTurningAndCancelEndsTheCom
     setup.recorder.boxes.clear();
     Action(setup.form, "Toolconfig")->trigger();
     QCOMPARE(setup.recorder.boxes, QStringList{QStringLiteral("check configuration|station OK !!  ")});
+}
+
+void MainWindowWorkerTest::ClosingWhileACommandWaitsCancelsItAndThenCloses() {
+    WorkerSetup setup;
+    QTRY_VERIFY(setup.form.frmKonfig() != nullptr);
+    SetReceiveSeconds(3);
+    setup.coupler.Simulator().inject(korvo::sim::Fault::of(korvo::sim::FaultKind::Silent, 0x0105));
+    bool stillOpenWhileWaiting = false;
+    QTimer::singleShot(400, &setup.form, [&] {
+        setup.form.close();
+        stillOpenWhileWaiting = setup.form.isVisible();
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    Action(setup.form, "Toolconfig")->trigger();
+    SetReceiveSeconds(1);
+    QVERIFY(stillOpenWhileWaiting);
+    QVERIFY2(elapsed.elapsed() < 2500, qPrintable(QString::number(elapsed.elapsed())));
+    QTRY_VERIFY(!setup.form.isVisible());
+    QVERIFY(setup.form.Access()->NodesClosed());
 }
 
 QTEST_MAIN(MainWindowWorkerTest)

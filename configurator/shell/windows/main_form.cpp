@@ -434,24 +434,20 @@ void TMainForm::CreateStatusBar() {
         bar->addWidget(panel);
         statusPanels_[i] = panel;
     }
-    waitLabel_ = new QLabel(bar);
-    waitLabel_->setObjectName(QStringLiteral("WaitLabel"));
+    // A long wait covers the panels with its message until it ends.
     cancelWait_ = new QPushButton(QStringLiteral("cancel"), bar);
     cancelWait_->setObjectName(QStringLiteral("CancelWait"));
     connect(cancelWait_, &QPushButton::clicked, this, [] { WindowPump::Instance().Cancel(); });
-    bar->addPermanentWidget(waitLabel_);
     bar->addPermanentWidget(cancelWait_);
-    waitLabel_->hide();
     cancelWait_->hide();
     WindowPump::Instance().AllowInput(cancelWait_);
 }
 
 void TMainForm::ShowLongWait(int elapsedMs) {
     const QString address = frmKonfig_ != nullptr ? ToQString(frmKonfig_->Model().CurrentIP) : QString();
-    waitLabel_->setText(QStringLiteral("waiting for %1 ... %2 s").arg(address).arg(elapsedMs / 1000));
+    statusBar()->showMessage(QStringLiteral("waiting for %1 ... %2 s").arg(address).arg(elapsedMs / 1000));
     if (longWaitShown_) return;
     longWaitShown_ = true;
-    waitLabel_->show();
     cancelWait_->show();
     SetOnlineCommandsEnabled(false);
 }
@@ -459,7 +455,7 @@ void TMainForm::ShowLongWait(int elapsedMs) {
 void TMainForm::EndLongWait() {
     if (!longWaitShown_) return;
     longWaitShown_ = false;
-    waitLabel_->hide();
+    statusBar()->clearMessage();
     cancelWait_->hide();
     SetOnlineCommandsEnabled(true);
 }

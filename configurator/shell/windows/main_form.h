@@ -215,7 +215,6 @@ private:
     QPlainTextEdit* memoDebug_ = nullptr;
     QLabel* laStatus_ = nullptr;
     QLabel* statusPanels_[3] = {};
-    QLabel* waitLabel_ = nullptr;
     QPushButton* cancelWait_ = nullptr;
     int commandsOff_ = 0;
     bool longWaitShown_ = false;
