@@ -6,6 +6,7 @@
 #include "export_command.h"
 #include "online_commands.h"
 #include "plan_command.h"
+#include "plant_commands.h"
 #include "program_folder.h"
 #include "station_command.h"
 
@@ -28,6 +29,13 @@ constexpr const char* kUsage =
     "  station PROJECT [--catalogue FILE] [--json]   print the process-image address map\n"
     "  check ADDRESS PROJECT [--station N] [--timeout S] [--json]\n"
     "                                                compare the coupler's bus with the project\n"
+    "  check --all PROJECT [--jobs N] [--record DIR] [--json] [--timeout S]\n"
+    "                                                check every station of the project at once\n"
+    "  scan ADDRESS [--json] [--add-to PROJECT [--station-name NAME] [--choose SLOT=TYPE]...]\n"
+    "                                                list the modules a coupler reports; add them\n"
+    "                                                to a project as a new station\n"
+    "  discover RANGE [--project PROJECT] [--json] [--timeout MS] [--jobs N]\n"
+    "                                                find the couplers of A.B.C.D/N or FIRST-LAST\n"
     "  io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--timeout S]\n"
     "     [--record FILE.json] [--keep-outputs]      run I/O cycles, print the process data and\n"
     "                                                the median cycle time; the outputs go off\n"
@@ -54,7 +62,12 @@ constexpr const char* kUsage =
 int Run(const std::string& command, const std::vector<std::string>& args) {
     const std::string catalogue = (korvo::ProgramFolder() / "korvo_config.ini").string();
     if (command == "station") return korvo::RunStationCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "check" && std::find(args.begin(), args.end(), "--all") != args.end()) {
+        return korvo::RunCheckAllCommand(args, catalogue, std::cout, std::cerr);
+    }
     if (command == "check") return korvo::RunCheckCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "scan") return korvo::RunScanCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "discover") return korvo::RunDiscoverCommand(args, catalogue, std::cout, std::cerr);
     if (command == "io") return korvo::RunIoCommand(args, catalogue, std::cout, std::cerr);
     if (command == "diag") return korvo::RunDiagCommand(args, std::cout, std::cerr);
     if (command == "restart") return korvo::RunRestartCommand(args, std::cout, std::cerr);
