@@ -162,6 +162,18 @@ std::vector<ProjectStation> ProjectStations(const StationModel& model) {
     return stations;
 }
 
+std::string SuggestedRange(const std::vector<ProjectStation>& stations) {
+    std::vector<std::uint32_t> addresses;
+    for (const ProjectStation& s : stations) {
+        // 0.0.0.0 is the address of a coupler nobody has set yet.
+        if (const auto a = ParseIPv4(s.address); a && *a != 0) addresses.push_back(*a);
+    }
+    if (addresses.empty()) return {};
+    const auto [low, high] = std::minmax_element(addresses.begin(), addresses.end());
+    if (*high - *low < kMaxRangeAddresses) return AddressText(*low) + "-" + AddressText(*high);
+    return AddressText(addresses.front() & 0xFFFFFF00u) + "/24";
+}
+
 std::string FirstDifference(const std::vector<ConfigurationRow>& rows) {
     for (const ConfigurationRow& row : rows) {
         if (row.match) continue;

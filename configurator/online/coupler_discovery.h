@@ -68,6 +68,11 @@ struct ProjectStation {
 };
 std::vector<ProjectStation> ProjectStations(const StationModel& model);
 
+// The range the search window starts with: from the lowest to the highest address of
+// the project's stations when they span at most 1024, else the /24 of the first one;
+// empty when no station has an address.
+std::string SuggestedRange(const std::vector<ProjectStation>& stations);
+
 // The first difference of the compared rows ("slot 3: expected KORVO DO 16, found
 // KORVO DI 8"), empty when every row matches.
 std::string FirstDifference(const std::vector<ConfigurationRow>& rows);

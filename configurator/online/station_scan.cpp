@@ -206,4 +206,23 @@ bool ReplaceStationModules(StationModel& model, int station, const std::vector<s
     return true;
 }
 
+std::unique_ptr<StationModel> CopyStations(const StationModel& model) {
+    auto copy = std::make_unique<StationModel>(model.Catalogue(), model.ProgramFolder());
+    for (int i = 1; i <= model.ModuleCount; ++i) {
+        const TModul* m = model.Module(i);
+        if (m == nullptr) continue;
+        copy->AppendModule(m->ModulType);
+        TModul& c = *copy->Module(copy->ModuleCount);
+        c.Parameter = m->Parameter;
+        c.ParameterComment = m->ParameterComment;
+        c.IPAddress = m->IPAddress;
+        c.Subnet_Maske = m->Subnet_Maske;
+        c.Gate_way = m->Gate_way;
+        c.MACAddress = m->MACAddress;
+        c.StationName = m->StationName;
+    }
+    copy->Renumber();
+    return copy;
+}
+
 }  // namespace korvo

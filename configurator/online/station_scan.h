@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -80,5 +81,9 @@ std::optional<int> AppendScannedStation(StationModel& model, const std::string& 
 // too) by the types; the coupler and every other station stay as they were. False when
 // the station does not exist or the project has no room.
 bool ReplaceStationModules(StationModel& model, int station, const std::vector<std::string>& types);
+
+// A copy of the project's modules (types, parameters, comments, coupler settings) in a
+// model of its own, for work on another thread while the window's model may change.
+std::unique_ptr<StationModel> CopyStations(const StationModel& model);
 
 }  // namespace korvo

@@ -141,3 +141,24 @@ TEST_F(DiscoveryTest, RepeatedTypesAreCountedInTheSummary) {
 
 }  // namespace
 }  // namespace korvo::testing
+
+namespace korvo::testing {
+namespace {
+
+TEST(SuggestedRange, SpansTheProjectsAddressesOrTakesTheFirstOnesNetwork) {
+    const auto stations = [](std::vector<std::string> addresses) {
+        std::vector<ProjectStation> list;
+        for (std::size_t i = 0; i < addresses.size(); ++i) {
+            list.push_back({static_cast<int>(i + 1), 0, "", addresses[i]});
+        }
+        return list;
+    };
+    EXPECT_EQ(SuggestedRange(stations({"192.168.0.20", "192.168.0.7", "0.0.0.0", "192.168.1.3"})),
+              "192.168.0.7-192.168.1.3");
+    EXPECT_EQ(SuggestedRange(stations({"10.1.2.3", "10.9.0.1"})), "10.1.2.0/24");
+    EXPECT_EQ(SuggestedRange(stations({"0.0.0.0", "no address"})), "");
+    EXPECT_TRUE(ParseAddressRange(SuggestedRange(stations({"10.0.0.1", "10.0.4.0"}))).error.empty());
+}
+
+}  // namespace
+}  // namespace korvo::testing

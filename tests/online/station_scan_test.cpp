@@ -149,3 +149,25 @@ TEST_F(StationScanTest, NoCouplerAndNoEchoSayWhyTheScanStopped) {
 
 }  // namespace
 }  // namespace korvo::testing
+
+namespace korvo::testing {
+namespace {
+
+TEST_F(StationScanTest, ACopyOfTheStationsKeepsWhatTheProjectFileKeeps) {
+    auto model = LoadModel(Project({{"127.0.0.205", {"KORVO AI 2", "KORVO PS"}}, {"127.0.0.206", {"KORVO DO 4"}}}));
+    model->Module(2)->Parameter = "3,4,";
+    model->Module(2)->ParameterComment[2] = "second";
+    const auto copy = CopyStations(*model);
+    ASSERT_EQ(copy->ModuleCount, 5);
+    EXPECT_EQ(copy->Module(2)->Parameter, "3,4,");
+    EXPECT_EQ(copy->Module(2)->ParameterComment[2], "second");
+    EXPECT_EQ(copy->Module(3)->ModulZuStations, model->Module(3)->ModulZuStations);
+    EXPECT_EQ(copy->Module(4)->StationsNummmer, 2);
+    EXPECT_EQ(copy->Module(4)->StationName, "Hall 2");
+    EXPECT_EQ(copy->Module(5)->ByteOffsetOutput, model->Module(5)->ByteOffsetOutput);
+    model->Module(2)->Parameter = "changed";
+    EXPECT_EQ(copy->Module(2)->Parameter, "3,4,");
+}
+
+}  // namespace
+}  // namespace korvo::testing

@@ -47,6 +47,9 @@ class TfrmReport;
 class TfrmKonfig;
 class TfrmNCBRestart;
 class TfrmPing;
+class TfrmStationScan;
+class TfrmCouplerSearch;
+class TfrmPlantOverview;
 class Tfrmsystemconfig;
 class TypeList;
 
@@ -89,6 +92,10 @@ public:
     IoTestRecorder* IoRecorder() const { return recorder_.get(); }
 
     TfrmPing* frmPing() const { return frmPing_; }
+    // The windows for many couplers; each is made when its menu item is first used.
+    TfrmStationScan* frmStationScan() const { return frmStationScan_; }
+    TfrmCouplerSearch* frmCouplerSearch() const { return frmCouplerSearch_; }
+    TfrmPlantOverview* frmPlantOverview() const { return frmPlantOverview_; }
     // Null until the first activation, like the station it works on.
     ControllerAccess* Access() const { return access_.get(); }
     OnlineOperation* Online() const { return online_.get(); }
@@ -154,6 +161,11 @@ private:
     void RestartClick();
     void ToolIPClick();
     void PingClick();
+    void ReadStationClick(const std::string& address);
+    void FindCouplersClick();
+    void PlantOverviewClick();
+    // The project changed in one of those windows: save it as every change is saved.
+    void StationsChanged();
     void PreviewClick();
     void ExportAddressMapClick();
     void IoRecordClick();
@@ -184,6 +196,9 @@ private:
     TfrmConfigurationTable* frmConfigurationTable_ = nullptr;
     std::unique_ptr<IoTestRecorder> recorder_;
     TfrmPing* frmPing_ = nullptr;
+    TfrmStationScan* frmStationScan_ = nullptr;
+    TfrmCouplerSearch* frmCouplerSearch_ = nullptr;
+    TfrmPlantOverview* frmPlantOverview_ = nullptr;
     std::unique_ptr<ControllerAccess> access_;
     std::unique_ptr<OnlineOperation> online_;
     std::unique_ptr<CouplerDiagnosis> diagnosis_;
