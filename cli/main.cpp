@@ -7,6 +7,7 @@
 #include "online_commands.h"
 #include "plan_command.h"
 #include "plant_commands.h"
+#include "report_command.h"
 #include "program_folder.h"
 #include "station_command.h"
 
@@ -36,6 +37,9 @@ constexpr const char* kUsage =
     "                                                to a project as a new station\n"
     "  discover RANGE [--project PROJECT] [--json] [--timeout MS] [--jobs N]\n"
     "                                                find the couplers of A.B.C.D/N or FIRST-LAST\n"
+    "  report PROJECT --records DIR (--pdf FILE | --text)\n"
+    "                                                one commissioning report from the check\n"
+    "                                                results and I/O test records of DIR\n"
     "  io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--timeout S]\n"
     "     [--record FILE.json] [--keep-outputs]      run I/O cycles, print the process data and\n"
     "                                                the median cycle time; the outputs go off\n"
@@ -68,6 +72,7 @@ int Run(const std::string& command, const std::vector<std::string>& args) {
     if (command == "check") return korvo::RunCheckCommand(args, catalogue, std::cout, std::cerr);
     if (command == "scan") return korvo::RunScanCommand(args, catalogue, std::cout, std::cerr);
     if (command == "discover") return korvo::RunDiscoverCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "report") return korvo::RunReportCommand(args, catalogue, std::cout, std::cerr);
     if (command == "io") return korvo::RunIoCommand(args, catalogue, std::cout, std::cerr);
     if (command == "diag") return korvo::RunDiagCommand(args, std::cout, std::cerr);
     if (command == "restart") return korvo::RunRestartCommand(args, std::cout, std::cerr);

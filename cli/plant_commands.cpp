@@ -8,6 +8,7 @@
 #include "online/plant_check.h"
 #include "online/station_scan.h"
 #include "shell/io_test_header.h"
+#include "shell/io_test_record.h"
 #include "station/catalogue.h"
 #include "station/profile_file.h"
 #include "station/project_file.h"
@@ -18,7 +19,6 @@
 
 #include <quorrin.h>
 
-#include <ctime>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -352,15 +352,6 @@ namespace {
 constexpr const char* kCheckAllUsage =
     "usage: korvo check --all PROJECT [--jobs N] [--record DIR] [--json] [--timeout SECONDS] [--catalogue FILE]";
 
-std::string TimeText(std::chrono::system_clock::time_point at) {
-    const std::time_t t = std::chrono::system_clock::to_time_t(at);
-    std::tm utc{};
-    ::gmtime_r(&t, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
-
 std::string RowsJson(const std::vector<ConfigurationRow>& rows) {
     std::string text = "[";
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -379,7 +370,7 @@ std::string StationCheckJson(const StationCheck& c) {
            ", \"match\": " + (c.match ? "true" : "false") +
            ", \"result\": " + JsonString(CheckVerdict(c)) +
            ", \"state\": " + (c.stateRead ? JsonString(CouplerStateText(c.state)) : std::string("null")) +
-           ", \"started\": " + JsonString(TimeText(c.started)) + ", \"finished\": " + JsonString(TimeText(c.finished)) +
+           ", \"started\": " + JsonString(IoTestRecorder::TimeText(c.started)) + ", \"finished\": " + JsonString(IoTestRecorder::TimeText(c.finished)) +
            ",\n  \"rows\": " + RowsJson(c.rows) + "}";
 }
 

@@ -119,7 +119,10 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(folder_); }
 
-    void Write(const std::string& name, const std::string& text) { std::ofstream(folder_ / name) << text; }
+    void Write(const std::string& name, const std::string& text) {
+        std::filesystem::create_directories((folder_ / name).parent_path());
+        std::ofstream(folder_ / name) << text;
+    }
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
 
     std::filesystem::path folder_;
@@ -246,6 +249,43 @@ TEST_F(PlantCommands, CheckAllMatchesDiffersAndMissesStationsAndRecordsEach) {
     const Result json = RunKorvo("check --all " + Path("served.prj") + " --json");
     EXPECT_EQ(json.status, 1) << json.output;
     EXPECT_EQ(json.output.rfind("[\n {\"station\": 1, \"name\": \"Hall 1\", ", 0), 0u) << json.output;
+}
+
+TEST_F(PlantCommands, OneReportMergesTheRecordsOfSeveralMachines) {
+    PlantSimulator sim(Path("served.prj"), 3);
+    ASSERT_TRUE(sim.Running());
+    const std::string records = Path("records");
+    EXPECT_EQ(RunKorvo("check --all " + Path("plant.prj") + " --record " + records + "/anna").status, 1);
+    EXPECT_EQ(RunKorvo("io " + Host(1) + " " + Path("plant.prj") + " --cycles 2 --interval 0 --record " + records +
+                       "/anna/io-hall1.json")
+                  .status,
+              0);
+    Write("records/ben/notes.json", "{\"not\": \"a record\"}");
+    EXPECT_EQ(RunKorvo("io " + Host(2) + " " + Path("plant.prj") + " --station 2 --cycles 2 --interval 0 --record " +
+                       records + "/ben/io-hall2.json")
+                  .status,
+              0);
+    const Result text = RunKorvo("report " + Path("plant.prj") + " --records " + records + " --text");
+    EXPECT_EQ(text.status, 0) << text.output;
+    EXPECT_NE(text.output.find("Commissioning report of plant.prj\n4 station(s), 3 match;"), std::string::npos)
+        << text.output;
+    EXPECT_NE(text.output.find("6 record file(s) merged"), std::string::npos) << text.output;
+    EXPECT_NE(text.output.find("Station 4 \"Hall 4\" " + Host(9) + "\n  configuration check: the nodes could not be"),
+              std::string::npos)
+        << text.output;
+    EXPECT_NE(text.output.find("configuration check: match (anna, "), std::string::npos) << text.output;
+    EXPECT_NE(text.output.find("  5    Hall 2_M5_AI_1           in     not seen moving    ben          "),
+              std::string::npos)
+        << text.output;
+    EXPECT_NE(text.output.find("korvo: left out ben/notes.json: neither a check result nor an I/O test record"),
+              std::string::npos)
+        << text.output;
+
+    const Result pdf = RunKorvo("report " + Path("plant.prj") + " --records " + records + " --pdf " + Path("plant.pdf"));
+    EXPECT_EQ(pdf.status, 0) << pdf.output;
+    EXPECT_EQ(Read(folder_ / "plant.pdf").rfind("%PDF-", 0), 0u);
+    EXPECT_EQ(RunKorvo("report " + Path("plant.prj") + " --records " + Path("none") + " --text").status, 2);
+    EXPECT_EQ(RunKorvo("report " + Path("plant.prj") + " --records " + records).status, 2);
 }
 
 TEST_F(PlantCommands, BadRangesOptionsAndSimulatorArgumentsAreErrors) {
