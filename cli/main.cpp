@@ -118,7 +118,9 @@ int main(int argc, char** argv) {
     }
     const std::string command = args[0];
     args.erase(args.begin());
-    if (const std::string help = korvo::CommandUsage(kUsage, command);
+    // check --all is a command of its own with its own usage.
+    const bool all = command == "check" && std::find(args.begin(), args.end(), "--all") != args.end();
+    if (const std::string help = korvo::CommandUsage(kUsage, all ? "check --all" : command);
         !help.empty() && std::find(args.begin(), args.end(), "--help") != args.end()) {
         std::cout << help;
         return 0;

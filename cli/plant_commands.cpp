@@ -197,6 +197,12 @@ int RunScanCommand(const std::vector<std::string>& argv, const std::string& defa
         choices[slot] = Utf8ToCp1252(choice.substr(equals + 1));
     }
     const auto project = args->Value("--add-to");
+    const std::string stationName = Utf8ToCp1252(args->Value("--station-name").value_or(""));
+    if (stationName.size() > kMaxStationNameLength) {
+        err << "korvo: --station-name has " << stationName.size() << " characters, more than "
+            << kMaxStationNameLength << "\n";
+        return 2;
+    }
     if (!project && (!choices.empty() || args->Value("--station-name"))) {
         err << "korvo: --choose and --station-name need --add-to PROJECT\n" << kScanUsage << "\n";
         return 2;
@@ -236,7 +242,7 @@ int RunScanCommand(const std::vector<std::string>& argv, const std::string& defa
         return 1;
     }
     const auto station =
-        AppendScannedStation(*model, address, Utf8ToCp1252(args->Value("--station-name").value_or("")), types.types);
+        AppendScannedStation(*model, address, stationName, types.types);
     if (!station) {
         err << "korvo: \"" << *project << "\" has no room for " << types.types.size() + 1
             << " more modules (at most " << StationModel::kMaxModules << ")\n";
@@ -254,6 +260,8 @@ int RunScanCommand(const std::vector<std::string>& argv, const std::string& defa
 }
 
 namespace {
+
+constexpr std::int32_t kDiscoverExchangeSeconds = 5;
 
 constexpr const char* kDiscoverUsage =
     "usage: korvo discover RANGE [--project PROJECT] [--json] [--timeout MS] [--jobs N] [--catalogue FILE]";
@@ -298,6 +306,10 @@ int RunDiscoverCommand(const std::vector<std::string>& argv, const std::string& 
         model = LoadModel(*catalogue, *project, false, err);
         if (!model) return 2;
     }
+    // Something else that takes connections on the port must not hold a coupler's
+    // place for the library's usual limit.
+    const std::int32_t exchangeSeconds = kDiscoverExchangeSeconds;
+    ETH_SetClientOptions(ETH_OPTION_EXCHANGE_TIMEOUT, &exchangeSeconds, sizeof exchangeSeconds);
     const Discovery found = DiscoverCouplers(range, catalogue->list, model.get(),
                                              std::chrono::milliseconds(*timeout), *jobs);
     bool negative = found.couplers.empty() || !found.missing.empty();

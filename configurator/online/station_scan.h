@@ -41,7 +41,6 @@ struct StationScan {
     bool stateRead = false;
     CouplerState state;
 
-    bool Complete() const { return listRead && failure.empty(); }
     bool AllNamed() const;
     // The reported list as the configuration check compares it: names each followed by
     // two blanks, as the check's read-back line shows them.

@@ -216,6 +216,25 @@ TEST_F(PlantCommands, DiscoverFindsTheCouplersAndTellsTheProjectsStationsApart) 
     EXPECT_NE(silent.output.find("0 coupler(s) answered in 11 address(es)"), std::string::npos) << silent.output;
 }
 
+TEST_F(PlantCommands, DiscoverGivesUpOnADeviceThatTakesTheConnectionButIsNoCoupler) {
+    // Listening without ever answering: the kernel takes the connection, nobody replies.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(1962);
+    ::inet_pton(AF_INET, Host(30).c_str(), &at.sin_addr);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+    ASSERT_EQ(::listen(listener, 16), 0);
+    const auto started = std::chrono::steady_clock::now();
+    const Result found = RunKorvo("discover " + Host(30) + "/32");
+    const auto took = std::chrono::steady_clock::now() - started;
+    ::close(listener);
+    EXPECT_EQ(found.status, 1) << found.output;
+    EXPECT_NE(found.output.find(" " + Host(30) + " "), std::string::npos) << found.output;
+    EXPECT_NE(found.output.find("(the nodes could not be opened: "), std::string::npos) << found.output;
+    EXPECT_LT(took, std::chrono::seconds(12));
+}
+
 TEST_F(PlantCommands, CheckAllMatchesDiffersAndMissesStationsAndRecordsEach) {
     {
         PlantSimulator sim(Path("served.prj"), 3);

@@ -22,7 +22,7 @@ const std::vector<std::string> kTypes = {"KORVO DI 16", "KORVO DO 16", "KORVO PB
 TEST_F(StationScanTest, NamesEveryReportedModuleInBusOrderAndReadsTheState) {
     Serve(1, kTypes);
     const StationScan scan = ScanStation(Host(1), catalogue_, nullptr);
-    ASSERT_TRUE(scan.Complete()) << scan.failure;
+    ASSERT_TRUE(scan.listRead && scan.failure.empty()) << scan.failure;
     // The passive module is not on the bus.
     ASSERT_EQ(scan.modules.size(), 4u);
     EXPECT_EQ(scan.modules[0].types, std::vector<std::string>{"KORVO DI 16"});
@@ -39,7 +39,7 @@ TEST_F(StationScanTest, SharedCodesListEveryTypeAndUnknownCodesSayWhich) {
     options.swappedModule = 2;
     Serve(1, {"KORVO DI 16", "KORVO DO 16"}, options);
     const StationScan scan = ScanStation(Host(1), catalogue_, nullptr);
-    ASSERT_TRUE(scan.Complete()) << scan.failure;
+    ASSERT_TRUE(scan.listRead && scan.failure.empty()) << scan.failure;
     ASSERT_EQ(scan.modules.size(), 2u);
     EXPECT_TRUE(scan.modules[0].Ambiguous());
     EXPECT_EQ(scan.modules[0].Text(), "KORVO DI 16 or KORVO DI 16 S");
@@ -72,7 +72,7 @@ TEST_F(StationScanTest, AmbiguousSlotsNeedAChoiceAmongTheirCandidates) {
 TEST_F(StationScanTest, AScannedStationPassesTheConfigurationCheckAtOnceAndSurvivesSaving) {
     Serve(1, kTypes);
     const StationScan scan = ScanStation(Host(1), catalogue_, nullptr);
-    ASSERT_TRUE(scan.Complete()) << scan.failure;
+    ASSERT_TRUE(scan.listRead && scan.failure.empty()) << scan.failure;
     auto model = LoadModel(Project({{"127.0.0.200", {"KORVO DO 4"}}}));
     const ScannedTypes types = TypesOfScan(scan, {});
     ASSERT_TRUE(types.problems.empty());
