@@ -15,6 +15,8 @@
 #include "station/station_model.h"
 #include "tools/windows/eth_ping_window.h"
 
+#include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,12 +28,19 @@ namespace {
 
 const std::string kAddress = RandomLoopbackAddress();
 
+// The demo with a catalogue that has a second type of the DI 16's codes.
+ProgramFolder& WithSharedCodes(ProgramFolder& folder) {
+    QFile catalogue(folder.FilePath(QStringLiteral("korvo_config.ini")));
+    if (catalogue.open(QIODevice::Append)) catalogue.write("\n[KORVO DI 16 S]\nid_code=$10\nlenght_code=$10\nin=2\n");
+    return folder;
+}
+
 struct PlantSetup {
-    PlantSetup()
+    explicit PlantSetup(bool sharedCodes = false)
         : folder(DemoProjectAt(kAddress)),
           coupler(kAddress, folder.FilePath(QStringLiteral("korvo.ini")).toStdString(),
                   folder.FilePath(QStringLiteral("korvo_config.ini")).toStdString()),
-          form(folder.Path(), korvo::OnlineSeams{&pinger, &clock}) {
+          form((sharedCodes ? WithSharedCodes(folder) : folder).Path(), korvo::OnlineSeams{&pinger, &clock}) {
         pinger.reachable.insert(kAddress);
         form.show();
         form.FormActivate();
@@ -88,6 +97,25 @@ private Q_SLOTS:
         QCOMPARE(coupler.StationName, std::string("Copy of PumpHouse"));
         // Saved as every change of the station is.
         QVERIFY(setup.folder.ReadSettings().contains("Station Name=Copy of PumpHouse"));
+    }
+
+    void anAmbiguousSlotNeedsItsChoiceBeforeTheStationIsAdded() {
+        PlantSetup setup(true);
+        Action(setup.form, "MenuReadStation")->trigger();
+        korvo::TfrmStationScan* scan = setup.form.frmStationScan();
+        scan->ReadClick();
+        QTRY_VERIFY(scan->Scan().listRead);
+        auto* choice = Child<QComboBox>(scan, "ChoiceSlot1");
+        QVERIFY(choice != nullptr);
+        QCOMPARE(choice->count(), 3);
+        const int before = setup.Model().ModuleCount;
+        Child<QPushButton>(scan, "ButtonAdd")->click();
+        QCOMPARE(setup.Model().ModuleCount, before);
+        QVERIFY(Child<QLabel>(scan, "LabelStatus")->text().contains(QStringLiteral("(--choose 1=TYPE)")));
+        choice->setCurrentIndex(2);
+        Child<QPushButton>(scan, "ButtonAdd")->click();
+        QCOMPARE(setup.Model().ModuleCount, before + 9);
+        QCOMPARE(setup.Model().Module(before + 2)->ModulType, std::string("KORVO DI 16 S"));
     }
 
     void replacingAsksFirstAndKeepsTheStationsWhenTheAnswerIsNo() {
