@@ -1,7 +1,6 @@
 #include "plant_commands.h"
 
 #include "command_deadline.h"
-#include "input_files.h"
 #include "json_text.h"
 
 #include "online/coupler_discovery.h"
@@ -19,12 +18,14 @@
 
 #include <quorrin.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <sstream>
 
 namespace korvo {
 
