@@ -6,6 +6,8 @@
 #include "export_command.h"
 #include "online_commands.h"
 #include "plan_command.h"
+#include "plant_commands.h"
+#include "report_command.h"
 #include "program_folder.h"
 #include "station_command.h"
 
@@ -28,6 +30,16 @@ constexpr const char* kUsage =
     "  station PROJECT [--catalogue FILE] [--json]   print the process-image address map\n"
     "  check ADDRESS PROJECT [--station N] [--timeout S] [--json]\n"
     "                                                compare the coupler's bus with the project\n"
+    "  check --all PROJECT [--jobs N] [--record DIR] [--json] [--timeout S]\n"
+    "                                                check every station of the project at once\n"
+    "  scan ADDRESS [--json] [--add-to PROJECT [--station-name NAME] [--choose SLOT=TYPE]...]\n"
+    "                                                list the modules a coupler reports; add them\n"
+    "                                                to a project as a new station\n"
+    "  discover RANGE [--project PROJECT] [--json] [--timeout MS] [--jobs N]\n"
+    "                                                find the couplers of A.B.C.D/N or FIRST-LAST\n"
+    "  report PROJECT --records DIR (--pdf FILE | --text)\n"
+    "                                                one commissioning report from the check\n"
+    "                                                results and I/O test records of DIR\n"
     "  io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--timeout S]\n"
     "     [--record FILE.json] [--keep-outputs]      run I/O cycles, print the process data and\n"
     "                                                the median cycle time; the outputs go off\n"
@@ -54,7 +66,13 @@ constexpr const char* kUsage =
 int Run(const std::string& command, const std::vector<std::string>& args) {
     const std::string catalogue = (korvo::ProgramFolder() / "korvo_config.ini").string();
     if (command == "station") return korvo::RunStationCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "check" && std::find(args.begin(), args.end(), "--all") != args.end()) {
+        return korvo::RunCheckAllCommand(args, catalogue, std::cout, std::cerr);
+    }
     if (command == "check") return korvo::RunCheckCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "scan") return korvo::RunScanCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "discover") return korvo::RunDiscoverCommand(args, catalogue, std::cout, std::cerr);
+    if (command == "report") return korvo::RunReportCommand(args, catalogue, std::cout, std::cerr);
     if (command == "io") return korvo::RunIoCommand(args, catalogue, std::cout, std::cerr);
     if (command == "diag") return korvo::RunDiagCommand(args, std::cout, std::cerr);
     if (command == "restart") return korvo::RunRestartCommand(args, std::cout, std::cerr);
@@ -100,7 +118,9 @@ int main(int argc, char** argv) {
     }
     const std::string command = args[0];
     args.erase(args.begin());
-    if (const std::string help = korvo::CommandUsage(kUsage, command);
+    // check --all is a command of its own with its own usage.
+    const bool all = command == "check" && std::find(args.begin(), args.end(), "--all") != args.end();
+    if (const std::string help = korvo::CommandUsage(kUsage, all ? "check --all" : command);
         !help.empty() && std::find(args.begin(), args.end(), "--help") != args.end()) {
         std::cout << help;
         return 0;

@@ -17,12 +17,13 @@ named_tests=(
   korvo_sim_request_corpus profile_file_corpus catalogue_values_corpus
   quorrin_receive_inbox_test korvo_sim_answer_path_test
   bootp_request_corpus connection_description_corpus
+  station_scan_test coupler_discovery_test plant_check_test
 )
 discovered_tests=(
   versch_test profile_file_test catalogue_test station_model_test station_layout_test
   project_file_test view_clicks_test property_call_test text_encoding_test file_safety_test
   arrange_once_test
-  safe_file_read_test jpeg_picture_test connection_plan_test
+  safe_file_read_test jpeg_picture_test connection_plan_test plant_report_test
 )
 
 if [[ ! -f "$build/build.ninja" ]]; then

@@ -43,7 +43,12 @@ void usage()
                  "  --fault-channel makes channel CH of the analog module in project slot SLOT\n"
                  "  report CODE (decimal or 0x hex, e.g. 0x8002 for a broken wire); on a TC 4, TC 8\n"
                  "  or RT 6 the low byte of CODE becomes the channel's error byte.\n"
-                 "  --pcap writes every exchange to FILE as a capture that Wireshark reads.\n";
+                 "  --pcap writes every exchange to FILE as a capture that Wireshark reads.\n"
+                 "       korvo-sim --project FILE.prj --all-stations --listen FIRST-ADDRESS [--stations N]\n"
+                 "                 [--differ STATION:SLOT]... [--catalogue FILE] [--restart-seconds S]\n"
+                 "  serves every station of the project, station k on FIRST-ADDRESS + k - 1;\n"
+                 "  --stations repeats the project's stations up to N couplers (1..1024); --differ\n"
+                 "  makes STATION report a wrong module at bus slot SLOT.\n";
 }
 
 // A whole number in min..max for an option, or nothing when the text is not one.
@@ -82,6 +87,126 @@ struct Coupler {
     std::unique_ptr<korvo::sim::SimulatedStation> station;
 };
 
+// Resident memory of this process in KiB, from the kernel's own count.
+long residentKiB()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr)
+        return 0;
+    char line[256];
+    long kib = 0;
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::sscanf(line, "VmRSS: %ld kB", &kib) == 1)
+            break;
+    }
+    std::fclose(status);
+    return kib;
+}
+
+// Every station of the project in one process, each on an address and with a state of
+// its own; runs until SIGINT or SIGTERM.
+int serveAllStations(const korvo::sim::SimulatorOptions& options, const std::string& project,
+                     const std::string& catalogue, long total, const std::map<long, int>& differing,
+                     korvo::sim::StationOptions stationOptions, bool singleStationOptions)
+{
+    if (project.empty() || options.address.empty()) {
+        std::cerr << "korvo-sim: --all-stations needs --project and --listen FIRST-ADDRESS\n";
+        return 2;
+    }
+    if (singleStationOptions) {
+        std::cerr << "korvo-sim: --station, --missing, --swap, --fault-channel, --refuse-writes, --mac and --pcap"
+                     " serve one station; with --all-stations use --differ\n";
+        return 2;
+    }
+    std::vector<std::vector<korvo::sim::BusModule>> stations;
+    try {
+        stations = korvo::sim::SimulatedStation::AllFromProject(project, catalogue);
+    } catch (const std::exception& error) {
+        std::cerr << "korvo-sim: " << error.what() << "\n";
+        return 2;
+    }
+    if (stations.empty()) {
+        std::cerr << "korvo-sim: the project \"" << project << "\" has no station\n";
+        return 2;
+    }
+    const long count = total > 0 ? total : static_cast<long>(stations.size());
+    const auto first = korvo::ParseIpText(options.address);
+    const std::uint32_t base = static_cast<std::uint32_t>(first.bytes[0]) << 24 | first.bytes[1] << 16 |
+                               first.bytes[2] << 8 | first.bytes[3];
+    const auto addressOf = [base](long k) {
+        const std::uint32_t a = base + static_cast<std::uint32_t>(k - 1);
+        return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 0xFF) + "." + std::to_string((a >> 8) & 0xFF)
+               + "." + std::to_string(a & 0xFF);
+    };
+    if (!first.ok || first.bytes[0] != 127 || (base + static_cast<std::uint32_t>(count - 1)) >> 24 != 127) {
+        std::cerr << "korvo-sim: " << count << " stations from " << options.address
+                  << " do not fit into 127.0.0.0/8\n";
+        return 2;
+    }
+    for (const auto& [number, slot] : differing) {
+        const auto& bus = stations[static_cast<std::size_t>((number - 1) % static_cast<long>(stations.size()))];
+        const auto modules = std::count_if(bus.begin(), bus.end(), [](const auto& m) { return !m.passive; });
+        if (number > count || slot > modules) {
+            std::cerr << "korvo-sim: --differ " << number << ":" << slot << " names no bus slot of the " << count
+                      << " station(s)\n";
+            return 2;
+        }
+    }
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    std::mutex outputMutex;
+    const auto print = [&outputMutex](const std::string& line) {
+        std::lock_guard lock(outputMutex);
+        std::cout << line << std::endl;
+    };
+    const long before = residentKiB();
+    std::vector<Coupler> couplers;
+    couplers.reserve(static_cast<std::size_t>(count));
+    try {
+        for (long k = 1; k <= count; ++k) {
+            Coupler coupler;
+            korvo::sim::SimulatorOptions at = options;
+            at.address = addressOf(k);
+            coupler.simulator = std::make_unique<korvo::sim::Simulator>(at);
+            const std::string prefix = "station " + std::to_string(k) + ": ";
+            coupler.simulator->setLogger([print, prefix](const std::string& line) { print(prefix + line); });
+            coupler.simulator->start();
+            korvo::sim::StationOptions own = stationOptions;
+            if (const auto it = differing.find(k); it != differing.end())
+                own.swappedModule = it->second;
+            coupler.station = std::make_unique<korvo::sim::SimulatedStation>(
+                coupler.simulator->controller(),
+                stations[static_cast<std::size_t>((k - 1) % static_cast<long>(stations.size()))], own);
+            coupler.station->setOutputLogger([print, prefix](const std::string& line) { print(prefix + line); });
+            coupler.station->start();
+            korvo::sim::SimulatedStation* station = coupler.station.get();
+            coupler.simulator->controller().setMailboxHandler(
+                [station](uint16_t node, const korvo::sim::MailboxMessage& sent) { return station->onMailbox(node, sent); });
+            couplers.push_back(std::move(coupler));
+        }
+    } catch (const std::exception& error) {
+        std::cerr << "korvo-sim: " << error.what() << "\n";
+        return 2;
+    }
+    const long perStation = (residentKiB() - before) / count;
+    print("korvo-sim serves " + std::to_string(count) + " station(s) of " + project + " on " + addressOf(1) + " to "
+          + addressOf(count) + ":" + std::to_string(couplers.front().simulator->port()) + ", "
+          + std::to_string(perStation) + " KiB of memory per station");
+    int received = -1;
+    while (received < 0)
+        received = sigwaitinfo(&stopSignals, nullptr);
+    for (Coupler& coupler : couplers) {
+        coupler.station->stop();
+        coupler.simulator->stop();
+    }
+    std::cout << "korvo-sim stopped by " << strsignal(received) << std::endl;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -102,6 +227,10 @@ int main(int argc, char** argv)
     korvo::sim::StationOptions stationOptions;
     korvo::sim::MacAddress mac{};
     bool useBootp = false;
+    bool allStations = false;
+    long stationTotal = 0;
+    std::map<long, int> differing;  // station -> bus slot reported wrong
+    bool oneStationOption = false;
 
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
@@ -142,6 +271,24 @@ int main(int argc, char** argv)
                 return 2;
             }
             stationOptions.faults.push_back(*fault);
+        } else if (argument == "--all-stations") {
+            allStations = true;
+        } else if (argument == "--stations" && hasValue) {
+            auto value = number(argv[++i], 1, 1024);
+            if (!value)
+                return invalidValue(argument, argv[i]);
+            stationTotal = *value;
+            allStations = true;
+        } else if (argument == "--differ" && hasValue) {
+            const std::string text = argv[++i];
+            const auto colon = text.find(':');
+            const auto stationNumber = colon == std::string::npos ? std::nullopt : number(text.substr(0, colon).c_str(), 1, 1024);
+            const auto slot = colon == std::string::npos ? std::nullopt : number(text.substr(colon + 1).c_str(), 1, 100);
+            if (!stationNumber || !slot) {
+                std::cerr << "korvo-sim: invalid value " << text << " for --differ (STATION:SLOT)\n";
+                return 2;
+            }
+            differing[*stationNumber] = static_cast<int>(*slot);
         } else if (argument == "--project" && hasValue) {
             project = argv[++i];
         } else if (argument == "--pcap" && hasValue) {
@@ -153,6 +300,7 @@ int main(int argc, char** argv)
             auto value = number(argv[++i], argument == "--station" ? 1 : 0, argument == "--restart-seconds" ? 3600 : 161);
             if (!value)
                 return invalidValue(argument, argv[i]);
+            oneStationOption = oneStationOption || argument != "--restart-seconds";
             if (argument == "--station")
                 station = *value;
             else if (argument == "--missing")
@@ -166,6 +314,12 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    if (!differing.empty() && !allStations) {
+        std::cerr << "korvo-sim: --differ needs --all-stations\n";
+        return 2;
+    }
+    if (allStations)
+        return serveAllStations(options, project, catalogue, stationTotal, differing, stationOptions, oneStationOption || useBootp || !pcap.empty() || refusal != korvo::sim::WriteRefusal::None || !stationOptions.faults.empty());
     if (options.address.empty() && !useBootp) {
         usage();
         return 2;

@@ -60,22 +60,9 @@ const TemperatureModule* SimulatedStation::temperatureModuleOf(const std::string
 
 SimulatedStation::~SimulatedStation() { stop(); }
 
-std::vector<BusModule> SimulatedStation::FromProject(const std::string& project, const std::string& catalogue,
-                                                     int station) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(project, ec)) {
-        throw std::runtime_error("cannot open the project \"" + project + "\": no such file");
-    }
-    if (!std::filesystem::is_regular_file(catalogue, ec)) {
-        throw std::runtime_error("cannot open the module catalogue \"" + catalogue + "\": no such file");
-    }
-    const ProfileFile catalogueIni = ProfileFile::Load(catalogue);
-    StationModel model(&catalogueIni, "/");
-    LoadProject(model, std::filesystem::path(project));
-    if (station < 1 || station > model.StationCount) {
-        throw std::runtime_error("the project \"" + project + "\" has " + std::to_string(model.StationCount) +
-                                 " station(s), not a station " + std::to_string(station));
-    }
+namespace {
+
+std::vector<BusModule> BusOfStation(const StationModel& model, int station) {
     std::vector<BusModule> bus;
     for (int i = 1; i <= model.ModuleCount; ++i) {
         const TModul& m = *model.Module(i);
@@ -94,6 +81,43 @@ std::vector<BusModule> SimulatedStation::FromProject(const std::string& project,
         bus.push_back(module);
     }
     return bus;
+}
+
+void LoadStations(StationModel& model, const std::string& project, const std::string& catalogue) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(project, ec)) {
+        throw std::runtime_error("cannot open the project \"" + project + "\": no such file");
+    }
+    if (!std::filesystem::is_regular_file(catalogue, ec)) {
+        throw std::runtime_error("cannot open the module catalogue \"" + catalogue + "\": no such file");
+    }
+    LoadProject(model, std::filesystem::path(project));
+}
+
+}  // namespace
+
+std::vector<BusModule> SimulatedStation::FromProject(const std::string& project, const std::string& catalogue,
+                                                     int station) {
+    const ProfileFile catalogueIni = std::filesystem::is_regular_file(catalogue) ? ProfileFile::Load(catalogue)
+                                                                                 : ProfileFile{};
+    StationModel model(&catalogueIni, "/");
+    LoadStations(model, project, catalogue);
+    if (station < 1 || station > model.StationCount) {
+        throw std::runtime_error("the project \"" + project + "\" has " + std::to_string(model.StationCount) +
+                                 " station(s), not a station " + std::to_string(station));
+    }
+    return BusOfStation(model, station);
+}
+
+std::vector<std::vector<BusModule>> SimulatedStation::AllFromProject(const std::string& project,
+                                                                     const std::string& catalogue) {
+    const ProfileFile catalogueIni = std::filesystem::is_regular_file(catalogue) ? ProfileFile::Load(catalogue)
+                                                                                 : ProfileFile{};
+    StationModel model(&catalogueIni, "/");
+    LoadStations(model, project, catalogue);
+    std::vector<std::vector<BusModule>> stations;
+    for (int station = 1; station <= model.StationCount; ++station) stations.push_back(BusOfStation(model, station));
+    return stations;
 }
 
 std::vector<BusModule> SimulatedStation::reportedBus() const {

@@ -54,6 +54,9 @@ public:
     // Throws std::runtime_error with a readable reason when that is not possible.
     static std::vector<BusModule> FromProject(const std::string& project, const std::string& catalogue,
                                               int station = 1);
+    // The modules of every station of the project, station 1 first; throws as FromProject.
+    static std::vector<std::vector<BusModule>> AllFromProject(const std::string& project,
+                                                              const std::string& catalogue);
 
     // Installs the mailbox handler and starts the thread that keeps the inputs alive.
     void start();

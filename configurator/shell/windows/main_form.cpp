@@ -33,6 +33,11 @@
 #include "tools/windows/frm_bootp_server.h"
 #include "tools/windows/eth_ping_window.h"
 #include "ui/window_pump.h"
+#include "dialogs/automatic_save.h"
+#include "online/windows/coupler_search_window.h"
+#include "online/windows/plant_overview_window.h"
+#include "online/windows/station_scan_window.h"
+#include "station/view_clicks.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -128,7 +133,8 @@ Pinger& SystemPinger() {
 TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* parent)
     : QMainWindow(parent),
       worker_(std::make_unique<OnlineWorker>(WindowPump::Instance())),
-      echo_(std::make_unique<WorkerPinger>(seams.pinger ? *seams.pinger : SystemPinger(), WindowPump::Instance())),
+      plainPinger_(seams.pinger ? seams.pinger : &SystemPinger()),
+      echo_(std::make_unique<WorkerPinger>(*plainPinger_, WindowPump::Instance())),
       waitingClock_(std::make_unique<WaitingClock>(WindowPump::Instance())),
       pinger_(echo_.get()),
       clock_(seams.clock ? seams.clock : waitingClock_.get()) {
@@ -327,11 +333,15 @@ void TMainForm::CreateMenus() {
     item(tools, "MenuIPManager", QStringLiteral("IP manager"), ImageIndex::IpSettings, &TMainForm::ToolIPClick);
     item(tools, "MenuDiagnosis", QStringLiteral("NC-ETH diagnosis"), -1, &TMainForm::DiagnosisClick);
     item(tools, "MenuPing", QStringLiteral("Ping"), -1, &TMainForm::PingClick);
+    item(tools, "MenuFindCouplers", QStringLiteral("find couplers\u2026"), -1, &TMainForm::FindCouplersClick);
 
     QMenu* online = bar->addMenu(QStringLiteral("&Online"));
     item(online, "MenuCheckConfig", QStringLiteral("check config"), ImageIndex::CheckConfiguration,
          &TMainForm::ToolconfigClick);
     item(online, "MenuIOTest", QStringLiteral("I/O test"), ImageIndex::Online, &TMainForm::ToolTestClick);
+    item(online, "MenuReadStation", QStringLiteral("read station from coupler\u2026"), -1,
+         [this] { ReadStationClick(frmKonfig_ != nullptr ? frmKonfig_->Model().CurrentIP : std::string()); });
+    item(online, "MenuPlantOverview", QStringLiteral("plant overview"), -1, &TMainForm::PlantOverviewClick);
     // The tool bar's check boxes again, for a window too narrow to show them.
     online->addSeparator();
     for (const auto& [box, name] : {std::pair{checkKeepOutputs_, "MenuKeepOutputs"}, {checkReconnect_, "MenuReconnect"}}) {
@@ -676,6 +686,49 @@ void TMainForm::HelpClick() { frmHelp_->OpenFromMainMenu(); }
 
 void TMainForm::PingClick() {
     frmPing_->Open(frmKonfig_ != nullptr ? PingHostOfSelection(frmKonfig_->Model()) : "");
+}
+
+void TMainForm::ReadStationClick(const std::string& address) {
+    if (frmStationScan_ == nullptr) {
+        frmStationScan_ = new TfrmStationScan(
+            this, [this] { return frmKonfig_ != nullptr ? &frmKonfig_->Model() : nullptr; }, catalogue_, *plainPinger_,
+            [this] { StationsChanged(); });
+    }
+    frmStationScan_->Open(address);
+}
+
+void TMainForm::FindCouplersClick() {
+    if (frmCouplerSearch_ == nullptr) {
+        CouplerSearchActions actions;
+        actions.readStation = [this](const std::string& address) { ReadStationClick(address); };
+        actions.ping = [this](const std::string& address) { frmPing_->Open(address); };
+        actions.bootp = [this](const std::string&) { frmBootpServer_->Open(); };
+        frmCouplerSearch_ = new TfrmCouplerSearch(
+            this, [this] { return frmKonfig_ != nullptr ? &frmKonfig_->Model() : nullptr; }, catalogue_,
+            std::move(actions));
+    }
+    frmCouplerSearch_->Open();
+}
+
+void TMainForm::PlantOverviewClick() {
+    if (frmPlantOverview_ == nullptr) {
+        frmPlantOverview_ = new TfrmPlantOverview(
+            this, [this] { return frmKonfig_ != nullptr ? &frmKonfig_->Model() : nullptr; }, catalogue_, *plainPinger_,
+            [this](int couplerSlot) {
+                if (frmKonfig_ != nullptr) SelectModule(frmKonfig_->Model(), couplerSlot, true, false);
+            });
+    }
+    frmPlantOverview_->Open();
+}
+
+void TMainForm::StationsChanged() {
+    if (frmKonfig_ == nullptr) return;
+    try {
+        SaveStationAutomatically(frmKonfig_->Model());
+    } catch (const ProfileError& e) {
+        ShowMessage(e.what(), "Korvo Configurator");
+    }
+    if (frmPlantOverview_ != nullptr) frmPlantOverview_->ShowStations();
 }
 
 void TMainForm::TimerReadWriteTimer() {

@@ -51,6 +51,9 @@ class TfrmReport;
 class TfrmKonfig;
 class TfrmNCBRestart;
 class TfrmPing;
+class TfrmStationScan;
+class TfrmCouplerSearch;
+class TfrmPlantOverview;
 class Tfrmsystemconfig;
 class TypeList;
 
@@ -95,6 +98,10 @@ public:
     IoTestRecorder* IoRecorder() const { return recorder_.get(); }
 
     TfrmPing* frmPing() const { return frmPing_; }
+    // The windows for many couplers; each is made when its menu item is first used.
+    TfrmStationScan* frmStationScan() const { return frmStationScan_; }
+    TfrmCouplerSearch* frmCouplerSearch() const { return frmCouplerSearch_; }
+    TfrmPlantOverview* frmPlantOverview() const { return frmPlantOverview_; }
     // Null until the first activation, like the station it works on.
     ControllerAccess* Access() const { return access_.get(); }
     OnlineOperation* Online() const { return online_.get(); }
@@ -160,6 +167,11 @@ private:
     void RestartClick();
     void ToolIPClick();
     void PingClick();
+    void ReadStationClick(const std::string& address);
+    void FindCouplersClick();
+    void PlantOverviewClick();
+    // The project changed in one of those windows: save it as every change is saved.
+    void StationsChanged();
     void PreviewClick();
     void ExportAddressMapClick();
     void IoRecordClick();
@@ -179,6 +191,9 @@ private:
     AppState state_;
     // Declared before everything that calls through them, so they go last.
     std::unique_ptr<OnlineWorker> worker_;
+    // The echo itself, for work on threads of its own (the plant windows); the
+    // window thread echoes through echo_, which waits in the window's pump.
+    Pinger* plainPinger_;
     std::unique_ptr<WorkerPinger> echo_;
     std::unique_ptr<WaitingClock> waitingClock_;
     Pinger* pinger_;
@@ -198,6 +213,9 @@ private:
     TfrmConfigurationTable* frmConfigurationTable_ = nullptr;
     std::unique_ptr<IoTestRecorder> recorder_;
     TfrmPing* frmPing_ = nullptr;
+    TfrmStationScan* frmStationScan_ = nullptr;
+    TfrmCouplerSearch* frmCouplerSearch_ = nullptr;
+    TfrmPlantOverview* frmPlantOverview_ = nullptr;
     std::unique_ptr<ControllerAccess> access_;
     std::unique_ptr<OnlineOperation> online_;
     std::unique_ptr<CouplerDiagnosis> diagnosis_;
