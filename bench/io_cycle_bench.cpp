@@ -6,7 +6,7 @@
 
 #include "access/ddi_funktionen.h"
 #include "loopback_peers.h"
-#include "shell/online_operation.h"
+#include "online/online_operation.h"
 #include "station/catalogue.h"
 #include "station/profile_file.h"
 #include "station/station_model.h"

@@ -7,7 +7,7 @@
 #include "simulated_coupler.h"
 
 #include "access/ddi_funktionen.h"
-#include "shell/online_operation.h"
+#include "online/online_operation.h"
 #include "shell/windows/main_form.h"
 #include "station/catalogue.h"
 #include "station/profile_file.h"

@@ -1,7 +1,7 @@
 #include "bootp_command.h"
 
 #include "access/ddi_funktionen.h"
-#include "shell/online_operation.h"
+#include "online/online_operation.h"
 #include "station/catalogue.h"
 #include "station/station_model.h"
 #include "station/text_encoding.h"

@@ -2,9 +2,9 @@
 
 #include "access/coupler_diagnosis.h"
 #include "docs/export_text.h"
-#include "docs/io_test_record_export.h"
-#include "shell/io_test_header.h"
-#include "shell/online_operation.h"
+#include "online/io_test_record_export.h"
+#include "online/io_test_header.h"
+#include "online/online_operation.h"
 #include "station/versch.h"
 
 #include <filesystem>

@@ -2,7 +2,7 @@
 // "korvo io --record FILE.json": the commissioning record of the cycles run, written
 // when the test ends, also when it ended with a lost connection, a signal or --timeout.
 
-#include "shell/io_test_record.h"
+#include "online/io_test_record.h"
 
 #include <iosfwd>
 #include <memory>

@@ -10,6 +10,7 @@
 #include "report_command.h"
 #include "program_folder.h"
 #include "station_command.h"
+#include "dialogs/module_defaults.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -107,6 +108,7 @@ int WithCheckedOutput(int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    korvo::RegisterModuleDefaults();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         (args.empty() ? std::cerr : std::cout) << kUsage;

@@ -1,11 +1,11 @@
 // KorvoConfigurator: the main window and its station view. Every file lies in the
 // folder of the program; the command line only asks for a screenshot or a project.
 
-#include "shell/app_state.h"
+#include "station/app_state.h"
 #include "shell/start_options.h"
 #include "shell/windows/first_paint_screenshot.h"
 #include "shell/windows/main_form.h"
-#include "shell/windows/picture_file.h"
+#include "ui/picture_file.h"
 
 #include <QApplication>
 #include <QFile>

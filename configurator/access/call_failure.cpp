@@ -90,4 +90,10 @@ std::string CallFailureReason(std::uint32_t result) {
                              Option(ETH_OPTION_CONNECT_TIMEOUT));
 }
 
+std::string HexCode(std::uint32_t code, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, code);
+    return text;
+}
+
 }  // namespace korvo

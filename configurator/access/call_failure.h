@@ -18,4 +18,7 @@ std::string CallFailureReason(std::uint32_t result);
 std::string CallFailureReason(std::uint32_t result, std::int32_t networkError, std::int32_t receiveSeconds,
                               std::int32_t connectSeconds);
 
+// "%04X" of a result code, as the status texts show it.
+std::string HexCode(std::uint32_t code, int digits = 4);
+
 }  // namespace korvo

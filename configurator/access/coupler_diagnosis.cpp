@@ -1,6 +1,7 @@
 #include "coupler_diagnosis.h"
 
-#include "shell/online_operation.h"
+#include "access/call_failure.h"
+#include "access/connection_opener.h"
 #include "station/station_model.h"
 
 #include <cstdio>

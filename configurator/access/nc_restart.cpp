@@ -1,7 +1,8 @@
 #include "nc_restart.h"
 
 #include "coupler_diagnosis.h"
-#include "shell/online_operation.h"
+#include "access/call_failure.h"
+#include "access/connection_opener.h"
 
 namespace korvo {
 

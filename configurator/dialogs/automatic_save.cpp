@@ -1,6 +1,6 @@
 #include "automatic_save.h"
 
-#include "shell/app_state.h"
+#include "station/app_state.h"
 #include "station/project_file.h"
 
 namespace korvo {

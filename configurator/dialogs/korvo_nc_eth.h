@@ -3,7 +3,7 @@
 // the coupler, kept in the module record and in the station's connection state as
 // they are typed, the connection test by ICMP echo, and the save when it closes.
 
-#include "shell/online_ui.h"
+#include "station/status_kind.h"
 
 #include <array>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "coupler_discovery.h"
 
 #include "parallel_jobs.h"
-#include "shell/configuration_rows.h"
+#include "online/configuration_rows.h"
 #include "station/station_model.h"
 #include "station/versch.h"
 

@@ -3,7 +3,7 @@
 // coupler's TCP port on all of them at once, and for each that answers its bus list
 // and state, matched with the stations of a project when one is given.
 
-#include "shell/configuration_rows.h"
+#include "online/configuration_rows.h"
 #include "station_scan.h"
 
 #include <chrono>

@@ -5,7 +5,7 @@
 #include "access/coupler_diagnosis.h"
 #include "access/ddi_funktionen.h"
 #include "parallel_jobs.h"
-#include "shell/online_operation.h"
+#include "online/online_operation.h"
 #include "station/station_model.h"
 
 #include <quorrin.h>

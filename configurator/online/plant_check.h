@@ -2,7 +2,7 @@
 // The configuration check of every station of a project at once: each station on a
 // thread and a node pair of its own, `jobs` at a time. The project is only read.
 
-#include "shell/configuration_rows.h"
+#include "online/configuration_rows.h"
 #include "coupler_discovery.h"
 #include "station_scan.h"
 

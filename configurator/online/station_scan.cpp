@@ -2,7 +2,7 @@
 
 #include "access/call_failure.h"
 #include "access/ddi_funktionen.h"
-#include "shell/configuration_rows.h"
+#include "online/configuration_rows.h"
 #include "station/station_model.h"
 
 #include <quorrin.h>

@@ -5,7 +5,7 @@
 // scans of different couplers may run on threads of their own.
 
 #include "access/coupler_diagnosis.h"
-#include "shell/pinger.h"
+#include "tools/pinger.h"
 #include "station/catalogue.h"
 
 #include <cstdint>

@@ -1,33 +1,27 @@
 #include "property_call.h"
 
-#include "../dialogs/korvo_ai_2.h"
-#include "../dialogs/korvo_ai_8.h"
-#include "../dialogs/korvo_rt_2.h"
-#include "../dialogs/korvo_rt_6.h"
-#include "../dialogs/korvo_tc_2.h"
-#include "../dialogs/korvo_tc_4.h"
-#include "../dialogs/korvo_tc_8.h"
+#include <map>
 
 namespace korvo {
 
+namespace {
+
+std::map<std::string, DefaultParametersSetter>& DefaultsByType() {
+    static std::map<std::string, DefaultParametersSetter> defaults;
+    return defaults;
+}
+
+}  // namespace
+
+void RegisterDefaultParameters(const std::string& typeName, DefaultParametersSetter setDefaults) {
+    DefaultsByType()[typeName] = setDefaults;
+}
+
 bool SetDefaultParameters(const std::string& typeName, TModul& module) {
-    struct Entry {
-        const char* type;
-        void (*setDefaults)(TModul&);
-    };
-    static constexpr Entry kTable[] = {
-        {"KORVO AI 8", &Korvo_AI_8::SetDefaults}, {"KORVO AI 2", &Korvo_AI_2::SetDefaults},
-        {"KORVO RT 2", &Korvo_RT_2::SetDefaults}, {"KORVO TC 2", &Korvo_TC_2::SetDefaults},
-        {"KORVO TC 8", &Korvo_TC_8::SetDefaults}, {"KORVO TC 4", &Korvo_TC_4::SetDefaults},
-        {"KORVO RT 6", &Korvo_RT_6::SetDefaults},
-    };
-    for (const Entry& entry : kTable) {
-        if (typeName == entry.type) {
-            entry.setDefaults(module);
-            return true;
-        }
-    }
-    return false;
+    const auto it = DefaultsByType().find(typeName);
+    if (it == DefaultsByType().end()) return false;
+    it->second(module);
+    return true;
 }
 
 namespace {

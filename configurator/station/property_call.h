@@ -12,8 +12,12 @@ namespace korvo {
 struct TModul;
 
 // Writes the default Parameter and ParameterComment texts of the types that have
-// them; returns false (and changes nothing) for every other type.
+// them; returns false (and changes nothing) for every other type. The defaults are
+// the dialogs' own: their logic registers them at program start
+// (RegisterModuleDefaults), so the model knows no dialog.
 bool SetDefaultParameters(const std::string& typeName, TModul& module);
+using DefaultParametersSetter = void (*)(TModul&);
+void RegisterDefaultParameters(const std::string& typeName, DefaultParametersSetter setDefaults);
 
 // The properties windows, one per module type that has one.
 enum class PropertiesDialog {

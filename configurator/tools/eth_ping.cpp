@@ -1,6 +1,6 @@
 #include "eth_ping.h"
 
-#include "../shell/pinger.h"
+#include "tools/pinger.h"
 #include "../station/station_model.h"
 #include "../station/versch.h"
 

@@ -2,8 +2,9 @@
 
 #include "access/ddi_funktionen.h"
 #include "bootp_address.h"
-#include "shell/online_operation.h"
-#include "shell/pinger.h"
+#include "access/call_failure.h"
+#include "access/connection_opener.h"
+#include "tools/pinger.h"
 #include "station/project_file.h"
 #include "station/station_model.h"
 #include "station/versch.h"

@@ -1,7 +1,7 @@
 #include "dialog_fixture.h"
 
 #include "dialogs/korvo_nc_eth.h"
-#include "shell/pinger.h"
+#include "tools/pinger.h"
 #include "station/versch.h"
 
 #include <set>

@@ -7,7 +7,7 @@
 #include "access/ddi_funktionen.h"
 #include "online/station_scan.h"
 #include "online_fixture.h"
-#include "shell/online_operation.h"
+#include "online/online_operation.h"
 
 #include <filesystem>
 #include <unistd.h>

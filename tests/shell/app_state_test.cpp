@@ -1,4 +1,4 @@
-#include "shell/app_state.h"
+#include "station/app_state.h"
 
 #include "station/profile_file.h"
 

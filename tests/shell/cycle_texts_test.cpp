@@ -1,6 +1,6 @@
 // The texts the I/O cycle makes of input bytes, and what it keeps of them from
 // one cycle to the next: kept texts must never hide a change made elsewhere.
-#include "shell/cycle_texts.h"
+#include "online/cycle_texts.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 
 #include "online_fixture.h"
 
-#include "docs/io_test_record_export.h"
-#include "shell/io_test_header.h"
-#include "shell/io_test_record.h"
+#include "online/io_test_record_export.h"
+#include "online/io_test_header.h"
+#include "online/io_test_record.h"
 #include "station/view_clicks.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "access/ddi_funktionen.h"
 #include "access/nc_restart.h"
 #include "korvo_sim/simulator.h"
-#include "shell/online_operation.h"
+#include "online/online_operation.h"
 #include "simulated_station.h"
 #include "station/catalogue.h"
 #include "station/profile_file.h"

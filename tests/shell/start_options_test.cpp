@@ -1,5 +1,5 @@
 // The configurator's command line and the project a start loads.
-#include "shell/app_state.h"
+#include "station/app_state.h"
 #include "shell/start_options.h"
 
 #include "station/profile_file.h"

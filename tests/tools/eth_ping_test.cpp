@@ -1,6 +1,6 @@
 #include "tools/eth_ping.h"
 
-#include "shell/pinger.h"
+#include "tools/pinger.h"
 #include "station/station_model.h"
 
 #include <gtest/gtest.h>

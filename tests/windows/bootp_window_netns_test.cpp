@@ -8,7 +8,7 @@
 #include "network_namespaces.h"
 #include "program_folder.h"
 
-#include "shell/pinger.h"
+#include "tools/pinger.h"
 #include "station/station_model.h"
 #include "tools/windows/frm_bootp_server.h"
 

@@ -11,7 +11,7 @@
 #include "docs/windows/connection_list_painter.h"
 #include "docs/windows/help_viewer.h"
 #include "docs/windows/report.h"
-#include "shell/windows/message_box.h"
+#include "ui/message_box.h"
 #include "tools/windows/frm_bootp_server.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 
 #include "program_folder.h"
 
-#include "shell/windows/message_box.h"
+#include "ui/message_box.h"
 
 #include <QApplication>
 #include <QFileDialog>

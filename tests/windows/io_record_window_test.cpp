@@ -8,7 +8,7 @@
 
 #include "docs/windows/io_record_window.h"
 #include "docs/windows/io_test_record_painter.h"
-#include "shell/io_test_record.h"
+#include "online/io_test_record.h"
 #include "random_loopback.h"
 
 #include <QDir>

@@ -5,7 +5,7 @@
 
 #include "program_folder.h"
 
-#include "shell/windows/message_box.h"
+#include "ui/message_box.h"
 #include "station/windows/connector_image.h"
 #include "access/windows/system_config.h"
 

@@ -9,8 +9,8 @@
 
 #include "access/ddi_funktionen.h"
 #include "access/windows/ncb_restart.h"
-#include "shell/online_operation.h"
-#include "shell/windows/configuration_table_window.h"
+#include "online/online_operation.h"
+#include "online/windows/configuration_table_window.h"
 #include "random_loopback.h"
 
 #include <QCheckBox>

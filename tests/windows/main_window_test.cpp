@@ -3,7 +3,7 @@
 
 #include "program_folder.h"
 
-#include "shell/windows/cp1252_text.h"
+#include "ui/cp1252_text.h"
 #include "station/windows/connector_image.h"
 
 #include <QImage>

@@ -12,7 +12,7 @@
 #include "access/command_table.h"
 #include "access/ddi_funktionen.h"
 #include "access/windows/system_config.h"
-#include "shell/online_operation.h"
+#include "online/online_operation.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

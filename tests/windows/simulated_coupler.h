@@ -8,8 +8,8 @@
 
 #include "access/clock.h"
 #include "korvo_sim/simulator.h"
-#include "shell/pinger.h"
-#include "shell/windows/message_box.h"
+#include "tools/pinger.h"
+#include "ui/message_box.h"
 #include "simulated_station.h"
 
 #include <quorrin.h>

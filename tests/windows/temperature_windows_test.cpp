@@ -8,7 +8,7 @@
 
 #include "dialogs/windows/multi_channel_temperature_window.h"
 #include "dialogs/windows/two_channel_temperature_window.h"
-#include "shell/windows/message_box.h"
+#include "ui/message_box.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

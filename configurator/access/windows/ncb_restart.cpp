@@ -1,7 +1,7 @@
 #include "ncb_restart.h"
 
-#include "shell/windows/cp1252_text.h"
-#include "shell/windows/window_placement.h"
+#include "ui/cp1252_text.h"
+#include "ui/window_placement.h"
 #include "ui/window_pump.h"
 
 #include <QCoreApplication>

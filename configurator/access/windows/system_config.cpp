@@ -1,7 +1,7 @@
 #include "system_config.h"
 
-#include "shell/windows/cp1252_text.h"
-#include "shell/windows/message_box.h"
+#include "ui/cp1252_text.h"
+#include "ui/message_box.h"
 #include "ui/window_pump.h"
 
 #include <QCheckBox>

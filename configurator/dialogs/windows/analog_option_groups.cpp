@@ -1,6 +1,6 @@
 #include "analog_option_groups.h"
 
-#include "shell/windows/cp1252_text.h"
+#include "ui/cp1252_text.h"
 
 #include <QGroupBox>
 #include <QRadioButton>

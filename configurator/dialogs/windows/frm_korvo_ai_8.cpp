@@ -1,7 +1,7 @@
 #include "frm_korvo_ai_8.h"
 
 #include "analog_option_groups.h"
-#include "shell/windows/cp1252_text.h"
+#include "ui/cp1252_text.h"
 #include "station/versch.h"
 #include "value_display.h"
 

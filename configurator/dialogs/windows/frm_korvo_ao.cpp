@@ -1,7 +1,7 @@
 #include "frm_korvo_ao.h"
 
 #include "analog_option_groups.h"
-#include "shell/windows/cp1252_text.h"
+#include "ui/cp1252_text.h"
 #include "station/versch.h"
 
 #include <QButtonGroup>

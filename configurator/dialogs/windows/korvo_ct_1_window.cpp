@@ -1,6 +1,6 @@
 #include "korvo_ct_1_window.h"
 
-#include "shell/windows/cp1252_text.h"
+#include "ui/cp1252_text.h"
 #include "station/versch.h"
 
 #include <QButtonGroup>

@@ -1,8 +1,8 @@
 #include "korvo_nc_eth_window.h"
 
-#include "shell/pinger.h"
-#include "shell/windows/cp1252_text.h"
-#include "shell/windows/message_box.h"
+#include "tools/pinger.h"
+#include "ui/cp1252_text.h"
+#include "ui/message_box.h"
 #include "ui/window_pump.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "module_window.h"
 
 #include "dialogs/automatic_save.h"
-#include "shell/windows/message_box.h"
+#include "ui/message_box.h"
 #include "station/profile_file.h"
 
 #include <QCloseEvent>

@@ -3,7 +3,7 @@
 #include "dialogs/korvo_rt_6.h"
 #include "dialogs/korvo_tc_4.h"
 #include "dialogs/korvo_tc_8.h"
-#include "shell/windows/cp1252_text.h"
+#include "ui/cp1252_text.h"
 #include "station/versch.h"
 
 #include <QCheckBox>

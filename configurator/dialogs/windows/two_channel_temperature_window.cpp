@@ -2,7 +2,7 @@
 
 #include "dialogs/korvo_rt_2.h"
 #include "dialogs/korvo_tc_2.h"
-#include "shell/windows/cp1252_text.h"
+#include "ui/cp1252_text.h"
 #include "station/versch.h"
 #include "value_display.h"
 

@@ -1,7 +1,7 @@
 #include "value_display.h"
 
 #include "analog_option_groups.h"
-#include "shell/windows/cp1252_text.h"
+#include "ui/cp1252_text.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "about_box.h"
 
-#include "shell/windows/picture_file.h"
+#include "ui/picture_file.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "help_viewer.h"
 
-#include "shell/windows/message_box.h"
+#include "ui/message_box.h"
 #include "station/jpeg_picture.h"
 
 #include <QHBoxLayout>

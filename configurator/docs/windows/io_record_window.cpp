@@ -3,10 +3,10 @@
 #include "io_test_record_painter.h"
 
 #include "docs/export_text.h"
-#include "docs/io_test_record_export.h"
-#include "shell/io_test_record.h"
-#include "shell/windows/cp1252_text.h"
-#include "shell/windows/message_box.h"
+#include "online/io_test_record_export.h"
+#include "online/io_test_record.h"
+#include "ui/cp1252_text.h"
+#include "ui/message_box.h"
 
 #include <QFile>
 #include <QFileDialog>

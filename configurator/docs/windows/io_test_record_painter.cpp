@@ -2,7 +2,7 @@
 
 #include "pdf_file.h"
 #include "docs/connection_list.h"
-#include "docs/io_test_record_export.h"
+#include "online/io_test_record_export.h"
 #include "docs/windows/connection_list_painter.h"
 #include "station/text_encoding.h"
 

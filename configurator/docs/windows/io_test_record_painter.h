@@ -3,7 +3,7 @@
 // result, state bits and dates, then one table row per point; rows of points not yet
 // seen in both states are shaded. Needs only QtGui, like the connection list.
 
-#include "shell/io_test_record.h"
+#include "online/io_test_record.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
 #include "docs/connection_description.h"
 #include "docs/connection_plan.h"
 #include "docs/plan_text.h"
-#include "shell/windows/message_box.h"
+#include "ui/message_box.h"
 #include "station/station_model.h"
 #include "station/text_encoding.h"
 

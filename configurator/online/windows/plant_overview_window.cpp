@@ -1,7 +1,7 @@
 #include "plant_overview_window.h"
 
-#include "shell/io_test_header.h"
-#include "shell/windows/cp1252_text.h"
+#include "online/io_test_header.h"
+#include "ui/cp1252_text.h"
 #include "station/station_model.h"
 
 #include <QDateTime>

@@ -1,12 +1,12 @@
 #include "main_form.h"
 
-#include "configuration_table_window.h"
-#include "cp1252_text.h"
-#include "message_box.h"
+#include "online/windows/configuration_table_window.h"
+#include "ui/cp1252_text.h"
+#include "ui/message_box.h"
 #include "online_log.h"
 #include "toolbar_images.h"
 #include "type_list.h"
-#include "window_placement.h"
+#include "ui/window_placement.h"
 #include "access/coupler_diagnosis.h"
 #include "access/ddi_funktionen.h"
 #include "access/nc_restart.h"
@@ -19,12 +19,13 @@
 #include "docs/windows/about_box.h"
 #include "docs/windows/help_viewer.h"
 #include "docs/windows/io_record_window.h"
-#include "shell/io_test_header.h"
-#include "shell/io_test_record.h"
+#include "online/io_test_header.h"
+#include "online/io_test_record.h"
 #include "docs/windows/report.h"
+#include "dialogs/module_defaults.h"
 #include "dialogs/windows/properties_windows.h"
-#include "shell/online_operation.h"
-#include "shell/worker_pinger.h"
+#include "online/online_operation.h"
+#include "online/worker_pinger.h"
 #include "station/windows/connector_image.h"
 #include "station/windows/frm_konfig.h"
 #include "station/text_encoding.h"
@@ -138,6 +139,7 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
       waitingClock_(std::make_unique<WaitingClock>(WindowPump::Instance())),
       pinger_(echo_.get()),
       clock_(seams.clock ? seams.clock : waitingClock_.get()) {
+    RegisterModuleDefaults();
     state_.ProgramFolder = std::move(programFolder);
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Korvo Configurator"));

@@ -4,8 +4,8 @@
 // Commands forward to the station model, its view and the online logic; the logic
 // lives there. The window is the online logic's OnlineUi.
 
-#include "shell/app_state.h"
-#include "shell/online_ui.h"
+#include "station/app_state.h"
+#include "online/online_ui.h"
 #include "station/catalogue.h"
 #include "station/project_commands.h"
 #include "station/property_call.h"

@@ -1,6 +1,6 @@
 #include "type_list.h"
 
-#include "cp1252_text.h"
+#include "ui/cp1252_text.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 #include "connector_image.h"
 
-#include "shell/windows/cp1252_text.h"
-#include "shell/windows/window_placement.h"
+#include "ui/cp1252_text.h"
+#include "ui/window_placement.h"
 #include "station/jpeg_picture.h"
 #include "station/property_call.h"
 

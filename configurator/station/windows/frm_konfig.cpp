@@ -1,9 +1,9 @@
 #include "frm_konfig.h"
 
 #include "module_drawing.h"
-#include "shell/windows/cp1252_text.h"
-#include "shell/windows/message_box.h"
-#include "shell/windows/picture_file.h"
+#include "ui/cp1252_text.h"
+#include "ui/message_box.h"
+#include "ui/picture_file.h"
 #include "station/catalogue.h"
 #include "station/station_layout.h"
 #include "station/view_clicks.h"

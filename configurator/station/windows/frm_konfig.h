@@ -3,7 +3,7 @@
 // station, and turns mouse and key events into station-model operations. It owns the
 // in-memory catalogue and the station model for its whole life.
 
-#include "shell/app_state.h"
+#include "station/app_state.h"
 #include "station/profile_file.h"
 #include "station/station_model.h"
 #include "station/station_ui.h"

@@ -4,7 +4,7 @@
 // that keep every request byte the reply table does not set.
 
 #include "korvo_sim/bootp_client.h"
-#include "shell/online_operation.h"
+#include "online/online_operation.h"
 #include "station/station_model.h"
 #include "tools/bootp_address.h"
 #include "tools/udp_bootp_server.h"

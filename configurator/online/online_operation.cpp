@@ -1,9 +1,9 @@
-#include "online_operation.h"
+#include "online/online_operation.h"
 
 #include "access/call_failure.h"
 #include "access/call_runner.h"
 #include "access/coupler_diagnosis.h"
-#include "cycle_texts.h"
+#include "online/cycle_texts.h"
 #include "station/versch.h"
 #include "station/view_clicks.h"
 
@@ -35,12 +35,6 @@ std::string WordBytes(std::uint16_t a, std::uint16_t b) {
 }
 
 }  // namespace
-
-std::string HexCode(std::uint32_t code, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*X", digits, code);
-    return text;
-}
 
 OnlineOperation::OnlineOperation(StationModel& model, const CatalogueList& catalogue, ControllerAccess& access,
                                  OnlineUi& ui, Pinger& pinger)

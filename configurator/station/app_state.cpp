@@ -1,4 +1,4 @@
-#include "app_state.h"
+#include "station/app_state.h"
 
 namespace korvo {
 

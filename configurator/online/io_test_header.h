@@ -2,7 +2,7 @@
 // The head of a commissioning record: what the configuration check found and the
 // coupler's state bits, read just before the I/O test starts.
 
-#include "shell/io_test_record.h"
+#include "online/io_test_record.h"
 
 #include <string>
 

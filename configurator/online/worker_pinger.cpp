@@ -1,4 +1,4 @@
-#include "worker_pinger.h"
+#include "online/worker_pinger.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "picture_file.h"
+#include "ui/picture_file.h"
 
 #include "station/jpeg_picture.h"
 #include "station/safe_file_read.h"

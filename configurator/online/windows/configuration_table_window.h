@@ -3,7 +3,7 @@
 // type, what the coupler reported, its codes and whether they match, the first
 // difference marked.
 
-#include "shell/configuration_rows.h"
+#include "online/configuration_rows.h"
 
 #include <QDialog>
 

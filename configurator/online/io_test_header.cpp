@@ -1,7 +1,7 @@
-#include "io_test_header.h"
+#include "online/io_test_header.h"
 
 #include "access/coupler_diagnosis.h"
-#include "shell/online_operation.h"
+#include "online/online_operation.h"
 #include "station/station_model.h"
 
 namespace korvo {

@@ -3,7 +3,8 @@
 // LED colours, the online and debug buttons. The main window implements it; tests
 // record it. Defaults do nothing, so a command-line caller overrides what it needs.
 
-#include "configuration_rows.h"
+#include "online/configuration_rows.h"
+#include "station/status_kind.h"
 
 #include <cstdint>
 #include <string>
@@ -12,9 +13,6 @@
 namespace korvo {
 
 enum class LedColor : unsigned { Grey = 0x808080, Yellow = 0x00FFFF, Red = 0x0000FF };
-
-// A status text reports a failure, which shows in red, or how a command went.
-enum class StatusKind { Failure, Success };
 
 class OnlineUi {
 public:

@@ -1,4 +1,4 @@
-#include "configuration_rows.h"
+#include "online/configuration_rows.h"
 
 #include "station/station_model.h"
 #include "station/versch.h"

@@ -4,7 +4,7 @@
 // caller waits through its CallWaiter; a cancelled wait counts as no answer.
 
 #include "access/online_worker.h"
-#include "pinger.h"
+#include "tools/pinger.h"
 
 namespace korvo {
 

@@ -1,4 +1,4 @@
-#include "cycle_texts.h"
+#include "online/cycle_texts.h"
 
 #include "access/ddi_funktionen.h"
 #include "station/versch.h"

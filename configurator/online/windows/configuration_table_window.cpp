@@ -1,6 +1,6 @@
-#include "configuration_table_window.h"
+#include "online/windows/configuration_table_window.h"
 
-#include "cp1252_text.h"
+#include "ui/cp1252_text.h"
 
 #include <QHeaderView>
 #include <QTableWidget>

@@ -3,12 +3,13 @@
 // pair, the configuration check against the modules the coupler reports, and the I/O
 // test cycle that reads all inputs and writes the outputs once per second.
 
+#include "access/connection_opener.h"
 #include "access/ddi_funktionen.h"
-#include "configuration_rows.h"
-#include "cycle_texts.h"
-#include "io_cycle_observer.h"
-#include "online_ui.h"
-#include "pinger.h"
+#include "online/configuration_rows.h"
+#include "online/cycle_texts.h"
+#include "online/io_cycle_observer.h"
+#include "online/online_ui.h"
+#include "tools/pinger.h"
 #include "station/catalogue.h"
 #include "station/station_model.h"
 
@@ -20,20 +21,6 @@
 namespace korvo {
 
 class CouplerDiagnosis;
-
-// Opening a connection as the diagnosis and restart windows need it, and the output
-// image their test write sends.
-class ConnectionOpener {
-public:
-    virtual ~ConnectionOpener() = default;
-    virtual bool PingCoupler() = 0;
-    virtual bool OpenConnection() = 0;
-    // Outside the running I/O test, an exchange that writes outputs must send the
-    // current station's outputs off, never what an earlier test left in the image.
-    virtual void PrepareOutputImage() {}
-    // Why the last echo or opening failed, the line below a fixed error text.
-    virtual std::string FailureReason() const { return {}; }
-};
 
 class OnlineOperation : public ConnectionOpener {
 public:
@@ -178,8 +165,5 @@ private:
     };
     std::array<ParsedOutput, StationModel::kMaxModules + 1> parsedOutputs_{};
 };
-
-// "%04X" of a result code, as the status texts show it.
-std::string HexCode(std::uint32_t code, int digits = 4);
 
 }  // namespace korvo

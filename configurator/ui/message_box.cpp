@@ -1,6 +1,6 @@
-#include "message_box.h"
+#include "ui/message_box.h"
 
-#include "cp1252_text.h"
+#include "ui/cp1252_text.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -5,7 +5,7 @@
 // what was seen stays when the connection is lost, with the time and the reason.
 
 #include "docs/address_map.h"
-#include "shell/io_cycle_observer.h"
+#include "online/io_cycle_observer.h"
 
 #include <chrono>
 #include <functional>

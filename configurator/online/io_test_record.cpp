@@ -1,4 +1,4 @@
-#include "io_test_record.h"
+#include "online/io_test_record.h"
 
 #include "dialogs/measured_value_errors.h"
 #include "station/station_model.h"

@@ -1,4 +1,4 @@
-#include "cp1252_text.h"
+#include "ui/cp1252_text.h"
 
 #include "station/text_encoding.h"
 

@@ -2,7 +2,7 @@
 // The commissioning record as files: a CSV table (RFC 4180, UTF-8) and a JSON object
 // with the header, the end of the test and one entry per point.
 
-#include "shell/io_test_record.h"
+#include "online/io_test_record.h"
 
 #include <filesystem>
 #include <string>
