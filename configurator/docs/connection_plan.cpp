@@ -3,6 +3,7 @@
 #include "connection_description.h"
 #include "tag_names.h"
 
+#include "station/dotted_address.h"
 #include "station/property_call.h"
 #include "station/catalogue.h"
 #include "station/station_model.h"
@@ -81,8 +82,9 @@ void BuildConnectionPlan(const StationModel& model, std::vector<std::string>& li
         entries.connectionTexts.emplace_back();
         entries.parameterTexts.emplace_back();
         if (module->ModulType == kCouplerType) {
+            // The address the connection uses, not a typed form with leading zeros.
             entries.tags.push_back("  Stationname   : " + module->StationName + "    IP Address  : " +
-                                   module->IPAddress);
+                                   DecimalAddress(module->IPAddress));
             kinds.push_back(EntryKind::Station);
         } else {
             entries.tags.push_back("    Modul Type  : " + module->ModulType + "             number : " +

@@ -59,13 +59,39 @@ const char* SourceName(OutputSource source) {
     return "";
 }
 
+const char* VerdictName(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Ok: return "OK";
+        case Verdict::NotOk: return "not OK";
+        case Verdict::NotWired: return "not wired";
+        case Verdict::None: break;
+    }
+    return "";
+}
+
+bool PointRecord::Testable() const {
+    return !(entry.direction == PointDirection::Output && entry.width == PointWidth::Word && !entry.channel);
+}
+
 bool PointRecord::Complete() const {
     if (entry.width == PointWidth::Bool) return seen0 && seen1;
     return seenValue && minimum != maximum;
 }
 
 int IoTestRecord::CompleteCount() const {
-    return static_cast<int>(std::count_if(points.begin(), points.end(), [](const PointRecord& p) { return p.Complete(); }));
+    return static_cast<int>(
+        std::count_if(points.begin(), points.end(), [](const PointRecord& p) { return p.Testable() && p.Complete(); }));
+}
+
+int IoTestRecord::TestableCount() const {
+    return static_cast<int>(std::count_if(points.begin(), points.end(), [](const PointRecord& p) { return p.Testable(); }));
+}
+
+void IoTestRecorder::SetVerdict(std::size_t point, Verdict verdict, std::string remark) {
+    if (point >= record_.points.size()) return;
+    record_.points[point].verdict = verdict;
+    record_.points[point].remark = std::move(remark);
+    Changed();
 }
 
 IoTestRecorder::IoTestRecorder(const StationModel& model, Clock clock) : model_(model), clock_(std::move(clock)) {}
@@ -83,6 +109,7 @@ void IoTestRecorder::Begin(RecordHeader header) {
     record_ = IoTestRecord{};
     record_.header = std::move(header);
     record_.header.started = TimeText(clock_());
+    if (record_.header.tester.empty()) record_.header.tester = model_.Properties.Tester;
     outputsWritten_ = false;
     int expanded = 0;
     for (AddressEntry& entry : BuildAddressMap(model_, model_.CurrentStation)) {

@@ -1,7 +1,7 @@
 #include "udp_bootp_server.h"
 
 #include "access/ddi_funktionen.h"
-#include "bootp_address.h"
+#include "station/dotted_address.h"
 #include "shell/online_operation.h"
 #include "shell/pinger.h"
 #include "station/project_file.h"

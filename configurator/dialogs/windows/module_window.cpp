@@ -3,6 +3,7 @@
 #include "dialogs/automatic_save.h"
 #include "shell/windows/message_box.h"
 #include "station/profile_file.h"
+#include "station/station_model.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -56,13 +57,14 @@ void ModuleWindow::ReportError(const std::exception& error) {
 }
 
 void ModuleWindow::SaveAutomatically() {
-    const StationModel* model = Model();
+    StationModel* model = Model();
     if (model == nullptr) return;
     try {
         SaveStationAutomatically(*model);
     } catch (const ProfileError& e) {
         ReportError(e);
     }
+    model->Ui().StationChanged();
 }
 
 void ModuleWindow::showEvent(QShowEvent* event) {

@@ -16,6 +16,7 @@
 #include <QMainWindow>
 
 #include <map>
+#include <set>
 #include <memory>
 
 class QAction;
@@ -47,6 +48,8 @@ class TfrmReport;
 class TfrmKonfig;
 class TfrmNCBRestart;
 class TfrmPing;
+class TfrmProjectProperties;
+class StationHistory;
 class Tfrmsystemconfig;
 class TypeList;
 
@@ -89,6 +92,9 @@ public:
     IoTestRecorder* IoRecorder() const { return recorder_.get(); }
 
     TfrmPing* frmPing() const { return frmPing_; }
+    TfrmProjectProperties* frmProjectProperties() const { return frmProjectProperties_; }
+    // Null until the first activation, like the station it records.
+    StationHistory* History() const { return history_; }
     // Null until the first activation, like the station it works on.
     ControllerAccess* Access() const { return access_.get(); }
     OnlineOperation* Online() const { return online_.get(); }
@@ -145,6 +151,18 @@ private:
     void ToolNewClick();
     void ToolOpenClick();
     void ToolSaveClick();
+    void SaveClick();
+    void ProjectPropertiesClick();
+    void UndoClick(bool redo);
+    // The save dialog; none when the user cancelled.
+    std::optional<std::filesystem::path> ChooseSavePath();
+    // The title bar names the open project and marks unsaved changes.
+    void RefreshTitle();
+    // After every change of the station: title, budgets, the view's marks.
+    void StationChanged();
+    // The budget panel of the status bar and the view's over-budget marks; a station
+    // that went over since the last call is reported in panel 1.
+    void RefreshBudgets();
     void ListModuleClick(int row);
 
     void ToolconfigClick();
@@ -184,6 +202,10 @@ private:
     TfrmConfigurationTable* frmConfigurationTable_ = nullptr;
     std::unique_ptr<IoTestRecorder> recorder_;
     TfrmPing* frmPing_ = nullptr;
+    TfrmProjectProperties* frmProjectProperties_ = nullptr;
+    StationHistory* history_ = nullptr;
+    QAction* menuUndo_ = nullptr;
+    QAction* menuRedo_ = nullptr;
     std::unique_ptr<ControllerAccess> access_;
     std::unique_ptr<OnlineOperation> online_;
     std::unique_ptr<CouplerDiagnosis> diagnosis_;
@@ -201,6 +223,9 @@ private:
     QPlainTextEdit* memoDebug_ = nullptr;
     QLabel* laStatus_ = nullptr;
     QLabel* statusPanels_[3] = {};
+    QLabel* statusBudget_ = nullptr;
+    QLabel* statusInspector_ = nullptr;
+    std::set<int> overBudget_;
     QMenu* popupMenu_ = nullptr;
 
     QAction* toolNew_ = nullptr;
