@@ -60,8 +60,8 @@ void TemperatureWindowsTest::Rt2OpensFromStationViewAndSavesClickedWordToSetting
     QTest::mouseClick(Child<QPushButton>(dialog, QStringLiteral("Button1")), Qt::LeftButton);
     const QByteArray saved = folder.ReadSettings();
     QVERIFY2(saved.contains("Name2=0,11478\r\n"), saved.constData());
-    // The comments are those of the activation, degree sign as one byte.
-    QVERIFY2(saved.contains("Comment22=PT DIN/15 bit/0.1 \xB0" "C/100 Ohm/3 cond./"), saved.constData());
+    // The comments are rebuilt from the saved words, degree sign as one byte.
+    QVERIFY2(saved.contains("Comment22=Ni 100/12 bit/0.01 \xB0" "F/1000 Ohm/4 cond./\r\n"), saved.constData());
 
     QTest::mouseClick(Child<QPushButton>(dialog, QStringLiteral("Button2")), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
