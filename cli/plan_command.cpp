@@ -5,11 +5,13 @@
 #include "docs/connection_list.h"
 #include "docs/connection_plan.h"
 #include "docs/plan_text.h"
+#include "docs/plc_names.h"
 #include "docs/windows/connection_list_painter.h"
 #include "station/profile_file.h"
 #include "station/project_file.h"
 #include "station/station_budget.h"
 #include "station/station_model.h"
+#include "station/text_encoding.h"
 #include "station/versch.h"
 
 #include <QDateTime>
@@ -153,6 +155,15 @@ int RunPlanCommand(const std::vector<std::string>& args, const std::string& defa
         }
         BuildConnectionPlan(model, plan, first, last);
         properties = model.Properties;
+        // The plan keeps the tags as the system names them; say what IEC names make of them.
+        for (int slot = first; slot <= last; ++slot) {
+            const TModul* coupler = model.Module(slot);
+            if (coupler == nullptr || !coupler->IsCoupler()) continue;
+            if (const auto warning = StationNameWarning(coupler->StationName)) {
+                err << "korvo plan: station " << coupler->StationsNummmer << " \"" << Cp1252ToUtf8(coupler->StationName)
+                    << "\": " << Cp1252ToUtf8(*warning) << "\n";
+            }
+        }
     } catch (const ProfileError& e) {
         err << "korvo plan: " << e.what() << "\n";
         return 2;

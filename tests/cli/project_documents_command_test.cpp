@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include <unistd.h>
@@ -87,6 +88,25 @@ TEST_F(ProjectDocumentsCommand, PlanShowsDecimalAddressAndPropertiesFirst) {
     ASSERT_NE(tester, std::string::npos) << result.output;
     EXPECT_LT(name, description);
     EXPECT_LT(tester, station);
+}
+
+TEST_F(ProjectDocumentsCommand, PlanSaysHowAStationNameIsWrittenInIecNames) {
+    std::string project = Project(1);
+    std::string text;
+    {
+        std::ifstream in(project, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    text.replace(text.find("Station Name=Yard"), 17, "Station Name=2 Yard[A]");
+    std::ofstream(project, std::ios::binary) << text;
+    const testing::Result result = RunKorvo("plan " + project + " --station 2 --text");
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("korvo plan: station 2 \"2 Yard[A]\": station name: blank, \"[\", \"]\" and a leading "
+                                 "digit do not fit into tag names; IEC names write _2_Yard_A instead\n"),
+              std::string::npos)
+        << result.output;
+    // The plan itself keeps the tags as the system names them.
+    EXPECT_NE(result.output.find("2 Yard[A]_M"), std::string::npos) << result.output;
 }
 
 }  // namespace
