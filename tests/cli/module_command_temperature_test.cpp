@@ -92,8 +92,11 @@ TEST_F(TemperatureModuleCommand, Tc2TypeJSavedReachesProjectAndPlanInsteadOfTheO
 
     run = Run({"--station", "2", "--text"}, "plan");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("_M16_P1  Typ J/15 bit/0.1 \u00B0C/avarage intern/"), std::string::npos) << run.out;
-    EXPECT_EQ(run.out.find("_M16_P1  Typ K/"), std::string::npos) << run.out;
+    const std::size_t tag = run.out.find("_M16_P1 ");
+    ASSERT_NE(tag, std::string::npos) << run.out;
+    const std::string line = run.out.substr(tag, run.out.find('\n', tag) - tag);
+    EXPECT_NE(line.find("  Typ J/15 bit/0.1 \u00B0C/avarage intern/"), std::string::npos) << line;
+    EXPECT_EQ(line.find("Typ K/"), std::string::npos) << line;
 }
 
 TEST_F(TemperatureModuleCommand, Tc8SensorOnAnyChannelSavesCodesAndSavingComments) {
