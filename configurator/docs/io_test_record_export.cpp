@@ -47,7 +47,16 @@ std::string PointValues(const PointRecord& p) {
         if (p.seen0) text += text.empty() ? "off" : " and off";
         return text;
     }
-    if (p.seenValue) text = std::to_string(p.minimum) + ".." + std::to_string(p.maximum);
+    if (p.seenValue) {
+        text = std::to_string(p.minimum) + ".." + std::to_string(p.maximum);
+        if (p.scale && !p.scale->unit.empty()) {
+            const auto shown = [&](int word) {
+                return Cp1252ToUtf8(ToEngineering(*p.scale, static_cast<std::uint16_t>(word)).ValueText());
+            };
+            text += " (" + (p.minimum == p.maximum ? shown(p.minimum) : shown(p.minimum) + " .. " + shown(p.maximum)) +
+                    ")";
+        }
+    }
     if (p.errorCode >= 0) text += (text.empty() ? "error " : ", error ") + Hex(p.errorCode);
     return text;
 }

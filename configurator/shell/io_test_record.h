@@ -4,11 +4,13 @@
 // whether it was switched on and off, by whom, and when first. Fed by the I/O cycle;
 // what was seen stays when the connection is lost, with the time and the reason.
 
+#include "dialogs/engineering_value.h"
 #include "docs/address_map.h"
 #include "shell/io_cycle_observer.h"
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,9 @@ struct PointRecord {
     int muxChannel = 0;
     Verdict verdict = Verdict::None;
     std::string remark;  // UTF-8
+    // An analog or temperature input channel's unit, from the parameter word the test
+    // sends; none for the other points.
+    std::optional<WordScale> scale;
 
     // Seen in both states (a BOOL) or seen moving (a WORD).
     bool Complete() const;

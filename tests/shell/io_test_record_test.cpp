@@ -243,6 +243,13 @@ TEST_F(IoTestRecordTest, ParameterAndRequestWordsAreNotToTestAndVerdictsGoIntoTh
         });
     };
     ASSERT_GT(words(PointDirection::Output), 0);
+    // The analog channels know their unit from the words the test sends; the words of
+    // the multi-channel module have none.
+    ASSERT_TRUE(Point("Station1_M3_AI_2").scale.has_value());
+    EXPECT_FALSE(Point("Station1_M3_AI_2").scale->unit.empty());
+    for (const PointRecord& p : record.points) {
+        if (p.entry.slot == 4) EXPECT_FALSE(p.scale.has_value()) << p.entry.tag;
+    }
     EXPECT_EQ(record.TestableCount(), static_cast<int>(record.points.size() - words(PointDirection::Output)));
     for (const PointRecord& p : record.points) {
         if (!p.Testable()) EXPECT_EQ(PointResult(p), "written by its dialog") << p.entry.tag;
@@ -302,6 +309,13 @@ TEST(IoTestRecordExport, AnalogErrorWordsAreKeptApartFromTheRange) {
     p.errorCode = 0x8001;
     EXPECT_EQ(PointValues(p), "100..200, error 8001h");
     EXPECT_EQ(PointResult(p), "tested");
+
+    // With the channel's scale the values have their unit.
+    p.scale = TwoChannelTemperatureScale("KORVO TC 2", 0);
+    p.errorCode = -1;
+    p.minimum = 215;
+    p.maximum = 230;
+    EXPECT_EQ(PointValues(p), "215..230 (21.5 \xC2\xB0" "C .. 23.0 \xC2\xB0" "C)");
 }
 
 }  // namespace
