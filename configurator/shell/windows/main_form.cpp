@@ -464,6 +464,7 @@ void TMainForm::FormActivate() {
     connect(frmKonfig_, &TfrmKonfig::stationChanged, this, &TMainForm::StationChanged);
     connect(frmKonfig_, &TfrmKonfig::moduleSelected, this, [this](int slot) {
         statusInspector_->setText(ToQString(ModuleInspectorLine(frmKonfig_->Model(), slot)));
+        statusInspector_->setToolTip(ToQString(ModuleInspectorText(frmKonfig_->Model(), slot)));
     });
     CreateOnline(frmKonfig_->Model());
 
@@ -614,6 +615,7 @@ void TMainForm::StationChanged() {
     if (frmKonfig_ != nullptr) {
         const StationModel& model = frmKonfig_->Model();
         statusInspector_->setText(ToQString(ModuleInspectorLine(model, model.CurrentModule)));
+        statusInspector_->setToolTip(ToQString(ModuleInspectorText(model, model.CurrentModule)));
     }
 }
 
@@ -638,7 +640,9 @@ void TMainForm::RefreshBudgets() {
         over.insert(budget.coupler);
         if (newlyOver.empty() && !overBudget_.count(budget.coupler)) newlyOver = budget.Text();
     }
+    // The panel may be narrower than its text; the tooltip shows it whole.
     statusBudget_->setText(ToQString(BudgetsText(budgets)));
+    statusBudget_->setToolTip(statusBudget_->text());
     QPalette palette = statusBudget_->palette();
     palette.setColor(QPalette::WindowText, over.empty() ? this->palette().color(QPalette::WindowText) : QColor(Qt::red));
     statusBudget_->setPalette(palette);
