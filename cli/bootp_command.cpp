@@ -6,7 +6,7 @@
 #include "station/station_model.h"
 #include "station/text_encoding.h"
 #include "station/versch.h"
-#include "tools/bootp_address.h"
+#include "station/dotted_address.h"
 #include "tools/bootp_socket.h"
 #include "tools/udp_bootp_server.h"
 

@@ -5,6 +5,7 @@
 #include "docs/export_text.h"
 #include "station/profile_file.h"
 #include "station/project_file.h"
+#include "station/station_budget.h"
 #include "station/station_model.h"
 #include "station/versch.h"
 
@@ -125,6 +126,11 @@ int RunExportCommand(const std::vector<std::string>& args, const std::string& de
         for (const std::string& warning : report.warnings) err << "korvo export: " << warning << "\n";
         if (!report.unknownTypes.empty() && !a.skipUnknown) {
             err << "korvo export: " << UnknownTypesRefusal(report) << "\n";
+            return 2;
+        }
+        // Addresses beyond the image would name bytes the coupler does not have.
+        if (const auto over = OverBudgetRefusal(model, a.options.station)) {
+            err << "korvo export: " << *over << "\n";
             return 2;
         }
         const AddressMapExport result = a.output.empty() ? RenderAddressMap(model, a.options)

@@ -16,6 +16,7 @@
 #include "station/catalogue.h"
 #include "station/profile_file.h"
 #include "station/project_file.h"
+#include "station/station_budget.h"
 #include "station/station_model.h"
 #include "station/text_encoding.h"
 #include "station/versch.h"
@@ -191,6 +192,10 @@ struct OnlineSession {
         }
         if (coupler == 0) {
             err << "korvo: the project \"" << project << "\" has no station " << station << "\n";
+            return false;
+        }
+        if (const auto over = OverBudgetRefusal(*model, station)) {
+            err << "korvo: " << *over << "\n";
             return false;
         }
         model->CurrentStation = station;

@@ -5,10 +5,13 @@
 #include "docs/connection_list.h"
 #include "docs/connection_plan.h"
 #include "docs/plan_text.h"
+#include "docs/plc_names.h"
 #include "docs/windows/connection_list_painter.h"
 #include "station/profile_file.h"
 #include "station/project_file.h"
+#include "station/station_budget.h"
 #include "station/station_model.h"
+#include "station/text_encoding.h"
 #include "station/versch.h"
 
 #include <QDateTime>
@@ -94,7 +97,8 @@ bool ParseArguments(const std::vector<std::string>& args, PlanOptions& options, 
 
 // The PDF needs fonts and a painter but never a screen: without a platform chosen by
 // the user the offscreen one serves, so the command runs without a display.
-bool WritePdf(const std::vector<std::string>& plan, const std::string& file, std::ostream& err) {
+bool WritePdf(const std::vector<std::string>& plan, const ProjectProperties& properties, const std::string& file,
+              std::ostream& err) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QGuiApplication> app;
     if (QGuiApplication::instance() == nullptr) {
@@ -104,7 +108,7 @@ bool WritePdf(const std::vector<std::string>& plan, const std::string& file, std
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
     const QString now = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy  hh:mm:ss"));
-    const ConnectionListReport report = LayoutConnectionList(plan, now.toStdString());
+    const ConnectionListReport report = LayoutConnectionList(plan, now.toStdString(), {}, properties);
     QString error;
     if (!WriteConnectionListPdf(report, QFile::decodeName(QByteArray::fromStdString(file)), &error)) {
         err << "korvo plan: " << error.toStdString() << "\n";
@@ -129,6 +133,7 @@ int RunPlanCommand(const std::vector<std::string>& args, const std::string& defa
         return 2;
     }
     std::vector<std::string> plan;
+    ProjectProperties properties;
     try {
         const ProfileFile catalogueIni = ProfileFile::Load(options.catalogue);
         StationModel model(&catalogueIni, programFolder);
@@ -144,7 +149,21 @@ int RunPlanCommand(const std::vector<std::string>& args, const std::string& defa
             err << "korvo plan: the project has no station " << options.station << "\n";
             return 2;
         }
+        if (const auto over = OverBudgetRefusal(model, options.station)) {
+            err << "korvo plan: " << *over << "\n";
+            return 2;
+        }
         BuildConnectionPlan(model, plan, first, last);
+        properties = model.Properties;
+        // The plan keeps the tags as the system names them; say what IEC names make of them.
+        for (int slot = first; slot <= last; ++slot) {
+            const TModul* coupler = model.Module(slot);
+            if (coupler == nullptr || !coupler->IsCoupler()) continue;
+            if (const auto warning = StationNameWarning(coupler->StationName)) {
+                err << "korvo plan: station " << coupler->StationsNummmer << " \"" << Cp1252ToUtf8(coupler->StationName)
+                    << "\": " << Cp1252ToUtf8(*warning) << "\n";
+            }
+        }
     } catch (const ProfileError& e) {
         err << "korvo plan: " << e.what() << "\n";
         return 2;
@@ -152,7 +171,14 @@ int RunPlanCommand(const std::vector<std::string>& args, const std::string& defa
         err << "korvo plan: " << e.what() << "\n";
         return 2;
     }
-    if (!options.pdf.empty()) return WritePdf(plan, options.pdf, err) ? 0 : 2;
+    if (!options.pdf.empty()) return WritePdf(plan, properties, options.pdf, err) ? 0 : 2;
+    // A project without properties prints the plan alone, as it always did.
+    if (properties != ProjectProperties{}) {
+        std::vector<std::string> titled = TitleBlockLines(properties);
+        titled.emplace_back();
+        titled.insert(titled.end(), plan.begin(), plan.end());
+        plan = std::move(titled);
+    }
     out << PlanText(plan);
     return 0;
 }

@@ -6,10 +6,13 @@
 #include "shell/windows/first_paint_screenshot.h"
 #include "shell/windows/main_form.h"
 #include "ui/picture_file.h"
+#include "shell/windows/window_keeper.h"
+#include "docs/windows/help_viewer.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QSettings>
 
 #include <cstdio>
 #include <exception>
@@ -34,6 +37,12 @@ int main(int argc, char** argv) {
         if (QPixmap icon; korvo::LoadPicture(folder + "images/korvo.png", icon)) QApplication::setWindowIcon(QIcon(icon));
         korvo::TMainForm mainForm(folder);
         mainForm.State().StartProject = options->project;
+        // Window places belong to the user, not to the project or the program folder.
+        QSettings places(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("korvo"),
+                         QStringLiteral("KorvoConfigurator"));
+        korvo::WindowKeeper keeper(&mainForm, places, [&mainForm](int page) { mainForm.frmHelp()->OpenAt(page); },
+                                   nullptr);
+        app.installEventFilter(&keeper);
         std::unique_ptr<korvo::FirstPaintScreenshot> screenshot;
         if (!options->screenshot.empty()) {
             screenshot = std::make_unique<korvo::FirstPaintScreenshot>(

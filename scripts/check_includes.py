@@ -21,8 +21,8 @@ ROOMS = [
     "access",           # the library layer, diagnosis and restart logic
     "ui",               # the toolkit boundary every window uses
     "tools",            # BOOTP, ping, ICMP
-    "dialogs",          # the module dialogs' logic
     "docs",             # tag names, plan, reports, exports
+    "dialogs",          # the module dialogs' logic
     "online",           # connection, check, I/O cycle, worker, test record, plant work
     "station/windows",
     "access/windows",

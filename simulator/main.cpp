@@ -3,7 +3,7 @@
 #include "korvo_sim/bootp_client.h"
 #include "korvo_sim/simulator.h"
 #include "simulated_station.h"
-#include "tools/bootp_address.h"
+#include "station/dotted_address.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,5 +1,6 @@
 #include "ddi_funktionen.h"
 
+#include "station/dotted_address.h"
 #include "station/versch.h"
 
 #include <quorrin.h>
@@ -21,9 +22,11 @@ constexpr std::uint16_t kReceiveBufferBytes = 1024;
 ControllerAccess::ControllerAccess(std::string& currentIP, Clock& clock, CallRunner& runner)
     : currentIP_(currentIP), clock_(clock), runner_(runner) {}
 
-std::string ControllerAccess::MailboxNodeName() const { return "KNETHIP[" + currentIP_ + "|30,30]N1_M"; }
+std::string ControllerAccess::MailboxNodeName() const {
+    return "KNETHIP[" + DecimalAddress(currentIP_) + "|30,30]N1_M";
+}
 
-std::string ControllerAccess::DataNodeName() const { return "KNETHIP[" + currentIP_ + "|30,30]N1_D"; }
+std::string ControllerAccess::DataNodeName() const { return "KNETHIP[" + DecimalAddress(currentIP_) + "|30,30]N1_D"; }
 
 std::uint32_t ControllerAccess::OpenNodePair(std::uint32_t& mailbox, std::uint32_t& data) {
     RemoveBlanks(currentIP_);

@@ -1,6 +1,8 @@
 #include "korvo_nc_eth.h"
 
 #include "tools/pinger.h"
+#include "../docs/plc_names.h"
+#include "../station/dotted_address.h"
 #include "../station/station_model.h"
 #include "../station/versch.h"
 
@@ -59,18 +61,6 @@ AddressCheck CheckAddressField(const std::string& fieldText, const std::string& 
     return check;
 }
 
-std::string DecimalAddress(const std::string& address) {
-    const std::vector<std::string> groups = Groups(address);
-    if (groups.size() != kGroups || !std::all_of(groups.begin(), groups.end(), AllDigits)) return address;
-    std::string decimal;
-    for (const std::string& group : groups) {
-        if (group.size() > 3) return address;
-        if (!decimal.empty()) decimal += '.';
-        decimal += std::to_string(std::stoi(group));
-    }
-    return decimal;
-}
-
 TModul* Korvo_NC_ETH::Coupler(StationModel& model) const {
     TModul* module = model.Module(edited_);
     return module != nullptr && module->IsCoupler() ? module : nullptr;
@@ -101,6 +91,8 @@ void Korvo_NC_ETH::StationNameChange(StationModel& model, const std::string& tex
     if (coupler == nullptr) return;
     coupler->StationName = text;
     model.CurrentStationName = text;
+    nameWarning_ = StationNameWarning(text).value_or("");
+    ShowProblems();
 }
 
 void Korvo_NC_ETH::AddressChange(StationModel& model, AddressField field, const std::string& fieldText) {
@@ -125,12 +117,20 @@ void Korvo_NC_ETH::AddressChange(StationModel& model, AddressField field, const 
             coupler->Gate_way = check.address;
             break;
     }
+    warning_ = NetworkSettingsWarning(coupler->IPAddress, coupler->Subnet_Maske, coupler->Gate_way).value_or("");
+    ShowProblems();
 }
 
 void Korvo_NC_ETH::ShowProblems() {
     for (const std::string& problem : problems_) {
         if (problem.empty()) continue;
         ui_.SetStatus(problem + " - not taken", StatusKind::Failure);
+        statusShowsProblem_ = true;
+        return;
+    }
+    for (const std::string* warning : {&warning_, &nameWarning_}) {
+        if (warning->empty()) continue;
+        ui_.SetStatus(*warning + " - stored as typed", StatusKind::Failure);
         statusShowsProblem_ = true;
         return;
     }

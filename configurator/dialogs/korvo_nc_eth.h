@@ -28,10 +28,6 @@ struct AddressCheck {
 // field in the problem text.
 AddressCheck CheckAddressField(const std::string& fieldText, const std::string& label);
 
-// "010.001.000.009" gives "10.1.0.9": the groups are decimal, whereas the resolver
-// would read a leading zero as octal. Other texts are returned unchanged.
-std::string DecimalAddress(const std::string& address);
-
 // What the logic asks of the window.
 class CouplerUi {
 public:
@@ -80,6 +76,10 @@ private:
     CouplerUi& ui_;
     int edited_ = 0;
     std::array<std::string, 3> problems_{};
+    // Settings that are taken but doubtful (a broken mask, a gateway elsewhere, a
+    // station name that breaks tag names).
+    std::string warning_;
+    std::string nameWarning_;
     bool statusShowsProblem_ = false;
 };
 

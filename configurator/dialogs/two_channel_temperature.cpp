@@ -122,6 +122,8 @@ void TwoChannelTemperatureDialog::SaveConfiguration(StationModel& model) {
     if (module == nullptr) return;
     const std::int32_t words[] = {words_[0], words_[1]};
     module->Parameter = ParameterText(words, false);
+    // Documents built from the project must say what the words say.
+    for (int channel = 1; channel <= kChannels; ++channel) module->ParameterComment[channel] = Comment(channel);
 }
 
 void TwoChannelTemperatureDialog::TimerTick(const StationModel& model) {

@@ -80,8 +80,8 @@ public:
     void FormActivate(StationModel& model);
     // A click on the option with the tag in a channel; false when it was ignored.
     bool OptionClick(int channel, int tag);
-    // "Save Configuration" up to the automatic save: writes "Parameter"; the
-    // comments stay as the last activation built them.
+    // "Save Configuration" up to the automatic save: writes "Parameter" and both
+    // channel comments rebuilt from the saved words.
     void SaveConfiguration(StationModel& model);
     void FormClose() { timerEnabled_ = false; }
     // Shows the measured values of both channels from the module's input bytes, in

@@ -23,13 +23,33 @@ bool ConnectionListSource::NeedData(ReportLine& line, int& progress) {
     return more;
 }
 
+std::vector<std::string> TitleBlockLines(const ProjectProperties& properties) {
+    return {"Project name  : " + properties.Name, "Name           :   " + properties.Customer,
+            "Description  :  " + properties.Description, "Tester         :   " + properties.Tester};
+}
+
+namespace {
+
+// A heading and the lines the plan puts behind it: the empty line, the column
+// header and the first row.
+constexpr std::size_t kHeadingKeptWith = 3;
+
+bool IsHeading(const std::string& line) {
+    return line.find("Modul Type") != std::string::npos || line.find("Stationname") != std::string::npos;
+}
+
+}  // namespace
+
 ConnectionListReport LayoutConnectionList(const std::vector<std::string>& plan, const std::string& printedAt,
-                                          const std::function<void(int)>& progress) {
+                                          const std::function<void(int)>& progress,
+                                          const ProjectProperties& properties) {
     using G = ReportGeometry;
     ConnectionListReport report;
-    report.projectName = "Project name  : ";
-    report.name = "Name           :   ";
-    report.description = "Description  :  ";
+    const std::vector<std::string> title = TitleBlockLines(properties);
+    report.projectName = title[0];
+    report.name = title[1];
+    report.description = title[2];
+    report.tester = title[3];
     report.printedAt = printedAt;
 
     const double bodyBottom = G::kPaperHeight - G::kBottom - G::kFooterHeight;
@@ -39,9 +59,17 @@ ConnectionListReport LayoutConnectionList(const std::vector<std::string>& plan, 
     double y = G::kTop + G::kTitleHeight;
     ReportLine line;
     int percent = 0;
+    std::size_t index = 0;
     while (source.NeedData(line, percent)) {
         line.height = line.font == ReportFont::Bold10 ? G::kLineHeight10 : G::kLineHeight8;
-        if (y + line.height > bodyBottom) {
+        double needed = line.height;
+        if (IsHeading(line.text)) {
+            for (std::size_t k = 1; k <= kHeadingKeptWith && index + k < plan.size(); ++k) {
+                needed += FontOfLine(plan[index + k]) == ReportFont::Bold10 ? G::kLineHeight10 : G::kLineHeight8;
+            }
+        }
+        ++index;
+        if (y + needed > bodyBottom && !report.pages.back().lines.empty()) {
             const int number = report.pages.back().number + 1;
             report.pages.push_back(ReportPage{number, false, {}, "Page " + std::to_string(number)});
             y = G::kTop;

@@ -5,6 +5,8 @@
 // be checked without painting; a thin painter draws them on a printer, a PDF or the
 // preview.
 
+#include "station/station_model.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -48,6 +50,7 @@ struct ConnectionListReport {
     std::string projectName;
     std::string name;
     std::string description;
+    std::string tester;
     std::string printedAt;
     std::vector<ReportPage> pages;
 };
@@ -69,9 +72,15 @@ private:
 // The font a plan line prints in.
 ReportFont FontOfLine(const std::string& line);
 
+// The title block's lines: project name, name (the customer), description, tester.
+std::vector<std::string> TitleBlockLines(const ProjectProperties& properties);
+
 // Generates the report of the plan; printedAt is the date and time shown in the title
-// block. progress, if set, is told the percentage of lines laid out.
+// block, with the project's properties. progress, if set, is told the percentage of
+// lines laid out. A module or station heading that would end a page, without the
+// lines that follow it, starts the next page.
 ConnectionListReport LayoutConnectionList(const std::vector<std::string>& plan, const std::string& printedAt,
-                                          const std::function<void(int)>& progress = {});
+                                          const std::function<void(int)>& progress = {},
+                                          const ProjectProperties& properties = {});
 
 }  // namespace korvo

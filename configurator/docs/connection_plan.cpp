@@ -3,6 +3,7 @@
 #include "connection_description.h"
 #include "tag_names.h"
 
+#include "station/dotted_address.h"
 #include "station/property_call.h"
 #include "station/catalogue.h"
 #include "station/station_model.h"
@@ -18,6 +19,30 @@ enum class EntryKind { Station, Module, Row };
 
 std::string RightAligned(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+std::string LeftAligned(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
+
+// A row: the number in 10 characters, 4 blanks, then the connection text.
+constexpr std::size_t kRowPrefix = 14;
+constexpr std::size_t kTagGap = 10;
+// The narrowest columns give the column header of old: "TagName" at 49, "Parameter" at 67.
+constexpr std::size_t kMinConnectionWidth = 25;
+constexpr std::size_t kMinTagWidth = 16;
+constexpr std::size_t kCommentGap = 2;  // the blanks in front of every parameter comment
+
+// The widths of a module's connection and tag columns, wide enough for all its rows,
+// so every tag stands under "TagName" and every comment under "Parameter".
+struct ColumnWidths {
+    std::size_t connection = kMinConnectionWidth;
+    std::size_t tag = kMinTagWidth;
+};
+
+std::string ColumnHeader(const ColumnWidths& widths) {
+    return LeftAligned("        no.  connector   connection point", kRowPrefix + widths.connection + kTagGap) +
+           LeftAligned("TagName", widths.tag + kCommentGap) + "Parameter";
 }
 
 }  // namespace
@@ -39,7 +64,8 @@ void AddModuleRows(const StationModel& model, int slot, PlanRows& rows) {
                             " has no connection description");
         }
         const ConnectionPoint point = description->Point(static_cast<int>(i));
-        rows.connectionTexts.push_back(" " + std::to_string(point.number + offset) + std::string(13, ' ') +
+        // A connector number of several digits keeps the description in its column.
+        rows.connectionTexts.push_back(LeftAligned(" " + std::to_string(point.number + offset), 15) +
                                        point.description);
         rows.tags.push_back(tags.points[i]);
         rows.parameterTexts.emplace_back();
@@ -81,8 +107,9 @@ void BuildConnectionPlan(const StationModel& model, std::vector<std::string>& li
         entries.connectionTexts.emplace_back();
         entries.parameterTexts.emplace_back();
         if (module->ModulType == kCouplerType) {
+            // The address the connection uses, not a typed form with leading zeros.
             entries.tags.push_back("  Stationname   : " + module->StationName + "    IP Address  : " +
-                                   module->IPAddress);
+                                   DecimalAddress(module->IPAddress));
             kinds.push_back(EntryKind::Station);
         } else {
             entries.tags.push_back("    Modul Type  : " + module->ModulType + "             number : " +
@@ -96,12 +123,18 @@ void BuildConnectionPlan(const StationModel& model, std::vector<std::string>& li
     std::vector<std::string> plan;
     bool headerDue = false;
     int row = 0;
+    ColumnWidths widths;
     for (std::size_t i = 0; i < entries.tags.size(); ++i) {
         switch (kinds[i]) {
             case EntryKind::Module:
                 plan.insert(plan.end(), {std::string(), entries.tags[i], std::string()});
                 headerDue = true;
                 row = 0;
+                widths = ColumnWidths{};
+                for (std::size_t k = i + 1; k < entries.tags.size() && kinds[k] == EntryKind::Row; ++k) {
+                    widths.connection = std::max(widths.connection, entries.connectionTexts[k].size());
+                    widths.tag = std::max(widths.tag, entries.tags[k].size());
+                }
                 break;
             case EntryKind::Station:
                 plan.insert(plan.end(), {std::string(), entries.tags[i], std::string()});
@@ -109,13 +142,17 @@ void BuildConnectionPlan(const StationModel& model, std::vector<std::string>& li
                 break;
             case EntryKind::Row:
                 if (headerDue) {
-                    plan.emplace_back(kPlanColumnHeader);
+                    plan.push_back(ColumnHeader(widths));
                     headerDue = false;
                 }
                 ++row;
+                // Point rows end with their tag, without blanks behind it.
                 plan.push_back(RightAligned(std::to_string(row), 10) + std::string(4, ' ') +
-                               entries.connectionTexts[i] + std::string(10, ' ') + entries.tags[i] +
-                               entries.parameterTexts[i]);
+                               LeftAligned(entries.connectionTexts[i], widths.connection) +
+                               std::string(kTagGap, ' ') +
+                               (entries.parameterTexts[i].empty()
+                                    ? entries.tags[i]
+                                    : LeftAligned(entries.tags[i], widths.tag) + entries.parameterTexts[i]));
                 break;
         }
     }

@@ -11,6 +11,8 @@ namespace korvo {
 
 class StationModel;
 
+// The column header of a module whose descriptions and tags are short; longer ones
+// move "TagName" and "Parameter" right, over their columns.
 inline constexpr const char* kPlanColumnHeader =
     "        no.  connector   connection point        TagName           Parameter";
 

@@ -50,6 +50,26 @@ bool IsIecIdentifier(const std::string& text) {
     return true;
 }
 
+std::optional<std::string> StationNameWarning(const std::string& stationName) {
+    std::string characters;
+    int count = 0;
+    for (const char c : stationName) {
+        if (IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_' || Spelled(static_cast<unsigned char>(c)) != nullptr) {
+            continue;
+        }
+        const std::string shown = c == ' ' ? std::string("blank") : "\"" + std::string(1, c) + "\"";
+        if (characters.find(shown) != std::string::npos) continue;
+        characters += (characters.empty() ? "" : ", ") + shown;
+        ++count;
+    }
+    const bool leadingDigit = !stationName.empty() && IsAsciiDigit(stationName.front());
+    if (count == 0 && !leadingDigit) return std::nullopt;
+    std::string what = characters;
+    if (leadingDigit) what += (what.empty() ? "" : " and ") + std::string("a leading digit");
+    return "station name: " + what + (count + (leadingDigit ? 1 : 0) > 1 ? " do" : " does") +
+           " not fit into tag names; IEC names write " + IecIdentifier(stationName) + " instead";
+}
+
 std::string IecIdentifier(const std::string& tag) {
     std::string name;
     for (const char c : tag) {

@@ -1,10 +1,13 @@
 #include "online/io_test_record.h"
 
+#include "dialogs/analog_input_options.h"
 #include "dialogs/measured_value_errors.h"
+#include "dialogs/module_data.h"
 #include "station/station_model.h"
 
 #include <algorithm>
 #include <ctime>
+#include <map>
 
 namespace korvo {
 
@@ -48,6 +51,18 @@ void NoteInputWord(PointRecord& p, int value) {
     p.last = value;
 }
 
+// The scale of input channel `channel` (1-based) of the module, for the types whose
+// channels the cycle reads as words of their own.
+std::optional<WordScale> InputScale(const TModul& m, int channel) {
+    const auto word = [&](int channels) { return SentParameterWords(m, channels).at(static_cast<std::size_t>(channel - 1)); };
+    if (m.ModulType == "KORVO AI 2" && channel <= 2) return AnalogInputScale(AnalogInputType::AI_2, word(2));
+    if (m.ModulType == "KORVO AI 8" && channel <= 8) return AnalogInputScale(AnalogInputType::AI_8, word(8));
+    if ((m.ModulType == "KORVO RT 2" || m.ModulType == "KORVO TC 2") && channel <= 2) {
+        return TwoChannelTemperatureScale(m.ModulType, word(2));
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 const char* SourceName(OutputSource source) {
@@ -59,13 +74,39 @@ const char* SourceName(OutputSource source) {
     return "";
 }
 
+const char* VerdictName(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Ok: return "OK";
+        case Verdict::NotOk: return "not OK";
+        case Verdict::NotWired: return "not wired";
+        case Verdict::None: break;
+    }
+    return "";
+}
+
+bool PointRecord::Testable() const {
+    return !(entry.direction == PointDirection::Output && entry.width == PointWidth::Word && !entry.channel);
+}
+
 bool PointRecord::Complete() const {
     if (entry.width == PointWidth::Bool) return seen0 && seen1;
     return seenValue && minimum != maximum;
 }
 
 int IoTestRecord::CompleteCount() const {
-    return static_cast<int>(std::count_if(points.begin(), points.end(), [](const PointRecord& p) { return p.Complete(); }));
+    return static_cast<int>(
+        std::count_if(points.begin(), points.end(), [](const PointRecord& p) { return p.Testable() && p.Complete(); }));
+}
+
+int IoTestRecord::TestableCount() const {
+    return static_cast<int>(std::count_if(points.begin(), points.end(), [](const PointRecord& p) { return p.Testable(); }));
+}
+
+void IoTestRecorder::SetVerdict(std::size_t point, Verdict verdict, std::string remark) {
+    if (point >= record_.points.size()) return;
+    record_.points[point].verdict = verdict;
+    record_.points[point].remark = std::move(remark);
+    Changed();
 }
 
 IoTestRecorder::IoTestRecorder(const StationModel& model, Clock clock) : model_(model), clock_(std::move(clock)) {}
@@ -83,8 +124,10 @@ void IoTestRecorder::Begin(RecordHeader header) {
     record_ = IoTestRecord{};
     record_.header = std::move(header);
     record_.header.started = TimeText(clock_());
+    if (record_.header.tester.empty()) record_.header.tester = model_.Properties.Tester;
     outputsWritten_ = false;
     int expanded = 0;
+    std::map<int, int> inputChannels;  // per slot, the input channels seen so far
     for (AddressEntry& entry : BuildAddressMap(model_, model_.CurrentStation)) {
         // A multiplexed module's input words hold whichever channel was asked for last:
         // its channels are recorded one by one instead.
@@ -98,6 +141,7 @@ void IoTestRecorder::Begin(RecordHeader header) {
                     PointRecord point;
                     point.entry = std::move(channel);
                     point.muxChannel = ++number;
+                    if (const TModul* m = model_.Module(point.entry.slot)) point.scale = InputScale(*m, number);
                     record_.points.push_back(std::move(point));
                 }
                 continue;
@@ -105,6 +149,10 @@ void IoTestRecorder::Begin(RecordHeader header) {
         }
         PointRecord point;
         point.entry = std::move(entry);
+        if (point.entry.channel && point.entry.direction == PointDirection::Input) {
+            const int channel = ++inputChannels[point.entry.slot];
+            if (const TModul* m = model_.Module(point.entry.slot)) point.scale = InputScale(*m, channel);
+        }
         record_.points.push_back(std::move(point));
     }
     running_ = true;

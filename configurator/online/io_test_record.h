@@ -4,11 +4,13 @@
 // whether it was switched on and off, by whom, and when first. Fed by the I/O cycle;
 // what was seen stays when the connection is lost, with the time and the reason.
 
+#include "dialogs/engineering_value.h"
 #include "docs/address_map.h"
 #include "online/io_cycle_observer.h"
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,10 @@ class StationModel;
 // that put its values or commands into the module's output data.
 enum class OutputSource { None, LedClick, Dialog };
 const char* SourceName(OutputSource source);  // "", "LED click", "dialog"
+
+// What the tester found at a point, set by hand in the record window.
+enum class Verdict { None, Ok, NotOk, NotWired };
+const char* VerdictName(Verdict verdict);  // "", "OK", "not OK", "not wired"
 
 struct PointRecord {
     AddressEntry entry;
@@ -38,9 +44,17 @@ struct PointRecord {
     // 1..8: a channel of a module whose channels are read one per cycle (the AI 8),
     // recorded from the value the cycle filled in; 0: a point of its own in the image.
     int muxChannel = 0;
+    Verdict verdict = Verdict::None;
+    std::string remark;  // UTF-8
+    // An analog or temperature input channel's unit, from the parameter word the test
+    // sends; none for the other points.
+    std::optional<WordScale> scale;
 
     // Seen in both states (a BOOL) or seen moving (a WORD).
     bool Complete() const;
+    // A point the user can switch or watch: not a parameter word or a request word
+    // that the modules' dialogs write, which the test has nothing to find out about.
+    bool Testable() const;
 };
 
 struct RecordHeader {
@@ -51,6 +65,7 @@ struct RecordHeader {
     std::string configurationCheck;  // e.g. "station OK"
     std::string stateRegister;       // the coupler's state bits in words
     std::string started;             // "2026-12-09 10:15:00"
+    std::string tester;              // from the project's properties, Windows-1252
 };
 
 struct IoTestRecord {
@@ -61,7 +76,9 @@ struct IoTestRecord {
     std::string stopReason;  // why it ended
     bool connectionLost = false;  // stopped for the connection: lost, or never made
 
+    // Of the testable points only.
     int CompleteCount() const;
+    int TestableCount() const;
 };
 
 class IoTestRecorder : public IoCycleObserver {
@@ -79,6 +96,8 @@ public:
     bool Running() const { return running_; }
     bool HasRecord() const { return started_; }
     const IoTestRecord& Record() const { return record_; }
+    // The tester's verdict and remark for a point (index into Record().points).
+    void SetVerdict(std::size_t point, Verdict verdict, std::string remark);
     // Told after every change of the record.
     void SetChanged(std::function<void()> changed) { changed_ = std::move(changed); }
 

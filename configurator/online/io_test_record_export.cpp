@@ -20,6 +20,7 @@ std::string Bool(bool value) { return value ? "true" : "false"; }
 }  // namespace
 
 std::string PointResult(const PointRecord& p) {
+    if (!p.Testable()) return "written by its dialog";
     if (p.Complete()) return "tested";
     const bool input = p.entry.direction == PointDirection::Input;
     if (p.entry.width == PointWidth::Word) {
@@ -46,7 +47,16 @@ std::string PointValues(const PointRecord& p) {
         if (p.seen0) text += text.empty() ? "off" : " and off";
         return text;
     }
-    if (p.seenValue) text = std::to_string(p.minimum) + ".." + std::to_string(p.maximum);
+    if (p.seenValue) {
+        text = std::to_string(p.minimum) + ".." + std::to_string(p.maximum);
+        if (p.scale && !p.scale->unit.empty()) {
+            const auto shown = [&](int word) {
+                return Cp1252ToUtf8(ToEngineering(*p.scale, static_cast<std::uint16_t>(word)).ValueText());
+            };
+            text += " (" + (p.minimum == p.maximum ? shown(p.minimum) : shown(p.minimum) + " .. " + shown(p.maximum)) +
+                    ")";
+        }
+    }
     if (p.errorCode >= 0) text += (text.empty() ? "error " : ", error ") + Hex(p.errorCode);
     return text;
 }
@@ -75,8 +85,10 @@ std::string IoTestRecordCsv(const IoTestRecord& r) {
     line("ended", r.ended);
     line("stopped because", r.stopReason);
     line("cycles", std::to_string(r.cycles));
+    line("tested", std::to_string(r.CompleteCount()) + " of " + std::to_string(r.TestableCount()));
+    line("tester", Cp1252ToUtf8(h.tester));
     text += "\r\nslot,module_type,tag,direction,data_type,byte,bit,result,seen_0,seen_1,minimum,maximum,error_code,"
-            "switched_by,first_change,channel\r\n";
+            "switched_by,first_change,channel,verdict,remark\r\n";
     for (const PointRecord& p : r.points) {
         const AddressEntry& e = p.entry;
         const bool word = e.width == PointWidth::Word;
@@ -87,7 +99,8 @@ std::string IoTestRecordCsv(const IoTestRecord& r) {
                 (word && p.seenValue ? std::to_string(p.minimum) : "") + "," +
                 (word && p.seenValue ? std::to_string(p.maximum) : "") + "," +
                 (p.errorCode >= 0 ? Hex(p.errorCode) : "") + "," + SourceName(p.source) + "," + p.firstChange +
-                "," + (p.muxChannel > 0 ? std::to_string(p.muxChannel) : "") + "\r\n";
+                "," + (p.muxChannel > 0 ? std::to_string(p.muxChannel) : "") + "," + VerdictName(p.verdict) + "," +
+                CsvField(p.remark) + "\r\n";
     }
     return text;
 }
@@ -100,6 +113,9 @@ std::string IoTestRecordJson(const IoTestRecord& r) {
                        ",\n  \"configurationCheck\": " + JsonQuoted(h.configurationCheck) +
                        ",\n  \"couplerState\": " + JsonQuoted(h.stateRegister) +
                        ",\n  \"started\": " + JsonQuoted(h.started) + ",\n  \"ended\": " + JsonQuoted(r.ended) +
+                       ",\n  \"tester\": " + JsonQuoted(Cp1252ToUtf8(h.tester)) +
+                       ",\n  \"tested\": " + std::to_string(r.CompleteCount()) +
+                       ",\n  \"testable\": " + std::to_string(r.TestableCount()) +
                        ",\n  \"stopReason\": " + JsonQuoted(r.stopReason) +
                        ",\n  \"connectionLost\": " + Bool(r.connectionLost) +
                        ",\n  \"cycles\": " + std::to_string(r.cycles) + ",\n  \"points\": [";
@@ -112,7 +128,8 @@ std::string IoTestRecordJson(const IoTestRecord& r) {
                 ", \"tag\": " + JsonQuoted(Cp1252ToUtf8(e.tag)) + ", \"direction\": \"" + DirectionName(e.direction) +
                 "\", \"dataType\": \"" + WidthName(e.width) + "\", \"byte\": " + std::to_string(e.byte) +
                 ", \"bit\": " + (e.bit >= 0 ? std::to_string(e.bit) : "null") + ", \"result\": " +
-                JsonQuoted(PointResult(p)) + ", \"complete\": " + Bool(p.Complete());
+                JsonQuoted(PointResult(p)) + ", \"complete\": " + Bool(p.Complete()) +
+                ", \"testable\": " + Bool(p.Testable());
         if (p.muxChannel > 0) text += ", \"channel\": " + std::to_string(p.muxChannel);
         if (e.width == PointWidth::Bool) {
             text += ", \"seen0\": " + Bool(p.seen0) + ", \"seen1\": " + Bool(p.seen1);
@@ -124,6 +141,8 @@ std::string IoTestRecordJson(const IoTestRecord& r) {
             text += ", \"switchedBy\": " + JsonQuoted(SourceName(p.source)) +
                     ", \"firstChange\": " + JsonQuoted(p.firstChange);
         }
+        if (p.verdict != Verdict::None) text += ", \"verdict\": " + JsonQuoted(VerdictName(p.verdict));
+        if (!p.remark.empty()) text += ", \"remark\": " + JsonQuoted(p.remark);
         text += "}";
     }
     return text + (first ? "]\n}\n" : "\n  ]\n}\n");

@@ -11,7 +11,8 @@ namespace korvo {
 
 // What a point's row shows in the "result" column: "tested", "not seen at 1", ...
 std::string PointResult(const PointRecord& point);
-// The values a point's row shows: "0 and 1 seen", "1200..16350", "on 10:15:02".
+// The values a point's row shows, UTF-8: "0 and 1 seen", "1200..16350 (0.400 V .. 5.450 V)",
+// "on and off".
 std::string PointValues(const PointRecord& point);
 
 // The point's address in the station's image: "%IX0.3", "%QW2"; a multiplexed

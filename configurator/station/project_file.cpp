@@ -67,6 +67,17 @@ std::optional<std::string> ShortParameterList(const TModul& module, int slot) {
 
 void SaveProject(const StationModel& model, const std::filesystem::path& path) {
     ProfileFile file = ProfileFile::Load(path);
+    WriteProject(model, file);
+    file.SaveAs(path);
+}
+
+std::string ProjectText(const StationModel& model) {
+    ProfileFile file;
+    WriteProject(model, file);
+    return file.Text();
+}
+
+void WriteProject(const StationModel& model, ProfileFile& file) {
     file.EraseSection(kModuleSection);
     file.EraseSection(kParameterSection);
     for (int i = 1; i <= model.ModuleCount; ++i) {
@@ -91,7 +102,16 @@ void SaveProject(const StationModel& model, const std::filesystem::path& path) {
                              m->ParameterComment[static_cast<std::size_t>(j)]);
         }
     }
-    file.SaveAs(path);
+    // Written only when there is something to say, so projects without properties
+    // stay as older versions wrote them.
+    file.EraseSection(kProjectSection);
+    const ProjectProperties& properties = model.Properties;
+    if (properties != ProjectProperties{}) {
+        file.WriteString(kProjectSection, "Name", properties.Name);
+        file.WriteString(kProjectSection, "Description", properties.Description);
+        file.WriteString(kProjectSection, "Customer", properties.Customer);
+        file.WriteString(kProjectSection, "Tester", properties.Tester);
+    }
 }
 
 ProjectLoadReport LoadProject(StationModel& model, const std::filesystem::path& path) {
@@ -103,6 +123,11 @@ ProjectLoadReport LoadProject(StationModel& model, const ProfileFile& file) {
     if (model.ModuleCount != 0) model.ClearStation();
 
     report.DebugAllowed = file.ReadInteger("System", "Debug", 0) != 0;
+    const auto property = [&](const char* key) {
+        return ReadLimited(file, kProjectSection, key, "", kMaxModuleTextLength, false, report);
+    };
+    model.Properties = ProjectProperties{property("Name"), property("Description"), property("Customer"),
+                                         property("Tester")};
     // A file that is no project at all (another file, binary, another
     // encoding) would load as an empty station without a word.
     if (!file.SectionExists(kModuleSection) && !file.Text().empty()) {

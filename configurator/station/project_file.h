@@ -15,6 +15,11 @@ namespace korvo {
 // Writes the station into the file; sections the project does not use stay. The file
 // is replaced as a whole, so a failed save leaves the old one intact. Throws ProfileError.
 void SaveProject(const StationModel& model, const std::filesystem::path& path);
+// Writes the station into a file held in memory, as SaveProject does on disk.
+void WriteProject(const StationModel& model, ProfileFile& file);
+// The project file's text of the station alone; two stations with the same text save alike.
+std::string ProjectText(const StationModel& model);
+inline constexpr const char* kProjectSection = "Project";
 
 // Longest texts a project keeps of what it reads; longer ones are cut with a warning.
 // Real projects stay far below, and documents built from the texts stay bounded.

@@ -264,6 +264,7 @@ bool StationModel::PlaceModule(const std::string& typeName) {
     }
     ui_->ScrollToEnd();
     reportError();
+    ui_->StationChanged();
     return true;
 }
 
@@ -350,6 +351,43 @@ void StationModel::DeleteCurrent() {
         DeleteStation();
     }
     CurrentModule = 0;
+    ui_->StationChanged();
+}
+
+bool StationModel::MoveModule(int from, int to) {
+    const TModul* moved = Module(from);
+    const TModul* target = Module(to);
+    if (Online || moved == nullptr || target == nullptr || from == to || from > ModuleCount || to > ModuleCount ||
+        moved->IsCoupler() || target->IsCoupler()) {
+        return false;
+    }
+    // Every module from one to the other must lie behind the same coupler; power feeds
+    // carry no station link, so the coupler in front decides.
+    const auto couplerOf = [this](int slot) {
+        while (slot > 0 && !Module(slot)->IsCoupler()) --slot;
+        return slot;
+    };
+    if (couplerOf(from) != couplerOf(to)) return false;
+    ShowNormalPicture(CurrentModule);
+    const int step = to > from ? 1 : -1;
+    for (int i = from; i != to; i += step) {
+        std::swap(slots_[static_cast<std::size_t>(i)], slots_[static_cast<std::size_t>(i + step)]);
+    }
+    for (int i = std::min(from, to); i <= std::max(from, to); ++i) {
+        if (TModul* m = Module(i)) {
+            m->Nummer = i;
+            ui_->ModuleMoved(i, *m);
+        }
+    }
+    Renumber();
+    ui_->RenameLeds(std::min(from, to), std::max(from, to));
+    CurrentModule = to;
+    SelectedCoupler = 0;
+    ShowClickPicture(to);
+    ui_->SetPlacementMode("Insert/Delete");
+    ui_->ArrangeModules(ModuleCount);
+    ui_->StationChanged();
+    return true;
 }
 
 void StationModel::DeleteModule(int k) {

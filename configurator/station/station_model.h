@@ -15,6 +15,17 @@
 
 namespace korvo {
 
+// What the documents' title blocks say about the project; stored in the project file's
+// [Project] section, which readers that do not know it ignore.
+struct ProjectProperties {
+    std::string Name;
+    std::string Description;
+    std::string Customer;
+    std::string Tester;
+
+    bool operator==(const ProjectProperties&) const = default;
+};
+
 class StationModel {
 public:
     static constexpr int kMaxModules = 161;
@@ -50,6 +61,8 @@ public:
     int OutputTotal = 0;
     // The I/O test runs: deleting is refused.
     bool Online = false;
+    // Windows-1252 texts like every other text of the project.
+    ProjectProperties Properties;
 
     // Inline: the I/O cycle walks the whole list several times per cycle.
     TModul* Module(int slot) {
@@ -79,6 +92,10 @@ public:
     bool PlaceModule(const std::string& typeName);
     void FindStationEnd(int slot);
     void MoveNewModule(int position, bool after);
+    // Moves a module (not a coupler) to another place in its own station, the modules
+    // between shifting by one; the moved module becomes the current one. False when
+    // the place is outside the station, the module is a coupler, or the test runs.
+    bool MoveModule(int from, int to);
     void CopyModule(int destination, int source);
     void RefreshModules();
     void DeleteCurrent();

@@ -32,8 +32,17 @@ public:
     virtual void ScrollToOrigin() {}
     virtual void ScrollToEnd() {}
 
+    // A command changed the station (placed, deleted, moved a module, a dialog saved):
+    // the window title's changed marker and the budgets follow.
+    virtual void StationChanged() {}
+
     // A yes/no question; true means yes.
     virtual bool AskYesNo(const std::string& /*text*/, const std::string& /*caption*/) { return true; }
+    // "save changes to NAME?": save, discard or cancel. Without a window nothing is asked.
+    enum class SaveAnswer { Save, Discard, Cancel };
+    virtual SaveAnswer AskSaveChanges(const std::string& /*text*/, const std::string& /*caption*/) {
+        return SaveAnswer::Discard;
+    }
     virtual void ShowMessage(const std::string& /*text*/, const std::string& /*caption*/) {}
     // Status-bar panel 0: the current station's name and address.
     virtual void SetStationStatus(const std::string& /*text*/) {}

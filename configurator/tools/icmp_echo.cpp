@@ -1,5 +1,7 @@
 #include "icmp_echo.h"
 
+#include "station/dotted_address.h"
+
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -61,7 +63,7 @@ EchoResult SendEcho(const std::string& host, int timeoutMs) {
         result.error = "no address given";
         return result;
     }
-    if (!Resolve(host, target, result.error)) return result;
+    if (!Resolve(DecimalAddress(host), target, result.error)) return result;
 
     SocketGuard sock;
     bool raw = false;

@@ -1,10 +1,10 @@
 #include "udp_bootp_server.h"
 
 #include "access/ddi_funktionen.h"
-#include "bootp_address.h"
 #include "access/call_failure.h"
 #include "access/connection_opener.h"
 #include "tools/pinger.h"
+#include "station/dotted_address.h"
 #include "station/project_file.h"
 #include "station/station_model.h"
 #include "station/versch.h"

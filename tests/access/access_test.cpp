@@ -39,6 +39,25 @@ TEST_F(ControllerAccessTest, BlankInAddressIsRemovedForGoodAndPairOpens) {
     EXPECT_TRUE(access_->NodesClosed());
 }
 
+TEST_F(ControllerAccessTest, AddressWithLeadingZerosIsReadAsDecimalWhenOpening) {
+    // "127.000.000.010" read as octal would be 127.0.0.8, another coupler or none.
+    std::string padded;
+    std::size_t start = 0;
+    for (int group = 0; group < 4; ++group) {
+        const std::size_t dot = address_.find('.', start);
+        const std::string digits = address_.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+        padded += std::string(3 - digits.size(), '0') + digits + (group < 3 ? "." : "");
+        start = dot + 1;
+    }
+    ASSERT_NE(padded, address_);
+    model_->CurrentIP = padded;
+    EXPECT_EQ(access_->MailboxNodeName(), "KNETHIP[" + address_ + "|30,30]N1_M");
+    EXPECT_EQ(access_->DataNodeName(), "KNETHIP[" + address_ + "|30,30]N1_D");
+    EXPECT_EQ(access_->OpenNodePair(), DDI_OK);
+    EXPECT_NE(access_->DataNode, 0u);
+    EXPECT_EQ(access_->CloseNodePair(), DDI_OK);
+}
+
 TEST_F(ControllerAccessTest, RefusedMailboxOpenLeavesDataNodeUntouched) {
     model_->CurrentIP = "127.0.0.48";  // nobody listens there
     std::uint32_t mailbox = 0;

@@ -41,9 +41,9 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    // Runs "korvo module PROJECT ARGS..." with the arguments passed as they are.
-    ProgramRun Run(std::vector<std::string> args) const {
-        args.insert(args.begin(), {KORVO_CLI_BINARY, "module", project_.string()});
+    // Runs "korvo COMMAND PROJECT ARGS..." with the arguments passed as they are.
+    ProgramRun Run(std::vector<std::string> args, const char* command = "module") const {
+        args.insert(args.begin(), {KORVO_CLI_BINARY, command, project_.string()});
         const fs::path out = dir_ / "out.txt";
         const fs::path err = dir_ / "err.txt";
         const pid_t child = ::fork();
@@ -78,8 +78,25 @@ TEST_F(TemperatureModuleCommand, Rt2CaptionsWithDegreeSignSetTheWordAndSaveWitho
     EXPECT_NE(run.out.find("\"resolution\": \"0.01\u00B0F\""), std::string::npos) << run.out;
     const std::string saved = Project();
     EXPECT_NE(saved.find("Name15=0,11478\r\n"), std::string::npos) << saved;
-    // Saving leaves the comments of the opening, with the degree sign as one byte.
-    EXPECT_NE(saved.find("Comment152=PT DIN/15 bit/0.1 \xB0" "C/100 Ohm/3 cond./"), std::string::npos) << saved;
+    // Saving rebuilds the comments from the saved words, with the degree sign as one byte.
+    EXPECT_NE(saved.find("Comment152=Ni 100/12 bit/0.01 \xB0" "F/1000 Ohm/4 cond./\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Comment151=PT DIN/15 bit/0.1 \xB0" "C/100 Ohm/3 cond./\r\n"), std::string::npos) << saved;
+}
+
+TEST_F(TemperatureModuleCommand, Tc2TypeJSavedReachesProjectAndPlanInsteadOfTheOldTypeK) {
+    ProgramRun run = Run({"--slot", "16", "--channel", "1", "--set", "tc typ J", "--save"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string saved = Project();
+    EXPECT_NE(saved.find("Comment161=Typ J/15 bit/0.1 \xB0" "C/avarage intern/\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Comment162=Typ K/15 bit/0.1 \xB0" "C/avarage intern/\r\n"), std::string::npos) << saved;
+
+    run = Run({"--station", "2", "--text"}, "plan");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::size_t tag = run.out.find("_M16_P1 ");
+    ASSERT_NE(tag, std::string::npos) << run.out;
+    const std::string line = run.out.substr(tag, run.out.find('\n', tag) - tag);
+    EXPECT_NE(line.find("  Typ J/15 bit/0.1 \u00B0C/avarage intern/"), std::string::npos) << line;
+    EXPECT_EQ(line.find("Typ K/"), std::string::npos) << line;
 }
 
 TEST_F(TemperatureModuleCommand, Tc8SensorOnAnyChannelSavesCodesAndSavingComments) {

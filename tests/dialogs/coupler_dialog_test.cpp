@@ -2,6 +2,7 @@
 
 #include "dialogs/korvo_nc_eth.h"
 #include "tools/pinger.h"
+#include "station/dotted_address.h"
 #include "station/versch.h"
 
 #include <set>
@@ -124,9 +125,33 @@ TEST_F(CouplerDialog, WrongAddressIsNotTakenAndStatusNamesTheField) {
     Dialog().AddressChange(*model_, AddressField::SubnetMask, "255.255.  0.  0");
     EXPECT_NE(couplerUi_.status.find("gateway"), std::string::npos) << couplerUi_.status;
     EXPECT_NE(couplerUi_.status.find("\"1a\" is not a number"), std::string::npos) << couplerUi_.status;
-    Dialog().AddressChange(*model_, AddressField::Gateway, "10.1.0.1");
+    Dialog().AddressChange(*model_, AddressField::Gateway, "127.0.0.1");
     EXPECT_TRUE(couplerUi_.status.empty());
-    EXPECT_EQ(Module(1).Gate_way, "10.1.0.1");
+    EXPECT_EQ(Module(1).Gate_way, "127.0.0.1");
+}
+
+TEST_F(CouplerDialog, DoubtfulMaskOrGatewayIsWarnedAboutButStoredAsTyped) {
+    model_->CurrentModule = 1;
+    Dialog().FormActivate(*model_);
+    Dialog().AddressChange(*model_, AddressField::IPAddress, "192.168.  0. 10");
+    Dialog().AddressChange(*model_, AddressField::Gateway, "192.168.  0.  1");
+    Dialog().AddressChange(*model_, AddressField::SubnetMask, "255.  0.255.  0");
+    EXPECT_EQ(Module(1).Subnet_Maske, "255.0.255.0");
+    EXPECT_NE(couplerUi_.status.find("subnet mask 255.0.255.0 is not contiguous"), std::string::npos)
+        << couplerUi_.status;
+    EXPECT_NE(couplerUi_.status.find("stored as typed"), std::string::npos) << couplerUi_.status;
+
+    Dialog().AddressChange(*model_, AddressField::SubnetMask, "255.255.255.  0");
+    EXPECT_TRUE(couplerUi_.status.empty()) << couplerUi_.status;
+    Dialog().AddressChange(*model_, AddressField::Gateway, "192.168.  1.  1");
+    EXPECT_EQ(Module(1).Gate_way, "192.168.1.1");
+    EXPECT_EQ(couplerUi_.status,
+              "gateway 192.168.1.1 lies outside the subnet of 192.168.0.10 / 255.255.255.0 - stored as typed");
+    // A field with a typing error is shown before the warning, which comes back after it.
+    Dialog().AddressChange(*model_, AddressField::IPAddress, "192.168.  0.300");
+    EXPECT_NE(couplerUi_.status.find("300 is above 255"), std::string::npos) << couplerUi_.status;
+    Dialog().AddressChange(*model_, AddressField::IPAddress, "192.168.  1. 10");
+    EXPECT_TRUE(couplerUi_.status.empty()) << couplerUi_.status;
 }
 
 TEST_F(CouplerDialog, IncompleteAddressIsNotTaken) {
@@ -208,6 +233,23 @@ TEST_F(CouplerDialog, CloseShowsStationInStatusBar) {
     EXPECT_EQ(ui_.stationStatus, "Boiler  IP:127.0.0.10");
 }
 
+TEST_F(CouplerDialog, StationNameThatBreaksTagsIsWarnedAboutWhileTyping) {
+    model_->CurrentModule = 1;
+    Dialog().FormActivate(*model_);
+    Dialog().StationNameChange(*model_, "K\xFChlraum_2");
+    EXPECT_TRUE(couplerUi_.status.empty()) << couplerUi_.status;
+    Dialog().StationNameChange(*model_, "1 Pump[A]=\"x\";");
+    EXPECT_EQ(Module(1).StationName, "1 Pump[A]=\"x\";");
+    EXPECT_EQ(couplerUi_.status,
+              "station name: blank, \"[\", \"]\", \"=\", \"\"\", \";\" and a leading digit do not fit into tag names; "
+              "IEC names write _1_Pump_A_x instead - stored as typed");
+    Dialog().StationNameChange(*model_, "Pump A");
+    EXPECT_EQ(couplerUi_.status, "station name: blank does not fit into tag names; IEC names write Pump_A instead - "
+                                 "stored as typed");
+    Dialog().StationNameChange(*model_, "PumpA");
+    EXPECT_TRUE(couplerUi_.status.empty()) << couplerUi_.status;
+}
+
 TEST(AddressField, ChecksEveryGroup) {
     EXPECT_EQ(CheckAddressField("  1.  2.  3.  4", "x").address, "1.2.3.4");
     EXPECT_TRUE(CheckAddressField("  1.  2.  3.  4", "x").problem.empty());
@@ -222,9 +264,24 @@ TEST(AddressField, ChecksEveryGroup) {
 
 TEST(AddressField, DecimalAddressDropsLeadingZerosOnly) {
     EXPECT_EQ(DecimalAddress("010.001.000.009"), "10.1.0.9");
+    EXPECT_EQ(DecimalAddress("192.168.001.008"), "192.168.1.8");
     EXPECT_EQ(DecimalAddress("192.168.0.1"), "192.168.0.1");
     EXPECT_EQ(DecimalAddress("coupler.local"), "coupler.local");
     EXPECT_EQ(DecimalAddress("1.2.3"), "1.2.3");
+    EXPECT_EQ(DecimalAddress("1.2.3.256"), "1.2.3.256");
+    EXPECT_EQ(DecimalAddress("0x7f.0.0.1"), "0x7f.0.0.1");
+}
+
+TEST(AddressField, MaskContiguityAndGatewaySubnet) {
+    EXPECT_FALSE(NetworkSettingsWarning("10.0.0.5", "255.255.255.255", "10.0.0.5").has_value());
+    EXPECT_FALSE(NetworkSettingsWarning("10.0.0.5", "0.0.0.0", "1.2.3.4").has_value());
+    EXPECT_FALSE(NetworkSettingsWarning("10.0.0.5", "255.255.254.0", "10.0.1.254").has_value());
+    EXPECT_TRUE(NetworkSettingsWarning("10.0.0.5", "255.255.254.0", "10.0.2.1").has_value());
+    EXPECT_TRUE(NetworkSettingsWarning("10.0.0.5", "255.255.255.1", "").has_value());
+    EXPECT_TRUE(NetworkSettingsWarning("10.0.0.5", "0.255.255.255", "").has_value());
+    // No gateway is no gateway elsewhere.
+    EXPECT_FALSE(NetworkSettingsWarning("10.0.0.5", "255.255.255.0", "0.0.0.0").has_value());
+    EXPECT_FALSE(NetworkSettingsWarning("10.0.0.5", "255.255.255.0", "").has_value());
 }
 
 }  // namespace

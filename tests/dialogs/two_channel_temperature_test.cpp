@@ -54,8 +54,9 @@ TEST_F(TwoChannelTest, Rt2ClicksBuildWordAndSaveWritesTwoWordsWithoutTrailingCom
     EXPECT_EQ(dialog.Comment(2), "Ni 100/12 bit/0.01 \xB0" "F/1000 Ohm/4 cond./");
     dialog.SaveConfiguration(*model_);
     EXPECT_EQ(module.Parameter, "0,11478");
-    // Saving keeps the comments of the activation; the next activation updates them.
-    EXPECT_EQ(module.ParameterComment[2], "PT DIN/15 bit/0.1 \xB0" "C/100 Ohm/3 cond./");
+    // Saving rebuilds both comments from the saved words, so the documents say what was set.
+    EXPECT_EQ(module.ParameterComment[2], "Ni 100/12 bit/0.01 \xB0" "F/1000 Ohm/4 cond./");
+    EXPECT_EQ(module.ParameterComment[1], "PT DIN/15 bit/0.1 \xB0" "C/100 Ohm/3 cond./");
     dialog.FormActivate(*model_);
     EXPECT_EQ(module.ParameterComment[2], "Ni 100/12 bit/0.01 \xB0" "F/1000 Ohm/4 cond./");
     EXPECT_EQ(dialog.Word(2), 11478);
@@ -90,6 +91,7 @@ TEST_F(TwoChannelTest, Tc2ResolutionAndSensorCodesSurviveSaveAndReopen) {
     EXPECT_EQ(dialog.Comment(2), "Typ L/15 bit/0.1 \xB0" "C/average none/");
     dialog.SaveConfiguration(*model_);
     EXPECT_EQ(module.Parameter, "78,265");
+    EXPECT_EQ(module.ParameterComment[1], "-15..85mV/15 bit/0.01 \xB0" "C/avarage intern/");
 
     Korvo_TC_2::Dialog reopened;
     reopened.FormShow(*model_);

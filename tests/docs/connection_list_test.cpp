@@ -5,6 +5,7 @@
 
 #include "docs/connection_description.h"
 #include "docs/connection_list.h"
+#include "docs/connection_plan.h"
 #include "docs/plan_text.h"
 #include "docs/windows/connection_list_painter.h"
 
@@ -102,6 +103,33 @@ TEST(ConnectionListTest, LinesFlowOntoFurtherPagesInsideTheBody) {
         for (const ReportLine& line : page.lines) EXPECT_EQ(line.text, plan[printed++]);
     }
     EXPECT_EQ(printed, plan.size());
+}
+
+TEST(ConnectionListTest, ModuleHeadingNeverStandsAloneAtTheFootOfAPage) {
+    // Wherever a module starts, its heading shares its page with its column header
+    // and first row: shift the heading through every place near the end of page 1.
+    for (int before = 40; before < 80; ++before) {
+        std::vector<std::string> plan = NumberedLines(before);
+        plan.insert(plan.end(), {"", "    Modul Type  : KORVO DI 2             number : 2", "", kPlanColumnHeader,
+                                 "         1     1  DI 1", "         2     1  DI 2"});
+        const ConnectionListReport report = LayoutConnectionList(plan, "now");
+        for (const ReportPage& page : report.pages) {
+            for (std::size_t i = 0; i < page.lines.size(); ++i) {
+                if (page.lines[i].text.find("Modul Type") == std::string::npos) continue;
+                EXPECT_LE(i + 3, page.lines.size() - 1) << before << " lines in front";
+                EXPECT_EQ(page.lines[i + 3].text.substr(0, 10), "         1") << before;
+            }
+        }
+    }
+}
+
+TEST(ConnectionListTest, TitleBlockCarriesTheProjectProperties) {
+    const ConnectionListReport report =
+        LayoutConnectionList({"a"}, "now", {}, ProjectProperties{"Pump house", "Line 2", "Acme", "M. Test"});
+    EXPECT_EQ(report.projectName, "Project name  : Pump house");
+    EXPECT_EQ(report.name, "Name           :   Acme");
+    EXPECT_EQ(report.description, "Description  :  Line 2");
+    EXPECT_EQ(report.tester, "Tester         :   M. Test");
 }
 
 TEST(ConnectionListTest, StationLinesTakeMoreRoomThanDetailLines) {

@@ -201,7 +201,8 @@ TEST_F(PlanTest, ConnectorNumbersOutside1To999AreErrorsNamingFileAndLine) {
     PlanRows rows;
     AddModuleRows(*model_, 3, rows);
     ASSERT_EQ(rows.connectionTexts.size(), 2u);
-    EXPECT_EQ(rows.connectionTexts[1], " 1000" + std::string(13, ' ') + "second") << "999 plus the offset 1";
+    // The description keeps its column however many digits the number has.
+    EXPECT_EQ(rows.connectionTexts[1], " 1000" + std::string(10, ' ') + "second") << "999 plus the offset 1";
     // A line without a comma is quoted in the message only by its start.
     Describe("KORVO_DI_2", "connection point\n1, first\n" + std::string(100000, '7') + "\n");
     EXPECT_LT(PlanError().size(), 200u);
@@ -269,18 +270,19 @@ TEST_F(PlanTest, PlanLinesHaveTheirHeadersColumnsAndWidths) {
         "",
         "    Modul Type  : KORVO DI 2             number : 2",
         "",
+        // Short texts: the columns have their narrowest widths, under the header of old.
         kPlanColumnHeader,
-        "         1     1             DI 1          Station1_M2_DI_1",
-        "         2     1             DI 2          Station1_M2_DI_2",
+        "         1     1             DI 1                Station1_M2_DI_1",
+        "         2     1             DI 2                Station1_M2_DI_2",
         "",
         "    Modul Type  : KORVO AI 2             number : 3",
         "",
         kPlanColumnHeader,
-        "         1     2             AI 1          Station1_M3_AI_1",
-        "         2     2             AI 2          Station1_M3_AI_2",
-        // Row number, 4 blanks, the 18 blanks of a parameter row, 10 blanks, tag, comment.
-        "         3" + std::string(32, ' ') + "Station1_M3_P1  c1",
-        "         4" + std::string(32, ' ') + "Station1_M3_P2  c2",
+        "         1     2             AI 1                Station1_M3_AI_1",
+        "         2     2             AI 2                Station1_M3_AI_2",
+        // Row number, 4 blanks, the connection column of 25, 10 blanks, the tag in 16, comment.
+        "         3" + std::string(39, ' ') + "Station1_M3_P1    c1",
+        "         4" + std::string(39, ' ') + "Station1_M3_P2    c2",
     };
     EXPECT_EQ(Plan(), expected);
 }
@@ -292,8 +294,9 @@ TEST_F(PlanTest, StationNameWithHeaderWordsKeepsTheRowsOfItsStation) {
     DescribeCounted("KORVO_DI_2", 2);
     const std::vector<std::string> plan = Plan();
     ASSERT_EQ(plan.size(), 9u);
-    EXPECT_EQ(plan[6], kPlanColumnHeader);
-    EXPECT_EQ(plan[7], "         1     1             point 1          Modul Type Stationname_M2_DI_1");
+    // The long tags widen their column; "TagName" stays over them.
+    EXPECT_EQ(plan[6], std::string(kPlanColumnHeader).substr(0, 49) + "TagName" + std::string(25, ' ') + "Parameter");
+    EXPECT_EQ(plan[7], "         1     1             point 1             Modul Type Stationname_M2_DI_1");
     EXPECT_EQ(plan[8].substr(0, 10), "         2");
 }
 

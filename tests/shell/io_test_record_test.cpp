@@ -229,7 +229,62 @@ TEST_F(IoTestRecordTest, MultiplexedChannelsAreRecordedOneByOneWithTheirOwnRange
         << json;
     EXPECT_NE(json.find("\"channel\": 3, \"errorCode\": \"8002h\""), std::string::npos) << json;
     const std::string csv = IoTestRecordCsv(record);
-    EXPECT_NE(csv.find(",error only,,,,,8002h,,,3\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",error only,,,,,8002h,,,3,,\r\n"), std::string::npos) << csv;
+}
+
+TEST_F(IoTestRecordTest, ParameterAndRequestWordsAreNotToTestAndVerdictsGoIntoTheExports) {
+    // AI 2: two channels and two parameter words; TC 8: record words only, requests out.
+    LoadShipped({"KORVO NC ETH", "KORVO DI 4", "KORVO AI 2", "KORVO TC 8"});
+    for (int second = 0; second < 8; ++second) CycleAt(second);
+    const IoTestRecord& record = recorder_->Record();
+    const auto words = [&](PointDirection direction) {
+        return std::count_if(record.points.begin(), record.points.end(), [&](const PointRecord& p) {
+            return p.entry.direction == direction && p.entry.width == PointWidth::Word && !p.entry.channel;
+        });
+    };
+    ASSERT_GT(words(PointDirection::Output), 0);
+    // The analog channels know their unit from the words the test sends; the words of
+    // the multi-channel module have none.
+    ASSERT_TRUE(Point("Station1_M3_AI_2").scale.has_value());
+    EXPECT_FALSE(Point("Station1_M3_AI_2").scale->unit.empty());
+    for (const PointRecord& p : record.points) {
+        if (p.entry.slot == 4) EXPECT_FALSE(p.scale.has_value()) << p.entry.tag;
+    }
+    EXPECT_EQ(record.TestableCount(), static_cast<int>(record.points.size() - words(PointDirection::Output)));
+    for (const PointRecord& p : record.points) {
+        if (!p.Testable()) EXPECT_EQ(PointResult(p), "written by its dialog") << p.entry.tag;
+    }
+    // Every walking input was seen both ways; untestable words never count as tested.
+    EXPECT_LE(record.CompleteCount(), record.TestableCount());
+    EXPECT_TRUE(Point("Station1_M2_DI_1").Complete());
+
+    std::size_t di1 = 0;
+    while (record.points[di1].entry.tag != "Station1_M2_DI_1") ++di1;
+    recorder_->SetVerdict(di1, Verdict::NotWired, "terminal 1 loose, \"X1\"");
+    recorder_->SetVerdict(record.points.size(), Verdict::Ok, "ignored");
+    EXPECT_EQ(Point("Station1_M2_DI_1").verdict, Verdict::NotWired);
+    const std::string csv = IoTestRecordCsv(record);
+    EXPECT_NE(csv.find(",not wired,\"terminal 1 loose, \"\"X1\"\"\"\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\ntested," + std::to_string(record.CompleteCount()) + " of " +
+                       std::to_string(record.TestableCount()) + "\r\n"),
+              std::string::npos)
+        << csv;
+    const std::string json = IoTestRecordJson(record);
+    EXPECT_NE(json.find("\"verdict\": \"not wired\", \"remark\": \"terminal 1 loose, \\\"X1\\\"\""), std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"testable\": " + std::to_string(record.TestableCount())), std::string::npos) << json;
+}
+
+TEST_F(IoTestRecordTest, TesterComesFromTheProjectProperties) {
+    catalogueIni_ = ProfileFile::Load(kDataFolder + "korvo_config.ini");
+    model_ = std::make_unique<StationModel>(&catalogueIni_, kDataFolder);
+    LoadProject(*model_, ProfileFile::FromText(Project({"KORVO NC ETH", "KORVO DI 4"}) +
+                                               "[Project]\nTester=M. M\xFCller\n"));
+    model_->CurrentStation = 1;
+    IoTestRecorder recorder(*model_);
+    recorder.Begin(MakeRecordHeader(*model_, "test.prj", "station OK", ""));
+    EXPECT_EQ(recorder.Record().header.tester, "M. M\xFCller");
+    EXPECT_NE(IoTestRecordCsv(recorder.Record()).find("\r\ntester,M. M\xC3\xBCller\r\n"), std::string::npos);
 }
 
 TEST_F(IoTestRecordTest, ChannelsOfAMultiplexedModuleWaitForTheCycleThatFillsThem) {
@@ -254,6 +309,13 @@ TEST(IoTestRecordExport, AnalogErrorWordsAreKeptApartFromTheRange) {
     p.errorCode = 0x8001;
     EXPECT_EQ(PointValues(p), "100..200, error 8001h");
     EXPECT_EQ(PointResult(p), "tested");
+
+    // With the channel's scale the values have their unit.
+    p.scale = TwoChannelTemperatureScale("KORVO TC 2", 0);
+    p.errorCode = -1;
+    p.minimum = 215;
+    p.maximum = 230;
+    EXPECT_EQ(PointValues(p), "215..230 (21.5 \xC2\xB0" "C .. 23.0 \xC2\xB0" "C)");
 }
 
 }  // namespace

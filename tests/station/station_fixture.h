@@ -36,6 +36,8 @@ struct RecordingUi : StationUi {
     std::string placementMode = "unset";
     int removed = 0;
     int arranged = 0;
+    int changes = 0;
+    SaveAnswer saveAnswer = SaveAnswer::Cancel;
 
     void ModuleRemoved(TModul&) override { ++removed; }
     void ArrangeModules(int) override { ++arranged; }
@@ -46,6 +48,11 @@ struct RecordingUi : StationUi {
     void ShowMessage(const std::string& text, const std::string& caption) override {
         messages.push_back(caption + "|" + text);
     }
+    SaveAnswer AskSaveChanges(const std::string& text, const std::string& caption) override {
+        questions.push_back(caption + "|" + text);
+        return saveAnswer;
+    }
+    void StationChanged() override { ++changes; }
     void SetStationStatus(const std::string& text) override { stationStatus = text; }
     void SetPlacementMode(const std::string& text) override { placementMode = text; }
 };

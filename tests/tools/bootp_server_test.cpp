@@ -5,7 +5,7 @@
 #include "bootp_fakes.h"
 #include "online_fixture.h"
 
-#include "tools/bootp_address.h"
+#include "station/dotted_address.h"
 #include "tools/udp_bootp_server.h"
 
 #include <filesystem>

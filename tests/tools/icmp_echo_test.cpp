@@ -32,6 +32,17 @@ TEST(IcmpEcho, LoopbackAnswersWithItsAddressAndSequence) {
     EXPECT_EQ(second.reply.sequence, first.reply.sequence + 1);
 }
 
+TEST(IcmpEcho, GroupsWithLeadingZerosAreDecimal) {
+    // The resolver would take "010" as octal 8 and "008" as no number at all.
+    const EchoResult padded = SendEcho("127.000.000.010");
+    if (NoIcmpSocketAllowed(padded)) GTEST_SKIP() << padded.error;
+    ASSERT_TRUE(padded.sent) << padded.error;
+    EXPECT_EQ(padded.reply.address, "127.0.0.10");
+    const EchoResult eight = SendEcho("127.0.0.008");
+    ASSERT_TRUE(eight.sent) << eight.error;
+    EXPECT_EQ(eight.reply.address, "127.0.0.8");
+}
+
 TEST(IcmpEcho, EmptyAddressIsAnErrorNotASend) {
     const EchoResult r = SendEcho("");
     EXPECT_FALSE(r.sent);

@@ -209,13 +209,19 @@ void DocsWindowsTest::MenusOpenHelpAboutAndTheDiagnosisAndBootpHelp() {
     QVERIFY(about->isVisible());
     QVERIFY(!about->isModal());
     QCOMPARE(about->windowTitle(), QStringLiteral("Info"));
-    QCOMPARE(about->size(), QSize(281, 227));
+    QCOMPARE(about->size(), QSize(281, 263));
     auto* product = about->findChild<QLabel*>(QStringLiteral("ProductName"));
     QCOMPARE(product->text(), QStringLiteral("KORVO configurator (Ver. 1.4)"));
     QVERIFY(product->font().bold());
     QCOMPARE(about->findChild<QLabel*>(QStringLiteral("StationPicture"))->size(), QSize(233, 105));
     QVERIFY(!about->findChild<QLabel*>(QStringLiteral("StationPicture"))->pixmap().isNull());
     QVERIFY(!about->findChild<QLabel*>(QStringLiteral("ProgramIcon"))->pixmap().isNull());
+    // The picture whole: scaled into its place, neither cut nor stretched out of shape.
+    const QPixmap shown = about->findChild<QLabel*>(QStringLiteral("StationPicture"))->pixmap();
+    QVERIFY(shown.width() <= 233 && shown.height() <= 105);
+    QVERIFY(shown.width() == 233 || shown.height() == 105);
+    QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("ButtonOK")), Qt::LeftButton);
+    QVERIFY(!about->isVisible());
 
     form.frmHelp()->hide();
     Click(*form.frmsystemconfig(), "ButtonHelp");

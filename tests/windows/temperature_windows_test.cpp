@@ -10,7 +10,9 @@
 #include "dialogs/windows/two_channel_temperature_window.h"
 #include "ui/message_box.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -23,6 +25,20 @@ namespace {
 
 QWidget* Dialog(TMainForm& form, const char* name) { return form.findChild<QWidget*>(QString::fromLatin1(name)); }
 
+// Presses the button of the next "save changes" box and tells what it asked.
+void AnswerSaveChanges(QMessageBox::StandardButton button, QString* asked) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || box->objectName() != QStringLiteral("SaveChangesBox")) return;
+        *asked = box->text();
+        box->button(button)->click();
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start(20);
+}
+
 }  // namespace
 
 class TemperatureWindowsTest : public QObject {
@@ -32,7 +48,49 @@ private Q_SLOTS:
     void Tc8OpensFromPopupSavesSensorAndRunsCommandsOnlyWhileActive();
     void Tc8WindowShowsTheOutputsAndUnitOfTheModuleItIsOpenedFor();
     void MalformedParameterShowsErrorBoxOncePerOpeningAndKeepsTimerStopped();
+    void ExitAfterUnsavedOptionsAsksAboutTheModule();
 };
+
+void TemperatureWindowsTest::ExitAfterUnsavedOptionsAsksAboutTheModule() {
+    ProgramFolder folder(TemperatureStation());
+    TMainForm form(folder.Path());
+    form.show();
+    QTRY_VERIFY(form.frmKonfig() != nullptr);
+    QWidget* dialog = Dialog(form, "frmKorvo_RT_2");
+    QTest::mouseDClick(Picture(form, 2), Qt::LeftButton);
+    QTRY_VERIFY(dialog->isVisible());
+    const std::string before = form.frmKonfig()->Model().Module(2)->Parameter;
+    auto* exit = Child<QPushButton>(dialog, QStringLiteral("Button2"));
+
+    Child<QRadioButton>(dialog, QStringLiteral("Radio2_6"))->click();
+    QString asked;
+    AnswerSaveChanges(QMessageBox::Cancel, &asked);
+    exit->click();
+    QCOMPARE(asked, QStringLiteral("save changes to KORVO RT 2 (slot 2)?"));
+    QVERIFY(dialog->isVisible());
+    QVERIFY(Child<QRadioButton>(dialog, QStringLiteral("Radio2_6"))->isChecked());
+
+    AnswerSaveChanges(QMessageBox::Discard, &asked);
+    exit->click();
+    QTRY_VERIFY(!dialog->isVisible());
+    QCOMPARE(form.frmKonfig()->Model().Module(2)->Parameter, before);
+
+    QTest::mouseDClick(Picture(form, 2), Qt::LeftButton);
+    QTRY_VERIFY(dialog->isVisible());
+    Child<QRadioButton>(dialog, QStringLiteral("Radio2_6"))->click();
+    AnswerSaveChanges(QMessageBox::Save, &asked);
+    exit->click();
+    QTRY_VERIFY(!dialog->isVisible());
+    QCOMPARE(form.frmKonfig()->Model().Module(2)->Parameter, std::string("0,6"));
+
+    // Nothing changed since the last save: "Exit" asks nothing.
+    QTest::mouseDClick(Picture(form, 2), Qt::LeftButton);
+    QTRY_VERIFY(dialog->isVisible());
+    asked.clear();
+    exit->click();
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(asked.isEmpty());
+}
 
 void TemperatureWindowsTest::Rt2OpensFromStationViewAndSavesClickedWordToSettings() {
     ProgramFolder folder(TemperatureStation());
@@ -60,8 +118,8 @@ void TemperatureWindowsTest::Rt2OpensFromStationViewAndSavesClickedWordToSetting
     QTest::mouseClick(Child<QPushButton>(dialog, QStringLiteral("Button1")), Qt::LeftButton);
     const QByteArray saved = folder.ReadSettings();
     QVERIFY2(saved.contains("Name2=0,11478\r\n"), saved.constData());
-    // The comments are those of the activation, degree sign as one byte.
-    QVERIFY2(saved.contains("Comment22=PT DIN/15 bit/0.1 \xB0" "C/100 Ohm/3 cond./"), saved.constData());
+    // The comments are rebuilt from the saved words, degree sign as one byte.
+    QVERIFY2(saved.contains("Comment22=Ni 100/12 bit/0.01 \xB0" "F/1000 Ohm/4 cond./\r\n"), saved.constData());
 
     QTest::mouseClick(Child<QPushButton>(dialog, QStringLiteral("Button2")), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());

@@ -12,6 +12,7 @@
 //   };
 // then add one line to CreatePropertiesWindows (properties_windows.cpp).
 
+#include <QMessageBox>
 #include <QWidget>
 
 #include <exception>
@@ -43,7 +44,8 @@ protected:
     virtual void FormClose() {}
 
     // The row every dialog ends with: "Save Configuration" (Button1) and "Exit"
-    // (Button2), centred when asked.
+    // (Button2), centred when asked. "Exit" after a change that was not saved asks
+    // "save changes to TYPE (slot N)?": save, discard or stay.
     QHBoxLayout* SaveExitButtons(std::function<void()> save, std::function<void()> exit, bool centred);
     // The dialog's Timer1, stopped, ticking at the interval once started.
     QTimer* CreateTimer1(int intervalMs, std::function<void()> tick);
@@ -58,7 +60,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QMessageBox::StandardButton AskSaveChanges();
+    // Marks the window changed on every click of an option and every typed field.
+    void WatchChanges();
+
     ModelSource model_;
+    bool hasSaveButton_ = false;
+    bool watching_ = false;
+    bool unsaved_ = false;
     bool activatedByShow_ = false;
     bool returningFromReport_ = false;
 };

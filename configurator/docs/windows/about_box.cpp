@@ -5,19 +5,23 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 
 namespace korvo {
 
 namespace {
 
+// The picture whole, as large as the place allows without distorting it.
 QLabel* PictureLabel(QWidget* parent, const char* name, const std::string& file, const QRect& place) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(place);
-    label->setScaledContents(true);
+    label->setAlignment(Qt::AlignCenter);
     QPixmap picture;
-    if (LoadPicture(file, picture)) label->setPixmap(picture);
+    if (LoadPicture(file, picture)) {
+        label->setPixmap(picture.scaled(place.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    }
     return label;
 }
 
@@ -27,7 +31,7 @@ TAboutBox::TAboutBox(const std::string& programFolder, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("Info"));
-    setFixedSize(281, 227);
+    setFixedSize(281, 263);
 
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("Panel1"));
@@ -53,6 +57,12 @@ TAboutBox::TAboutBox(const std::string& programFolder, QWidget* parent)
         line->setGeometry(76, 36 + 16 * i, 180, 16);
     }
     PictureLabel(panel, "StationPicture", images + "korvo_about.jpg", QRect(16, 96, 233, 105));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("ButtonOK"));
+    ok->setDefault(true);
+    ok->setGeometry(101, 227, 80, 28);
+    connect(ok, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void TAboutBox::ShowCentred() {

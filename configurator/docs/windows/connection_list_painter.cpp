@@ -57,6 +57,7 @@ void PaintReportPage(QPainter& painter, const ConnectionListReport& report, cons
         DrawLine(painter, Text(report.projectName), ReportFont::Bold10, G::kTop, 5, scale);
         DrawLine(painter, Text(report.name), ReportFont::Regular8, G::kTop + 6, 4, scale);
         DrawLine(painter, Text(report.description), ReportFont::Regular8, G::kTop + 11, 4, scale);
+        DrawLine(painter, Text(report.tester), ReportFont::Regular8, G::kTop + 15.5, 4, scale);
         DrawLine(painter, Text(report.printedAt), ReportFont::Regular8, G::kTop + 20, 4, scale);
         painter.setPen(QPen(Qt::black, 0.3 * scale));
         const double rule = (G::kTop + G::kTitleHeight - 3) * scale;

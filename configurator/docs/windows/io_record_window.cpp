@@ -13,7 +13,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QComboBox>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -29,6 +31,34 @@ QString Utf8(const std::string& text) { return QString::fromStdString(text); }
 std::filesystem::path LocalPath(const QString& file) {
     return std::filesystem::path(QFile::encodeName(file).toStdString());
 }
+
+constexpr Verdict kVerdicts[] = {Verdict::None, Verdict::Ok, Verdict::NotOk, Verdict::NotWired};
+
+Verdict VerdictOfText(const QString& text) {
+    for (const Verdict verdict : kVerdicts) {
+        if (text == QString::fromLatin1(VerdictName(verdict))) return verdict;
+    }
+    return Verdict::None;
+}
+
+// The verdict cell edits as a choice of the four verdicts.
+class VerdictDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+        auto* box = new QComboBox(parent);
+        box->setObjectName(QStringLiteral("VerdictChoice"));
+        for (const Verdict verdict : kVerdicts) box->addItem(QString::fromLatin1(VerdictName(verdict)));
+        return box;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* box = static_cast<QComboBox*>(editor);
+        box->setCurrentIndex(std::max(0, box->findText(index.data().toString())));
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+        model->setData(index, static_cast<QComboBox*>(editor)->currentText());
+    }
+};
 
 }  // namespace
 
@@ -46,13 +76,20 @@ TfrmIoRecord::TfrmIoRecord(QWidget* parent) : QWidget(parent, Qt::Window) {
     bold.setBold(true);
     laSummary_->setFont(bold);
 
-    gridPoints_ = new QTableWidget(0, 9, this);
+    gridPoints_ = new QTableWidget(0, 11, this);
     gridPoints_->setObjectName(QStringLiteral("GridPoints"));
     gridPoints_->setHorizontalHeaderLabels({QStringLiteral("slot"), QStringLiteral("module"), QStringLiteral("tag"),
                                             QStringLiteral("direction"), QStringLiteral("address"),
                                             QStringLiteral("result"), QStringLiteral("seen / switched"),
-                                            QStringLiteral("switched by"), QStringLiteral("first change")});
-    gridPoints_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+                                            QStringLiteral("switched by"), QStringLiteral("first change"),
+                                            QStringLiteral("verdict"), QStringLiteral("remark")});
+    // Only the verdict and the remark are the tester's; the other cells are not editable.
+    gridPoints_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                                 QAbstractItemView::EditKeyPressed);
+    gridPoints_->setItemDelegateForColumn(kVerdictColumn, new VerdictDelegate(gridPoints_));
+    connect(gridPoints_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (item->column() == kVerdictColumn || item->column() == kRemarkColumn) PointEdited(item->row());
+    });
     gridPoints_->setSelectionBehavior(QAbstractItemView::SelectRows);
     gridPoints_->verticalHeader()->setVisible(false);
     gridPoints_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -121,8 +158,12 @@ void TfrmIoRecord::Refresh() {
                                 Utf8(h.stateRegister), Utf8(h.started), ended));
     laSummary_->setText(QStringLiteral("%1 of %2 points tested in %3 cycles")
                             .arg(r.CompleteCount())
-                            .arg(r.points.size())
+                            .arg(r.TestableCount())
                             .arg(r.cycles));
+    // Items are kept and only their texts change, so an open verdict or remark editor
+    // survives the cycle's refresh.
+    const QSignalBlocker quiet(gridPoints_);
+    const bool newRows = gridPoints_->rowCount() != static_cast<int>(r.points.size());
     gridPoints_->setRowCount(static_cast<int>(r.points.size()));
     for (int row = 0; row < static_cast<int>(r.points.size()); ++row) {
         const PointRecord& p = r.points[static_cast<std::size_t>(row)];
@@ -135,14 +176,30 @@ void TfrmIoRecord::Refresh() {
                                    Utf8(PointResult(p)),
                                    Utf8(PointValues(p)),
                                    QString::fromLatin1(SourceName(p.source)),
-                                   Utf8(p.firstChange)};
+                                   Utf8(p.firstChange),
+                                   QString::fromLatin1(VerdictName(p.verdict)),
+                                   Utf8(p.remark)};
         for (int column = 0; column < cells.size(); ++column) {
-            auto* item = new QTableWidgetItem(cells[column]);
-            if (!p.Complete()) item->setBackground(kUntested);
-            gridPoints_->setItem(row, column, item);
+            QTableWidgetItem* item = gridPoints_->item(row, column);
+            if (item == nullptr) {
+                item = new QTableWidgetItem;
+                if (column != kVerdictColumn && column != kRemarkColumn) item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+                gridPoints_->setItem(row, column, item);
+            }
+            if (item->text() != cells[column]) item->setText(cells[column]);
+            item->setBackground(p.Testable() && !p.Complete() ? QBrush(kUntested) : QBrush());
         }
     }
-    gridPoints_->resizeColumnsToContents();
+    if (newRows) gridPoints_->resizeColumnsToContents();
+}
+
+void TfrmIoRecord::PointEdited(int row) {
+    if (recorder_ == nullptr || row < 0 || row >= gridPoints_->rowCount()) return;
+    const QTableWidgetItem* verdict = gridPoints_->item(row, kVerdictColumn);
+    const QTableWidgetItem* remark = gridPoints_->item(row, kRemarkColumn);
+    // The record keeps its remarks in UTF-8, as its exports write them.
+    recorder_->SetVerdict(static_cast<std::size_t>(row), VerdictOfText(verdict ? verdict->text() : QString()),
+                          remark ? remark->text().toStdString() : std::string());
 }
 
 void TfrmIoRecord::ExportClicked(const QString& caption, const QString& filter,

@@ -29,7 +29,13 @@ public:
     bool ExportCsv(const QString& file);
     bool ExportJson(const QString& file);
 
+    // The columns the tester fills in.
+    static constexpr int kVerdictColumn = 9;
+    static constexpr int kRemarkColumn = 10;
+
 private:
+    // A verdict or remark was edited in the table.
+    void PointEdited(int row);
     void ExportClicked(const QString& caption, const QString& filter, bool (TfrmIoRecord::*write)(const QString&));
     bool WriteText(const QString& file, bool json);
 

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <vector>
+
 class QPagedPaintDevice;
 class QPainter;
 
@@ -15,6 +17,9 @@ namespace korvo {
 inline constexpr const char* kIoTestRecordTitle = "I/O test record";
 
 int IoTestRecordPageCount(const IoTestRecord& record);
+// The number of rows on each page; a last page never holds a single row, and the
+// signature block always has room under the last page's rows.
+std::vector<int> IoTestRecordPageRows(const IoTestRecord& record);
 // Page index (0-based) at the given scale; the painter's origin is the paper's corner.
 void PaintIoTestRecordPage(QPainter& painter, const IoTestRecord& record, int page, double pixelsPerMm);
 // All pages on an A4 portrait device without margins.

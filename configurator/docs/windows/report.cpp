@@ -38,6 +38,7 @@ void TfrmReport::Preview(const StationModel& model) {
         return;
     }
     plan_ = std::move(plan);
+    properties_ = model.Properties;
     Generate();
 
     QPrinter printer(QPrinter::HighResolution);
@@ -59,7 +60,8 @@ void TfrmReport::Preview(const StationModel& model) {
 
 void TfrmReport::Generate() {
     const QString now = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy  hh:mm:ss"));
-    report_ = LayoutConnectionList(plan_, now.toStdString(), [this](int percent) { Q_EMIT progress(percent); });
+    report_ = LayoutConnectionList(
+        plan_, now.toStdString(), [this](int percent) { Q_EMIT progress(percent); }, properties_);
 }
 
 void TfrmReport::PaintRequested(QPrinter* printer) {

@@ -47,6 +47,7 @@ private:
     void AddExportActions(QPrintPreviewDialog& dialog);
 
     std::vector<std::string> plan_;
+    ProjectProperties properties_;
     ConnectionListReport report_;
 };
 

@@ -4,6 +4,8 @@
 #include "ui/cp1252_text.h"
 #include "ui/message_box.h"
 #include "online_log.h"
+#include "project_properties_window.h"
+#include "station_history.h"
 #include "toolbar_images.h"
 #include "type_list.h"
 #include "ui/window_placement.h"
@@ -16,6 +18,7 @@
 #include "access/windows/system_config.h"
 #include "docs/address_map_export.h"
 #include "docs/export_text.h"
+#include "docs/module_inspector.h"
 #include "docs/windows/about_box.h"
 #include "docs/windows/help_viewer.h"
 #include "docs/windows/io_record_window.h"
@@ -26,6 +29,7 @@
 #include "dialogs/windows/properties_windows.h"
 #include "online/online_operation.h"
 #include "online/worker_pinger.h"
+#include "station/station_budget.h"
 #include "station/windows/connector_image.h"
 #include "station/windows/frm_konfig.h"
 #include "station/text_encoding.h"
@@ -191,6 +195,13 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
                             pinger_);
     frmPing_ = new TfrmPing(this, *pinger_);
     frmPing_->hide();
+    frmProjectProperties_ = new TfrmProjectProperties(this);
+    frmProjectProperties_->hide();
+    connect(frmProjectProperties_, &QDialog::accepted, this, [this] {
+        if (frmKonfig_ == nullptr) return;
+        frmKonfig_->Model().Properties = frmProjectProperties_->Properties();
+        StationChanged();
+    });
 
     timerReadWrite_ = new QTimer(this);
     timerReadWrite_->setObjectName(QStringLiteral("TimerReadWrite"));
@@ -221,7 +232,8 @@ void TMainForm::CreateActions() {
     toolNew_->setToolTip(QStringLiteral("new project"));
     toolOpen_ = action("ToolButton1", QString(), ImageIndex::OpenProject, &TMainForm::ToolOpenClick);
     toolOpen_->setToolTip(QStringLiteral("open project"));
-    toolSave_ = action("ToolButton5", QString(), ImageIndex::SaveProject, &TMainForm::ToolSaveClick);
+    // Today's desktops save the open project from the toolbar; "save as" is in the menu.
+    toolSave_ = action("ToolButton5", QString(), ImageIndex::SaveProject, &TMainForm::SaveClick);
     toolSave_->setToolTip(QStringLiteral("save project"));
     toolZoom_ = action("ToolZoom", QString(), ImageIndex::ZoomOut, [this] { if (frmKonfig_) frmKonfig_->StepSmaller(); });
     toolZoom_->setToolTip(QStringLiteral("zoom out"));
@@ -315,12 +327,24 @@ void TMainForm::CreateMenus() {
     item(file, "MenuNew", QStringLiteral("&new"), ImageIndex::NewProject, &TMainForm::ToolNewClick);
     item(file, "MenuOpen", QStringLiteral("&open"), ImageIndex::OpenProject, &TMainForm::ToolOpenClick)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    item(file, "MenuSave", QStringLiteral("s&ave"), ImageIndex::SaveProject, &TMainForm::SaveClick)
+        ->setShortcut(QKeySequence::Save);
     item(file, "MenuSaveAs", QStringLiteral("&save as"), ImageIndex::SaveProject, &TMainForm::ToolSaveClick)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     item(file, "MenuExportAddressMap", QStringLiteral("export address map..."), -1,
          &TMainForm::ExportAddressMapClick);
+    item(file, "MenuProjectProperties", QStringLiteral("project properties..."), -1,
+         &TMainForm::ProjectPropertiesClick);
     file->addSeparator();
     item(file, "MenuExit", QStringLiteral("&exit"), -1, &QWidget::close);
+
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    menuUndo_ = item(edit, "MenuUndo", QStringLiteral("&undo"), -1, [this] { UndoClick(false); });
+    menuUndo_->setShortcut(QKeySequence::Undo);
+    menuRedo_ = item(edit, "MenuRedo", QStringLiteral("&redo"), -1, [this] { UndoClick(true); });
+    menuRedo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    menuUndo_->setEnabled(false);
+    menuRedo_->setEnabled(false);
 
     // The menu names the steps by what the picture does, the toolbar hints the other way.
     QMenu* view = bar->addMenu(QStringLiteral("View"));
@@ -446,6 +470,14 @@ void TMainForm::CreateStatusBar() {
         bar->addWidget(panel);
         statusPanels_[i] = panel;
     }
+    statusInspector_ = new QLabel(bar);
+    statusInspector_->setObjectName(QStringLiteral("StatusInspector"));
+    statusInspector_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->addWidget(statusInspector_, 1);
+    statusBudget_ = new QLabel(bar);
+    statusBudget_->setObjectName(QStringLiteral("StatusBudget"));
+    statusBudget_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->addWidget(statusBudget_, 1);
     // A long wait covers the panels with its message until it ends.
     cancelWait_ = new QPushButton(QStringLiteral("cancel"), bar);
     cancelWait_->setObjectName(QStringLiteral("CancelWait"));
@@ -504,9 +536,22 @@ void TMainForm::FormActivate() {
     projectCommands_ = std::make_unique<ProjectCommands>(frmKonfig_->Model());
     // The test's station would vanish under the running cycle.
     projectCommands_->BeforeStationReplaced = [this] { StopIoTest("stopped: the project was replaced"); };
+    projectCommands_->ChooseSavePath = [this] { return ChooseSavePath(); };
+    connect(frmKonfig_, &TfrmKonfig::stationChanged, this, &TMainForm::StationChanged);
+    connect(frmKonfig_, &TfrmKonfig::moduleSelected, this, [this](int slot) {
+        statusInspector_->setText(ToQString(ModuleInspectorLine(frmKonfig_->Model(), slot)));
+        statusInspector_->setToolTip(ToQString(ModuleInspectorText(frmKonfig_->Model(), slot)));
+    });
     CreateOnline(frmKonfig_->Model());
 
     const std::optional<ProjectLoadReport> report = RunFirstActivation(state_, frmKonfig_->Model());
+    if (!state_.StartProject.empty()) projectCommands_->ProjectFileName = state_.StartProject.string();
+    projectCommands_->MarkSaved();
+    history_ = new StationHistory(frmKonfig_->Model(), this);
+    history_->Restored = [this] { StationChanged(); };
+    connect(&history_->Stack(), &QUndoStack::canUndoChanged, menuUndo_, &QAction::setEnabled);
+    connect(&history_->Stack(), &QUndoStack::canRedoChanged, menuRedo_, &QAction::setEnabled);
+    StationChanged();
     toolDebug_->setVisible(state_.DebugAllowed);
     online_->DebugAllowed = state_.DebugAllowed;
     if (report && !report->warnings.empty()) {
@@ -592,7 +637,8 @@ void TMainForm::StopIoTest(const std::string& reason) {
 void TMainForm::ToolNewClick() {
     if (!projectCommands_) return;
     SetStatusPanel1("");
-    projectCommands_->NewProject();
+    if (projectCommands_->NewProject() && history_) history_->Reset();
+    StationChanged();
 }
 
 void TMainForm::ToolOpenClick() {
@@ -610,23 +656,92 @@ void TMainForm::ToolOpenClick() {
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         chosen = std::filesystem::path(QFile::encodeName(dialog.selectedFiles().first()).toStdString());
     }
-    projectCommands_->OpenProject(chosen);
+    if (projectCommands_->OpenProject(chosen) && history_) history_->Reset();
+    StationChanged();
 }
 
 void TMainForm::ToolSaveClick() {
     if (!projectCommands_) return;
     SetStatusPanel1("");
+    projectCommands_->SaveProjectAs(ChooseSavePath());
+    RefreshTitle();
+}
+
+void TMainForm::SaveClick() {
+    if (!projectCommands_) return;
+    SetStatusPanel1("");
+    projectCommands_->Save();
+    RefreshTitle();
+}
+
+void TMainForm::ProjectPropertiesClick() {
+    if (frmKonfig_ == nullptr) return;
+    frmProjectProperties_->Show(frmKonfig_->Model().Properties);
+    ShowOverOwner(frmProjectProperties_, this);
+}
+
+void TMainForm::RefreshTitle() {
+    if (projectCommands_) setWindowTitle(ToQString(projectCommands_->WindowTitle()));
+}
+
+void TMainForm::StationChanged() {
+    if (history_) history_->Record(QStringLiteral("change of the station"));
+    RefreshTitle();
+    RefreshBudgets();
+    if (frmKonfig_ != nullptr) {
+        const StationModel& model = frmKonfig_->Model();
+        statusInspector_->setText(ToQString(ModuleInspectorLine(model, model.CurrentModule)));
+        statusInspector_->setToolTip(ToQString(ModuleInspectorText(model, model.CurrentModule)));
+    }
+}
+
+void TMainForm::UndoClick(bool redo) {
+    if (history_ == nullptr || frmKonfig_ == nullptr) return;
+    // The test's cycle works on the module objects that a step would replace.
+    if (frmKonfig_->Model().Online) {
+        SetStatusPanel1("undo and redo wait until the I/O test is stopped");
+        return;
+    }
+    if (redo) history_->Stack().redo();
+    else history_->Stack().undo();
+}
+
+void TMainForm::RefreshBudgets() {
+    if (frmKonfig_ == nullptr) return;
+    const std::vector<StationBudget> budgets = StationBudgets(frmKonfig_->Model());
+    std::set<int> over;
+    std::string newlyOver;
+    for (const StationBudget& budget : budgets) {
+        if (!budget.Over()) continue;
+        over.insert(budget.coupler);
+        if (newlyOver.empty() && !overBudget_.count(budget.coupler)) newlyOver = budget.Text();
+    }
+    // The panel may be narrower than its text; the tooltip shows it whole.
+    statusBudget_->setText(ToQString(BudgetsText(budgets)));
+    statusBudget_->setToolTip(statusBudget_->text());
+    QPalette palette = statusBudget_->palette();
+    palette.setColor(QPalette::WindowText, over.empty() ? this->palette().color(QPalette::WindowText) : QColor(Qt::red));
+    statusBudget_->setPalette(palette);
+    frmKonfig_->MarkOverBudget(over);
+    overBudget_ = over;
+    // The module stays: the user may be about to move or delete another one.
+    if (!newlyOver.empty()) SetStatusPanel1("over budget: " + newlyOver + " - the station cannot hold its modules");
+}
+
+std::optional<std::filesystem::path> TMainForm::ChooseSavePath() {
     const FileDialogSettings settings = projectCommands_->SaveDialogSettings();
     QFileDialog dialog(this, QString(), PathText(settings.startFolder));
     dialog.setNameFilters(NameFilters(settings.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(ToQString(settings.defaultExtension));
+    // The commands ask themselves, once the extension is added.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.selectFile(ToQString(settings.initialFileName));
     std::optional<std::filesystem::path> chosen;
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         chosen = std::filesystem::path(QFile::encodeName(dialog.selectedFiles().first()).toStdString());
     }
-    projectCommands_->SaveProjectAs(chosen);
+    return chosen;
 }
 
 void TMainForm::ToolconfigClick() {
@@ -824,7 +939,11 @@ void TMainForm::ListModuleClick(int row) {
 
 void TMainForm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        FormActivate();
+        // Another window (the BOOTP server, a dialog) may have changed the station.
+        StationChanged();
+    }
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -843,6 +962,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         QTimer::singleShot(WindowPump::kCommandGapMs, this, &QWidget::close);
         return;
     }
+    if (projectCommands_ && !projectCommands_->MayClose()) {
+        event->ignore();
+        return;
+    }
     timerReadWrite_->stop();
     StopIoTest("stopped: the program was closed");
     if (access_) access_->CloseNodePair();
@@ -859,7 +982,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {
-    if (frmKonfig_ != nullptr) frmKonfig_->HandleKey(event->key());
+    if (frmKonfig_ != nullptr) frmKonfig_->HandleKey(event->key(), event->modifiers());
     QMainWindow::keyPressEvent(event);
 }
 

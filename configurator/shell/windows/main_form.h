@@ -16,6 +16,7 @@
 #include <QMainWindow>
 
 #include <map>
+#include <set>
 #include <memory>
 
 class QAction;
@@ -54,6 +55,8 @@ class TfrmPing;
 class TfrmStationScan;
 class TfrmCouplerSearch;
 class TfrmPlantOverview;
+class TfrmProjectProperties;
+class StationHistory;
 class Tfrmsystemconfig;
 class TypeList;
 
@@ -102,6 +105,9 @@ public:
     TfrmStationScan* frmStationScan() const { return frmStationScan_; }
     TfrmCouplerSearch* frmCouplerSearch() const { return frmCouplerSearch_; }
     TfrmPlantOverview* frmPlantOverview() const { return frmPlantOverview_; }
+    TfrmProjectProperties* frmProjectProperties() const { return frmProjectProperties_; }
+    // Null until the first activation, like the station it records.
+    StationHistory* History() const { return history_; }
     // Null until the first activation, like the station it works on.
     ControllerAccess* Access() const { return access_.get(); }
     OnlineOperation* Online() const { return online_.get(); }
@@ -158,6 +164,18 @@ private:
     void ToolNewClick();
     void ToolOpenClick();
     void ToolSaveClick();
+    void SaveClick();
+    void ProjectPropertiesClick();
+    void UndoClick(bool redo);
+    // The save dialog; none when the user cancelled.
+    std::optional<std::filesystem::path> ChooseSavePath();
+    // The title bar names the open project and marks unsaved changes.
+    void RefreshTitle();
+    // After every change of the station: title, budgets, the view's marks.
+    void StationChanged();
+    // The budget panel of the status bar and the view's over-budget marks; a station
+    // that went over since the last call is reported in panel 1.
+    void RefreshBudgets();
     void ListModuleClick(int row);
 
     void ToolconfigClick();
@@ -216,6 +234,10 @@ private:
     TfrmStationScan* frmStationScan_ = nullptr;
     TfrmCouplerSearch* frmCouplerSearch_ = nullptr;
     TfrmPlantOverview* frmPlantOverview_ = nullptr;
+    TfrmProjectProperties* frmProjectProperties_ = nullptr;
+    StationHistory* history_ = nullptr;
+    QAction* menuUndo_ = nullptr;
+    QAction* menuRedo_ = nullptr;
     std::unique_ptr<ControllerAccess> access_;
     std::unique_ptr<OnlineOperation> online_;
     std::unique_ptr<CouplerDiagnosis> diagnosis_;
@@ -236,6 +258,9 @@ private:
     QPushButton* cancelWait_ = nullptr;
     int commandsOff_ = 0;
     bool longWaitShown_ = false;
+    QLabel* statusBudget_ = nullptr;
+    QLabel* statusInspector_ = nullptr;
+    std::set<int> overBudget_;
     QMenu* popupMenu_ = nullptr;
 
     QAction* toolNew_ = nullptr;

@@ -40,6 +40,8 @@ TypeList::TypeList(QWidget* parent) : QListWidget(parent) {
     bold.setPixelSize(11);
     setFont(bold);
     connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { Q_EMIT lineClicked(row(item)); });
+    // The second click of a quick pair arrives as a double click, without a click of its own.
+    connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { Q_EMIT lineClicked(row(item)); });
 }
 
 void TypeList::SetLines(const std::vector<std::string>& lines, const std::vector<std::uint32_t>& colours) {

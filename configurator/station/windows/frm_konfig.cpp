@@ -4,17 +4,23 @@
 #include "ui/cp1252_text.h"
 #include "ui/message_box.h"
 #include "ui/picture_file.h"
+#include "docs/module_inspector.h"
 #include "station/catalogue.h"
 #include "station/station_layout.h"
 #include "station/view_clicks.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QToolTip>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScrollBar>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace korvo {
 
@@ -63,6 +69,10 @@ TfrmKonfig::~TfrmKonfig() {
     model_.SetUi(nullptr);
 }
 
+void TfrmKonfig::MarkOverBudget(const std::set<int>& couplerSlots) {
+    for (const auto& [module, panel] : panels_) panel->SetOverBudget(couplerSlots.count(panel->Slot()) != 0);
+}
+
 ModulePanel* TfrmKonfig::Panel(int slot) const {
     const TModul* module = model_.Module(slot);
     if (module == nullptr) return nullptr;
@@ -95,13 +105,77 @@ void TfrmKonfig::ToggleArrangement() {
     ArrangeModules(model_.ModuleCount);
 }
 
-void TfrmKonfig::HandleKey(int key) {
-    if (key == Qt::Key_Delete) model_.DeleteCurrent();
+void TfrmKonfig::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
+    const int current = model_.CurrentModule;
+    switch (key) {
+        case Qt::Key_Delete: model_.DeleteCurrent(); return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (model_.Module(current) != nullptr) Q_EMIT propertiesRequested(current);
+            return;
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+        case Qt::Key_Right:
+        case Qt::Key_Down: break;
+        default: return;
+    }
+    const int step = key == Qt::Key_Left || key == Qt::Key_Up ? -1 : 1;
+    if (model_.Module(current) == nullptr) {
+        if (model_.ModuleCount > 0) Select(step > 0 ? 1 : model_.ModuleCount);
+        return;
+    }
+    if (modifiers.testFlag(Qt::ControlModifier)) {
+        model_.MoveModule(current, current + step);
+        if (model_.CurrentModule != current) Q_EMIT moduleSelected(model_.CurrentModule);
+        return;
+    }
+    if (model_.Module(current + step) != nullptr) Select(current + step);
+}
+
+void TfrmKonfig::Select(int slot) {
+    const std::vector<std::string> dump = SelectModule(model_, slot, true, state_.DebugShown);
+    if (!dump.empty()) {
+        QStringList lines;
+        for (const std::string& line : dump) lines << ToQString(line);
+        Q_EMIT moduleDumped(lines);
+    }
+    if (ModulePanel* panel = Panel(slot)) ensureWidgetVisible(panel);
+    Q_EMIT moduleSelected(slot);
 }
 
 void TfrmKonfig::keyPressEvent(QKeyEvent* event) {
-    HandleKey(event->key());
+    HandleKey(event->key(), event->modifiers());
     event->accept();
+}
+
+bool TfrmKonfig::eventFilter(QObject* watched, QEvent* event) {
+    auto* picture = qobject_cast<ModulePicture*>(watched);
+    auto* panel = picture != nullptr ? qobject_cast<ModulePanel*>(picture->parentWidget()) : nullptr;
+    if (panel == nullptr) return QScrollArea::eventFilter(watched, event);
+    if (event->type() == QEvent::ToolTip) {
+        // Made when asked for: the addresses depend on every module in front.
+        const std::string text = ModuleInspectorText(model_, panel->Slot());
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), ToQString(text), picture);
+        return true;
+    }
+    // Dragging a module onto another of its station moves it there.
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+        dragFrom_ = panel->Slot();
+        dragStart_ = mouse->globalPosition().toPoint();
+    } else if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton && dragFrom_ > 0) {
+        const int from = std::exchange(dragFrom_, 0);
+        const QPoint at = mouse->globalPosition().toPoint();
+        if ((at - dragStart_).manhattanLength() >= QApplication::startDragDistance()) {
+            for (QWidget* w = paForm_->childAt(paForm_->mapFromGlobal(at)); w != nullptr; w = w->parentWidget()) {
+                auto* target = qobject_cast<ModulePanel*>(w);
+                if (target == nullptr) continue;
+                if (model_.MoveModule(from, target->Slot())) Q_EMIT moduleSelected(model_.CurrentModule);
+                break;
+            }
+        }
+    }
+    return QScrollArea::eventFilter(watched, event);
 }
 
 void TfrmKonfig::ModuleCreated(int slot, TModul& module, bool visible) {
@@ -111,6 +185,7 @@ void TfrmKonfig::ModuleCreated(int slot, TModul& module, bool visible) {
     panels_[&module] = panel;
     connect(panel->Picture(), &ModulePicture::pressed, this,
             [this, panel](Qt::MouseButton button, QPoint position) { PicturePressed(panel, button, position); });
+    panel->Picture()->installEventFilter(this);
     connect(panel->Picture(), &ModulePicture::doubleClicked, this, [this, panel] {
         model_.CurrentModule = panel->Slot();
         Q_EMIT propertiesRequested(panel->Slot());
@@ -249,6 +324,18 @@ bool TfrmKonfig::AskYesNo(const std::string& text, const std::string& caption) {
                ->exec() == QMessageBox::Yes;
 }
 
+StationUi::SaveAnswer TfrmKonfig::AskSaveChanges(const std::string& text, const std::string& caption) {
+    const auto box = MakeMessageBox(window(), QMessageBox::Question, ToQString(caption), ToQString(text),
+                                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box->setObjectName(QStringLiteral("SaveChangesBox"));
+    box->setDefaultButton(QMessageBox::Save);
+    switch (box->exec()) {
+        case QMessageBox::Save: return SaveAnswer::Save;
+        case QMessageBox::Discard: return SaveAnswer::Discard;
+        default: return SaveAnswer::Cancel;
+    }
+}
+
 void TfrmKonfig::ShowMessage(const std::string& text, const std::string& caption) {
     MakeMessageBox(window(), QMessageBox::Information, ToQString(caption), ToQString(text), QMessageBox::Ok)->exec();
 }
@@ -270,6 +357,7 @@ void TfrmKonfig::PicturePressed(ModulePanel* panel, Qt::MouseButton button, QPoi
         for (const std::string& line : dump) lines << ToQString(line);
         Q_EMIT moduleDumped(lines);
     }
+    Q_EMIT moduleSelected(slot);
 }
 
 void TfrmKonfig::LedPressed(LedShape* led) {

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <map>
+#include <set>
 
 namespace korvo {
 
@@ -48,8 +49,12 @@ public:
     void StepSmaller();
     void StepLarger();
     void ToggleArrangement();
-    // Key presses of the view, also those the main window passes on.
-    void HandleKey(int key);
+    // Marks the couplers in these slots over budget, and no others.
+    void MarkOverBudget(const std::set<int>& couplerSlots);
+    // Key presses of the view, also those the main window passes on: Delete deletes,
+    // the arrow keys select the module before or after, with Ctrl they move the
+    // current module there, Enter opens its properties.
+    void HandleKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     // StationUi: what the model asks of the view.
     void ModuleCreated(int slot, TModul& module, bool visible) override;
@@ -64,6 +69,8 @@ public:
     void ScrollToOrigin() override;
     void ScrollToEnd() override;
     bool AskYesNo(const std::string& text, const std::string& caption) override;
+    SaveAnswer AskSaveChanges(const std::string& text, const std::string& caption) override;
+    void StationChanged() override { Q_EMIT stationChanged(); }
     void ShowMessage(const std::string& text, const std::string& caption) override;
     void SetStationStatus(const std::string& text) override;
     void SetPlacementMode(const std::string& text) override;
@@ -72,18 +79,25 @@ Q_SIGNALS:
     void placementModeChanged(const QString& text);
     void stationStatusChanged(const QString& text);
     void zoomChanged();
+    void stationChanged();
     // Right click on a module picture: open the module popup there.
     void popupRequested(const QPoint& screenPosition, bool restartVisible);
     void propertiesRequested(int slot);
     void moduleDumped(const QStringList& lines);
+    // A module was selected by a click or a key.
+    void moduleSelected(int slot);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // The pictures' tooltips and drags.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The view fills the main window's client area; the background follows its size.
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void PicturePressed(ModulePanel* panel, Qt::MouseButton button, QPoint position);
+    // As a left click on the module's picture does, and scrolls it into sight.
+    void Select(int slot);
     void LedPressed(LedShape* led);
     void ApplyScale();
     void FitBackground();
@@ -94,6 +108,9 @@ private:
     StationBackground* paForm_;
     std::map<const TModul*, ModulePanel*> panels_;
     int clickedLed_ = 0;
+    // The slot a left button went down on, and where, until it is released.
+    int dragFrom_ = 0;
+    QPoint dragStart_;
     // The background was shown when a bulk creation hid it.
     bool showAfterBulk_ = false;
 };

@@ -69,6 +69,10 @@ public:
     // Sets the scaled geometry; does nothing when neither the rectangles nor the
     // scale changed since the last call, so re-arranging a station stays cheap.
     void ApplyScale(double scale);
+    // The red "over budget" mark of a coupler whose station holds more bytes than
+    // its image.
+    void SetOverBudget(bool over);
+    bool OverBudget() const { return !mark_->isHidden(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -79,6 +83,10 @@ private:
     QRect appliedRect_;
     std::array<QRect, kLedCount + 1> appliedLedRects_{};
     ModulePicture* picture_;
+    // The slot number in the picture's corner, and the over-budget mark at its foot;
+    // both let the clicks through to the picture.
+    QLabel* slotLabel_;
+    QLabel* mark_;
     std::array<LedShape*, kLedCount + 1> leds_{};
 };
 

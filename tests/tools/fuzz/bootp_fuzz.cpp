@@ -6,7 +6,7 @@
 #include "korvo_sim/bootp_client.h"
 #include "online/online_operation.h"
 #include "station/station_model.h"
-#include "tools/bootp_address.h"
+#include "station/dotted_address.h"
 #include "tools/udp_bootp_server.h"
 
 #include <cstdlib>
