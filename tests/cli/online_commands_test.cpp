@@ -2,6 +2,7 @@
 // loopback address of this test's own.
 
 #include "run_korvo.h"
+#include "simulator_process.h"
 #include "random_loopback.h"
 
 #include <gtest/gtest.h>
@@ -31,57 +32,20 @@ const std::string kDemo = std::string(KORVO_TEST_DATA_DIR) + "/demo/demo.prj";
 using korvo::testing::Result;
 using korvo::testing::RunKorvo;
 
-bool Connectable(const std::string& address) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in target{};
-    target.sin_family = AF_INET;
-    target.sin_port = htons(1962);
-    ::inet_pton(AF_INET, address.c_str(), &target.sin_addr);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0;
-    ::close(fd);
-    return ok;
-}
-
 bool EchoAllowed() {
     return RunKorvo("ping 127.0.0.1").status != 2;
 }
 
-// Runs korvo-sim with the given options until the test ends.
-class SimulatorProcess {
+// korvo-sim on the test's address with the given options.
+class Simulator : public SimulatorProcess {
 public:
-    explicit SimulatorProcess(std::vector<std::string> options) {
-        std::vector<std::string> args = {KORVO_SIM_BINARY, "--listen", kAddress};
-        args.insert(args.end(), options.begin(), options.end());
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            std::vector<char*> argv;
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            // The simulator logs every request; the test does not need to see them.
-            std::freopen("/dev/null", "w", stdout);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        // Ready when it accepts connections; it listens before it starts serving.
-        for (int i = 0; i < 500 && !Connectable(kAddress); ++i) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
-    ~SimulatorProcess() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-    }
-    bool Running() const { return pid_ > 0; }
+    explicit Simulator(std::vector<std::string> options) : SimulatorProcess(WithAddress(std::move(options)), kAddress) {}
 
 private:
-    pid_t pid_ = -1;
+    static std::vector<std::string> WithAddress(std::vector<std::string> options) {
+        options.insert(options.begin(), {"--listen", kAddress});
+        return options;
+    }
 };
 
 class OnlineCommands : public ::testing::Test {
@@ -92,7 +56,7 @@ protected:
 };
 
 TEST_F(OnlineCommands, CheckIoDiagAndRestartAgainstTheSimulatedDemoStation) {
-    SimulatorProcess sim({"--project", kDemo, "--restart-seconds", "1"});
+    Simulator sim({"--project", kDemo, "--restart-seconds", "1"});
     ASSERT_TRUE(sim.Running());
 
     const Result check = RunKorvo("check " + kAddress + " " + kDemo);
@@ -116,7 +80,7 @@ TEST_F(OnlineCommands, CheckIoDiagAndRestartAgainstTheSimulatedDemoStation) {
 }
 
 TEST_F(OnlineCommands, IoBackToBackEndsWithTheMedianCycleTime) {
-    SimulatorProcess sim({"--project", kDemo});
+    Simulator sim({"--project", kDemo});
     ASSERT_TRUE(sim.Running());
     const Result io = RunKorvo("io " + kAddress + " " + kDemo + " --cycles 5 --interval 0");
     EXPECT_EQ(io.status, 0) << io.output;
@@ -128,7 +92,7 @@ TEST_F(OnlineCommands, IoBackToBackEndsWithTheMedianCycleTime) {
 }
 
 TEST_F(OnlineCommands, DifferentBusExitsWithOne) {
-    SimulatorProcess sim({"--project", kDemo, "--swap", "2"});
+    Simulator sim({"--project", kDemo, "--swap", "2"});
     ASSERT_TRUE(sim.Running());
     const Result check = RunKorvo("check " + kAddress + " " + kDemo);
     EXPECT_EQ(check.status, 1) << check.output;

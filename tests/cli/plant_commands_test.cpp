@@ -2,6 +2,7 @@
 // every station of a project, on a loopback block of this test's own.
 
 #include "run_korvo.h"
+#include "simulator_process.h"
 
 #include <gtest/gtest.h>
 
@@ -36,56 +37,22 @@ std::string RandomBlock() {
 const std::string kBlock = RandomBlock();
 std::string Host(int k) { return kBlock + std::to_string(k); }
 
-bool Connectable(const std::string& address) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in target{};
-    target.sin_family = AF_INET;
-    target.sin_port = htons(1962);
-    ::inet_pton(AF_INET, address.c_str(), &target.sin_addr);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0;
-    ::close(fd);
-    return ok;
-}
-
 std::string Read(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // korvo-sim --all-stations until the test ends; ready when its last station accepts.
-class PlantSimulator {
+class PlantSimulator : public SimulatorProcess {
 public:
-    PlantSimulator(const std::string& project, int lastHost, std::vector<std::string> options = {}) {
-        std::vector<std::string> args = {KORVO_SIM_BINARY, "--project", project, "--all-stations", "--listen", Host(1)};
-        args.insert(args.end(), options.begin(), options.end());
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            std::vector<char*> argv;
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            std::freopen("/dev/null", "w", stdout);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        for (int i = 0; i < 500 && !Connectable(Host(lastHost)); ++i) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
-    ~PlantSimulator() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-    }
-    bool Running() const { return pid_ > 0; }
+    PlantSimulator(const std::string& project, int lastHost, std::vector<std::string> options = {})
+        : SimulatorProcess(Arguments(project, std::move(options)), Host(lastHost)) {}
 
 private:
-    pid_t pid_ = -1;
+    static std::vector<std::string> Arguments(const std::string& project, std::vector<std::string> options) {
+        options.insert(options.begin(), {"--project", project, "--all-stations", "--listen", Host(1)});
+        return options;
+    }
 };
 
 class PlantCommands : public ::testing::Test {
