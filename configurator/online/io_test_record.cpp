@@ -63,6 +63,12 @@ std::optional<WordScale> InputScale(const TModul& m, int channel) {
     return std::nullopt;
 }
 
+// The counter's value is its second input word; the first holds its state bits.
+bool IsCounterValue(const TModul& m, const AddressEntry& entry) {
+    return m.ModulType == "KORVO CT 1" && entry.direction == PointDirection::Input &&
+           entry.width == PointWidth::Word && entry.byte == m.InputStart() + 2;
+}
+
 }  // namespace
 
 const char* SourceName(OutputSource source) {
@@ -152,6 +158,9 @@ void IoTestRecorder::Begin(RecordHeader header) {
         if (point.entry.channel && point.entry.direction == PointDirection::Input) {
             const int channel = ++inputChannels[point.entry.slot];
             if (const TModul* m = model_.Module(point.entry.slot)) point.scale = InputScale(*m, channel);
+        } else if (const TModul* m = model_.Module(point.entry.slot);
+                   m != nullptr && IsCounterValue(*m, point.entry)) {
+            point.scale = CounterScale();
         }
         record_.points.push_back(std::move(point));
     }

@@ -299,6 +299,19 @@ TEST_F(IoTestRecordTest, ChannelsOfAMultiplexedModuleWaitForTheCycleThatFillsThe
     EXPECT_GE(Point("Station1_M2_AI_2").minimum, 8000 - 1500);
 }
 
+TEST_F(IoTestRecordTest, CounterValueIsCountedInCountsItsStateWordHasNoUnit) {
+    LoadShipped({"KORVO NC ETH", "KORVO CT 1"});
+    CycleAt(0);
+    ASSERT_TRUE(Point("Station1_M2_CT_IW2").scale.has_value());
+    EXPECT_EQ(Point("Station1_M2_CT_IW2").scale->unit, "counts");
+    EXPECT_FALSE(Point("Station1_M2_CT_IW1").scale.has_value());
+    PointRecord value = Point("Station1_M2_CT_IW2");
+    value.seenValue = true;
+    value.minimum = 5;
+    value.maximum = 9;
+    EXPECT_EQ(PointValues(value), "5..9 (5 counts .. 9 counts)");
+}
+
 TEST(IoTestRecordExport, AnalogErrorWordsAreKeptApartFromTheRange) {
     PointRecord p;
     p.entry.width = PointWidth::Word;
