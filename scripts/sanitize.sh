@@ -17,7 +17,7 @@ named_tests=(
   korvo_sim_request_corpus profile_file_corpus catalogue_values_corpus
   quorrin_receive_inbox_test korvo_sim_answer_path_test
   bootp_request_corpus connection_description_corpus
-  station_scan_test coupler_discovery_test plant_check_test
+  station_scan_test coupler_discovery_test plant_check_test online_worker_test
 )
 discovered_tests=(
   versch_test profile_file_test catalogue_test station_model_test station_layout_test

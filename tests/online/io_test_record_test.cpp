@@ -248,11 +248,15 @@ TEST_F(IoTestRecordTest, ParameterAndRequestWordsAreNotToTestAndVerdictsGoIntoTh
     ASSERT_TRUE(Point("Station1_M3_AI_2").scale.has_value());
     EXPECT_FALSE(Point("Station1_M3_AI_2").scale->unit.empty());
     for (const PointRecord& p : record.points) {
-        if (p.entry.slot == 4) EXPECT_FALSE(p.scale.has_value()) << p.entry.tag;
+        if (p.entry.slot == 4) {
+            EXPECT_FALSE(p.scale.has_value()) << p.entry.tag;
+        }
     }
     EXPECT_EQ(record.TestableCount(), static_cast<int>(record.points.size() - words(PointDirection::Output)));
     for (const PointRecord& p : record.points) {
-        if (!p.Testable()) EXPECT_EQ(PointResult(p), "written by its dialog") << p.entry.tag;
+        if (!p.Testable()) {
+            EXPECT_EQ(PointResult(p), "written by its dialog") << p.entry.tag;
+        }
     }
     // Every walking input was seen both ways; untestable words never count as tested.
     EXPECT_LE(record.CompleteCount(), record.TestableCount());
