@@ -4,6 +4,8 @@
 // per station of korvo-sim --stations 250.
 // build/bin/plant_bench [--rounds N] [--timeout MS]
 
+#include "simulator_process.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -31,17 +33,6 @@ using Clock = std::chrono::steady_clock;
 
 std::string g_block;  // "127.A.B."
 std::string Host(int k) { return g_block + std::to_string(k); }
-
-bool Connectable(const std::string& address) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in target{};
-    target.sin_family = AF_INET;
-    target.sin_port = htons(1962);
-    ::inet_pton(AF_INET, address.c_str(), &target.sin_addr);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0;
-    ::close(fd);
-    return ok;
-}
 
 // A child process with its standard output in a file; `descriptors` limits its files.
 struct Child {
