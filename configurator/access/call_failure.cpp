@@ -10,17 +10,6 @@ namespace korvo {
 
 namespace {
 
-// The codes a coupler sends when it refuses output writes (low byte of a device error).
-constexpr std::uint8_t kWatchdogCode = 0xA2;
-constexpr std::uint8_t kModbusClientCode = 0xAA;
-constexpr std::uint8_t kPlugPlayCode = 0xA9;
-
-std::string Hex(std::uint32_t value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(value));
-    return text;
-}
-
 std::string Within(std::int32_t seconds) {
     return seconds > 0 ? "no answer within " + std::to_string(seconds) + " s" : std::string("no answer in time");
 }
@@ -70,19 +59,19 @@ const char* Meaning(std::uint32_t result) {
 std::string CallFailureReason(std::uint32_t result, std::int32_t networkError, std::int32_t receiveSeconds,
                               std::int32_t connectSeconds) {
     if (result == kCallCancelled) return std::string(kCancelledReason);
-    const std::string code = " (" + Hex(result, 8) + "h)";
+    const std::string code = " (" + HexCode(result, 8) + "h)";
     if (result == ERR_TIMEOUT) return Within(receiveSeconds) + code;
     if (result == ERR_NETWORK) return NetworkReason(networkError, connectSeconds) + code;
     if (const char* meaning = Meaning(result)) return meaning + code;
     if ((result & 0xFFFF0000u) == ERR_DEVICE_BASE) {
         const auto device = static_cast<std::uint8_t>(result & 0xFF);
-        const std::string deviceCode = " (" + Hex(device, 4) + ")";
+        const std::string deviceCode = " (" + HexCode(device, 4) + ")";
         if (device == kWatchdogCode) return "outputs refused by the coupler's watchdog" + deviceCode;
         if (device == kModbusClientCode) return "outputs refused: a Modbus client is active on the coupler" + deviceCode;
         if (device == kPlugPlayCode) return "outputs refused: Plug & Play is on" + deviceCode;
-        return "the coupler refused the request, its error code " + Hex(result & 0xFFFF, 4) + "h";
+        return "the coupler refused the request, its error code " + HexCode(result & 0xFFFF, 4) + "h";
     }
-    return "error " + Hex(result, 8) + "h";
+    return "error " + HexCode(result, 8) + "h";
 }
 
 std::string CallFailureReason(std::uint32_t result) {

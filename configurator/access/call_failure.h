@@ -18,6 +18,11 @@ std::string CallFailureReason(std::uint32_t result);
 std::string CallFailureReason(std::uint32_t result, std::int32_t networkError, std::int32_t receiveSeconds,
                               std::int32_t connectSeconds);
 
+// The codes a coupler sends when it refuses output writes (low byte of a device error).
+inline constexpr std::uint8_t kWatchdogCode = 0xA2;
+inline constexpr std::uint8_t kModbusClientCode = 0xAA;
+inline constexpr std::uint8_t kPlugPlayCode = 0xA9;
+
 // "%04X" of a result code, as the status texts show it.
 std::string HexCode(std::uint32_t code, int digits = 4);
 

@@ -10,9 +10,6 @@ namespace korvo {
 
 namespace {
 
-constexpr std::uint8_t kModbusClientCode = 0xAA;
-constexpr std::uint8_t kWatchdogCode = 0xA2;
-constexpr std::uint8_t kPlugPlayCode = 0xA9;
 const std::string kRestartCaption = " restart ";
 const std::string kWaitCaption = " wait for restart ";
 

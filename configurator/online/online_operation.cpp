@@ -25,7 +25,6 @@ constexpr const char* kOpenFailedBox = "Communication Error  CHECK IP SETTINGS !
 constexpr std::uint16_t kConfigurationConfirmation = 0x830B;
 constexpr std::size_t kCountWord = 7;
 constexpr std::size_t kFirstEntryWord = 9;
-constexpr std::uint8_t kModbusClientCode = 0xAA;
 
 bool IsPassive(const std::string& type) { return type == kPassiveType || type == kPassiveRowBreakType; }
 
