@@ -4,36 +4,14 @@
 #include "station/text_encoding.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace korvo {
 
-namespace {
-
-std::string CannotWrite(const std::filesystem::path& file, int error) {
-    return "cannot write " + file.string() + ": " + std::strerror(error);
-}
-
-}  // namespace
-
 std::unique_ptr<TrendFile> TrendFile::Open(const std::filesystem::path& file, std::string* error) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        if (error != nullptr) *error = CannotWrite(file, errno);
-        return nullptr;
-    }
-    std::unique_ptr<TrendFile> trend(new TrendFile(fd, file));
-    if (!trend->WriteAll(TrendCsvHeader())) {
-        if (error != nullptr) *error = trend->Error();
-        return nullptr;
-    }
-    return trend;
+    auto opened = AppendingFile::Open(file, TrendCsvHeader(), error);
+    if (!opened) return nullptr;
+    return std::unique_ptr<TrendFile>(new TrendFile(std::move(opened)));
 }
-
-TrendFile::~TrendFile() { ::close(fd_); }
 
 void TrendFile::Only(std::vector<std::size_t> points) {
     only_.clear();
@@ -53,21 +31,7 @@ void TrendFile::Write(const TrendHistory& history, const std::vector<TrendReadin
         ++rows;
     }
     // One write per cycle: whatever stops the program, the file ends with a whole row.
-    if (!text.empty() && WriteAll(text)) rows_ += rows;
-}
-
-bool TrendFile::WriteAll(const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error_ = CannotWrite(path_, n < 0 ? errno : ENOSPC);
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    if (!text.empty() && file_->Append(text)) rows_ += rows;
 }
 
 std::string TrendHistoryCsv(const TrendHistory& history, const std::vector<std::size_t>& points, TrendTime from,
