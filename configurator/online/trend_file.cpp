@@ -27,11 +27,47 @@ void TrendFile::Write(const TrendHistory& history, const std::vector<TrendReadin
     for (const TrendReading& r : readings) {
         if (!only_.empty() && (r.point >= only_.size() || !only_[r.point])) continue;
         if (r.point >= history.Points().size()) continue;
-        text += TrendCsvRow(history.Points()[r.point], r);
+        AppendRow(text, history.Points()[r.point], r);
         ++rows;
     }
     // One write per cycle: whatever stops the program, the file ends with a whole row.
     if (!text.empty() && file_->Append(text)) rows_ += rows;
+}
+
+void TrendFile::AppendRow(std::string& text, const TrendPoint& point, const TrendReading& reading) {
+    if (reading.point >= tagFields_.size()) {
+        tagFields_.resize(reading.point + 1);
+        units_.resize(reading.point + 1);
+        unitFields_.resize(reading.point + 1);
+    }
+    std::string& tag = tagFields_[reading.point];
+    if (tag.empty()) tag = CsvField(Cp1252ToUtf8(point.tag));
+    if (reading.ms != timeOf_) {
+        timeOf_ = reading.ms;
+        timeText_ = IsoTimeText(reading.ms);
+    }
+    const EngineeringValue& v = reading.value;
+    text += timeText_;
+    text += ',';
+    text += tag;
+    text += ',';
+    text += std::to_string(v.diagnostic.empty() ? reading.raw : static_cast<std::int32_t>(v.word));
+    text += ',';
+    if (v.value) {
+        text += FixedText(*v.value, v.decimals);
+        if (units_[reading.point] != v.unit || unitFields_[reading.point].empty()) {
+            units_[reading.point] = v.unit;
+            unitFields_[reading.point] = CsvField(Cp1252ToUtf8(v.unit));
+        }
+        text += ',';
+        text += unitFields_[reading.point];
+    } else {
+        if (v.diagnostic.empty()) text += std::to_string(reading.raw);
+        text += ',';
+    }
+    text += ',';
+    if (!v.diagnostic.empty()) text += CsvField(Cp1252ToUtf8(v.diagnostic));
+    text += "\r\n";
 }
 
 std::string TrendHistoryCsv(const TrendHistory& history, const std::vector<std::size_t>& points, TrendTime from,

@@ -31,10 +31,18 @@ public:
 
 private:
     explicit TrendFile(std::unique_ptr<AppendingFile> file) : file_(std::move(file)) {}
+    // The row TrendCsvRow makes, from texts made once per point and once per time: a
+    // cycle writes a row for every point of the station.
+    void AppendRow(std::string& text, const TrendPoint& point, const TrendReading& reading);
 
     std::unique_ptr<AppendingFile> file_;
     std::vector<bool> only_;
     std::size_t rows_ = 0;
+    std::vector<std::string> tagFields_;  // per point, quoted as CSV wants
+    std::vector<std::string> units_;      // per point: the unit and its field
+    std::vector<std::string> unitFields_;
+    TrendTime timeOf_ = -1;
+    std::string timeText_;
 };
 
 // The samples of the points between from and to (ms) as a trend file's text, in time

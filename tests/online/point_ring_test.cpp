@@ -48,6 +48,27 @@ TEST(PointRing, AClockThatGoesBackReplacesTheNewestSampleAndKeepsTheOrder) {
     EXPECT_EQ(ring.MemoryBytes(), 0u);
 }
 
+TEST(PointRing, SamplesWeeksApartKeepTheirTimesAndThoseOutOfReachGo) {
+    PointRing ring(10);
+    const TrendTime start = 1'800'000'000'000;
+    const TrendTime day = 86'400'000;
+    ring.Append(start, 1);
+    ring.Append(start + 30 * day, 2);
+    ring.Append(start + 45 * day, 3);
+    ASSERT_EQ(ring.Size(), 3u);
+    EXPECT_EQ(ring.At(0), (TrendSample{start, 1}));
+    EXPECT_EQ(ring.Newest(), (TrendSample{start + 45 * day, 3}));
+    // 60 days after the first sample: that one is beyond what the ring can hold beside it.
+    ring.Append(start + 60 * day, 4);
+    ASSERT_EQ(ring.Size(), 3u);
+    EXPECT_EQ(ring.At(0), (TrendSample{start + 30 * day, 2}));
+    EXPECT_EQ(ring.Newest(), (TrendSample{start + 60 * day, 4}));
+    EXPECT_EQ(ring.LowerBound(start + 31 * day), 1u);
+    for (int i = 0; i < 10; ++i) ring.Append(start + 61 * day + i, 5);
+    EXPECT_EQ(ring.Size(), 10u);
+    EXPECT_EQ(ring.At(0).ms, start + 61 * day);
+}
+
 TEST(MinMaxDownsample, KeepsASpikeAndADipThatAColumnHides) {
     PointRing ring(20000);
     for (int i = 0; i < 10000; ++i) ring.Append(i, 0.0f);

@@ -236,9 +236,19 @@ TEST_F(TrendEventsTest, ChangesSeenAfterALostConnectionNameTheReconnection) {
 TEST_F(TrendEventsTest, AnErrorWordLeavesTheLineButIsLoggedAndWritten) {
     StartTest();
     std::vector<TrendReading> last;
-    trend_->SetReadingsSink([&](const std::vector<TrendReading>& readings) { last = readings; });
+    std::string rows = TrendCsvHeader();
+    std::string error;
+    auto file = TrendFile::Open(folder_ / "all.csv", &error);
+    ASSERT_TRUE(file) << error;
+    trend_->SetReadingsSink([&](const std::vector<TrendReading>& readings) {
+        last = readings;
+        for (const TrendReading& r : readings) rows += TrendCsvRow(trend_->Points()[r.point], r);
+        file->Write(*trend_, readings);
+    });
     CycleWith(0, 3000);
     CycleWith(0, 0x8002);
+    // The file makes its rows its own quicker way: they are the same rows.
+    EXPECT_EQ(FileText(folder_ / "all.csv"), rows);
     const std::size_t analog = PointOf("AI_1");
     EXPECT_EQ(trend_->History(analog).Size(), 1u);
     const auto reading = std::find_if(last.begin(), last.end(), [&](const TrendReading& r) { return r.point == analog; });
