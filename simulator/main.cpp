@@ -330,8 +330,9 @@ int main(int argc, char** argv)
         usage();
         return 2;
     }
-    if (project.empty() && (stationOptions.missingModule != 0 || stationOptions.swappedModule != 0)) {
-        std::cerr << "korvo-sim: --missing and --swap need --project\n";
+    if (project.empty() &&
+        (stationOptions.missingModule != 0 || stationOptions.swappedModule != 0 || !stationOptions.rampSlots.empty())) {
+        std::cerr << "korvo-sim: --missing, --swap and --ramp need --project\n";
         return 2;
     }
 
@@ -358,6 +359,16 @@ int main(int argc, char** argv)
             if (position > static_cast<int>(bus.size())) {
                 std::cerr << "korvo-sim: " << option << " " << position << " is beyond the " << bus.size()
                           << " bus module(s) of station " << station << "\n";
+                return 2;
+            }
+        }
+        for (const int slot : stationOptions.rampSlots) {
+            const auto ramped = std::find_if(bus.begin(), bus.end(), [slot](const korvo::sim::BusModule& m) {
+                return m.slot == slot && (m.type == "KORVO AI 2" || m.type == "KORVO RT 2" || m.type == "KORVO TC 2");
+            });
+            if (ramped == bus.end()) {
+                std::cerr << "korvo-sim: --ramp " << slot << ": slot " << slot << " of station " << station
+                          << " holds no AI 2, RT 2 or TC 2\n";
                 return 2;
             }
         }
