@@ -10,6 +10,8 @@
 #include "tools/icmp_echo.h"
 #include "random_loopback.h"
 
+#include "crlf_lines.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -185,17 +187,7 @@ TEST_F(IoRecordCommand, SignalsEndTheTestAndStillWriteTheRecordSayingWhich) {
     }
 }
 
-// The rows of a trend or event file; each must end with its line break.
-std::vector<std::string> CsvLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    EXPECT_EQ(start, text.size()) << "the file ends inside a row";
-    return lines;
-}
-
+// The fields of a trend or event row, which hold no quoted commas here.
 std::vector<std::string> Fields(const std::string& line) {
     std::vector<std::string> fields;
     std::stringstream in(line);
@@ -216,7 +208,7 @@ TEST_F(IoRecordCommand, TrendAndEventFilesFollowTheRampAndTheWalkingInputs) {
                     out, err),
               0)
         << err;
-    const auto rows = CsvLines(Read(trend));
+    const auto rows = testing::CrlfLines(Read(trend));
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows[0], "time,tag,raw,value,unit,diagnostic");
     std::vector<int> ramp;
@@ -239,7 +231,7 @@ TEST_F(IoRecordCommand, TrendAndEventFilesFollowTheRampAndTheWalkingInputs) {
     EXPECT_GT(ramp.back(), ramp.front());
     EXPECT_LE(ramp.back() - ramp.front(), 5000);
 
-    const auto logged = CsvLines(Read(events));
+    const auto logged = testing::CrlfLines(Read(events));
     ASSERT_GT(logged.size(), 1u);
     EXPECT_EQ(logged[0], "time,tag,slot,direction,old,new,source");
     int walked = 0;
@@ -271,7 +263,7 @@ TEST_F(IoRecordCommand, AKilledRunLeavesEveryCompleteTrendRow) {
     const int status = run.End(SIGKILL);
     ASSERT_TRUE(going) << run.seen;
     EXPECT_TRUE(WIFSIGNALED(status));
-    const auto rows = CsvLines(Read(trend));
+    const auto rows = testing::CrlfLines(Read(trend));
     ASSERT_GT(rows.size(), 4u * 40) << "four cycles of the station's points";
     for (const std::string& row : rows) EXPECT_EQ(Fields(row).size(), 6u) << row;
 }

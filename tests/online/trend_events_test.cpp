@@ -15,6 +15,8 @@
 #include "online/trend_history.h"
 #include "station/view_clicks.h"
 
+#include "crlf_lines.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -35,15 +37,6 @@ std::string FileText(const std::filesystem::path& file) {
     return text.str();
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    EXPECT_EQ(start, text.size()) << "the text ends inside a row";
-    return lines;
-}
 
 class TrendEventsTest : public testing::OnlineTest {
 protected:
@@ -117,10 +110,10 @@ TEST_F(TrendEventsTest, AWalkingBitAndARampGiveOneRowPerPointAndCycleAndTheirEve
     for (int k = 0; k < kCycles; ++k) {
         CycleWith(static_cast<std::uint16_t>(1u << k), static_cast<std::uint16_t>(1000 * k));
         // Whatever happens next, the file holds the whole cycles written so far.
-        const auto lines = Lines(FileText(folder_ / "trend.csv"));
+        const auto lines = testing::CrlfLines(FileText(folder_ / "trend.csv"));
         ASSERT_EQ(lines.size(), 1 + file->Rows());
     }
-    const auto lines = Lines(FileText(folder_ / "trend.csv"));
+    const auto lines = testing::CrlfLines(FileText(folder_ / "trend.csv"));
     EXPECT_EQ(lines.front(), "time,tag,raw,value,unit,diagnostic");
 
     const std::size_t analog = PointOf("AI_1");
@@ -336,10 +329,10 @@ TEST_F(TrendEventsTest, ARecordingOfPickedPointsAndAnExportOfTheHistory) {
     trend_->SetReadingsSink([&](const std::vector<TrendReading>& readings) { file->Write(*trend_, readings); });
     for (int k = 0; k < 3; ++k) CycleWith(static_cast<std::uint16_t>(k & 1), static_cast<std::uint16_t>(2000 * k));
     EXPECT_EQ(file->Rows(), 6u);
-    EXPECT_EQ(Lines(FileText(folder_ / "picked.csv")).size(), 7u);
+    EXPECT_EQ(testing::CrlfLines(FileText(folder_ / "picked.csv")).size(), 7u);
 
     const TrendTime from = std::chrono::duration_cast<std::chrono::milliseconds>(now_.time_since_epoch()).count() - 1500;
-    const auto exported = Lines(TrendHistoryCsv(*trend_, {analog}, from, from + 10000));
+    const auto exported = testing::CrlfLines(TrendHistoryCsv(*trend_, {analog}, from, from + 10000));
     ASSERT_EQ(exported.size(), 3u) << "the last two cycles";
     EXPECT_NE(exported[2].find("," + trend_->Points()[analog].tag + ",,"), std::string::npos) << exported[2];
     EXPECT_NE(exported[2].find(",V,"), std::string::npos) << exported[2];
