@@ -45,9 +45,10 @@ protected:
     }
     ~TrendEventsTest() override { std::filesystem::remove_all(folder_); }
 
-    // Coupler, DI 16 (inputs 0..1), AI 2 (inputs 2..5, parameters out 0..3), DO 16 (out 4..5).
+    // Coupler, DI 16 (inputs 0..1), AI 2 (inputs 2..5, parameters out 0..3), DO 16 (out
+    // 4..5), AO 1 (out 6..7).
     void StartTest() {
-        LoadShipped({"KORVO NC ETH", "KORVO DI 16", "KORVO AI 2", "KORVO DO 16"});
+        LoadShipped({"KORVO NC ETH", "KORVO DI 16", "KORVO AI 2", "KORVO DO 16", "KORVO AO 1"});
         diagnosis_ = std::make_unique<CouplerDiagnosis>(*model_, *access_, *online_, ui_, clock_);
         online_->SetDiagnosis(diagnosis_.get());
         station_->start();
@@ -183,6 +184,13 @@ TEST_F(TrendEventsTest, OutputChangesNameWhoMadeThemUpToTheTestsEnd) {
     EXPECT_EQ(clicked[1].oldValue, "0");
     EXPECT_EQ(clicked[1].newValue, "1");
     EXPECT_TRUE(clicked[1].output);
+    // The analog output's dialog puts its word into the module's output data.
+    model_->Module(5)->OutputData = "39,16";
+    CycleWith(0, 0);
+    const auto set = EventsOf("AO_1");
+    ASSERT_EQ(set.size(), 2u);
+    EXPECT_EQ(set[1].source, EventSource::Dialog);
+    EXPECT_EQ(set[1].newValue, "10000");
 
     // The stop switches the output off: the test's end made that change.
     now_ += 1s;
@@ -192,6 +200,7 @@ TEST_F(TrendEventsTest, OutputChangesNameWhoMadeThemUpToTheTestsEnd) {
     ASSERT_EQ(stopped.size(), 3u);
     EXPECT_EQ(stopped[2].source, EventSource::TestStop);
     EXPECT_EQ(stopped[2].newValue, "0");
+    EXPECT_EQ(EventsOf("AO_1").back().source, EventSource::TestStop);
 
     // A new start logs the first values again.
     const std::size_t before = events_->Events().size();
