@@ -1,0 +1,239 @@
+#include "trend_chart.h"
+
+#include "online/trend_file.h"
+#include "online/trend_history.h"
+#include "station/safe_file_write.h"
+#include "ui/cp1252_text.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QLineSeries>
+#include <QPixmap>
+#include <QTimer>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <limits>
+#include <map>
+
+namespace korvo {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A plot narrower than this still gets this many columns.
+constexpr int kMinBuckets = 100;
+
+QString AxisTitle(const TrendPoint& point) {
+    if (point.digital) return QStringLiteral("state");
+    return point.unit.empty() ? QStringLiteral("value") : ToQString(point.unit);
+}
+
+QString SeriesName(const TrendPoint& point) {
+    QString name = ToQString(point.tag);
+    if (!point.digital && !point.unit.empty()) name += QStringLiteral(" [%1]").arg(ToQString(point.unit));
+    return name;
+}
+
+QString TimeFormat(std::chrono::milliseconds span) {
+    return span <= 10min ? QStringLiteral("hh:mm:ss") : QStringLiteral("hh:mm");
+}
+
+}  // namespace
+
+const std::vector<TrendSpan>& TrendSpans() {
+    static const std::vector<TrendSpan> spans = {
+        {"1 min", 1min}, {"10 min", 10min}, {"1 h", 1h}, {"24 h", 24h}};
+    return spans;
+}
+
+TrendChart::TrendChart(QWidget* parent) : QChartView(parent), timeAxis_(new QDateTimeAxis) {
+    setObjectName(QStringLiteral("TrendChart"));
+    // Thin lines without smoothing draw fastest, and the columns are a pixel wide anyway.
+    setRenderHint(QPainter::Antialiasing, false);
+    QChart* plot = chart();
+    plot->setAnimationOptions(QChart::NoAnimation);
+    plot->legend()->setAlignment(Qt::AlignBottom);
+    plot->setMargins(QMargins(4, 4, 4, 4));
+    timeAxis_->setFormat(TimeFormat(span_));
+    timeAxis_->setTickCount(6);
+    timeAxis_->setTitleText(QStringLiteral("time"));
+    plot->addAxis(timeAxis_, Qt::AlignBottom);
+    setMinimumSize(320, 200);
+}
+
+TrendChart::~TrendChart() = default;
+
+void TrendChart::RemoveSeries() {
+    QChart* plot = chart();
+    plot->removeAllSeries();
+    series_.clear();
+    for (QValueAxis* axis : axes_) {
+        plot->removeAxis(axis);
+        delete axis;
+    }
+    axes_.clear();
+    digitalAxis_.clear();
+    axisOf_.clear();
+    laneOf_.clear();
+}
+
+void TrendChart::Show(const TrendHistory* history, std::vector<std::size_t> points) {
+    RemoveSeries();
+    history_ = history;
+    points_.clear();
+    if (history_ != nullptr) {
+        for (std::size_t point : points) {
+            if (point < history_->Points().size()) points_.push_back(point);
+        }
+    }
+    QChart* plot = chart();
+    std::map<QString, std::size_t> axisOfTitle;
+    int lanes = 0;
+    for (std::size_t point : points_) {
+        const TrendPoint& p = history_->Points()[point];
+        const QString title = AxisTitle(p);
+        auto found = axisOfTitle.find(title);
+        if (found == axisOfTitle.end()) {
+            auto* axis = new QValueAxis;
+            axis->setTitleText(title);
+            if (p.digital) axis->setLabelsVisible(false);
+            // Units take turns left and right, so each axis stands by itself.
+            plot->addAxis(axis, axes_.size() % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
+            found = axisOfTitle.emplace(title, axes_.size()).first;
+            axes_.push_back(axis);
+            digitalAxis_.push_back(p.digital);
+        }
+        auto* series = new QLineSeries;
+        series->setName(SeriesName(p));
+        QPen pen = series->pen();
+        pen.setWidth(1);
+        pen.setCosmetic(true);
+        series->setPen(pen);
+        plot->addSeries(series);
+        series->attachAxis(timeAxis_);
+        series->attachAxis(axes_[found->second]);
+        series_.push_back(series);
+        axisOf_.push_back(found->second);
+        laneOf_.push_back(p.digital ? lanes++ : -1);
+    }
+    for (std::size_t a = 0; a < axes_.size(); ++a) {
+        if (!digitalAxis_[a]) continue;
+        axes_[a]->setRange(-0.25, (lanes - 1) * kLaneStep + 1.25);
+    }
+    dirty_ = true;
+    if (isVisible()) Redraw();
+}
+
+void TrendChart::SetSpan(std::chrono::milliseconds span) {
+    span_ = span;
+    timeAxis_->setFormat(TimeFormat(span_));
+    if (paused_) viewFrom_ = viewTo_ - span_.count();
+    dirty_ = true;
+    if (isVisible()) Redraw();
+}
+
+void TrendChart::SetPaused(bool paused) {
+    paused_ = paused;
+    if (!paused_ && dirty_ && isVisible()) Redraw();
+}
+
+void TrendChart::HistoryChanged() {
+    dirty_ = true;
+    ScheduleRedraw();
+}
+
+void TrendChart::ScheduleRedraw() {
+    if (pending_ || paused_ || !isVisible()) return;
+    pending_ = true;
+    // After the cycle that told us, and once however many changes come before.
+    QTimer::singleShot(0, this, [this] {
+        pending_ = false;
+        if (dirty_ && !paused_ && isVisible()) Redraw();
+    });
+}
+
+void TrendChart::PlaceView() {
+    TrendTime newest = std::numeric_limits<TrendTime>::min();
+    if (history_ != nullptr) {
+        // The last cycle's time: every measured channel has a sample of it.
+        for (std::size_t p = 0; p < history_->Points().size(); ++p) {
+            const PointRing& ring = history_->History(p);
+            if (!ring.Empty()) newest = std::max(newest, ring.Newest().ms);
+        }
+    }
+    if (newest == std::numeric_limits<TrendTime>::min()) newest = QDateTime::currentMSecsSinceEpoch();
+    viewTo_ = newest;
+    viewFrom_ = newest - span_.count();
+    placed_ = true;
+}
+
+int TrendChart::Buckets() const {
+    const int width = static_cast<int>(chart()->plotArea().width());
+    return std::max(kMinBuckets, width > 0 ? width : this->width());
+}
+
+void TrendChart::Redraw() {
+    if (!paused_ || !placed_) PlaceView();
+    dirty_ = false;
+    ++redraws_;
+    const int buckets = Buckets();
+    std::vector<double> low(axes_.size(), std::numeric_limits<double>::max());
+    std::vector<double> high(axes_.size(), std::numeric_limits<double>::lowest());
+    QList<QPointF> drawn;
+    for (std::size_t n = 0; n < series_.size(); ++n) {
+        const PointRing& ring = history_->History(points_[n]);
+        std::vector<TrendSample> samples = MinMaxDownsample(ring, viewFrom_, viewTo_, buckets);
+        const int lane = laneOf_[n];
+        if (lane >= 0) samples = StepSamples(samples, viewTo_);
+        const double offset = lane >= 0 ? lane * kLaneStep : 0.0;
+        drawn.clear();
+        drawn.reserve(static_cast<qsizetype>(samples.size()));
+        double& lo = low[axisOf_[n]];
+        double& hi = high[axisOf_[n]];
+        for (const TrendSample& s : samples) {
+            drawn.append(QPointF(static_cast<qreal>(s.ms), s.value + offset));
+            lo = std::min(lo, s.value);
+            hi = std::max(hi, s.value);
+        }
+        series_[n]->replace(drawn);
+    }
+    for (std::size_t a = 0; a < axes_.size(); ++a) {
+        if (digitalAxis_[a] || low[a] > high[a]) continue;
+        const double margin = high[a] > low[a] ? (high[a] - low[a]) * 0.05 : std::max(1.0, std::abs(high[a]) * 0.05);
+        axes_[a]->setRange(low[a] - margin, high[a] + margin);
+        axes_[a]->applyNiceNumbers();
+    }
+    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(viewFrom_), QDateTime::fromMSecsSinceEpoch(viewTo_));
+}
+
+std::optional<std::string> TrendChart::ExportCsv(const std::string& file) {
+    if (history_ == nullptr || points_.empty()) return std::string("no trend to export");
+    if (!placed_) PlaceView();
+    return WriteFileSafely(file, TrendHistoryCsv(*history_, points_, viewFrom_, viewTo_));
+}
+
+std::optional<std::string> TrendChart::ExportPng(const std::string& file) {
+    if (dirty_ && !paused_) Redraw();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!grab().save(&buffer, "PNG")) return std::string("cannot draw the picture of the trend");
+    return WriteFileSafely(file, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void TrendChart::showEvent(QShowEvent* event) {
+    QChartView::showEvent(event);
+    if (dirty_ && !paused_) ScheduleRedraw();
+}
+
+void TrendChart::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    // The columns follow the plot's width.
+    dirty_ = true;
+    ScheduleRedraw();
+}
+
+}  // namespace korvo
