@@ -8,12 +8,6 @@
 
 namespace korvo {
 
-namespace {
-
-// A sensor code travels in one byte of the configuration command.
-constexpr std::int32_t kMaxSensorCode = 255;
-
-}  // namespace
 
 MultiChannelTemperatureDialog::MultiChannelTemperatureDialog(const MultiChannelLayout& layout)
     : layout_(layout),

@@ -44,6 +44,8 @@ public:
     static constexpr int kConfigureCommand = 24;
     static constexpr int kApplyCommand = 32;
     static constexpr int kFahrenheit = 32;
+    // A sensor code travels in one byte of the configuration command.
+    static constexpr std::int32_t kMaxSensorCode = 255;
 
     // A channel's row: the actual value with its unit and its word as the module sent
     // it, the sensor current, the error byte with its text.

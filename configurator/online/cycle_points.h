@@ -27,10 +27,13 @@ struct CyclePoint {
     std::optional<WordScale> scale;
 
     bool Digital() const { return entry.width == PointWidth::Bool; }
-    // A point the user can switch or watch: not a parameter word or a request word
-    // that the modules' dialogs write.
     bool Testable() const;
 };
+
+// A point the user can switch or watch: not a parameter word or a request word that
+// the modules' dialogs write, which a test has nothing to find out about.
+bool TestablePoint(const AddressEntry& entry);
+inline bool CyclePoint::Testable() const { return TestablePoint(entry); }
 
 // The current station's points in address-map order (slot order, inputs first).
 std::vector<CyclePoint> CyclePoints(const StationModel& model);
@@ -38,10 +41,14 @@ std::vector<CyclePoint> CyclePoints(const StationModel& model);
 // The point's value in an image of length bytes: 0/1 for a BOOL, the big-endian word
 // for a WORD; -1 when the image does not reach the point. Multiplexed channels have
 // no value of their own in the image: -1.
-int PointValue(const CyclePoint& point, const std::uint8_t* image, int length);
+int PointValue(const AddressEntry& entry, const std::uint8_t* image, int length);
+inline int PointValue(const CyclePoint& point, const std::uint8_t* image, int length) {
+    return point.muxChannel > 0 ? -1 : PointValue(point.entry, image, length);
+}
 
 // A measured word that reports an error rather than a value (top bit set on an
 // analog channel; for a multiplexed channel only its exact error codes).
-bool IsErrorWord(const CyclePoint& point, int value);
+bool IsErrorWord(const AddressEntry& entry, int muxChannel, int value);
+inline bool IsErrorWord(const CyclePoint& point, int value) { return IsErrorWord(point.entry, point.muxChannel, value); }
 
 }  // namespace korvo

@@ -4,7 +4,9 @@
 // what made it: the cycle that read the inputs, an LED click, a module dialog, the
 // start or the end of the test, or the coupler answering again after a lost
 // connection. At the start every point's first value is logged once (old value
-// empty), so that the later changes read from a known state.
+// empty), so that the later changes read from a known state. Measured words (analog,
+// temperature, counter) move in every cycle and belong to the trends: they are logged
+// only when they start or stop reporting an error.
 
 #include "online/cycle_points.h"
 #include "online/io_cycle_observer.h"
@@ -53,23 +55,23 @@ public:
     void InputsRead(const std::uint8_t* image, int length) override;
     void ChannelRead(int slot, int channel, std::int32_t value) override;
     void OutputsWritten(const std::uint8_t* image, int length) override;
-    void CycleStopped(const std::string& status) override;
+    void CycleStopped(const std::string&) override {}
     void Reconnected() override;
     void OutputsSwitchedOff(const std::uint8_t* image, int length) override;
 
 private:
-    void Compare(bool outputs, const std::uint8_t* image, int length, EventSource source);
-    void Log(std::size_t point, std::int32_t value, EventSource source);
+    void Compare(bool outputs, const std::uint8_t* image, int length, std::optional<EventSource> source);
+    void Take(std::size_t point, std::int32_t value, EventSource source);
     EventSource OutputSourceOf(const CyclePoint& point) const;
+    std::string ValueText(const CyclePoint& point, std::int32_t value) const;
 
     const StationModel& model_;
     Clock clock_;
     std::vector<CyclePoint> points_;
     std::vector<std::int32_t> last_;
     std::vector<bool> known_;
-    bool startPending_ = false;
-    bool reconnectPending_ = false;
-    bool running_ = false;
+    bool reconnectInputs_ = false;
+    bool reconnectOutputs_ = false;
     std::vector<IoEvent> events_;
     std::size_t dropped_ = 0;
     std::function<void(const IoEvent&)> sink_;

@@ -1,28 +1,17 @@
 #include "online/io_test_record.h"
 
-#include "dialogs/analog_input_options.h"
-#include "dialogs/measured_value_errors.h"
-#include "dialogs/module_data.h"
+#include "online/cycle_points.h"
 #include "station/station_model.h"
 
 #include <algorithm>
 #include <ctime>
-#include <map>
 
 namespace korvo {
 
 namespace {
 
-constexpr int kErrorBit = 0x8000;
-
 int ValueAt(const PointRecord& p, const std::uint8_t* image, int length) {
-    const int byte = p.entry.byte;
-    if (p.entry.width == PointWidth::Bool) {
-        if (byte < 0 || byte >= length) return -1;
-        return (image[byte] >> p.entry.bit) & 1;
-    }
-    if (byte < 0 || byte + 1 >= length) return -1;
-    return image[byte] * 256 + image[byte + 1];
+    return PointValue(p.entry, image, length);
 }
 
 void NoteWord(PointRecord& p, int value) {
@@ -35,38 +24,13 @@ void NoteWord(PointRecord& p, int value) {
     p.maximum = std::max(p.maximum, value);
 }
 
-// An analog channel reports its errors with the top bit set. The multiplexed module
-// also measures above 7FFFh in its 16-bit format, so there only its error codes count.
-bool IsErrorWord(const PointRecord& p, int value) {
-    if (!p.entry.channel || (value & kErrorBit) == 0) return false;
-    return p.muxChannel == 0 || !ExactErrorText(static_cast<std::uint16_t>(value)).empty();
-}
-
 void NoteInputWord(PointRecord& p, int value) {
-    if (IsErrorWord(p, value)) {
+    if (IsErrorWord(p.entry, p.muxChannel, value)) {
         if (p.errorCode < 0) p.errorCode = value;
     } else {
         NoteWord(p, value);
     }
     p.last = value;
-}
-
-// The scale of input channel `channel` (1-based) of the module, for the types whose
-// channels the cycle reads as words of their own.
-std::optional<WordScale> InputScale(const TModul& m, int channel) {
-    const auto word = [&](int channels) { return SentParameterWords(m, channels).at(static_cast<std::size_t>(channel - 1)); };
-    if (m.ModulType == "KORVO AI 2" && channel <= 2) return AnalogInputScale(AnalogInputType::AI_2, word(2));
-    if (m.ModulType == "KORVO AI 8" && channel <= 8) return AnalogInputScale(AnalogInputType::AI_8, word(8));
-    if ((m.ModulType == "KORVO RT 2" || m.ModulType == "KORVO TC 2") && channel <= 2) {
-        return TwoChannelTemperatureScale(m.ModulType, word(2));
-    }
-    return std::nullopt;
-}
-
-// The counter's value is its second input word; the first holds its state bits.
-bool IsCounterValue(const TModul& m, const AddressEntry& entry) {
-    return m.ModulType == "KORVO CT 1" && entry.direction == PointDirection::Input &&
-           entry.width == PointWidth::Word && entry.byte == m.InputStart() + 2;
 }
 
 }  // namespace
@@ -90,9 +54,7 @@ const char* VerdictName(Verdict verdict) {
     return "";
 }
 
-bool PointRecord::Testable() const {
-    return !(entry.direction == PointDirection::Output && entry.width == PointWidth::Word && !entry.channel);
-}
+bool PointRecord::Testable() const { return TestablePoint(entry); }
 
 bool PointRecord::Complete() const {
     if (entry.width == PointWidth::Bool) return seen0 && seen1;
@@ -132,36 +94,11 @@ void IoTestRecorder::Begin(RecordHeader header) {
     record_.header.started = TimeText(clock_());
     if (record_.header.tester.empty()) record_.header.tester = model_.Properties.Tester;
     outputsWritten_ = false;
-    int expanded = 0;
-    std::map<int, int> inputChannels;  // per slot, the input channels seen so far
-    for (AddressEntry& entry : BuildAddressMap(model_, model_.CurrentStation)) {
-        // A multiplexed module's input words hold whichever channel was asked for last:
-        // its channels are recorded one by one instead.
-        if (entry.direction == PointDirection::Input) {
-            if (entry.slot == expanded) continue;
-            std::vector<AddressEntry> channels = MultiplexedChannels(model_, entry.slot);
-            if (!channels.empty()) {
-                expanded = entry.slot;
-                int number = 0;
-                for (AddressEntry& channel : channels) {
-                    PointRecord point;
-                    point.entry = std::move(channel);
-                    point.muxChannel = ++number;
-                    if (const TModul* m = model_.Module(point.entry.slot)) point.scale = InputScale(*m, number);
-                    record_.points.push_back(std::move(point));
-                }
-                continue;
-            }
-        }
+    for (CyclePoint& cycle : CyclePoints(model_)) {
         PointRecord point;
-        point.entry = std::move(entry);
-        if (point.entry.channel && point.entry.direction == PointDirection::Input) {
-            const int channel = ++inputChannels[point.entry.slot];
-            if (const TModul* m = model_.Module(point.entry.slot)) point.scale = InputScale(*m, channel);
-        } else if (const TModul* m = model_.Module(point.entry.slot);
-                   m != nullptr && IsCounterValue(*m, point.entry)) {
-            point.scale = CounterScale();
-        }
+        point.entry = std::move(cycle.entry);
+        point.muxChannel = cycle.muxChannel;
+        point.scale = std::move(cycle.scale);
         record_.points.push_back(std::move(point));
     }
     running_ = true;
@@ -169,8 +106,24 @@ void IoTestRecorder::Begin(RecordHeader header) {
     Changed();
 }
 
+const IoTestRecord& IoTestRecorder::Record() const {
+    if (running_) SyncEvents();
+    return record_;
+}
+
+void IoTestRecorder::SyncEvents() const {
+    if (events_ == nullptr) return;
+    const std::vector<IoEvent>& log = events_->Events();
+    // A log begun anew since the last copy is copied whole.
+    if (log.size() < record_.events.size()) record_.events.clear();
+    record_.events.insert(record_.events.end(), log.begin() + static_cast<std::ptrdiff_t>(record_.events.size()),
+                          log.end());
+    record_.droppedEvents = events_->Dropped();
+}
+
 void IoTestRecorder::Finish(const std::string& reason) {
     if (!running_) return;
+    SyncEvents();
     running_ = false;
     record_.ended = TimeText(clock_());
     record_.stopReason = reason;

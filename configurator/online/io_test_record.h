@@ -7,6 +7,7 @@
 #include "dialogs/engineering_value.h"
 #include "docs/address_map.h"
 #include "online/io_cycle_observer.h"
+#include "online/io_event_log.h"
 
 #include <chrono>
 #include <functional>
@@ -75,6 +76,9 @@ struct IoTestRecord {
     std::string ended;       // empty while the test runs
     std::string stopReason;  // why it ended
     bool connectionLost = false;  // stopped for the connection: lost, or never made
+    // The event log of the test, as an appendix; those beyond the log's bound counted.
+    std::vector<IoEvent> events;
+    std::size_t droppedEvents = 0;
 
     // Of the testable points only.
     int CompleteCount() const;
@@ -95,7 +99,10 @@ public:
     void NoConnection(const std::string& status);
     bool Running() const { return running_; }
     bool HasRecord() const { return started_; }
-    const IoTestRecord& Record() const { return record_; }
+    // With the events the log has seen so far while the test runs.
+    const IoTestRecord& Record() const;
+    // The log whose events the record carries; may be null.
+    void SetEventLog(const IoEventLog* log) { events_ = log; }
     // The tester's verdict and remark for a point (index into Record().points).
     void SetVerdict(std::size_t point, Verdict verdict, std::string remark);
     // Told after every change of the record.
@@ -114,11 +121,15 @@ private:
 
     const StationModel& model_;
     Clock clock_;
-    IoTestRecord record_;
+    void SyncEvents() const;
+
+    // The events are copied in as the record is asked for while the test runs.
+    mutable IoTestRecord record_;
     bool running_ = false;
     bool started_ = false;
     bool outputsWritten_ = false;
     std::function<void()> changed_;
+    const IoEventLog* events_ = nullptr;
 };
 
 }  // namespace korvo

@@ -102,6 +102,11 @@ std::string IoTestRecordCsv(const IoTestRecord& r) {
                 "," + (p.muxChannel > 0 ? std::to_string(p.muxChannel) : "") + "," + VerdictName(p.verdict) + "," +
                 CsvField(p.remark) + "\r\n";
     }
+    if (!r.events.empty()) {
+        text += "\r\nevents" + (r.droppedEvents > 0 ? "," + std::to_string(r.droppedEvents) + " more not kept" : "") +
+                "\r\n" + IoEventsCsvHeader();
+        for (const IoEvent& e : r.events) text += IoEventCsvRow(e);
+    }
     return text;
 }
 
@@ -145,7 +150,11 @@ std::string IoTestRecordJson(const IoTestRecord& r) {
         if (!p.remark.empty()) text += ", \"remark\": " + JsonQuoted(p.remark);
         text += "}";
     }
-    return text + (first ? "]\n}\n" : "\n  ]\n}\n");
+    text += first ? "]" : "\n  ]";
+    std::string events = IoEventsJson(r.events);
+    events.pop_back();
+    text += ",\n  \"droppedEvents\": " + std::to_string(r.droppedEvents) + ",\n  \"events\": " + events;
+    return text + "\n}\n";
 }
 
 void WriteIoTestRecord(const IoTestRecord& record, const std::filesystem::path& file, bool json) {

@@ -10,6 +10,7 @@
 #include <quorrin.h>
 
 #include <algorithm>
+#include <utility>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -108,6 +109,9 @@ void OnlineOperation::EndTestOutputs(bool reachable) {
     }
     const std::uint32_t result = WriteStationOutputs();
     if (result == DDI_OK) {
+        if (cycleObserver_ != nullptr) {
+            cycleObserver_->OutputsSwitchedOff(access_.OutputImage.data(), OutputImageLength());
+        }
         ui_.AddMemoLine("outputs of station " + number + " switched off");
     } else {
         ui_.AddMemoLine("outputs of station " + number + " could not be switched off: error " + HexCode(result, 8) +
@@ -115,11 +119,14 @@ void OnlineOperation::EndTestOutputs(bool reachable) {
     }
 }
 
-std::uint32_t OnlineOperation::WriteStationOutputs() {
+int OnlineOperation::OutputImageLength() const {
     const int last = LastModuleOfStation(model_.CurrentStation);
     const int length = last > 0 ? model_.Module(last)->ByteOffsetOutput : 0;
-    const auto writeLength =
-        static_cast<std::uint16_t>(std::clamp(length, 0, static_cast<int>(ControllerAccess::kImageSize)));
+    return std::clamp(length, 0, static_cast<int>(ControllerAccess::kImageSize));
+}
+
+std::uint32_t OnlineOperation::WriteStationOutputs() {
+    const auto writeLength = static_cast<std::uint16_t>(OutputImageLength());
     return writeLength > 0 ? access_.WriteProcessData(access_.DataNode, 0, writeLength) : DDI_OK;
 }
 
@@ -266,6 +273,7 @@ void OnlineOperation::Toggle() {
             return;
         }
         if (OpenConnection()) {
+            startNotice_ = true;
             ui_.SetDebugPanelVisible(false);
             if (DebugShown) {
                 SetDebugButton(true);
@@ -285,6 +293,7 @@ void OnlineOperation::Toggle() {
 
 void OnlineOperation::StopWithOutputsOff() {
     reconnecting_ = false;
+    startNotice_ = false;
     buttonImage_ = OnlineImageIndex;
     ui_.SetOnlineButton(false, OnlineImageIndex);
     EndTestOutputs();
@@ -360,8 +369,8 @@ void OnlineOperation::CycleFailed(const std::string& status) {
 }
 
 void OnlineOperation::RetryConnection() {
-    // The cycle's timer ticks every second: one attempt every second tick.
-    if (++retryTick_ % 2 != 0) return;
+    // One attempt every 2 s, whatever the test's interval.
+    if (++retryTick_ % std::max(1, 2000 / std::max(CycleIntervalMs, 1)) != 0) return;
     ++RetryCount;
     ui_.SetStatusPanel1("coupler not answering, retrying (" + std::to_string(RetryCount) + ")");
     if (!PingCoupler()) return;
@@ -371,6 +380,7 @@ void OnlineOperation::RetryConnection() {
         return;
     }
     reconnecting_ = false;
+    if (cycleObserver_ != nullptr) cycleObserver_->Reconnected();
     // As after a stopped test, the outputs start again from off, at once.
     PrepareOutputImage();
     WriteStationOutputs();
@@ -396,6 +406,14 @@ void OnlineOperation::ShowInputsDead() {
         RetryConnection();
         return;
     }
+    if (cycleObserver_ != nullptr && std::exchange(startNotice_, false)) cycleObserver_->TestStarted();
+    // Whatever the cycle reaches, its listeners hear that it is over.
+    struct CycleEnd {
+        IoCycleObserver* observer;
+        ~CycleEnd() {
+            if (observer != nullptr) observer->CycleEnded();
+        }
+    } cycleEnd{cycleObserver_};
     const int coupler = model_.CurrentCouplerModule;
     if (buttonImage_ != kBlinkImageIndex) {
         ui_.SetLedColor(coupler, kCouplerOnlineLed, LedColor::Red);

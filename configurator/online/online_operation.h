@@ -66,6 +66,8 @@ public:
     // resumes by itself once the coupler answers (the window ticks it on by default).
     bool Reconnect = false;
     int RetryCount = 0;
+    // The I/O test's timer interval; the reconnection keeps its 2 s pace at any of them.
+    int CycleIntervalMs = 1000;
     bool Reconnecting() const { return reconnecting_; }
 
     bool PingCoupler() override;
@@ -124,6 +126,7 @@ private:
     void RetryConnection();
     // The current station's part of the output image to the coupler.
     std::uint32_t WriteStationOutputs();
+    int OutputImageLength() const;
     // The coupler's LED and the input LEDs grey: nothing shown is live.
     void ShowInputsDead();
     int LastModuleOfStation(int station) const;
@@ -150,6 +153,8 @@ private:
     IoCycleObserver* cycleObserver_ = nullptr;
     int buttonImage_ = kOnlineImageIndex;
     bool reconnecting_ = false;
+    // The next cycle is the test's first: its listeners hear TestStarted before it.
+    bool startNotice_ = false;
     int retryTick_ = 0;
     InputTexts inputTexts_;
     // What the last cycle made of each slot's output texts: outputs that did not change
