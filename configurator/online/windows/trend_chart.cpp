@@ -49,7 +49,7 @@ const std::vector<TrendSpan>& TrendSpans() {
     return spans;
 }
 
-TrendChart::TrendChart(QWidget* parent) : QChartView(parent), timeAxis_(new QDateTimeAxis) {
+TrendChart::TrendChart(QWidget* parent) : QChartView(parent) {
     setObjectName(QStringLiteral("TrendChart"));
     // Thin lines without smoothing draw fastest, and the columns are a pixel wide anyway.
     setRenderHint(QPainter::Antialiasing, false);
@@ -57,11 +57,8 @@ TrendChart::TrendChart(QWidget* parent) : QChartView(parent), timeAxis_(new QDat
     plot->setAnimationOptions(QChart::NoAnimation);
     plot->legend()->setAlignment(Qt::AlignBottom);
     plot->setMargins(QMargins(4, 4, 4, 4));
-    timeAxis_->setFormat(TimeFormat(span_));
-    timeAxis_->setTickCount(6);
-    timeAxis_->setTitleText(QStringLiteral("time"));
-    plot->addAxis(timeAxis_, Qt::AlignBottom);
     setMinimumSize(320, 200);
+    RemoveSeries();
 }
 
 TrendChart::~TrendChart() = default;
@@ -78,6 +75,17 @@ void TrendChart::RemoveSeries() {
     digitalAxis_.clear();
     axisOf_.clear();
     laneOf_.clear();
+    // A time axis that was once without series is never drawn again: it goes with them.
+    if (timeAxis_ != nullptr) {
+        plot->removeAxis(timeAxis_);
+        delete timeAxis_;
+    }
+    timeAxis_ = new QDateTimeAxis;
+    timeAxis_->setFormat(TimeFormat(span_));
+    timeAxis_->setTickCount(6);
+    timeAxis_->setTitleText(QStringLiteral("time"));
+    plot->addAxis(timeAxis_, Qt::AlignBottom);
+    if (placed_) timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(viewFrom_), QDateTime::fromMSecsSinceEpoch(viewTo_));
 }
 
 void TrendChart::Show(const TrendHistory* history, std::vector<std::size_t> points) {
@@ -108,11 +116,12 @@ void TrendChart::Show(const TrendHistory* history, std::vector<std::size_t> poin
         }
         auto* series = new QLineSeries;
         series->setName(SeriesName(p));
+        plot->addSeries(series);
+        // The theme gave the series its colour on adding.
         QPen pen = series->pen();
         pen.setWidth(1);
         pen.setCosmetic(true);
         series->setPen(pen);
-        plot->addSeries(series);
         series->attachAxis(timeAxis_);
         series->attachAxis(axes_[found->second]);
         series_.push_back(series);
@@ -211,7 +220,8 @@ void TrendChart::Redraw() {
 
 std::optional<std::string> TrendChart::ExportCsv(const std::string& file) {
     if (history_ == nullptr || points_.empty()) return std::string("no trend to export");
-    if (!placed_) PlaceView();
+    // What the plot shows, or would show once its redraw comes.
+    if (!placed_ || (dirty_ && !paused_)) PlaceView();
     return WriteFileSafely(file, TrendHistoryCsv(*history_, points_, viewFrom_, viewTo_));
 }
 

@@ -83,7 +83,7 @@ private:
     std::vector<int> laneOf_;
     std::vector<QValueAxis*> axes_;
     std::vector<bool> digitalAxis_;
-    QDateTimeAxis* timeAxis_;
+    QDateTimeAxis* timeAxis_ = nullptr;
     std::chrono::milliseconds span_{std::chrono::minutes(10)};
     bool paused_ = false;
     bool dirty_ = true;
