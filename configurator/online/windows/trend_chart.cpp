@@ -23,8 +23,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A plot narrower than this still gets this many columns.
-constexpr int kMinBuckets = 100;
+// A line gets at least this many columns, however many share the plot.
+constexpr int kMinColumns = 50;
 
 QString AxisTitle(const TrendPoint& point) {
     if (point.digital) return QStringLiteral("state");
@@ -42,6 +42,73 @@ QString TimeFormat(std::chrono::milliseconds span) {
 }
 
 }  // namespace
+
+void SampleBlocks::Clear() {
+    blocks_.clear();
+    any_ = false;
+}
+
+void SampleBlocks::Follow(const PointRing& ring) {
+    if (ring.Empty()) {
+        Clear();
+        return;
+    }
+    // A block whose first sample the ring overwrote is gone as a whole.
+    const TrendTime oldest = ring.At(0).ms;
+    while (!blocks_.empty() && blocks_.front().firstMs < oldest) blocks_.pop_front();
+    for (std::size_t i = any_ ? ring.LowerBound(seenMs_ + 1) : 0; i < ring.Size(); ++i) {
+        const TrendSample s = ring.At(i);
+        if (blocks_.empty() || blocks_.back().count == kSize)
+            blocks_.push_back({s.ms, s.ms, s.ms, s.ms, s.value, s.value, 0});
+        Block& b = blocks_.back();
+        b.lastMs = s.ms;
+        if (s.value < b.low) {
+            b.low = s.value;
+            b.lowMs = s.ms;
+        }
+        if (s.value > b.high) {
+            b.high = s.value;
+            b.highMs = s.ms;
+        }
+        ++b.count;
+    }
+    any_ = true;
+    seenMs_ = ring.Newest().ms;
+}
+
+std::vector<TrendSample> SampleBlocks::Envelope(TrendTime from, TrendTime to, int columns) const {
+    std::vector<TrendSample> drawn;
+    if (to <= from || columns <= 0) return drawn;
+    const double width = static_cast<double>(to - from) / columns;
+    auto b = std::lower_bound(blocks_.begin(), blocks_.end(), from,
+                              [](const Block& block, TrendTime ms) { return block.lastMs < ms; });
+    int column = -1;
+    TrendSample low{}, high{};
+    const auto flush = [&] {
+        if (column < 0) return;
+        if (low.ms <= high.ms) {
+            drawn.push_back(low);
+            if (high.ms != low.ms) drawn.push_back(high);
+        } else {
+            drawn.push_back(high);
+            drawn.push_back(low);
+        }
+    };
+    for (; b != blocks_.end() && b->firstMs <= to; ++b) {
+        const int c = std::clamp(static_cast<int>(static_cast<double>(b->firstMs - from) / width), 0, columns - 1);
+        if (c != column) {
+            flush();
+            column = c;
+            low = {b->lowMs, b->low};
+            high = {b->highMs, b->high};
+            continue;
+        }
+        if (b->low < low.value) low = {b->lowMs, b->low};
+        if (b->high > high.value) high = {b->highMs, b->high};
+    }
+    flush();
+    return drawn;
+}
 
 const std::vector<TrendSpan>& TrendSpans() {
     static const std::vector<TrendSpan> spans = {
@@ -67,6 +134,7 @@ void TrendChart::RemoveSeries() {
     QChart* plot = chart();
     plot->removeAllSeries();
     series_.clear();
+    blocks_.clear();
     for (QValueAxis* axis : axes_) {
         plot->removeAxis(axis);
         delete axis;
@@ -125,6 +193,7 @@ void TrendChart::Show(const TrendHistory* history, std::vector<std::size_t> poin
         series->attachAxis(timeAxis_);
         series->attachAxis(axes_[found->second]);
         series_.push_back(series);
+        blocks_.emplace_back();
         axisOf_.push_back(found->second);
         laneOf_.push_back(p.digital ? lanes++ : -1);
     }
@@ -174,31 +243,46 @@ void TrendChart::PlaceView() {
         }
     }
     if (newest == std::numeric_limits<TrendTime>::min()) newest = QDateTime::currentMSecsSinceEpoch();
-    viewTo_ = newest;
-    viewFrom_ = newest - span_.count();
+    // The view ends at the column boundary after the newest sample: it moves once a
+    // column fills, and a redraw that moves no axis lays out only the new points.
+    const TrendTime column = std::max<TrendTime>(1, span_.count() / Columns());
+    viewTo_ = (newest + column - 1) / column * column;
+    viewFrom_ = viewTo_ - span_.count();
     placed_ = true;
 }
 
-int TrendChart::Buckets() const {
-    const int width = static_cast<int>(chart()->plotArea().width());
-    return std::max(kMinBuckets, width > 0 ? width : this->width());
+int TrendChart::Columns() const {
+    const int plotWidth = static_cast<int>(chart()->plotArea().width());
+    const int width = plotWidth > 0 ? plotWidth : this->width();
+    // A column draws up to four points: first, last, lowest and highest.
+    const int shared = kPointBudget / (4 * std::max<int>(1, static_cast<int>(series_.size())));
+    return std::max(kMinColumns, std::min(width, shared));
 }
 
 void TrendChart::Redraw() {
     if (!paused_ || !placed_) PlaceView();
     dirty_ = false;
     ++redraws_;
-    const int buckets = Buckets();
+    const int columns = Columns();
     std::vector<double> low(axes_.size(), std::numeric_limits<double>::max());
     std::vector<double> high(axes_.size(), std::numeric_limits<double>::lowest());
-    QList<QPointF> drawn;
+    std::vector<QList<QPointF>> lines(series_.size());
     for (std::size_t n = 0; n < series_.size(); ++n) {
+        QList<QPointF> drawn;
         const PointRing& ring = history_->History(points_[n]);
-        std::vector<TrendSample> samples = MinMaxDownsample(ring, viewFrom_, viewTo_, buckets);
         const int lane = laneOf_[n];
-        if (lane >= 0) samples = StepSamples(samples, viewTo_);
+        std::vector<TrendSample> samples;
+        if (lane >= 0) {
+            samples = StepSamples(MinMaxDownsample(ring, viewFrom_, viewTo_, columns), viewTo_);
+        } else {
+            blocks_[n].Follow(ring);
+            const std::size_t inView = ring.Size() - ring.LowerBound(viewFrom_);
+            // Where a column holds several blocks, the blocks are read instead of the samples.
+            samples = inView >= static_cast<std::size_t>(columns) * 2 * SampleBlocks::kSize
+                          ? blocks_[n].Envelope(viewFrom_, viewTo_, columns)
+                          : MinMaxDownsample(ring, viewFrom_, viewTo_, columns);
+        }
         const double offset = lane >= 0 ? lane * kLaneStep : 0.0;
-        drawn.clear();
         drawn.reserve(static_cast<qsizetype>(samples.size()));
         double& lo = low[axisOf_[n]];
         double& hi = high[axisOf_[n]];
@@ -207,15 +291,23 @@ void TrendChart::Redraw() {
             lo = std::min(lo, s.value);
             hi = std::max(hi, s.value);
         }
-        series_[n]->replace(drawn);
+        lines[n] = std::move(drawn);
     }
     for (std::size_t a = 0; a < axes_.size(); ++a) {
         if (digitalAxis_[a] || low[a] > high[a]) continue;
+        // The scale stays while the values fill most of it, so it does not twitch.
+        const double shownLow = axes_[a]->min();
+        const double shownHigh = axes_[a]->max();
+        if (low[a] >= shownLow && high[a] <= shownHigh && high[a] - low[a] >= 0.6 * (shownHigh - shownLow)) continue;
         const double margin = high[a] > low[a] ? (high[a] - low[a]) * 0.05 : std::max(1.0, std::abs(high[a]) * 0.05);
         axes_[a]->setRange(low[a] - margin, high[a] + margin);
         axes_[a]->applyNiceNumbers();
     }
-    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(viewFrom_), QDateTime::fromMSecsSinceEpoch(viewTo_));
+    const QDateTime from = QDateTime::fromMSecsSinceEpoch(viewFrom_);
+    const QDateTime to = QDateTime::fromMSecsSinceEpoch(viewTo_);
+    if (timeAxis_->min() != from || timeAxis_->max() != to) timeAxis_->setRange(from, to);
+    // The axes are set first, so each series lays out its new points only once.
+    for (std::size_t n = 0; n < series_.size(); ++n) series_[n]->replace(lines[n]);
 }
 
 std::optional<std::string> TrendChart::ExportCsv(const std::string& file) {

@@ -10,6 +10,7 @@
 #include <QChartView>
 
 #include <chrono>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,10 +30,36 @@ struct TrendSpan {
 // The time windows a plot offers, shortest first.
 const std::vector<TrendSpan>& TrendSpans();
 
+// The samples of a ring in blocks of kSize, each with its extremes, kept up as the ring
+// grows and overwrites: a view of many hours reads a block where it would read
+// dozens of samples.
+class SampleBlocks {
+public:
+    static constexpr int kSize = 32;
+
+    void Follow(const PointRing& ring);
+    void Clear();
+    // Per column of [from, to], its lowest and its highest sample in time order.
+    std::vector<TrendSample> Envelope(TrendTime from, TrendTime to, int columns) const;
+
+private:
+    struct Block {
+        TrendTime firstMs, lastMs, lowMs, highMs;
+        double low, high;
+        int count;
+    };
+    std::deque<Block> blocks_;
+    bool any_ = false;
+    TrendTime seenMs_ = 0;  // the newest sample taken
+};
+
 class TrendChart : public QChartView {
     Q_OBJECT
 public:
     static constexpr double kLaneStep = 1.5;
+    // The points all lines of a plot draw at most: the series' cost grows with them,
+    // so many lines share them and take fewer columns each.
+    static constexpr int kPointBudget = 5000;
 
     explicit TrendChart(QWidget* parent = nullptr);
     ~TrendChart() override;
@@ -73,11 +100,13 @@ private:
     void RemoveSeries();
     void PlaceView();
     void ScheduleRedraw();
-    int Buckets() const;
+    // The columns each line of the plot is reduced to.
+    int Columns() const;
 
     const TrendHistory* history_ = nullptr;
     std::vector<std::size_t> points_;
     std::vector<QLineSeries*> series_;
+    std::vector<SampleBlocks> blocks_;
     // Per shown point: its y axis (index into axes_) and, for digital points, its lane.
     std::vector<std::size_t> axisOf_;
     std::vector<int> laneOf_;
