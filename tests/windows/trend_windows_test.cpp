@@ -1,6 +1,7 @@
 // The trend plots, the trend window and the event log window, fed through the cycle's
 // observer calls on a small station; then the main window against the simulated
 // coupler: live trends, the I/O test interval in the settings, and an overrun.
+// trend_window_screenshot.cpp takes the picture of the trend window.
 
 #include "program_folder.h"
 #include "simulated_coupler.h"
@@ -562,14 +563,6 @@ void TrendWindowsTest::MainWindowShowsLiveTrendsAndKeepsTheInterval() {
     Action(form, "MenuEventLog")->trigger();
     QTRY_VERIFY(form.frmEventLog()->Table()->rowCount() > 0);
     QCOMPARE(form.frmEventLog()->Table()->rowCount(), static_cast<int>(form.EventLog()->Events().size()));
-
-    // A picture of the live trend for the README.
-    trend->resize(1000, 560);
-    coupler.Station().update(6000ms);
-    form.TimerReadWriteTimer();
-    QVERIFY(QDir().mkpath(QStringLiteral(KORVO_SCREENSHOT_DIR)));
-    QTest::qWait(20);
-    QVERIFY(trend->grab().save(QStringLiteral(KORVO_SCREENSHOT_DIR "/trend-window.png"), "PNG"));
 
     Action(form, "ToolTest")->trigger();
     QVERIFY(!form.frmKonfig()->Model().Online);
