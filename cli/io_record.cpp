@@ -2,6 +2,7 @@
 
 #include "access/coupler_diagnosis.h"
 #include "docs/export_text.h"
+#include "online/cycle_observers.h"
 #include "online/io_test_record_export.h"
 #include "online/io_test_header.h"
 #include "online/online_operation.h"
@@ -13,15 +14,16 @@
 namespace korvo {
 
 IoRecordSession::IoRecordSession(StationModel& model, OnlineOperation& online, CouplerDiagnosis& diagnosis,
-                                 const std::string& project)
-    : online_(online), recorder_(model) {
+                                 const std::string& project, CycleObservers& observers, const IoEventLog& events)
+    : observers_(observers), recorder_(model) {
     const bool passed = online.CheckConfiguration();
     recorder_.Begin(MakeRecordHeader(model, std::filesystem::path(project).filename().string(),
                                      CheckResultText(online, model, passed), CouplerStateText(diagnosis.State)));
-    online.SetCycleObserver(&recorder_);
+    recorder_.SetEventLog(&events);
+    observers.Add(&recorder_);
 }
 
-IoRecordSession::~IoRecordSession() { online_.SetCycleObserver(nullptr); }
+IoRecordSession::~IoRecordSession() { observers_.Remove(&recorder_); }
 
 bool IoRecordSession::Write(const std::string& file, int cycles, const std::string& stopped, std::ostream& err) {
     recorder_.Finish("the test ended after " + std::to_string(cycles) + " cycles" +

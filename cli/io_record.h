@@ -11,15 +11,18 @@
 namespace korvo {
 
 class CouplerDiagnosis;
+class CycleObservers;
+class IoEventLog;
 class OnlineOperation;
 class StationModel;
 
 class IoRecordSession {
 public:
     // Runs the configuration check (which also reads the coupler's state) for the
-    // record's header and starts recording the cycles of online.
+    // record's header and starts recording the cycles that observers hear, with the
+    // events of the log as the record's appendix.
     IoRecordSession(StationModel& model, OnlineOperation& online, CouplerDiagnosis& diagnosis,
-                    const std::string& project);
+                    const std::string& project, CycleObservers& observers, const IoEventLog& events);
     ~IoRecordSession();
     IoRecordSession(const IoRecordSession&) = delete;
     IoRecordSession& operator=(const IoRecordSession&) = delete;
@@ -35,7 +38,7 @@ public:
 private:
     bool WriteFile(const std::string& file, std::ostream& err);
 
-    OnlineOperation& online_;
+    CycleObservers& observers_;
     IoTestRecorder recorder_;
 };
 

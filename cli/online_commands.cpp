@@ -11,6 +11,7 @@
 #include "access/ddi_funktionen.h"
 #include "access/nc_restart.h"
 #include "io_record.h"
+#include "io_trace.h"
 #include "online/io_test_header.h"
 #include "online/online_operation.h"
 #include "station/catalogue.h"
@@ -87,6 +88,8 @@ struct Options {
     int count = 1;
     int intervalMs = 1000;
     int timeoutSeconds = 60;
+    std::string trend;
+    std::string events;
     bool wait = false;
     bool keepOutputs = false;
     bool json = false;
@@ -131,12 +134,12 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<std::s
                 options.catalogue = value;
                 continue;
             }
-            if (arg == "--record") {
+            if (arg == "--record" || arg == "--trend" || arg == "--events") {
                 if (value.empty()) {
-                    err << "korvo: --record needs a file name\n" << usage << "\n";
+                    err << "korvo: " << arg << " needs a file name\n" << usage << "\n";
                     return false;
                 }
-                options.record = value;
+                (arg == "--record" ? options.record : arg == "--trend" ? options.trend : options.events) = value;
                 continue;
             }
             if (arg == "--station") number = Number(value, 1, StationModel::kMaxModules);
@@ -290,13 +293,14 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
                  std::ostream& err) {
     const std::string usage =
         "usage: korvo io ADDRESS PROJECT [--cycles N] [--interval MS] [--station N] [--catalogue FILE]\n"
-        "                [--timeout SECONDS] [--record FILE.json] [--keep-outputs]";
+        "                [--timeout SECONDS] [--record FILE.json] [--trend FILE.csv]\n"
+        "                [--events FILE.csv|FILE.json] [--keep-outputs]";
     Options options;
     options.catalogue = defaultCatalogue;
     // Many cycles may rightly take long: no overall limit unless one is given.
     options.timeoutSeconds = 0;
     if (!ParseOptions(args, {"--cycles", "--interval", "--station", "--catalogue", "--timeout", "--record",
-                             "--keep-outputs"},
+                             "--trend", "--events", "--keep-outputs"},
                       2, usage, options, err)) {
         return 2;
     }
@@ -316,9 +320,16 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
     online.KeepOutputsWhenStopped = options.keepOutputs;
     CouplerDiagnosis diagnosis(*session.model, *session.access, online, ui);
     online.SetDiagnosis(&diagnosis);
+    // Everything that listens to the cycles: the trend and event files, the record.
+    CycleObservers observers;
+    online.SetCycleObserver(&observers);
+    IoTraceSession trace(*session.model, observers, std::max(options.intervalMs, 1));
+    if (!options.trend.empty() && !trace.OpenTrend(options.trend, err)) return 2;
+    if (!options.events.empty() && !trace.OpenEvents(options.events, err)) return 2;
     std::unique_ptr<IoRecordSession> record;
     if (!options.record.empty()) {
-        record = std::make_unique<IoRecordSession>(*session.model, online, diagnosis, options.positional[1]);
+        record = std::make_unique<IoRecordSession>(*session.model, online, diagnosis, options.positional[1], observers,
+                                                   trace.Events());
     }
     if (!online.OpenConnection()) {
         err << "korvo: cannot connect to " << address << ":" << ui.lastStatus << "\n";
@@ -327,6 +338,7 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
         return 2;
     }
     session.model->Online = true;
+    observers.TestStarted();
     int status = 0;
     int cycles = 0;
     std::string ended;  // why the test ended before its last cycle, for the record
@@ -378,8 +390,9 @@ int RunIoCommand(const std::vector<std::string>& args, const std::string& defaul
         status = 2;
     }
     if (status == 0) out << times.Summary() << "\n";
+    const bool traced = trace.Finish(err);
     if (record && !record->Write(options.record, cycles, ended, err)) return 2;
-    return status;
+    return traced ? status : 2;
 }
 
 int RunDiagCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

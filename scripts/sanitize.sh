@@ -18,6 +18,7 @@ named_tests=(
   quorrin_receive_inbox_test korvo_sim_answer_path_test
   bootp_request_corpus connection_description_corpus
   station_scan_test coupler_discovery_test plant_check_test online_worker_test
+  point_ring_test trend_events_test
 )
 discovered_tests=(
   versch_test profile_file_test catalogue_test station_model_test station_layout_test

@@ -30,7 +30,7 @@ void usage()
                  "                 [--max-connections N] [--idle-timeout SECONDS] [--pcap FILE]\n"
                  "                 [--project FILE.prj [--catalogue FILE] [--station N]\n"
                  "                  [--missing N] [--swap N] [--restart-seconds S]\n"
-                 "                  [--fault-channel SLOT:CH:CODE]...] [--mac MAC]\n"
+                 "                  [--fault-channel SLOT:CH:CODE]... [--ramp SLOT]...] [--mac MAC]\n"
                  "  ADDRESS must be a 127.x.x.x address; PORT defaults to 1962 (0 picks a free one).\n"
                  "  At most N connections at a time (512); a connection without a request for\n"
                  "  SECONDS (600, 0 = never) is closed.\n"
@@ -43,6 +43,8 @@ void usage()
                  "  --fault-channel makes channel CH of the analog module in project slot SLOT\n"
                  "  report CODE (decimal or 0x hex, e.g. 0x8002 for a broken wire); on a TC 4, TC 8\n"
                  "  or RT 6 the low byte of CODE becomes the channel's error byte.\n"
+                 "  --ramp makes the channels of the AI 2, RT 2 or TC 2 in project slot SLOT climb by\n"
+                 "  1000 every second from 0 to 30000 and start again, instead of drifting.\n"
                  "  --pcap writes every exchange to FILE as a capture that Wireshark reads.\n"
                  "       korvo-sim --project FILE.prj --all-stations --listen FIRST-ADDRESS [--stations N]\n"
                  "                 [--differ STATION:SLOT]... [--catalogue FILE] [--restart-seconds S]\n"
@@ -114,7 +116,7 @@ int serveAllStations(const korvo::sim::SimulatorOptions& options, const std::str
         return 2;
     }
     if (singleStationOptions) {
-        std::cerr << "korvo-sim: --station, --missing, --swap, --fault-channel, --refuse-writes, --mac and --pcap"
+        std::cerr << "korvo-sim: --station, --missing, --swap, --fault-channel, --ramp, --refuse-writes, --mac and --pcap"
                      " serve one station; with --all-stations use --differ\n";
         return 2;
     }
@@ -271,6 +273,10 @@ int main(int argc, char** argv)
                 return 2;
             }
             stationOptions.faults.push_back(*fault);
+        } else if (argument == "--ramp" && hasValue) {
+            auto slot = number(argv[++i], 1, 161);
+            if (!slot) return invalidValue(argument, argv[i]);
+            stationOptions.rampSlots.push_back(*slot);
         } else if (argument == "--all-stations") {
             allStations = true;
         } else if (argument == "--stations" && hasValue) {
@@ -319,13 +325,14 @@ int main(int argc, char** argv)
         return 2;
     }
     if (allStations)
-        return serveAllStations(options, project, catalogue, stationTotal, differing, stationOptions, oneStationOption || useBootp || !pcap.empty() || refusal != korvo::sim::WriteRefusal::None || !stationOptions.faults.empty());
+        return serveAllStations(options, project, catalogue, stationTotal, differing, stationOptions, oneStationOption || useBootp || !pcap.empty() || refusal != korvo::sim::WriteRefusal::None || !stationOptions.faults.empty() || !stationOptions.rampSlots.empty());
     if (options.address.empty() && !useBootp) {
         usage();
         return 2;
     }
-    if (project.empty() && (stationOptions.missingModule != 0 || stationOptions.swappedModule != 0)) {
-        std::cerr << "korvo-sim: --missing and --swap need --project\n";
+    if (project.empty() &&
+        (stationOptions.missingModule != 0 || stationOptions.swappedModule != 0 || !stationOptions.rampSlots.empty())) {
+        std::cerr << "korvo-sim: --missing, --swap and --ramp need --project\n";
         return 2;
     }
 
@@ -352,6 +359,16 @@ int main(int argc, char** argv)
             if (position > static_cast<int>(bus.size())) {
                 std::cerr << "korvo-sim: " << option << " " << position << " is beyond the " << bus.size()
                           << " bus module(s) of station " << station << "\n";
+                return 2;
+            }
+        }
+        for (const int slot : stationOptions.rampSlots) {
+            const auto ramped = std::find_if(bus.begin(), bus.end(), [slot](const korvo::sim::BusModule& m) {
+                return m.slot == slot && (m.type == "KORVO AI 2" || m.type == "KORVO RT 2" || m.type == "KORVO TC 2");
+            });
+            if (ramped == bus.end()) {
+                std::cerr << "korvo-sim: --ramp " << slot << ": slot " << slot << " of station " << station
+                          << " holds no AI 2, RT 2 or TC 2\n";
                 return 2;
             }
         }

@@ -46,6 +46,20 @@ inline int PointValue(const CyclePoint& point, const std::uint8_t* image, int le
     return point.muxChannel > 0 ? -1 : PointValue(point.entry, image, length);
 }
 
+// Where a point sits in its image, packed for the loops that read every point in
+// every cycle.
+struct PointProbe {
+    std::int32_t byte = 0;
+    std::int32_t bit = -1;  // 0..7 for a BOOL, -1 for a WORD
+
+    explicit PointProbe(const AddressEntry& entry)
+        : byte(entry.byte), bit(entry.width == PointWidth::Bool ? entry.bit : -1) {}
+    int ValueIn(const std::uint8_t* image, int length) const {
+        if (bit >= 0) return byte >= 0 && byte < length ? (image[byte] >> bit) & 1 : -1;
+        return byte >= 0 && byte + 1 < length ? image[byte] << 8 | image[byte + 1] : -1;
+    }
+};
+
 // A measured word that reports an error rather than a value (top bit set on an
 // analog channel; for a multiplexed channel only its exact error codes).
 bool IsErrorWord(const AddressEntry& entry, int muxChannel, int value);

@@ -47,15 +47,27 @@ void IoEventLog::Begin() {
     for (CyclePoint& p : CyclePoints(model_)) {
         if (p.Testable()) points_.push_back(std::move(p));
     }
+    probes_.clear();
+    inputs_.clear();
+    outputs_.clear();
+    for (std::uint32_t i = 0; i < points_.size(); ++i) {
+        const CyclePoint& p = points_[i];
+        probes_.emplace_back(p.entry);
+        if (p.entry.direction == PointDirection::Output) {
+            outputs_.push_back(i);
+        } else if (p.muxChannel == 0) {
+            inputs_.push_back(i);
+        }
+    }
     last_.assign(points_.size(), 0);
-    known_.assign(points_.size(), false);
+    known_.assign(points_.size(), 0);
     events_.clear();
     dropped_ = 0;
     reconnectInputs_ = reconnectOutputs_ = false;
 }
 
 void IoEventLog::TestStarted() {
-    known_.assign(points_.size(), false);
+    known_.assign(points_.size(), 0);
 }
 
 void IoEventLog::Reconnected() {
@@ -86,21 +98,19 @@ void IoEventLog::OutputsSwitchedOff(const std::uint8_t* image, int length) {
 }
 
 void IoEventLog::Compare(bool outputs, const std::uint8_t* image, int length, std::optional<EventSource> source) {
-    for (std::size_t i = 0; i < points_.size(); ++i) {
-        const CyclePoint& p = points_[i];
-        if ((p.entry.direction == PointDirection::Output) != outputs) continue;
-        const int value = PointValue(p, image, length);
-        if (value < 0) continue;
-        Take(i, value, source.value_or(outputs ? OutputSourceOf(p) : EventSource::InputRead));
+    for (const std::uint32_t i : outputs ? outputs_ : inputs_) {
+        const int value = probes_[i].ValueIn(image, length);
+        if (value < 0 || (known_[i] != 0 && last_[i] == value)) continue;
+        Take(i, value, source.value_or(outputs ? OutputSourceOf(points_[i]) : EventSource::InputRead));
     }
 }
 
 void IoEventLog::Take(std::size_t index, std::int32_t value, EventSource source) {
     const CyclePoint& p = points_[index];
-    const bool first = !known_[index];
+    const bool first = known_[index] == 0;
     const std::int32_t old = last_[index];
     if (!first && old == value) return;
-    known_[index] = true;
+    known_[index] = 1;
     last_[index] = value;
     if (!first && Measured(p) && IsErrorWord(p, old) == IsErrorWord(p, value)) return;
     IoEvent event;

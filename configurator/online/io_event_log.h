@@ -68,8 +68,12 @@ private:
     const StationModel& model_;
     Clock clock_;
     std::vector<CyclePoint> points_;
+    // What every cycle reads, kept apart from the points' texts.
+    std::vector<PointProbe> probes_;
+    std::vector<std::uint32_t> inputs_;  // points of their own in the input image
+    std::vector<std::uint32_t> outputs_;
     std::vector<std::int32_t> last_;
-    std::vector<bool> known_;
+    std::vector<char> known_;
     bool reconnectInputs_ = false;
     bool reconnectOutputs_ = false;
     std::vector<IoEvent> events_;

@@ -116,9 +116,10 @@ void IoTestRecorder::SyncEvents() const {
     const std::vector<IoEvent>& log = events_->Events();
     // A log begun anew since the last copy is copied whole.
     if (log.size() < record_.events.size()) record_.events.clear();
+    const std::size_t kept = std::min(log.size(), IoTestRecord::kMaxEvents);
     record_.events.insert(record_.events.end(), log.begin() + static_cast<std::ptrdiff_t>(record_.events.size()),
-                          log.end());
-    record_.droppedEvents = events_->Dropped();
+                          log.begin() + static_cast<std::ptrdiff_t>(std::max(kept, record_.events.size())));
+    record_.droppedEvents = log.size() - record_.events.size() + events_->Dropped();
 }
 
 void IoTestRecorder::Finish(const std::string& reason) {

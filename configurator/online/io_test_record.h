@@ -76,7 +76,9 @@ struct IoTestRecord {
     std::string ended;       // empty while the test runs
     std::string stopReason;  // why it ended
     bool connectionLost = false;  // stopped for the connection: lost, or never made
-    // The event log of the test, as an appendix; those beyond the log's bound counted.
+    // The first events of the test's log, as an appendix (the whole log goes to its own
+    // file); those beyond kMaxEvents only counted, so the record stays readable.
+    static constexpr std::size_t kMaxEvents = 20000;
     std::vector<IoEvent> events;
     std::size_t droppedEvents = 0;
 

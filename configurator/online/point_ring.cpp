@@ -1,8 +1,15 @@
 #include "online/point_ring.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace korvo {
+
+namespace {
+
+constexpr TrendTime kMaxOffset = std::numeric_limits<std::uint32_t>::max();
+
+}  // namespace
 
 PointRing::PointRing(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {}
 
@@ -19,6 +26,9 @@ void PointRing::Append(TrendTime ms, float value) {
         values_[newest] = value;
         return;
     }
+    if (size_ == 0) base_ = ms;
+    if (ms - base_ > kMaxOffset) Rebase(ms);
+    const auto offset = static_cast<std::uint32_t>(ms - base_);
     if (size_ < capacity_) {
         // Still growing: the samples sit in order from physical index 0. Growth stops
         // at the capacity rather than doubling past it.
@@ -27,14 +37,36 @@ void PointRing::Append(TrendTime ms, float value) {
             times_.reserve(next);
             values_.reserve(next);
         }
-        times_.push_back(ms);
+        times_.push_back(offset);
         values_.push_back(value);
         ++size_;
         return;
     }
-    times_[head_] = ms;
+    times_[head_] = offset;
     values_[head_] = value;
     head_ = (head_ + 1) % capacity_;
+}
+
+void PointRing::Rebase(TrendTime ms) {
+    std::vector<std::uint32_t> times;
+    std::vector<float> values;
+    times.reserve(times_.capacity());
+    values.reserve(values_.capacity());
+    TrendTime base = ms;
+    bool first = true;
+    for (std::size_t i = 0; i < size_; ++i) {
+        const TrendSample s = At(i);
+        if (ms - s.ms > kMaxOffset) continue;
+        if (first) base = s.ms;
+        first = false;
+        times.push_back(static_cast<std::uint32_t>(s.ms - base));
+        values.push_back(static_cast<float>(s.value));
+    }
+    times_ = std::move(times);
+    values_ = std::move(values);
+    size_ = times_.size();
+    head_ = 0;
+    base_ = base;
 }
 
 void PointRing::Clear() {
@@ -48,7 +80,7 @@ void PointRing::Clear() {
 
 TrendSample PointRing::At(std::size_t index) const {
     const std::size_t i = Physical(index);
-    return {times_[i], values_[i]};
+    return {base_ + times_[i], values_[i]};
 }
 
 std::size_t PointRing::LowerBound(TrendTime ms) const {
@@ -56,7 +88,7 @@ std::size_t PointRing::LowerBound(TrendTime ms) const {
     std::size_t high = size_;
     while (low < high) {
         const std::size_t middle = low + (high - low) / 2;
-        if (times_[Physical(middle)] < ms) {
+        if (base_ + static_cast<TrendTime>(times_[Physical(middle)]) < ms) {
             low = middle + 1;
         } else {
             high = middle;
@@ -66,7 +98,7 @@ std::size_t PointRing::LowerBound(TrendTime ms) const {
 }
 
 std::size_t PointRing::MemoryBytes() const {
-    return times_.capacity() * sizeof(TrendTime) + values_.capacity() * sizeof(float);
+    return times_.capacity() * sizeof(std::uint32_t) + values_.capacity() * sizeof(float);
 }
 
 std::vector<TrendSample> MinMaxDownsample(const PointRing& ring, TrendTime from, TrendTime to, int buckets) {

@@ -1,8 +1,8 @@
 #pragma once
 // The history of one point: a bounded ring of samples (time, value), the oldest
-// overwritten once it is full, and the reduction a plot draws from it. Sized for
-// 24 h at the test's interval, a ring takes 12 bytes per sample once it has filled;
-// it grows as samples come, so a short test costs little.
+// overwritten once it is full, and the reduction a plot draws from it. A sample takes
+// 8 bytes: its time in milliseconds from the ring's base and a float. Sized for 24 h at
+// the test's interval, a ring grows as samples come, so a short test costs little.
 //
 //   PointRing ring(PointRing::CapacityFor(std::chrono::hours(24), 1000));
 //   ring.Append(nowMs, 4.25f);
@@ -47,13 +47,17 @@ public:
     // Bytes the samples take now.
     std::size_t MemoryBytes() const;
     // Bytes a full ring of this capacity takes.
-    static std::size_t BytesPerSample() { return sizeof(TrendTime) + sizeof(float); }
+    static std::size_t BytesPerSample() { return sizeof(std::uint32_t) + sizeof(float); }
 
 private:
     std::size_t Physical(std::size_t index) const { return (head_ + index) % capacity_; }
+    // Samples more than 49 days apart cannot share a base: the ring is laid out anew from
+    // its oldest sample that is still within reach of ms.
+    void Rebase(TrendTime ms);
 
     std::size_t capacity_;
-    std::vector<TrendTime> times_;
+    TrendTime base_ = 0;
+    std::vector<std::uint32_t> times_;
     std::vector<float> values_;
     std::size_t head_ = 0;  // physical index of the oldest sample
     std::size_t size_ = 0;

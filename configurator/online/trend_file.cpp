@@ -4,36 +4,14 @@
 #include "station/text_encoding.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace korvo {
 
-namespace {
-
-std::string CannotWrite(const std::filesystem::path& file, int error) {
-    return "cannot write " + file.string() + ": " + std::strerror(error);
-}
-
-}  // namespace
-
 std::unique_ptr<TrendFile> TrendFile::Open(const std::filesystem::path& file, std::string* error) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        if (error != nullptr) *error = CannotWrite(file, errno);
-        return nullptr;
-    }
-    std::unique_ptr<TrendFile> trend(new TrendFile(fd, file));
-    if (!trend->WriteAll(TrendCsvHeader())) {
-        if (error != nullptr) *error = trend->Error();
-        return nullptr;
-    }
-    return trend;
+    auto opened = AppendingFile::Open(file, TrendCsvHeader(), error);
+    if (!opened) return nullptr;
+    return std::unique_ptr<TrendFile>(new TrendFile(std::move(opened)));
 }
-
-TrendFile::~TrendFile() { ::close(fd_); }
 
 void TrendFile::Only(std::vector<std::size_t> points) {
     only_.clear();
@@ -49,25 +27,47 @@ void TrendFile::Write(const TrendHistory& history, const std::vector<TrendReadin
     for (const TrendReading& r : readings) {
         if (!only_.empty() && (r.point >= only_.size() || !only_[r.point])) continue;
         if (r.point >= history.Points().size()) continue;
-        text += TrendCsvRow(history.Points()[r.point], r);
+        AppendRow(text, history.Points()[r.point], r);
         ++rows;
     }
     // One write per cycle: whatever stops the program, the file ends with a whole row.
-    if (!text.empty() && WriteAll(text)) rows_ += rows;
+    if (!text.empty() && file_->Append(text)) rows_ += rows;
 }
 
-bool TrendFile::WriteAll(const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error_ = CannotWrite(path_, n < 0 ? errno : ENOSPC);
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
+void TrendFile::AppendRow(std::string& text, const TrendPoint& point, const TrendReading& reading) {
+    if (reading.point >= tagFields_.size()) {
+        tagFields_.resize(reading.point + 1);
+        units_.resize(reading.point + 1);
+        unitFields_.resize(reading.point + 1);
     }
-    return true;
+    std::string& tag = tagFields_[reading.point];
+    if (tag.empty()) tag = CsvField(Cp1252ToUtf8(point.tag));
+    if (reading.ms != timeOf_) {
+        timeOf_ = reading.ms;
+        timeText_ = IsoTimeText(reading.ms);
+    }
+    const EngineeringValue& v = reading.value;
+    text += timeText_;
+    text += ',';
+    text += tag;
+    text += ',';
+    text += std::to_string(v.diagnostic.empty() ? reading.raw : static_cast<std::int32_t>(v.word));
+    text += ',';
+    if (v.value) {
+        text += FixedText(*v.value, v.decimals);
+        if (units_[reading.point] != v.unit || unitFields_[reading.point].empty()) {
+            units_[reading.point] = v.unit;
+            unitFields_[reading.point] = CsvField(Cp1252ToUtf8(v.unit));
+        }
+        text += ',';
+        text += unitFields_[reading.point];
+    } else {
+        if (v.diagnostic.empty()) text += std::to_string(reading.raw);
+        text += ',';
+    }
+    text += ',';
+    if (!v.diagnostic.empty()) text += CsvField(Cp1252ToUtf8(v.diagnostic));
+    text += "\r\n";
 }
 
 std::string TrendHistoryCsv(const TrendHistory& history, const std::vector<std::size_t>& points, TrendTime from,

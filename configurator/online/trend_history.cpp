@@ -55,6 +55,9 @@ void TrendHistory::Begin(int intervalMs) {
     rings_.clear();
     for (CyclePoint& cycle : CyclePoints(model_)) {
         if (!cycle.Testable()) continue;
+        // A multi-channel temperature module's input words are its answers: its channels
+        // are taken from them below.
+        if (cycle.entry.direction == PointDirection::Input && MultiChannelLayoutOf(cycle.entry.moduleType)) continue;
         TrendPoint point;
         point.tag = cycle.entry.tag;
         point.slot = cycle.entry.slot;
@@ -101,8 +104,25 @@ void TrendHistory::Begin(int intervalMs) {
     }
     const std::size_t capacity = PointRing::CapacityFor(kSpan, intervalMs_);
     rings_.assign(points_.size(), PointRing(capacity));
+    probes_.clear();
+    scaled_.clear();
+    inputs_.clear();
+    outputs_.clear();
+    responses_.clear();
+    for (std::uint32_t i = 0; i < points_.size(); ++i) {
+        const TrendPoint& p = points_[i];
+        probes_.emplace_back(p.point.entry);
+        scaled_.push_back(p.point.scale ? 1 : 0);
+        if (p.fromResponse) {
+            responses_.push_back(i);
+        } else if (p.output) {
+            outputs_.push_back(i);
+        } else if (p.point.muxChannel == 0) {
+            inputs_.push_back(i);
+        }
+    }
     last_.assign(points_.size(), 0);
-    seen_.assign(points_.size(), false);
+    seen_.assign(points_.size(), 0);
     cycle_.clear();
     cycleMs_ = 0;
 }
@@ -144,9 +164,9 @@ EngineeringValue TrendHistory::Convert(const TrendPoint& point, std::int32_t wor
 void TrendHistory::Note(std::size_t index, std::int32_t word) {
     const TrendPoint& point = points_[index];
     if (cycleMs_ == 0) cycleMs_ = MsOf(clock_());
-    const bool changed = !seen_[index] || last_[index] != word;
+    const bool changed = seen_[index] == 0 || last_[index] != word;
     last_[index] = word;
-    seen_[index] = true;
+    seen_[index] = 1;
     if (point.point.scale) {
         const EngineeringValue value = Convert(point, word);
         // An error word has no place on the line; the file still gets its row.
@@ -160,24 +180,28 @@ void TrendHistory::Note(std::size_t index, std::int32_t word) {
 }
 
 void TrendHistory::TestStarted() {
-    seen_.assign(points_.size(), false);
+    seen_.assign(points_.size(), 0);
+}
+
+void TrendHistory::ReadPoints(const std::vector<std::uint32_t>& points, const std::uint8_t* image, int length) {
+    for (const std::uint32_t i : points) {
+        const int value = probes_[i].ValueIn(image, length);
+        if (value < 0) continue;
+        // An unchanged step has nothing to add unless a file wants its row.
+        if (!sink_ && scaled_[i] == 0 && seen_[i] != 0 && last_[i] == value) continue;
+        Note(i, value);
+    }
 }
 
 void TrendHistory::InputsRead(const std::uint8_t* image, int length) {
     cycleMs_ = MsOf(clock_());
-    for (std::size_t i = 0; i < points_.size(); ++i) {
-        const TrendPoint& p = points_[i];
-        if (p.output || p.fromResponse || p.point.muxChannel > 0) continue;
-        const int value = PointValue(p.point.entry, image, length);
-        if (value >= 0) Note(i, value);
-    }
+    ReadPoints(inputs_, image, length);
     ReadResponses(image, length);
 }
 
 void TrendHistory::ReadResponses(const std::uint8_t* image, int length) {
-    for (std::size_t i = 0; i < points_.size(); ++i) {
+    for (const std::uint32_t i : responses_) {
         TrendPoint& p = points_[i];
-        if (!p.fromResponse) continue;
         const int start = p.point.entry.byte;
         if (start < 0 || start + MultiChannelTemperatureDialog::kRecordBytes > length) continue;
         const std::uint8_t* r = image + start;
@@ -207,12 +231,8 @@ void TrendHistory::ChannelRead(int slot, int channel, std::int32_t value) {
 }
 
 void TrendHistory::OutputsWritten(const std::uint8_t* image, int length) {
-    for (std::size_t i = 0; i < points_.size(); ++i) {
-        const TrendPoint& p = points_[i];
-        if (!p.output) continue;
-        const int value = PointValue(p.point.entry, image, length);
-        if (value >= 0) Note(i, value);
-    }
+    if (cycleMs_ == 0) cycleMs_ = MsOf(clock_());
+    ReadPoints(outputs_, image, length);
 }
 
 void TrendHistory::CycleEnded() {

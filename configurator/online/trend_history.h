@@ -80,6 +80,7 @@ public:
 private:
     void Note(std::size_t point, std::int32_t word);
     EngineeringValue Convert(const TrendPoint& point, std::int32_t word) const;
+    void ReadPoints(const std::vector<std::uint32_t>& points, const std::uint8_t* image, int length);
     void ReadResponses(const std::uint8_t* image, int length);
 
     const StationModel& model_;
@@ -87,8 +88,14 @@ private:
     int intervalMs_ = 1000;
     std::vector<TrendPoint> points_;
     std::vector<PointRing> rings_;
+    // What every cycle reads, kept apart from the points' texts.
+    std::vector<PointProbe> probes_;
+    std::vector<char> scaled_;
+    std::vector<std::uint32_t> inputs_;  // points of their own in the input image
+    std::vector<std::uint32_t> outputs_;
+    std::vector<std::uint32_t> responses_;
     std::vector<std::int32_t> last_;  // the last word per point, for changes
-    std::vector<bool> seen_;
+    std::vector<char> seen_;
     TrendTime cycleMs_ = 0;
     std::vector<TrendReading> cycle_;
     std::function<void(const std::vector<TrendReading>&)> sink_;

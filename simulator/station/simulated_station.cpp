@@ -8,6 +8,7 @@
 #include "station/project_file.h"
 #include "station/station_model.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -258,6 +259,12 @@ void SimulatedStation::updateModule(const BusModule& m, std::chrono::millisecond
     const int in = m.inStart;
     const int out = m.outStart;
 
+    if (std::find(options_.rampSlots.begin(), options_.rampSlots.end(), m.slot) != options_.rampSlots.end() &&
+        !Contains(m.type, "KORVO AI 8") && !IsMultiChannelTemperature(m)) {
+        const auto step = static_cast<uint16_t>(1000 * (second % 31));
+        for (int c = 0; c * 2 + 1 < m.in; ++c) PutImageWord(inputs, in + 2 * c, step);
+        return;
+    }
     if (Contains(m.type, "KORVO DI")) {
         // A lit bit walks once per second across the module's channels.
         const int channels = m.channels > 0 ? std::min(m.channels, 16) : 16;

@@ -39,6 +39,8 @@ struct StationOptions {
     std::chrono::milliseconds restartTime{3000};  // how long a restart keeps the coupler down
     WriteRefusal baseRefusal = WriteRefusal::None;  // a foreign client or the watchdog
     std::vector<ChannelFault> faults;               // channels that report an error code
+    // Project slots whose analog channels ramp: 0, 1000, ... 30000, one step a second.
+    std::vector<int> rampSlots;
 };
 
 class SimulatedStation {

@@ -23,24 +23,8 @@ const std::string kDataFolder = std::string(KORVO_TEST_DATA_DIR) + "/";
 class IoTestRecordTest : public testing::OnlineTest {
 protected:
 
-    // The station with the shipped catalogue; its inputs move only when the test says.
     void LoadShipped(const std::vector<std::string>& types, sim::StationOptions options = {}) {
-        catalogueIni_ = ProfileFile::Load(kDataFolder + "korvo_config.ini");
-        catalogue_ = ReadCatalogueList(catalogueIni_);
-        model_ = std::make_unique<StationModel>(&catalogueIni_, kDataFolder);
-        LoadProject(*model_, ProfileFile::FromText(Project(types) + "[Station1]\nStation Name=Station1\n"));
-        model_->CurrentIP = address_;
-        model_->CurrentStation = 1;
-        model_->CurrentCouplerModule = 1;
-        std::vector<sim::BusModule> bus;
-        for (int i = 2; i <= model_->ModuleCount; ++i) {
-            const TModul& m = *model_->Module(i);
-            bus.push_back({m.ModulType, m.id_code, m.lenght_code, m.Input, m.output, m.InputStart(), m.OutputStart(),
-                           m.tag_anzahl_input, false, i});
-        }
-        station_ = std::make_unique<sim::SimulatedStation>(simulator_.controller(), bus, std::move(options));
-        access_ = std::make_unique<ControllerAccess>(model_->CurrentIP, clock_);
-        online_ = std::make_unique<OnlineOperation>(*model_, catalogue_, *access_, ui_, pinger_);
+        OnlineTest::LoadShipped(types, std::move(options));
         recorder_ = std::make_unique<IoTestRecorder>(*model_, [this] { return now_; });
         online_->SetCycleObserver(recorder_.get());
         recorder_->Begin(MakeRecordHeader(*model_, "test.prj", "station OK", "ready, activ, run"));

@@ -177,6 +177,28 @@ protected:
         online_->SetDiagnosis(diagnosis_.get());
     }
 
+    // The station with the shipped catalogue, modules in project slots 2..; its inputs
+    // move only when the test calls station_->update.
+    void LoadShipped(const std::vector<std::string>& types, sim::StationOptions options = {}) {
+        const std::string folder = std::string(KORVO_TEST_DATA_DIR) + "/";
+        catalogueIni_ = ProfileFile::Load(folder + "korvo_config.ini");
+        catalogue_ = ReadCatalogueList(catalogueIni_);
+        model_ = std::make_unique<StationModel>(&catalogueIni_, folder);
+        LoadProject(*model_, ProfileFile::FromText(Project(types) + "[Station1]\nStation Name=Station1\n"));
+        model_->CurrentIP = address_;
+        model_->CurrentStation = 1;
+        model_->CurrentCouplerModule = 1;
+        std::vector<sim::BusModule> bus;
+        for (int i = 2; i <= model_->ModuleCount; ++i) {
+            const TModul& m = *model_->Module(i);
+            bus.push_back({m.ModulType, m.id_code, m.lenght_code, m.Input, m.output, m.InputStart(), m.OutputStart(),
+                           m.tag_anzahl_input, false, i});
+        }
+        station_ = std::make_unique<sim::SimulatedStation>(simulator_.controller(), bus, std::move(options));
+        access_ = std::make_unique<ControllerAccess>(model_->CurrentIP, clock_);
+        online_ = std::make_unique<OnlineOperation>(*model_, catalogue_, *access_, ui_, pinger_);
+    }
+
     static std::string Project(const std::vector<std::string>& types) {
         std::string text = "[Module]\nAnzahl=" + std::to_string(types.size()) + "\n";
         for (std::size_t i = 0; i < types.size(); ++i) text += "Name" + std::to_string(i + 1) + "=" + types[i] + "\n";

@@ -116,6 +116,11 @@ TEST(ProgramArgumentsTest, MissingOrSwappedModuleBeyondTheStationIsRefused)
                             "--swap", "150"}),
                        "--swap 150");
     expectOneLineError(run({"--listen", kAddress, "--port", "0", "--swap", "1"}), "--project");
+    expectOneLineError(run({"--listen", kAddress, "--port", "0", "--ramp", "8"}), "--project");
+    expectOneLineError(run({"--listen", kAddress, "--port", "0", "--project", project, "--catalogue", catalogue,
+                            "--ramp", "2"}),
+                       "--ramp 2: slot 2 of station 1 holds no AI 2, RT 2 or TC 2");
+    expectOneLineError(run({"--listen", kAddress, "--port", "0", "--project", project, "--ramp", "x"}), "--ramp");
 }
 
 // The port from the "listening on ADDRESS:PORT" line; 0 when there is none.
