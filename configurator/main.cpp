@@ -8,6 +8,7 @@
 #include "ui/picture_file.h"
 #include "shell/windows/window_keeper.h"
 #include "docs/windows/help_viewer.h"
+#include "ui/user_settings.h"
 
 #include <QApplication>
 #include <QFile>
@@ -38,9 +39,8 @@ int main(int argc, char** argv) {
         korvo::TMainForm mainForm(folder);
         mainForm.State().StartProject = options->project;
         // Window places belong to the user, not to the project or the program folder.
-        QSettings places(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("korvo"),
-                         QStringLiteral("KorvoConfigurator"));
-        korvo::WindowKeeper keeper(&mainForm, places, [&mainForm](int page) { mainForm.frmHelp()->OpenAt(page); },
+        const std::unique_ptr<QSettings> places = korvo::UserSettings();
+        korvo::WindowKeeper keeper(&mainForm, *places, [&mainForm](int page) { mainForm.frmHelp()->OpenAt(page); },
                                    nullptr);
         app.installEventFilter(&keeper);
         std::unique_ptr<korvo::FirstPaintScreenshot> screenshot;

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-charts-dev qt6-qpa-plugins libjpeg-dev
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev libmodbus-dev
   xvfb iproute2 file
   python3-pytest python3-venv python3-setuptools python3-wheel

@@ -36,6 +36,7 @@ TfrmKorvo_AI_2::TfrmKorvo_AI_2(ModelSource model, QWidget* owner) : ModuleWindow
         columns->addWidget(box, 1);
     }
     layout->addLayout(columns);
+    layout->addWidget(CreateTrendPane(), 1);
     layout->addLayout(SaveExitButtons([this] { Button1Click(); }, [this] { close(); }, false));
     timer1_ = CreateTimer1(Korvo_AI_2::Dialog::kTimerMs, [this] { Timer1Timer(); });
 }

@@ -65,6 +65,7 @@ TfrmKorvo_AI_8::TfrmKorvo_AI_8(ModelSource model, QWidget* owner) : ModuleWindow
     }
     columns->addWidget(measures, 1);
     layout->addLayout(columns);
+    layout->addWidget(CreateTrendPane(), 1);
 
     layout->addLayout(SaveExitButtons([this] { Button1Click(); }, [this] { Button2Click(); }, false));
     timer1_ = CreateTimer1(Korvo_AI_8::Dialog::kTimerMs, [this] { Timer1Timer(); });

@@ -94,6 +94,7 @@ TfrmKorvo_AO_1::TfrmKorvo_AO_1(ModelSource model, QWidget* owner) : ModuleWindow
     layout->addLayout(row);
     status_ = StatusLabel(this);
     layout->addWidget(status_);
+    layout->addWidget(CreateTrendPane(), 1);
     layout->addLayout(SendAndExit(this, [this] { Button1Click(); }));
 }
 
@@ -151,6 +152,7 @@ TfrmKorvo_AO_2V::TfrmKorvo_AO_2V(ModelSource model, QWidget* owner) : ModuleWind
     layout->addLayout(columns);
     status_ = StatusLabel(this);
     layout->addWidget(status_);
+    layout->addWidget(CreateTrendPane(), 1);
     layout->addLayout(SendAndExit(this, [this] { Button1Click(); }));
 
     timer1_ = new QTimer(this);

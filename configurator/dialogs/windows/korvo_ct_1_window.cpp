@@ -125,6 +125,7 @@ TfrmKorvo_CT_1::TfrmKorvo_CT_1(ModelSource model, QWidget* owner) : ModuleWindow
         commands->addWidget(button, entry.row, entry.column);
     }
     layout->addLayout(commands);
+    layout->addWidget(CreateTrendPane(), 1);
 
     QPushButton* exit = Button("Button2", "Exit", this);
     connect(exit, &QPushButton::clicked, this, [this] {

@@ -60,6 +60,17 @@ QHBoxLayout* ModuleWindow::SaveExitButtons(std::function<void()> save, std::func
     return buttons;
 }
 
+void ModuleWindow::SetTrendFeed(IoTestFeed* feed) {
+    trendFeed_ = feed;
+    if (trendPane_ != nullptr) trendPane_->SetFeed(feed);
+}
+
+TrendPane* ModuleWindow::CreateTrendPane() {
+    trendPane_ = new TrendPane(false, this);
+    trendPane_->SetFeed(trendFeed_);
+    return trendPane_;
+}
+
 QTimer* ModuleWindow::CreateTimer1(int intervalMs, std::function<void()> tick) {
     auto* timer = new QTimer(this);
     timer->setObjectName(QStringLiteral("Timer1"));
@@ -127,6 +138,7 @@ void ModuleWindow::showEvent(QShowEvent* event) {
     }
     // Every showing starts from the module's saved state.
     unsaved_ = false;
+    if (trendPane_ != nullptr) trendPane_->ShowSlot(Model()->CurrentModule);
     FormShow();
     // A window manager may not activate the window (or the platform may not report
     // it): the showing counts as the activation, and the activation that may follow

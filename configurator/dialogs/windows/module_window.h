@@ -12,6 +12,8 @@
 //   };
 // then add one line to CreatePropertiesWindows (properties_windows.cpp).
 
+#include "online/windows/trend_pane.h"
+
 #include <QMessageBox>
 #include <QWidget>
 
@@ -23,6 +25,7 @@ class QTimer;
 
 namespace korvo {
 
+class IoTestFeed;
 class StationModel;
 
 // The station the windows edit; null until the main window's first activation.
@@ -35,6 +38,10 @@ public:
 
     // Null before the main window's first activation; the handlers run only after it.
     StationModel* Model() const { return model_(); }
+    // The I/O test's trends, for the windows of modules with measured channels.
+    void SetTrendFeed(IoTestFeed* feed);
+    // Null for a window without measured channels.
+    TrendPane* Trends() const { return trendPane_; }
 
 protected:
     virtual void FormShow() {}
@@ -49,6 +56,9 @@ protected:
     QHBoxLayout* SaveExitButtons(std::function<void()> save, std::function<void()> exit, bool centred);
     // The dialog's Timer1, stopped, ticking at the interval once started.
     QTimer* CreateTimer1(int intervalMs, std::function<void()> tick);
+    // The plot of the edited module's measured channels; every showing plots the
+    // module the window edits then.
+    TrendPane* CreateTrendPane();
     // The general error report: a message box with what the logic reported.
     void ReportError(const std::exception& error);
     // Writes the whole station to "korvo.ini" in the program folder; a failure is
@@ -65,6 +75,8 @@ private:
     void WatchChanges();
 
     ModelSource model_;
+    TrendPane* trendPane_ = nullptr;
+    IoTestFeed* trendFeed_ = nullptr;
     bool hasSaveButton_ = false;
     bool watching_ = false;
     bool unsaved_ = false;

@@ -34,6 +34,7 @@ MultiChannelTemperatureWindow::MultiChannelTemperatureWindow(const MultiChannelL
     columns->addLayout(middle, 1);
     columns->addWidget(CreateSensors(), 0, Qt::AlignTop);
     outer->addLayout(columns);
+    outer->addWidget(CreateTrendPane(), 1);
 
     outer->addLayout(SaveExitButtons([this] { Button1Click(); }, [this] { close(); }, true));
     timer1_ = CreateTimer1(MultiChannelTemperatureDialog::kTimerMs, [this] { Timer1Timer(); });

@@ -12,9 +12,11 @@
 namespace korvo {
 
 void CreatePropertiesWindows(const ModelSource& model, QWidget* owner,
-                             const RegisterPropertiesWindow& registerWindow, Pinger* pinger) {
+                             const RegisterPropertiesWindow& registerWindow, Pinger* pinger,
+                             IoTestFeed* trends) {
     const auto add = [&](PropertiesDialog dialog, QWidget* window) {
         window->hide();
+        if (auto* moduleWindow = qobject_cast<ModuleWindow*>(window)) moduleWindow->SetTrendFeed(trends);
         registerWindow(dialog, window);
     };
     add(PropertiesDialog::Korvo_AI_2, new TfrmKorvo_AI_2(model, owner));

@@ -15,14 +15,16 @@ class QWidget;
 
 namespace korvo {
 
+class IoTestFeed;
 class Pinger;
 
 using RegisterPropertiesWindow = std::function<void(PropertiesDialog, QWidget*)>;
 
 // Creates every properties window as a hidden window of `owner` and hands it to
 // `registerWindow`. The coupler's connection test echoes through `pinger` (null:
-// the system's echo).
+// the system's echo); the windows of measured channels plot them from `trends`.
 void CreatePropertiesWindows(const ModelSource& model, QWidget* owner,
-                             const RegisterPropertiesWindow& registerWindow, Pinger* pinger = nullptr);
+                             const RegisterPropertiesWindow& registerWindow, Pinger* pinger = nullptr,
+                             IoTestFeed* trends = nullptr);
 
 }  // namespace korvo

@@ -27,6 +27,7 @@ TwoChannelTemperatureWindow::TwoChannelTemperatureWindow(const TwoChannelLayout&
     auto* channels = new QHBoxLayout;
     for (int channel = 1; channel <= 2; ++channel) channels->addWidget(CreateChannel(channel), 1);
     outer->addLayout(channels);
+    outer->addWidget(CreateTrendPane(), 1);
 
     outer->addLayout(SaveExitButtons([this] { Button1Click(); }, [this] { close(); }, true));
     timer1_ = CreateTimer1(TwoChannelTemperatureDialog::kTimerMs, [this] { Timer1Timer(); });

@@ -6,6 +6,7 @@
 #include "docs/windows/connection_list_painter.h"
 #include "station/text_encoding.h"
 
+#include <QDateTime>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -39,6 +40,11 @@ constexpr std::array<Column, 9> kColumns = {{{"slot", 8},
                                              {"remark", 32}}};
 // The tester's name, date and signature under the last row.
 constexpr int kSignatureRows = 4;
+constexpr std::array<Column, 4> kEventColumns = {{{"time", 40}, {"tag", 70}, {"old \u2192 new", 40}, {"source", 35}}};
+constexpr double kAppendixHeading = 7;
+constexpr double kAppendixGap = 4;
+// The appendix starts under the signature only with at least this many of its rows.
+constexpr int kMinEventRows = 2;
 
 QString Text(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
 QString Utf8(const std::string& utf8) { return QString::fromStdString(utf8); }
@@ -78,6 +84,99 @@ std::vector<int> PageStarts(const IoTestRecord& record) {
     return starts;
 }
 
+double RowsBottom() { return G::kPaperHeight - G::kBottom - G::kFooterHeight - kRowHeight; }
+
+// Where the events go: per page of the whole record, its first event, its count and
+// the top of its table (mm); pages of points without events have none.
+struct EventBlock {
+    int page = 0;
+    int begin = 0;
+    int count = 0;
+    double top = 0;
+    bool heading = false;
+};
+
+std::vector<EventBlock> EventBlocks(const IoTestRecord& record) {
+    std::vector<EventBlock> blocks;
+    const int events = static_cast<int>(record.events.size());
+    if (events == 0) return blocks;
+    const std::vector<int> starts = PageStarts(record);
+    const int lastPage = static_cast<int>(starts.size()) - 1;
+    const int lastRows = static_cast<int>(record.points.size()) - starts.back();
+    const double afterSignature = (lastPage == 0 ? kTableTop : G::kTop) + kRowHeight * (1 + lastRows + kSignatureRows) +
+                                  kAppendixGap;
+    const auto fitting = [](double top) {
+        return static_cast<int>((RowsBottom() - top - kAppendixHeading - kRowHeight) / kRowHeight);
+    };
+    int next = 0;
+    int page = lastPage + 1;
+    if (const int fit = fitting(afterSignature); fit >= std::min(kMinEventRows, events)) {
+        blocks.push_back({lastPage, 0, std::min(fit, events), afterSignature, true});
+        next = blocks.back().count;
+    }
+    while (next < events) {
+        const bool heading = blocks.empty();
+        const int fit = heading ? fitting(G::kTop) : fitting(G::kTop - kAppendixHeading);
+        blocks.push_back({page++, next, std::min(fit, events - next), G::kTop, heading});
+        next += blocks.back().count;
+    }
+    return blocks;
+}
+
+int PageCount(const IoTestRecord& record) {
+    const std::vector<EventBlock> blocks = EventBlocks(record);
+    const int pointPages = static_cast<int>(PageStarts(record).size());
+    return blocks.empty() ? pointPages : std::max(pointPages, blocks.back().page + 1);
+}
+
+QString EventTime(TrendTime ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+}
+
+void DrawCells(QPainter& painter, const QString* cells, const Column* columns, std::size_t count, double top,
+               double scale, bool bold) {
+    QFont font = ReportQFont(ReportFont::Regular8);
+    font.setPointSizeF(7);
+    font.setBold(bold);
+    painter.setFont(font);
+    double left = G::kLeft;
+    for (std::size_t c = 0; c < count; ++c) {
+        const QRectF cell((left + 0.8) * scale, top * scale, (columns[c].width - 1.6) * scale, kRowHeight * scale);
+        painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         painter.fontMetrics().elidedText(cells[c], Qt::ElideRight, static_cast<int>(cell.width())));
+        left += columns[c].width;
+    }
+    const double width = G::kPaperWidth - G::kLeft - G::kRight;
+    painter.setPen(QPen(QColor(0xB0, 0xB0, 0xB0), 0.1 * scale));
+    painter.drawLine(QPointF(G::kLeft * scale, (top + kRowHeight) * scale),
+                     QPointF((G::kLeft + width) * scale, (top + kRowHeight) * scale));
+    painter.setPen(Qt::black);
+}
+
+void DrawEvents(QPainter& painter, const IoTestRecord& record, const EventBlock& block, double scale) {
+    double top = block.top;
+    if (block.heading) {
+        QFont heading = ReportQFont(ReportFont::Bold10);
+        painter.setFont(heading);
+        QString text = QStringLiteral("events");
+        if (record.droppedEvents > 0) text += QStringLiteral(" (%1 more not kept)").arg(record.droppedEvents);
+        painter.drawText(QRectF(G::kLeft * scale, top * scale, 180 * scale, (kAppendixHeading - 1) * scale),
+                         Qt::AlignLeft | Qt::AlignVCenter, text);
+        top += kAppendixHeading;
+    }
+    std::array<QString, kEventColumns.size()> cells;
+    for (std::size_t c = 0; c < kEventColumns.size(); ++c) cells[c] = QString::fromUtf8(kEventColumns[c].title);
+    DrawCells(painter, cells.data(), kEventColumns.data(), cells.size(), top, scale, true);
+    top += kRowHeight;
+    for (int i = block.begin; i < block.begin + block.count; ++i) {
+        const IoEvent& e = record.events[static_cast<std::size_t>(i)];
+        cells = {EventTime(e.ms), Text(e.tag), Text(e.oldValue) + QStringLiteral(" \u2192 ") + Text(e.newValue),
+                 QString::fromLatin1(EventSourceName(e.source))};
+        DrawCells(painter, cells.data(), kEventColumns.data(), cells.size(), top, scale, false);
+        top += kRowHeight;
+    }
+}
+
 void DrawSignature(QPainter& painter, const IoTestRecord& r, double top, double scale) {
     painter.setFont(ReportQFont(ReportFont::Regular8));
     const QString tester = r.header.tester.empty() ? QString() : Text(r.header.tester);
@@ -101,21 +200,7 @@ void DrawRow(QPainter& painter, const std::array<QString, kColumns.size()>& cell
              bool shaded, bool bold) {
     const double width = G::kPaperWidth - G::kLeft - G::kRight;
     if (shaded) painter.fillRect(QRectF(G::kLeft * scale, top * scale, width * scale, kRowHeight * scale), kUntested);
-    QFont font = ReportQFont(ReportFont::Regular8);
-    font.setPointSizeF(7);
-    font.setBold(bold);
-    painter.setFont(font);
-    double left = G::kLeft;
-    for (std::size_t c = 0; c < kColumns.size(); ++c) {
-        const QRectF cell((left + 0.8) * scale, top * scale, (kColumns[c].width - 1.6) * scale, kRowHeight * scale);
-        painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         painter.fontMetrics().elidedText(cells[c], Qt::ElideRight, static_cast<int>(cell.width())));
-        left += kColumns[c].width;
-    }
-    painter.setPen(QPen(QColor(0xB0, 0xB0, 0xB0), 0.1 * scale));
-    painter.drawLine(QPointF(G::kLeft * scale, (top + kRowHeight) * scale),
-                     QPointF((G::kLeft + width) * scale, (top + kRowHeight) * scale));
-    painter.setPen(Qt::black);
+    DrawCells(painter, cells.data(), kColumns.data(), cells.size(), top, scale, bold);
 }
 
 void DrawHead(QPainter& painter, const IoTestRecord& r, double scale) {
@@ -154,7 +239,7 @@ void DrawHead(QPainter& painter, const IoTestRecord& r, double scale) {
 
 }  // namespace
 
-int IoTestRecordPageCount(const IoTestRecord& record) { return static_cast<int>(PageStarts(record).size()); }
+int IoTestRecordPageCount(const IoTestRecord& record) { return PageCount(record); }
 
 std::vector<int> IoTestRecordPageRows(const IoTestRecord& record) {
     const std::vector<int> starts = PageStarts(record);
@@ -165,6 +250,12 @@ std::vector<int> IoTestRecordPageRows(const IoTestRecord& record) {
     return rows;
 }
 
+std::vector<int> IoTestRecordEventRows(const IoTestRecord& record) {
+    std::vector<int> rows(static_cast<std::size_t>(PageCount(record)), 0);
+    for (const EventBlock& block : EventBlocks(record)) rows[static_cast<std::size_t>(block.page)] = block.count;
+    return rows;
+}
+
 void PaintIoTestRecordPage(QPainter& painter, const IoTestRecord& record, int page, double pixelsPerMm) {
     const double scale = pixelsPerMm;
     painter.save();
@@ -172,29 +263,35 @@ void PaintIoTestRecordPage(QPainter& painter, const IoTestRecord& record, int pa
     const bool first = page == 0;
     if (first) DrawHead(painter, record, scale);
     const std::vector<int> starts = PageStarts(record);
-    if (page < 0 || page >= static_cast<int>(starts.size())) {
+    const int pages = PageCount(record);
+    if (page < 0 || page >= pages) {
         painter.restore();
         return;
     }
-    const bool last = page + 1 == static_cast<int>(starts.size());
-    const int begin = starts[static_cast<std::size_t>(page)];
-    const int end = last ? static_cast<int>(record.points.size()) : starts[static_cast<std::size_t>(page) + 1];
-    double top = first ? kTableTop : G::kTop;
-    std::array<QString, kColumns.size()> titles;
-    for (std::size_t c = 0; c < kColumns.size(); ++c) titles[c] = QString::fromLatin1(kColumns[c].title);
-    DrawRow(painter, titles, top, scale, false, true);
-    top += kRowHeight;
-    for (int i = begin; i < end; ++i) {
-        const PointRecord& p = record.points[static_cast<std::size_t>(i)];
-        DrawRow(painter, Cells(p), top, scale, p.Testable() && !p.Complete(), false);
+    if (page < static_cast<int>(starts.size())) {
+        const bool last = page + 1 == static_cast<int>(starts.size());
+        const int begin = starts[static_cast<std::size_t>(page)];
+        const int end = last ? static_cast<int>(record.points.size()) : starts[static_cast<std::size_t>(page) + 1];
+        double top = first ? kTableTop : G::kTop;
+        std::array<QString, kColumns.size()> titles;
+        for (std::size_t c = 0; c < kColumns.size(); ++c) titles[c] = QString::fromLatin1(kColumns[c].title);
+        DrawRow(painter, titles, top, scale, false, true);
         top += kRowHeight;
+        for (int i = begin; i < end; ++i) {
+            const PointRecord& p = record.points[static_cast<std::size_t>(i)];
+            DrawRow(painter, Cells(p), top, scale, p.Testable() && !p.Complete(), false);
+            top += kRowHeight;
+        }
+        if (last) DrawSignature(painter, record, top, scale);
     }
-    if (last) DrawSignature(painter, record, top, scale);
+    for (const EventBlock& block : EventBlocks(record)) {
+        if (block.page == page) DrawEvents(painter, record, block, scale);
+    }
     painter.setFont(ReportQFont(ReportFont::Regular8));
     painter.drawText(QRectF(0, (G::kPaperHeight - G::kBottom - G::kFooterHeight) * scale, G::kPaperWidth * scale,
                             G::kFooterHeight * scale),
                      Qt::AlignHCenter | Qt::AlignVCenter,
-                     QStringLiteral("Page %1 of %2").arg(page + 1).arg(IoTestRecordPageCount(record)));
+                     QStringLiteral("Page %1 of %2").arg(page + 1).arg(pages));
     painter.restore();
 }
 

@@ -27,7 +27,12 @@
 #include "docs/windows/report.h"
 #include "dialogs/module_defaults.h"
 #include "dialogs/windows/properties_windows.h"
+#include "online/io_event_log.h"
 #include "online/online_operation.h"
+#include "online/trend_history.h"
+#include "online/windows/event_log_window.h"
+#include "online/windows/io_test_feed.h"
+#include "online/windows/trend_window.h"
 #include "online/worker_pinger.h"
 #include "station/station_budget.h"
 #include "station/windows/connector_image.h"
@@ -37,6 +42,7 @@
 #include "tools/udp_bootp_server.h"
 #include "tools/windows/frm_bootp_server.h"
 #include "tools/windows/eth_ping_window.h"
+#include "ui/user_settings.h"
 #include "ui/window_pump.h"
 #include "dialogs/automatic_save.h"
 #include "online/windows/coupler_search_window.h"
@@ -45,6 +51,7 @@
 #include "station/view_clicks.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -57,11 +64,14 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <chrono>
 
 namespace korvo {
 
@@ -151,6 +161,8 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
     setPalette(palette);
+    pacer_.SetInterval(UserSettings()->value(QString::fromLatin1(kIntervalKey), CyclePacer::kDefaultIntervalMs).toInt());
+    testFeed_ = new IoTestFeed([this] { return trend_.get(); }, [this] { return events_.get(); }, this);
 
     CreateActions();
     CreateToolBar();
@@ -192,7 +204,7 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
 
     CreatePropertiesWindows([this] { return frmKonfig_ != nullptr ? &frmKonfig_->Model() : nullptr; }, this,
                             [this](PropertiesDialog dialog, QWidget* window) { RegisterPropertiesDialog(dialog, window); },
-                            pinger_);
+                            pinger_, testFeed_);
     frmPing_ = new TfrmPing(this, *pinger_);
     frmPing_->hide();
     frmProjectProperties_ = new TfrmProjectProperties(this);
@@ -205,7 +217,7 @@ TMainForm::TMainForm(std::string programFolder, OnlineSeams seams, QWidget* pare
 
     timerReadWrite_ = new QTimer(this);
     timerReadWrite_->setObjectName(QStringLiteral("TimerReadWrite"));
-    timerReadWrite_->setInterval(kIoCycleMs);
+    timerReadWrite_->setInterval(pacer_.IntervalMs());
     connect(timerReadWrite_, &QTimer::timeout, this, &TMainForm::TimerReadWriteTimer);
 
     WindowPump& pump = WindowPump::Instance();
@@ -378,6 +390,22 @@ void TMainForm::CreateMenus() {
         connect(a, &QAction::toggled, box, &QCheckBox::setChecked);
         connect(box, &QCheckBox::toggled, a, &QAction::setChecked);
     }
+    QMenu* interval = online->addMenu(QStringLiteral("I/O test interval"));
+    interval->setObjectName(QStringLiteral("MenuInterval"));
+    auto* intervals = new QActionGroup(interval);
+    intervals->setExclusive(true);
+    for (const int ms : CyclePacer::kIntervalsMs) {
+        QAction* a = interval->addAction(QStringLiteral("%1 ms").arg(ms));
+        a->setObjectName(QStringLiteral("MenuInterval%1").arg(ms));
+        a->setCheckable(true);
+        a->setChecked(ms == pacer_.IntervalMs());
+        intervals->addAction(a);
+        connect(a, &QAction::triggered, this, [this, ms] { SetIoTestInterval(ms); });
+        intervalActions_[ms] = a;
+    }
+    online->addSeparator();
+    item(online, "MenuTrend", QStringLiteral("trend"), -1, &TMainForm::TrendClick);
+    item(online, "MenuEventLog", QStringLiteral("event log"), -1, &TMainForm::EventLogClick);
 
     QMenu* report = bar->addMenu(QStringLiteral("Report"));
     item(report, "MenuPreview", QStringLiteral("preview"), -1, &TMainForm::PreviewClick);
@@ -474,6 +502,15 @@ void TMainForm::CreateStatusBar() {
     statusInspector_->setObjectName(QStringLiteral("StatusInspector"));
     statusInspector_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     bar->addWidget(statusInspector_, 1);
+    // Panel 1 is rewritten every cycle; the overrun keeps a panel of its own.
+    statusOverrun_ = new QLabel(bar);
+    statusOverrun_->setObjectName(QStringLiteral("StatusOverrun"));
+    statusOverrun_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    QPalette overrunPalette = statusOverrun_->palette();
+    overrunPalette.setColor(QPalette::WindowText, Qt::red);
+    statusOverrun_->setPalette(overrunPalette);
+    bar->addWidget(statusOverrun_);
+    statusOverrun_->hide();
     statusBudget_ = new QLabel(bar);
     statusBudget_->setObjectName(QStringLiteral("StatusBudget"));
     statusBudget_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -577,7 +614,19 @@ void TMainForm::CreateOnline(StationModel& model) {
     frmBootpServer_->Bind(*bootp_);
 
     recorder_ = std::make_unique<IoTestRecorder>(model);
-    online_->SetCycleObserver(recorder_.get());
+    trend_ = std::make_unique<TrendHistory>(model);
+    events_ = std::make_unique<IoEventLog>(model);
+    // The history and the log have one callback each: the feed passes them on to
+    // every window that listens.
+    trend_->SetChanged([this] { testFeed_->NotifyTrendsChanged(); });
+    trend_->SetReadingsSink([this](const std::vector<TrendReading>& readings) { testFeed_->NotifyReadings(readings); });
+    events_->SetSink([this](const IoEvent&) { testFeed_->NotifyEventLogged(); });
+    recorder_->SetEventLog(events_.get());
+    observers_.Add(recorder_.get());
+    observers_.Add(trend_.get());
+    observers_.Add(events_.get());
+    online_->SetCycleObserver(&observers_);
+    online_->CycleIntervalMs = pacer_.IntervalMs();
     frmIoRecord_->Bind(*recorder_);
 }
 
@@ -849,12 +898,58 @@ void TMainForm::StationsChanged() {
 }
 
 void TMainForm::TimerReadWriteTimer() {
-    // A tick that comes while a command (or the cycle before) waits is left out.
+    // A tick that comes while a command (or the cycle before) waits is left out, so
+    // a slow cycle makes the next ones wait for their turn rather than queue.
     if (!online_ || WindowPump::Instance().Busy()) return;
+    const auto start = std::chrono::steady_clock::now();
     onlineLog_->Hold();
     online_->IoCycle();
     onlineLog_->Release();
     WindowPump::Instance().EndCommand();
+    ShowPace(pacer_.CycleTook(std::chrono::steady_clock::now() - start));
+    // A cycle error may have stopped the test.
+    if (frmKonfig_ != nullptr && !frmKonfig_->Model().Online) {
+        ShowPace(false);
+        testFeed_->NotifyEnded();
+    }
+}
+
+void TMainForm::ShowPace(bool overran) {
+    if (!overran) {
+        overrunning_ = false;
+        statusOverrun_->hide();
+        return;
+    }
+    const QString text = ToQString(pacer_.OverrunText());
+    statusOverrun_->setText(text);
+    statusOverrun_->setToolTip(text);
+    statusOverrun_->show();
+    if (!std::exchange(overrunning_, true)) AddMemoLine(pacer_.OverrunText());
+}
+
+void TMainForm::SetIoTestInterval(int intervalMs) {
+    pacer_.SetInterval(intervalMs);
+    const int ms = pacer_.IntervalMs();
+    timerReadWrite_->setInterval(ms);
+    if (online_) online_->CycleIntervalMs = ms;
+    if (const auto it = intervalActions_.find(ms); it != intervalActions_.end()) it->second->setChecked(true);
+    UserSettings()->setValue(QString::fromLatin1(kIntervalKey), ms);
+}
+
+void TMainForm::TrendClick() {
+    if (frmTrend_ == nullptr) {
+        frmTrend_ = new TfrmTrend(this);
+        frmTrend_->Bind(*testFeed_);
+    }
+    ShowOverOwner(frmTrend_, this);
+}
+
+void TMainForm::EventLogClick() {
+    if (frmEventLog_ == nullptr) {
+        frmEventLog_ = new TfrmEventLog(this);
+        frmEventLog_->Bind(*testFeed_);
+    }
+    ShowOverOwner(frmEventLog_, this);
 }
 
 void TMainForm::ShowMessage(const std::string& text, const std::string& caption) {
@@ -1008,8 +1103,13 @@ void TMainForm::FollowIoTest(const std::string& stopReason) {
         // The test only starts after a configuration check that passed.
         recorder_->Begin(MakeRecordHeader(model, project, CheckResultText(*online_, model, true),
                                           CouplerStateText(diagnosis_->State)));
+        trend_->Begin(pacer_.IntervalMs());
+        events_->Begin();
+        testFeed_->NotifyBegun();
     } else if (!model.Online) {
         recorder_->Finish(stopReason);
+        ShowPace(false);
+        testFeed_->NotifyEnded();
     }
 }
 

@@ -5,6 +5,8 @@
 // lives there. The window is the online logic's OnlineUi.
 
 #include "station/app_state.h"
+#include "online/cycle_observers.h"
+#include "online/cycle_pacer.h"
 #include "online/online_ui.h"
 #include "station/catalogue.h"
 #include "station/project_commands.h"
@@ -33,7 +35,12 @@ namespace korvo {
 class Clock;
 class ControllerAccess;
 class CouplerDiagnosis;
+class IoEventLog;
+class IoTestFeed;
 class IoTestRecorder;
+class TfrmEventLog;
+class TfrmTrend;
+class TrendHistory;
 class TfrmIoRecord;
 class TfrmConfigurationTable;
 class NcRestart;
@@ -99,6 +106,17 @@ public:
     TfrmIoRecord* frmIoRecord() const { return frmIoRecord_; }
     TfrmConfigurationTable* frmConfigurationTable() const { return frmConfigurationTable_; }
     IoTestRecorder* IoRecorder() const { return recorder_.get(); }
+    // The I/O test's trends and event log, null until the first activation, and what
+    // their windows hear of them.
+    TrendHistory* Trends() const { return trend_.get(); }
+    IoEventLog* EventLog() const { return events_.get(); }
+    IoTestFeed* TestFeed() const { return testFeed_; }
+    TfrmTrend* frmTrend() const { return frmTrend_; }
+    TfrmEventLog* frmEventLog() const { return frmEventLog_; }
+    // The I/O test's interval, one of CyclePacer::kIntervalsMs, kept in the user's settings.
+    int IoTestIntervalMs() const { return pacer_.IntervalMs(); }
+    void SetIoTestInterval(int intervalMs);
+    static constexpr const char* kIntervalKey = "online/ioTestIntervalMs";
 
     TfrmPing* frmPing() const { return frmPing_; }
     // The windows for many couplers; each is made when its menu item is first used.
@@ -193,6 +211,11 @@ private:
     void PreviewClick();
     void ExportAddressMapClick();
     void IoRecordClick();
+    void TrendClick();
+    void EventLogClick();
+    // While cycles do not fit the interval, the status bar says so; the online log
+    // says it once when it starts.
+    void ShowPace(bool overran);
     // Starts the record when the I/O test has started, ends it when the test stopped.
     void FollowIoTest(const std::string& stopReason);
     // Stops a running I/O test before the project changes or the program closes.
@@ -230,6 +253,15 @@ private:
     TfrmIoRecord* frmIoRecord_ = nullptr;
     TfrmConfigurationTable* frmConfigurationTable_ = nullptr;
     std::unique_ptr<IoTestRecorder> recorder_;
+    std::unique_ptr<TrendHistory> trend_;
+    std::unique_ptr<IoEventLog> events_;
+    CycleObservers observers_;
+    CyclePacer pacer_;
+    bool overrunning_ = false;
+    IoTestFeed* testFeed_ = nullptr;
+    TfrmTrend* frmTrend_ = nullptr;
+    TfrmEventLog* frmEventLog_ = nullptr;
+    std::map<int, QAction*> intervalActions_;
     TfrmPing* frmPing_ = nullptr;
     TfrmStationScan* frmStationScan_ = nullptr;
     TfrmCouplerSearch* frmCouplerSearch_ = nullptr;
@@ -260,6 +292,7 @@ private:
     bool longWaitShown_ = false;
     QLabel* statusBudget_ = nullptr;
     QLabel* statusInspector_ = nullptr;
+    QLabel* statusOverrun_ = nullptr;
     std::set<int> overBudget_;
     QMenu* popupMenu_ = nullptr;
 
