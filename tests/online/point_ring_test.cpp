@@ -2,6 +2,7 @@
 // the newest samples and no more, and the reduction loses no extreme of any column.
 
 #include "online/point_ring.h"
+#include "online/sample_blocks.h"
 
 #include <gtest/gtest.h>
 
@@ -138,6 +139,41 @@ TEST(StepSamples, ChangesBecomeEdgesAndTheLastValueIsHeld) {
     EXPECT_EQ(StepSamples(changes, 40), steps);
     EXPECT_EQ(StepSamples(changes, 25).back(), (TrendSample{30, 0}));
     EXPECT_TRUE(StepSamples({}, 40).empty());
+}
+
+}  // namespace
+}  // namespace korvo
+
+namespace korvo {
+namespace {
+
+TEST(SampleBlocks, LongViewsReadBlocksAndKeepSpikesAndDipsOfWhatTheRingStillHolds) {
+    // A ring that has overwritten its oldest quarter, with one spike and one dip.
+    PointRing ring(30'000);
+    SampleBlocks blocks;
+    const TrendTime start = 1'800'000'000'000;
+    for (int i = 0; i < 40'000; ++i) {
+        const float value = i == 31'234 ? 99.0f : i == 35'555 ? -99.0f : static_cast<float>(i % 10);
+        ring.Append(start + i * 1000, value);
+        // Followed now and then, as the redraws come.
+        if (i % 7'000 == 0) blocks.Follow(ring);
+    }
+    blocks.Follow(ring);
+    const TrendTime from = ring.At(0).ms;
+    const TrendTime to = ring.Newest().ms;
+    const std::vector<TrendSample> drawn = blocks.Envelope(from - 1000, to, 100);
+    EXPECT_LE(drawn.size(), 200u);
+    EXPECT_GE(drawn.size(), 100u);
+    EXPECT_TRUE(std::is_sorted(drawn.begin(), drawn.end(), [](const auto& a, const auto& b) { return a.ms < b.ms; }));
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_GE(drawn.front().ms, from) << "nothing the ring no longer holds";
+    EXPECT_LE(drawn.back().ms, to);
+    const auto [low, high] = std::minmax_element(drawn.begin(), drawn.end(),
+                                                 [](const auto& a, const auto& b) { return a.value < b.value; });
+    EXPECT_EQ(*high, (TrendSample{start + 31'234 * 1000, 99.0}));
+    EXPECT_EQ(*low, (TrendSample{start + 35'555 * 1000, -99.0}));
+    blocks.Clear();
+    EXPECT_TRUE(blocks.Envelope(from, to, 100).empty());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The trend window during an I/O test of the demo station against the simulated
-// coupler, its inputs alive, at the 100 ms interval for 45 s: the picture in
-// screenshots/trend-window.png of the build folder (docs/trend-window.png).
+// coupler, its inputs alive, at the 100 ms interval: the picture in
+// screenshots/trend-window.png of the build folder. The suite runs it for 6 s;
+// KORVO_TREND_SECONDS=45 gives the longer lines of docs/trend-window.png.
 
 #include "program_folder.h"
 #include "simulated_coupler.h"
@@ -12,10 +13,13 @@
 #include "random_loopback.h"
 
 #include <QComboBox>
+#include <QtGlobal>
 #include <QDir>
 #include <QLineSeries>
 #include <QSettings>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 using namespace std::chrono_literals;
 
@@ -50,13 +54,14 @@ void TrendWindowScreenshot::LiveTrendOfTheDemoStation() {
     for (std::size_t c : history.ChannelsOfSlot(8)) QVERIFY(trend->Pick(QString::fromStdString(history.Points()[c].tag), true));
     QVERIFY(trend->Pick(QStringLiteral("PumpHouse_M2_DI_1"), true));
     trend->Pane()->findChild<QComboBox*>(QStringLiteral("ComboTimeWindow"))->setCurrentText(QStringLiteral("1 min"));
-    QTest::qWait(45'000);
+    const int seconds = std::clamp(qEnvironmentVariableIntValue("KORVO_TREND_SECONDS"), 0, 600);
+    QTest::qWait((seconds > 0 ? seconds : 6) * 1000);
     QVERIFY(QDir().mkpath(QStringLiteral(KORVO_SCREENSHOT_DIR)));
     QVERIFY(trend->grab().save(QStringLiteral(KORVO_SCREENSHOT_DIR "/trend-window.png"), "PNG"));
     // Live values: the line has moved through many cycles.
     const korvo::PointRing& ring = history.History(history.ChannelsOfSlot(8)[0]);
-    QVERIFY2(ring.Size() > 100, qPrintable(QString::number(ring.Size())));
-    QVERIFY(trend->Pane()->Chart()->SeriesAt(1)->count() > 50);
+    QVERIFY2(ring.Size() > 30, qPrintable(QString::number(ring.Size())));
+    QVERIFY(trend->Pane()->Chart()->SeriesAt(1)->count() > 20);
     Action(form, "ToolTest")->trigger();
     Action(form, "MenuInterval1000")->trigger();
     QVERIFY(boxes.boxes.isEmpty());

@@ -147,7 +147,6 @@ private Q_SLOTS:
     void DigitalPointsAreDrawnAsStepsInLanesOfTheirOwn();
     void PauseFreezesTheViewWhileTheHistoryGrows();
     void TimeWindowSetsTheTimeAxis();
-    void LongViewsReadBlocksAndKeepSpikesAndDips();
     void ExportsWriteWholeFilesAndARefusedPathLeavesNothing();
     void TrendWindowPicksByTagAndRecordsOnlyThePickedPoints();
     void EventLogFiltersByTagAndSource();
@@ -295,35 +294,6 @@ void TrendWindowsTest::TimeWindowSetsTheTimeAxis() {
     QCOMPARE(drawnHigh, high);
     spans->setCurrentText(QStringLiteral("24 h"));
     QCOMPARE(axisSpan(), 86'400'000);
-}
-
-void TrendWindowsTest::LongViewsReadBlocksAndKeepSpikesAndDips() {
-    // A ring that has overwritten its oldest quarter, with one spike and one dip.
-    korvo::PointRing ring(30'000);
-    korvo::SampleBlocks blocks;
-    const korvo::TrendTime start = 1'800'000'000'000;
-    for (int i = 0; i < 40'000; ++i) {
-        const float value = i == 31'234 ? 99.0f : i == 35'555 ? -99.0f : static_cast<float>(i % 10);
-        ring.Append(start + i * 1000, value);
-        // Followed now and then, as the redraws come.
-        if (i % 7'000 == 0) blocks.Follow(ring);
-    }
-    blocks.Follow(ring);
-    const korvo::TrendTime from = ring.At(0).ms;
-    const korvo::TrendTime to = ring.Newest().ms;
-    const std::vector<korvo::TrendSample> drawn = blocks.Envelope(from - 1000, to, 100);
-    QVERIFY(drawn.size() <= 200);
-    QVERIFY(drawn.size() >= 100);
-    QVERIFY(std::is_sorted(drawn.begin(), drawn.end(), [](const auto& a, const auto& b) { return a.ms < b.ms; }));
-    // Nothing the ring no longer holds.
-    QVERIFY(drawn.front().ms >= from);
-    QCOMPARE(drawn.back().ms <= to, true);
-    const auto [low, high] = std::minmax_element(drawn.begin(), drawn.end(),
-                                                 [](const auto& a, const auto& b) { return a.value < b.value; });
-    QCOMPARE(high->value, 99.0);
-    QCOMPARE(high->ms, start + 31'234 * 1000);
-    QCOMPARE(low->value, -99.0);
-    QCOMPARE(low->ms, start + 35'555 * 1000);
 }
 
 void TrendWindowsTest::ExportsWriteWholeFilesAndARefusedPathLeavesNothing() {

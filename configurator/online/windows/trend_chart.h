@@ -6,11 +6,11 @@
 // the series stay and only their points are replaced, so a redraw is cheap.
 
 #include "online/point_ring.h"
+#include "online/sample_blocks.h"
 
 #include <QChartView>
 
 #include <chrono>
-#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,29 +29,6 @@ struct TrendSpan {
 };
 // The time windows a plot offers, shortest first.
 const std::vector<TrendSpan>& TrendSpans();
-
-// The samples of a ring in blocks of kSize, each with its extremes, kept up as the ring
-// grows and overwrites: a view of many hours reads a block where it would read
-// dozens of samples.
-class SampleBlocks {
-public:
-    static constexpr int kSize = 32;
-
-    void Follow(const PointRing& ring);
-    void Clear();
-    // Per column of [from, to], its lowest and its highest sample in time order.
-    std::vector<TrendSample> Envelope(TrendTime from, TrendTime to, int columns) const;
-
-private:
-    struct Block {
-        TrendTime firstMs, lastMs, lowMs, highMs;
-        double low, high;
-        int count;
-    };
-    std::deque<Block> blocks_;
-    bool any_ = false;
-    TrendTime seenMs_ = 0;  // the newest sample taken
-};
 
 class TrendChart : public QChartView {
     Q_OBJECT
