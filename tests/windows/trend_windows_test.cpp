@@ -529,10 +529,13 @@ void TrendWindowsTest::MainWindowShowsLiveTrendsAndKeepsTheInterval() {
     coupler.Station().update(5000ms);
     form.TimerReadWriteTimer();
     QTRY_COMPARE(paneChart->SeriesAt(1)->count(), 6);
+    QVERIFY(QDir().mkpath(QStringLiteral(KORVO_SCREENSHOT_DIR)));
+    QVERIFY(ai2->grab().save(QStringLiteral(KORVO_SCREENSHOT_DIR "/dialog-ai2-trend.png"), "PNG"));
 
     Action(form, "MenuEventLog")->trigger();
     QTRY_VERIFY(form.frmEventLog()->Table()->rowCount() > 0);
     QCOMPARE(form.frmEventLog()->Table()->rowCount(), static_cast<int>(form.EventLog()->Events().size()));
+    QVERIFY(form.frmEventLog()->grab().save(QStringLiteral(KORVO_SCREENSHOT_DIR "/event-log.png"), "PNG"));
 
     Action(form, "ToolTest")->trigger();
     QVERIFY(!form.frmKonfig()->Model().Online);

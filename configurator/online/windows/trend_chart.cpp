@@ -8,6 +8,8 @@
 #include <QBuffer>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QFont>
+#include <QGraphicsLayout>
 #include <QLineSeries>
 #include <QPixmap>
 #include <QTimer>
@@ -56,8 +58,14 @@ TrendChart::TrendChart(QWidget* parent) : QChartView(parent) {
     QChart* plot = chart();
     plot->setAnimationOptions(QChart::NoAnimation);
     plot->legend()->setAlignment(Qt::AlignBottom);
+    // Tags are long and panes narrow: a smaller legend keeps them readable.
+    QFont small = plot->legend()->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    plot->legend()->setFont(small);
     plot->setMargins(QMargins(4, 4, 4, 4));
-    setMinimumSize(320, 200);
+    plot->layout()->setContentsMargins(0, 0, 0, 0);
+    plot->setBackgroundRoundness(0);
+    setMinimumSize(320, 240);
     RemoveSeries();
 }
 
@@ -83,7 +91,7 @@ void TrendChart::RemoveSeries() {
     }
     timeAxis_ = new QDateTimeAxis;
     timeAxis_->setFormat(TimeFormat(span_));
-    timeAxis_->setTickCount(6);
+    timeAxis_->setTickCount(TimeTicks());
     timeAxis_->setTitleText(QStringLiteral("time"));
     plot->addAxis(timeAxis_, Qt::AlignBottom);
     if (placed_) timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(viewFrom_), QDateTime::fromMSecsSinceEpoch(viewTo_));
@@ -264,8 +272,14 @@ void TrendChart::showEvent(QShowEvent* event) {
     if (dirty_ && !paused_) ScheduleRedraw();
 }
 
+int TrendChart::TimeTicks() const {
+    // A time label takes about 70 px; fewer of them than fit would be truncated.
+    return std::clamp(width() / 110, 2, 8);
+}
+
 void TrendChart::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
+    if (timeAxis_ != nullptr) timeAxis_->setTickCount(TimeTicks());
     // The columns follow the plot's width.
     dirty_ = true;
     ScheduleRedraw();

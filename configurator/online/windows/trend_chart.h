@@ -79,6 +79,7 @@ private:
     void ScheduleRedraw();
     // The columns each line of the plot is reduced to.
     int Columns() const;
+    int TimeTicks() const;
 
     const TrendHistory* history_ = nullptr;
     std::vector<std::size_t> points_;
