@@ -121,11 +121,13 @@ void IoEventLog::Take(std::size_t index, std::int32_t value, EventSource source)
     if (!first) event.oldValue = ValueText(p, old);
     event.newValue = ValueText(p, value);
     event.source = first ? EventSource::TestStart : source;
-    if (sink_) sink_(event);
+    // Stored before the sink hears it, so a listener finds it in Events() already.
     if (events_.size() < kMaxEvents) {
         events_.push_back(std::move(event));
+        if (sink_) sink_(events_.back());
     } else {
         ++dropped_;
+        if (sink_) sink_(event);
     }
 }
 
