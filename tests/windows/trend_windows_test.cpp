@@ -137,6 +137,15 @@ bool EndsAt(korvo::TrendTime viewTo, korvo::TrendTime newest, std::chrono::milli
     return viewTo >= newest && viewTo - newest < span.count() / 50;
 }
 
+// The pane of the station's slot 2, shown, after a test began and ran that many cycles.
+void ShowAfterCycles(SmallStation& station, korvo::TrendPane& pane, int cycles) {
+    pane.SetFeed(&station.Feed());
+    pane.ShowSlot(2);
+    pane.show();
+    station.Begin();
+    for (int i = 0; i < cycles; ++i) station.Cycle();
+}
+
 }  // namespace
 
 class TrendWindowsTest : public QObject {
@@ -256,11 +265,7 @@ void TrendWindowsTest::PauseFreezesTheViewWhileTheHistoryGrows() {
 void TrendWindowsTest::TimeWindowSetsTheTimeAxis() {
     SmallStation station;
     korvo::TrendPane pane(true);
-    pane.SetFeed(&station.Feed());
-    pane.ShowSlot(2);
-    pane.show();
-    station.Begin();
-    for (int i = 0; i < 90; ++i) station.Cycle();
+    ShowAfterCycles(station, pane, 90);
     auto* spans = pane.findChild<QComboBox*>(QStringLiteral("ComboTimeWindow"));
     QCOMPARE(spans->count(), 4);
     const auto axisSpan = [&] {
@@ -299,11 +304,7 @@ void TrendWindowsTest::TimeWindowSetsTheTimeAxis() {
 void TrendWindowsTest::ExportsWriteWholeFilesAndARefusedPathLeavesNothing() {
     SmallStation station;
     korvo::TrendPane pane(false);
-    pane.SetFeed(&station.Feed());
-    pane.ShowSlot(2);
-    pane.show();
-    station.Begin();
-    for (int i = 0; i < 4; ++i) station.Cycle();
+    ShowAfterCycles(station, pane, 4);
     QTemporaryDir out;
     QVERIFY(pane.ExportCsv(out.filePath(QStringLiteral("trend.csv"))));
     const QByteArray csv = ReadAll(out.filePath(QStringLiteral("trend.csv")));
