@@ -50,14 +50,8 @@ private Q_SLOTS:
 };
 
 void IoRecordWindowTest::ClickedOutputsAreMarkedAndTheRecordOutlivesTheTest() {
-    ProgramFolder folder(DemoProjectAt(kAddress));
-    SimulatedCoupler coupler(kAddress, folder.FilePath(QStringLiteral("korvo.ini")).toStdString(),
-                             folder.FilePath(QStringLiteral("korvo_config.ini")).toStdString());
-    FakePinger pinger;
-    pinger.reachable.insert(kAddress);
-    FakeClock clock;
-    MessageBoxRecorder boxes;
-    TMainForm form(folder.Path(), korvo::OnlineSeams{&pinger, &clock});
+    DemoOnline demo(kAddress);
+    TMainForm form(demo.folder.Path(), demo.Seams());
     form.show();
     QTRY_VERIFY(form.frmKonfig() != nullptr);
 
@@ -106,7 +100,7 @@ void IoRecordWindowTest::ClickedOutputsAreMarkedAndTheRecordOutlivesTheTest() {
     QVERIFY(ReadAll(out.filePath(QStringLiteral("record.pdf"))).startsWith("%PDF"));
     QVERIFY(ReadAll(out.filePath(QStringLiteral("record.csv"))).contains("PumpHouse_M4_DO_1,output,BOOL,1,0,tested"));
     QVERIFY(ReadAll(out.filePath(QStringLiteral("record.json"))).contains("\"switchedBy\": \"LED click\""));
-    QVERIFY(boxes.boxes.isEmpty());
+    QVERIFY(demo.boxes.boxes.isEmpty());
 
     // A page as it prints, and the window, for anyone to look at.
     QVERIFY(QDir().mkpath(QStringLiteral(KORVO_SCREENSHOT_DIR)));

@@ -107,3 +107,22 @@ private:
     korvo::sim::Simulator simulator_;
     korvo::sim::SimulatedStation station_;
 };
+
+// The demo project in a program folder of its own (with `extra` lines after it), its
+// station 1 behind a simulated coupler on address, and the echo, clock and message
+// boxes a main window is given in a test.
+struct DemoOnline {
+    explicit DemoOnline(const std::string& address, const QByteArray& extra = {})
+        : folder(DemoProjectAt(address) + extra),
+          coupler(address, folder.FilePath(QStringLiteral("korvo.ini")).toStdString(),
+                  folder.FilePath(QStringLiteral("korvo_config.ini")).toStdString()) {
+        pinger.reachable.insert(address);
+    }
+    korvo::OnlineSeams Seams() { return korvo::OnlineSeams{&pinger, &clock}; }
+
+    ProgramFolder folder;
+    SimulatedCoupler coupler;
+    FakePinger pinger;
+    FakeClock clock;
+    MessageBoxRecorder boxes;
+};

@@ -32,15 +32,9 @@ private Q_SLOTS:
 void TrendWindowScreenshot::LiveTrendOfTheDemoStation() {
     QStandardPaths::setTestModeEnabled(true);
     const std::string address = RandomLoopbackAddress();
-    ProgramFolder folder(DemoProjectAt(address));
-    SimulatedCoupler coupler(address, folder.FilePath(QStringLiteral("korvo.ini")).toStdString(),
-                             folder.FilePath(QStringLiteral("korvo_config.ini")).toStdString());
-    coupler.Station().start();
-    FakePinger pinger;
-    pinger.reachable.insert(address);
-    FakeClock clock;
-    MessageBoxRecorder boxes;
-    korvo::TMainForm form(folder.Path(), korvo::OnlineSeams{&pinger, &clock});
+    DemoOnline demo(address);
+    demo.coupler.Station().start();
+    korvo::TMainForm form(demo.folder.Path(), demo.Seams());
     form.show();
     QTRY_VERIFY(form.frmKonfig() != nullptr);
     Action(form, "MenuInterval100")->trigger();
@@ -64,7 +58,7 @@ void TrendWindowScreenshot::LiveTrendOfTheDemoStation() {
     QVERIFY(trend->Pane()->Chart()->SeriesAt(1)->count() > 20);
     Action(form, "ToolTest")->trigger();
     Action(form, "MenuInterval1000")->trigger();
-    QVERIFY(boxes.boxes.isEmpty());
+    QVERIFY(demo.boxes.boxes.isEmpty());
 }
 
 QTEST_MAIN(TrendWindowScreenshot)

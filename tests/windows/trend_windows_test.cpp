@@ -475,14 +475,8 @@ void TrendWindowsTest::RecordPdfCarriesTheEventsWithoutAHeadingAlone() {
 }
 
 void TrendWindowsTest::MainWindowShowsLiveTrendsAndKeepsTheInterval() {
-    ProgramFolder folder(DemoProjectAt(kAddress));
-    SimulatedCoupler coupler(kAddress, folder.FilePath(QStringLiteral("korvo.ini")).toStdString(),
-                             folder.FilePath(QStringLiteral("korvo_config.ini")).toStdString());
-    FakePinger pinger;
-    pinger.reachable.insert(kAddress);
-    FakeClock clock;
-    MessageBoxRecorder boxes;
-    korvo::TMainForm form(folder.Path(), korvo::OnlineSeams{&pinger, &clock});
+    DemoOnline demo(kAddress);
+    korvo::TMainForm form(demo.folder.Path(), demo.Seams());
     form.show();
     QTRY_VERIFY(form.frmKonfig() != nullptr);
     QCOMPARE(form.IoTestIntervalMs(), 1000);
@@ -512,7 +506,7 @@ void TrendWindowsTest::MainWindowShowsLiveTrendsAndKeepsTheInterval() {
     const QString tag = QString::fromStdString(form.Trends()->Points()[channels[0]].tag);
     QVERIFY(trend->Pick(tag, true));
     for (int second = 0; second < 5; ++second) {
-        coupler.Station().update(std::chrono::milliseconds(second * 1000));
+        demo.coupler.Station().update(std::chrono::milliseconds(second * 1000));
         form.TimerReadWriteTimer();
     }
     korvo::TrendChart* chart = trend->Pane()->Chart();
@@ -527,7 +521,7 @@ void TrendWindowsTest::MainWindowShowsLiveTrendsAndKeepsTheInterval() {
     korvo::TrendChart* paneChart = ai2->Trends()->Chart();
     QTRY_COMPARE(paneChart->chart()->series().size(), 2);
     QTRY_COMPARE(paneChart->SeriesAt(1)->count(), 5);
-    coupler.Station().update(5000ms);
+    demo.coupler.Station().update(5000ms);
     form.TimerReadWriteTimer();
     QTRY_COMPARE(paneChart->SeriesAt(1)->count(), 6);
     QVERIFY(QDir().mkpath(QStringLiteral(KORVO_SCREENSHOT_DIR)));
@@ -543,21 +537,15 @@ void TrendWindowsTest::MainWindowShowsLiveTrendsAndKeepsTheInterval() {
     QVERIFY(!form.TestFeed()->Running());
     // The record carries the log's events for its appendix.
     QCOMPARE(form.IoRecorder()->Record().events.size(), form.EventLog()->Events().size());
-    QVERIFY(boxes.boxes.isEmpty());
+    QVERIFY(demo.boxes.boxes.isEmpty());
 }
 
 void TrendWindowsTest::SlowCycleShowsTheOverrunInTheStatusBar() {
-    ProgramFolder folder(DemoProjectAt(kAddress));
-    SimulatedCoupler coupler(kAddress, folder.FilePath(QStringLiteral("korvo.ini")).toStdString(),
-                             folder.FilePath(QStringLiteral("korvo_config.ini")).toStdString());
-    FakePinger pinger;
-    pinger.reachable.insert(kAddress);
-    FakeClock clock;
-    MessageBoxRecorder boxes;
+    DemoOnline demo(kAddress);
     // A new program starts at the interval the user chose last time.
     QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("korvo"), QStringLiteral("KorvoConfigurator"))
         .setValue(QString::fromLatin1(korvo::TMainForm::kIntervalKey), 500);
-    korvo::TMainForm form(folder.Path(), korvo::OnlineSeams{&pinger, &clock});
+    korvo::TMainForm form(demo.folder.Path(), demo.Seams());
     form.show();
     QTRY_VERIFY(form.frmKonfig() != nullptr);
     QCOMPARE(form.IoTestIntervalMs(), 500);
@@ -571,7 +559,7 @@ void TrendWindowsTest::SlowCycleShowsTheOverrunInTheStatusBar() {
     QVERIFY(!overrun->isVisible());
 
     constexpr std::uint16_t kRead = 0x0104;
-    coupler.Simulator().inject(korvo::sim::Fault::late(kRead, 300ms));
+    demo.coupler.Simulator().inject(korvo::sim::Fault::late(kRead, 300ms));
     form.TimerReadWriteTimer();
     QVERIFY(overrun->isVisible());
     QVERIFY2(overrun->text().contains(QStringLiteral("longer than the 100 ms interval")), qPrintable(overrun->text()));
@@ -583,7 +571,7 @@ void TrendWindowsTest::SlowCycleShowsTheOverrunInTheStatusBar() {
     QVERIFY(!overrun->isVisible());
     Action(form, "ToolTest")->trigger();
     Action(form, "MenuInterval1000")->trigger();
-    QVERIFY(boxes.boxes.isEmpty());
+    QVERIFY(demo.boxes.boxes.isEmpty());
 }
 
 QTEST_MAIN(TrendWindowsTest)
