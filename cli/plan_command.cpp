@@ -1,6 +1,7 @@
 #include "plan_command.h"
 
 #include "input_files.h"
+#include "pdf_painting.h"
 #include "docs/connection_description.h"
 #include "docs/connection_list.h"
 #include "docs/connection_plan.h"
@@ -95,18 +96,10 @@ bool ParseArguments(const std::vector<std::string>& args, PlanOptions& options, 
     return true;
 }
 
-// The PDF needs fonts and a painter but never a screen: without a platform chosen by
-// the user the offscreen one serves, so the command runs without a display.
+// The connection plan as the PDF report.
 bool WritePdf(const std::vector<std::string>& plan, const ProjectProperties& properties, const std::string& file,
               std::ostream& err) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QGuiApplication> app;
-    if (QGuiApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "korvo";
-        static char* argv[] = {name, nullptr};
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    }
+    const std::unique_ptr<QGuiApplication> app = PaintingApplication();
     const QString now = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy  hh:mm:ss"));
     const ConnectionListReport report = LayoutConnectionList(plan, now.toStdString(), {}, properties);
     QString error;

@@ -1,6 +1,7 @@
 #include "report_command.h"
 
 #include "input_files.h"
+#include "pdf_painting.h"
 
 #include "docs/plant_report.h"
 #include "docs/windows/plant_report_painter.h"
@@ -82,15 +83,7 @@ int RunReportCommand(const std::vector<std::string>& args, const std::string& de
         for (const std::string& line : lines) out << line << "\n";
         return 0;
     }
-    // Fonts and a painter, but no screen: the offscreen platform unless one is chosen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QGuiApplication> app;
-    if (QGuiApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "korvo";
-        static char* argv[] = {name, nullptr};
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    }
+    const std::unique_ptr<QGuiApplication> app = PaintingApplication();
     QString error;
     if (!WritePlantReportPdf(lines, QFile::decodeName(QByteArray::fromStdString(pdf)), &error)) {
         err << "korvo: report: " << error.toStdString() << "\n";

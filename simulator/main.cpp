@@ -24,6 +24,20 @@
 
 namespace {
 
+// Blocks the stop signals before any thread starts, so only sigwait sees them, and
+// lets writes to a closed log pipe fail quietly: a reader of the log that goes away
+// must not stop the simulator.
+sigset_t BlockStopSignals()
+{
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    return stopSignals;
+}
+
 void usage()
 {
     std::cerr << "usage: korvo-sim --listen ADDRESS [--port PORT] [--refuse-writes modbus|watchdog|pnp]\n"
@@ -154,12 +168,7 @@ int serveAllStations(const korvo::sim::SimulatorOptions& options, const std::str
             return 2;
         }
     }
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    const sigset_t stopSignals = BlockStopSignals();
     std::mutex outputMutex;
     const auto print = [&outputMutex](const std::string& line) {
         std::lock_guard lock(outputMutex);
@@ -336,15 +345,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    // Block the stop signals before any thread starts, so only sigwait sees them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    // A reader of the log that goes away must not stop the simulator: writes
-    // to a closed pipe then fail quietly instead of killing the process.
-    std::signal(SIGPIPE, SIG_IGN);
+    const sigset_t stopSignals = BlockStopSignals();
 
     std::vector<korvo::sim::BusModule> bus;
     if (!project.empty()) {
